@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QJsonDocument>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Exit statuses of pelorix-cli.
+enum CliExit : int { kExitOk = 0, kExitInput = 1, kExitUsage = 2 };
+
+// The arguments of one command: positional ones in order and "--name value" options.
+struct CliArgs
+{
+    QStringList positional;
+    QStringList flags;                // options without a value, e.g. "--with-picture"
+    QList<QPair<QString, QString>> options;
+
+    std::optional<QString> Option(const QString& name) const;
+    bool Flag(const QString& name) const { return flags.contains(name); }
+};
+
+// Splits arguments; `valueOptions` take a value, `flagOptions` do not. Nothing,
+// with a message on stderr, when an option is unknown or lacks its value.
+std::optional<CliArgs> ParseArgs(const QStringList& args, const QStringList& valueOptions,
+                                 const QStringList& flagOptions = {});
+
+// Prints one English line on stderr and returns kExitInput.
+int InputError(const QString& message);
+// Prints the usage of a command on stderr and returns kExitUsage.
+int UsageError(const QString& usage);
+// Writes a JSON document to stdout as UTF-8.
+void PrintJson(const QJsonDocument& document);
+
+// The commands: each takes the arguments after the command name.
+int HostInfoCommand(const QStringList& args);
+int PictureInfoCommand(const QStringList& args);
+int TableConvertCommand(const QStringList& args);

@@ -1,0 +1,254 @@
+#include "common/DibBitmap.h"
+
+#include <FreeImage.h>
+
+#include <cstring>
+#include <utility>
+
+namespace {
+
+bool HasMasks555(FIBITMAP* bitmap)
+{
+    return FreeImage_GetRedMask(bitmap) == FI16_555_RED_MASK && FreeImage_GetGreenMask(bitmap) == FI16_555_GREEN_MASK &&
+           FreeImage_GetBlueMask(bitmap) == FI16_555_BLUE_MASK;
+}
+
+// Expands one row of 1-, 4- or 8-bit palette indices to one byte per pixel.
+void ExpandIndices(const uint8_t* source, uint8_t* target, int width, int bpp)
+{
+    switch (bpp) {
+    case 1:
+        for (int x = 0; x < width; ++x)
+            target[x] = (source[x >> 3] >> (7 - (x & 7))) & 1;
+        break;
+    case 4:
+        for (int x = 0; x < width; ++x)
+            target[x] = (x & 1) ? (source[x >> 1] & 0x0F) : (source[x >> 1] >> 4);
+        break;
+    default:
+        std::memcpy(target, source, static_cast<size_t>(width));
+        break;
+    }
+}
+
+// Copies a 24- or 32-bit FreeImage bitmap row by row into a top-down QImage of the same layout.
+QImage CopyRowsFlipped(FIBITMAP* bitmap, QImage::Format format)
+{
+    const int width = static_cast<int>(FreeImage_GetWidth(bitmap));
+    const int height = static_cast<int>(FreeImage_GetHeight(bitmap));
+    QImage image(width, height, format);
+    if (image.isNull())
+        return image;
+    const size_t rowBytes = FreeImage_GetLine(bitmap);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(image.scanLine(y), FreeImage_GetScanLine(bitmap, height - 1 - y), rowBytes);
+    return image;
+}
+
+} // namespace
+
+DibBitmap::DibBitmap(FIBITMAP* adopted) noexcept : m_bitmap(adopted) {}
+
+DibBitmap::~DibBitmap()
+{
+    Reset(nullptr);
+}
+
+DibBitmap::DibBitmap(DibBitmap&& other) noexcept : m_bitmap(other.Release()) {}
+
+DibBitmap& DibBitmap::operator=(DibBitmap&& other) noexcept
+{
+    if (this != &other)
+        Reset(other.Release());
+    return *this;
+}
+
+void DibBitmap::Reset(FIBITMAP* bitmap) noexcept
+{
+    if (m_bitmap != nullptr)
+        FreeImage_Unload(m_bitmap);
+    m_bitmap = bitmap;
+}
+
+FIBITMAP* DibBitmap::Release() noexcept
+{
+    return std::exchange(m_bitmap, nullptr);
+}
+
+std::unique_ptr<DibBitmap> DibBitmap::Create(int width, int height, int bpp)
+{
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    FIBITMAP* bitmap = nullptr;
+    switch (bpp) {
+    case 1:
+    case 4:
+    case 8:
+    case 24:
+    case 32:
+        // FreeImage gives palette bitmaps a grey ramp and zeroes the pixels.
+        bitmap = FreeImage_Allocate(width, height, bpp);
+        break;
+    case 15:
+        bitmap = FreeImage_Allocate(width, height, 16, FI16_555_RED_MASK, FI16_555_GREEN_MASK, FI16_555_BLUE_MASK);
+        break;
+    case 16:
+        bitmap = FreeImage_Allocate(width, height, 16, FI16_565_RED_MASK, FI16_565_GREEN_MASK, FI16_565_BLUE_MASK);
+        break;
+    default:
+        return nullptr;
+    }
+    if (bitmap == nullptr)
+        return nullptr;
+    return std::make_unique<DibBitmap>(bitmap);
+}
+
+int DibBitmap::Width() const
+{
+    return m_bitmap ? static_cast<int>(FreeImage_GetWidth(m_bitmap)) : 0;
+}
+
+int DibBitmap::Height() const
+{
+    return m_bitmap ? static_cast<int>(FreeImage_GetHeight(m_bitmap)) : 0;
+}
+
+int DibBitmap::Bpp() const
+{
+    if (m_bitmap == nullptr)
+        return 0;
+    const int bpp = static_cast<int>(FreeImage_GetBPP(m_bitmap));
+    return (bpp == 16 && HasMasks555(m_bitmap)) ? 15 : bpp;
+}
+
+int DibBitmap::Pitch() const
+{
+    return m_bitmap ? static_cast<int>(FreeImage_GetPitch(m_bitmap)) : 0;
+}
+
+uint8_t* DibBitmap::ScanLine(int y)
+{
+    if (m_bitmap == nullptr || y < 0 || y >= Height())
+        return nullptr;
+    return FreeImage_GetScanLine(m_bitmap, y);
+}
+
+const uint8_t* DibBitmap::ScanLine(int y) const
+{
+    return const_cast<DibBitmap*>(this)->ScanLine(y);
+}
+
+int DibBitmap::PaletteSize() const
+{
+    if (m_bitmap == nullptr || FreeImage_GetPalette(m_bitmap) == nullptr)
+        return 0;
+    return static_cast<int>(FreeImage_GetColorsUsed(m_bitmap));
+}
+
+QList<QRgb> DibBitmap::Palette() const
+{
+    QList<QRgb> colours;
+    const int count = PaletteSize();
+    if (count == 0)
+        return colours;
+    const RGBQUAD* palette = FreeImage_GetPalette(m_bitmap);
+    colours.reserve(count);
+    for (int i = 0; i < count; ++i)
+        colours.append(qRgb(palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue));
+    return colours;
+}
+
+bool DibBitmap::SetPalette(const QList<QRgb>& colours)
+{
+    const int count = PaletteSize();
+    if (count == 0 || colours.size() > count)
+        return false;
+    RGBQUAD* palette = FreeImage_GetPalette(m_bitmap);
+    for (int i = 0; i < colours.size(); ++i) {
+        palette[i].rgbRed = static_cast<BYTE>(qRed(colours[i]));
+        palette[i].rgbGreen = static_cast<BYTE>(qGreen(colours[i]));
+        palette[i].rgbBlue = static_cast<BYTE>(qBlue(colours[i]));
+        palette[i].rgbReserved = 0;
+    }
+    return true;
+}
+
+bool DibBitmap::ConvertTo24Bits()
+{
+    if (m_bitmap == nullptr)
+        return false;
+    if (FreeImage_GetBPP(m_bitmap) == 24)
+        return true;
+    FIBITMAP* converted = FreeImage_ConvertTo24Bits(m_bitmap);
+    if (converted == nullptr)
+        return false;
+    Reset(converted);
+    return true;
+}
+
+bool DibBitmap::ConvertTo32Bits()
+{
+    if (m_bitmap == nullptr)
+        return false;
+    if (FreeImage_GetBPP(m_bitmap) == 32)
+        return true;
+    FIBITMAP* converted = FreeImage_ConvertTo32Bits(m_bitmap);
+    if (converted == nullptr)
+        return false;
+    Reset(converted);
+    return true;
+}
+
+QImage DibBitmap::ToQImage() const
+{
+    if (m_bitmap == nullptr)
+        return {};
+    const int width = Width();
+    const int height = Height();
+    const int bpp = static_cast<int>(FreeImage_GetBPP(m_bitmap));
+
+    if (bpp <= 8) {
+        QImage image(width, height, QImage::Format_Indexed8);
+        if (image.isNull())
+            return image;
+        image.setColorTable(Palette());
+        for (int y = 0; y < height; ++y)
+            ExpandIndices(FreeImage_GetScanLine(m_bitmap, height - 1 - y), image.scanLine(y), width, bpp);
+        return image;
+    }
+
+    if (bpp == 16) {
+        // Rare enough that a temporary 24-bit copy is the simplest correct way to honour the masks.
+        DibBitmap trueColour(FreeImage_ConvertTo24Bits(m_bitmap));
+        return trueColour.IsNull() ? QImage() : trueColour.ToQImage();
+    }
+
+    if (bpp == 24)
+        return CopyRowsFlipped(m_bitmap, QImage::Format_BGR888);
+
+    if (bpp != 32)
+        return {};
+
+    // Blue, green, red, alpha bytes are the little-endian 0xAARRGGBB that QImage's 32-bit formats use.
+    bool allOpaque = true;
+    bool allClear = true;
+    for (int y = 0; y < height && (allOpaque || allClear); ++y) {
+        const uint8_t* row = FreeImage_GetScanLine(m_bitmap, y);
+        for (int x = 0; x < width; ++x) {
+            const uint8_t alpha = row[4 * x + 3];
+            allOpaque = allOpaque && alpha == 0xFF;
+            allClear = allClear && alpha == 0;
+        }
+    }
+    if (allOpaque || !allClear)
+        return CopyRowsFlipped(m_bitmap, allOpaque ? QImage::Format_RGB32 : QImage::Format_ARGB32);
+
+    // An unused alpha channel (all zero, as many 32-bit BMP writers leave it) means opaque.
+    QImage image = CopyRowsFlipped(m_bitmap, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* pixels = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            pixels[x] |= 0xFF000000u;
+    }
+    return image;
+}

@@ -1,0 +1,467 @@
+#include "common/TNVFreeImage.h"
+
+#include <FreeImage.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <optional>
+
+namespace {
+
+// FreeImage reports problems through one global callback; each load collects what
+// arrives while it runs, so that a failure can say what FreeImage complained about.
+thread_local QStringList* t_messages = nullptr;
+
+void CollectMessage(FREE_IMAGE_FORMAT, const char* message)
+{
+    if (t_messages != nullptr && message != nullptr)
+        t_messages->append(QString::fromUtf8(message).simplified());
+}
+
+class MessageCapture {
+public:
+    MessageCapture() : m_previous(t_messages)
+    {
+        // The shared library initialises itself when it is loaded; a static build does not.
+        static const bool initialised = [] {
+            if (FreeImage_GetFIFCount() <= 0)
+                FreeImage_Initialise(FALSE);
+            return true;
+        }();
+        (void)initialised;
+        FreeImage_SetOutputMessage(CollectMessage);
+        t_messages = &m_messages;
+    }
+    ~MessageCapture() { t_messages = m_previous; }
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    void Clear() { m_messages.clear(); }
+    bool Mentions(const QString& text) const
+    {
+        for (const QString& message : m_messages)
+            if (message.contains(text, Qt::CaseInsensitive))
+                return true;
+        return false;
+    }
+    // The reason, followed by what FreeImage said, if anything.
+    QString Explain(const QString& reason) const
+    {
+        return m_messages.isEmpty() ? reason : reason + ": " + m_messages.join("; ");
+    }
+
+private:
+    QStringList m_messages;
+    QStringList* m_previous;
+};
+
+struct BitmapDeleter {
+    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
+};
+using BitmapPtr = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+
+std::unique_ptr<DibBitmap> Fail(QString* error, const QString& reason)
+{
+    if (error != nullptr)
+        *error = reason;
+    return nullptr;
+}
+
+// Empty when a picture of this declared size may be decoded, else the reason why not.
+QString CheckSize(qint64 width, qint64 height, double bitsPerPixel, const TNVFreeImage::Limits& limits)
+{
+    if (width <= 0 || height <= 0)
+        return QString("picture has no pixels (declared size %1 x %2)").arg(width).arg(height);
+    if (width > limits.maxSide || height > limits.maxSide)
+        return QString("picture is too large: %1 x %2 pixels (at most %3 pixels a side)")
+            .arg(width)
+            .arg(height)
+            .arg(limits.maxSide);
+    const double bytes = double(width) * double(height) * bitsPerPixel / 8.0;
+    if (bytes > double(limits.maxPixelBytes))
+        return QString("picture is too large: %1 x %2 pixels need %3 MiB (at most %4 MiB)")
+            .arg(width)
+            .arg(height)
+            .arg(qint64(bytes / 1048576.0))
+            .arg(limits.maxPixelBytes / 1048576);
+    return {};
+}
+
+QString CheckSize(FIBITMAP* bitmap, const TNVFreeImage::Limits& limits)
+{
+    return CheckSize(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), FreeImage_GetBPP(bitmap), limits);
+}
+
+// ---- Declared sizes of formats that FreeImage cannot read header-only ----
+
+struct DeclaredSize {
+    qint64 width;
+    qint64 height;
+    double bitsPerPixel; // of the biggest buffer the decoder allocates for it
+};
+
+// Reads header fields from the start of a device, refusing to read past its end.
+class HeaderReader {
+public:
+    explicit HeaderReader(QIODevice& device) : m_device(device) { m_ok = m_device.seek(0); }
+    bool Ok() const { return m_ok; }
+    QByteArray Bytes(qint64 count)
+    {
+        QByteArray bytes = m_ok ? m_device.read(count) : QByteArray();
+        m_ok = m_ok && bytes.size() == count;
+        return bytes;
+    }
+    void Skip(qint64 count)
+    {
+        const qint64 target = m_device.pos() + count;
+        m_ok = m_ok && count >= 0 && target <= m_device.size() && m_device.seek(target);
+    }
+    qint64 Left() const { return m_device.size() - m_device.pos(); }
+    quint32 U8() { return Unsigned(1, false); }
+    quint32 U16Le() { return Unsigned(2, false); }
+    quint32 U16Be() { return Unsigned(2, true); }
+    quint32 U32Le() { return Unsigned(4, false); }
+    quint32 U32Be() { return Unsigned(4, true); }
+
+private:
+    quint32 Unsigned(int size, bool bigEndian)
+    {
+        const QByteArray bytes = Bytes(size);
+        if (!m_ok)
+            return 0;
+        quint32 value = 0;
+        for (int i = 0; i < size; ++i) {
+            const quint32 byte = static_cast<quint8>(bytes[bigEndian ? i : size - 1 - i]);
+            value = (value << 8) | byte;
+        }
+        return value;
+    }
+
+    QIODevice& m_device;
+    bool m_ok = false;
+};
+
+std::optional<DeclaredSize> Result(HeaderReader& in, qint64 width, qint64 height, double bitsPerPixel)
+{
+    if (!in.Ok())
+        return std::nullopt;
+    return DeclaredSize{width, height, bitsPerPixel};
+}
+
+// The first image descriptor, which is the frame FreeImage decodes.
+std::optional<DeclaredSize> PeekGif(HeaderReader& in)
+{
+    in.Skip(10);
+    const quint32 flags = in.U8();
+    in.Skip(2);
+    if (flags & 0x80)
+        in.Skip(3 << ((flags & 7) + 1));
+    while (in.Ok()) {
+        const quint32 block = in.U8();
+        if (block == 0x2C) {
+            in.Skip(4);
+            const qint64 width = in.U16Le();
+            const qint64 height = in.U16Le();
+            return Result(in, width, height, 8);
+        }
+        if (block != 0x21)
+            return std::nullopt;
+        in.Skip(1);
+        for (quint32 length = in.U8(); in.Ok() && length != 0; length = in.U8())
+            in.Skip(length);
+    }
+    return std::nullopt;
+}
+
+std::optional<DeclaredSize> PeekDds(HeaderReader& in)
+{
+    in.Skip(12);
+    const qint64 height = in.U32Le();
+    const qint64 width = in.U32Le();
+    return Result(in, width, height, 32);
+}
+
+std::optional<DeclaredSize> PeekSgi(HeaderReader& in)
+{
+    in.Skip(6);
+    const qint64 width = in.U16Be();
+    const qint64 height = in.U16Be();
+    return Result(in, width, height, 32);
+}
+
+// The BMHD chunk of an IFF ILBM or PBM picture.
+std::optional<DeclaredSize> PeekIff(HeaderReader& in)
+{
+    in.Skip(12);
+    while (in.Ok()) {
+        const QByteArray id = in.Bytes(4);
+        const qint64 length = in.U32Be();
+        if (id == "BMHD") {
+            const qint64 width = in.U16Be();
+            const qint64 height = in.U16Be();
+            return Result(in, width, height, 32);
+        }
+        in.Skip(length + (length & 1));
+    }
+    return std::nullopt;
+}
+
+// OpenJPEG keeps one 32-bit sample per component and pixel while decoding.
+double Jpeg2000Bits(qint64 components)
+{
+    return 32.0 * double(qMax<qint64>(components, 1)) + 64.0;
+}
+
+// The SIZ segment that follows the start of a JPEG 2000 codestream.
+std::optional<DeclaredSize> PeekJ2k(HeaderReader& in)
+{
+    in.Skip(8);
+    const qint64 right = in.U32Be();
+    const qint64 bottom = in.U32Be();
+    const qint64 left = in.U32Be();
+    const qint64 top = in.U32Be();
+    in.Skip(16);
+    const qint64 components = in.U16Be();
+    return Result(in, right - left, bottom - top, Jpeg2000Bits(components));
+}
+
+// The image header box inside the JP2 header box.
+std::optional<DeclaredSize> PeekJp2(HeaderReader& in)
+{
+    while (in.Ok()) {
+        qint64 length = in.U32Be();
+        const QByteArray type = in.Bytes(4);
+        qint64 headerLength = 8;
+        if (length == 1) {
+            const qint64 high = in.U32Be();
+            const qint64 low = in.U32Be();
+            length = high > 0x7FFFFFFF ? -1 : (high << 32) | low;
+            headerLength = 16;
+        } else if (length == 0) {
+            length = in.Left() + headerLength;
+        }
+        if (!in.Ok() || length < headerLength)
+            return std::nullopt;
+        if (type == "ihdr") {
+            const qint64 height = in.U32Be();
+            const qint64 width = in.U32Be();
+            const qint64 components = in.U16Be();
+            return Result(in, width, height, Jpeg2000Bits(components));
+        }
+        if (type != "jp2h")
+            in.Skip(length - headerLength);
+    }
+    return std::nullopt;
+}
+
+std::optional<DeclaredSize> PeekDeclaredSize(FREE_IMAGE_FORMAT format, QIODevice& device)
+{
+    HeaderReader in(device);
+    switch (format) {
+    case FIF_GIF:
+        return PeekGif(in);
+    case FIF_DDS:
+        return PeekDds(in);
+    case FIF_SGI:
+        return PeekSgi(in);
+    case FIF_IFF:
+        return PeekIff(in);
+    case FIF_J2K:
+        return PeekJ2k(in);
+    case FIF_JP2:
+        return PeekJp2(in);
+    default:
+        return std::nullopt;
+    }
+}
+
+// ---- Reduction to 8 bits per channel ----
+
+BYTE FloatToByte(float value)
+{
+    if (value >= 1.0f)
+        return 255;
+    if (value > 0.0f)
+        return static_cast<BYTE>(value * 255.0f + 0.5f);
+    return 0; // also NaN
+}
+
+template <typename Pixel, bool withAlpha>
+FIBITMAP* FloatToBitmap(FIBITMAP* source)
+{
+    const unsigned width = FreeImage_GetWidth(source);
+    const unsigned height = FreeImage_GetHeight(source);
+    FIBITMAP* target = FreeImage_Allocate(width, height, withAlpha ? 32 : 24);
+    if (target == nullptr)
+        return nullptr;
+    const unsigned step = withAlpha ? 4 : 3;
+    for (unsigned y = 0; y < height; ++y) {
+        const auto* from = reinterpret_cast<const Pixel*>(FreeImage_GetScanLine(source, y));
+        BYTE* to = FreeImage_GetScanLine(target, y);
+        for (unsigned x = 0; x < width; ++x, to += step) {
+            to[FI_RGBA_RED] = FloatToByte(from[x].red);
+            to[FI_RGBA_GREEN] = FloatToByte(from[x].green);
+            to[FI_RGBA_BLUE] = FloatToByte(from[x].blue);
+            if constexpr (withAlpha)
+                to[FI_RGBA_ALPHA] = FloatToByte(from[x].alpha);
+        }
+    }
+    return target;
+}
+
+// A standard bitmap of one of the depths a DibBitmap has; the source is consumed.
+// Returns the source itself when it already is one, nullptr when conversion fails.
+BitmapPtr ToStandardBitmap(BitmapPtr source)
+{
+    FIBITMAP* converted = nullptr;
+    switch (FreeImage_GetImageType(source.get())) {
+    case FIT_BITMAP:
+        switch (FreeImage_GetBPP(source.get())) {
+        case 1:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32:
+            return source;
+        default:
+            converted = FreeImage_ConvertTo32Bits(source.get());
+            break;
+        }
+        break;
+    case FIT_RGB16:
+        converted = FreeImage_ConvertTo24Bits(source.get());
+        break;
+    case FIT_RGBA16:
+        converted = FreeImage_ConvertTo32Bits(source.get());
+        break;
+    case FIT_RGBF:
+        converted = FloatToBitmap<FIRGBF, false>(source.get());
+        break;
+    case FIT_RGBAF:
+        converted = FloatToBitmap<FIRGBAF, true>(source.get());
+        break;
+    case FIT_UINT16:
+        converted = FreeImage_ConvertTo8Bits(source.get());
+        break;
+    default:
+        converted = FreeImage_ConvertToStandardType(source.get(), TRUE);
+        break;
+    }
+    BitmapPtr result(converted);
+    if (result && FreeImage_GetImageType(result.get()) != FIT_BITMAP)
+        result.reset();
+    return result;
+}
+
+using LoadFunction = std::function<FIBITMAP*(FREE_IMAGE_FORMAT format, int flags)>;
+
+// Checks the declared size, decodes, and reduces the result to a standard bitmap.
+std::unique_ptr<DibBitmap> Decode(FREE_IMAGE_FORMAT format, const LoadFunction& load, QIODevice& device,
+                                  const TNVFreeImage::Limits& limits, MessageCapture& capture, QString* error)
+{
+    const QString decodeFailure = "FreeImage could not decode the picture (damaged or unsupported)";
+    if (FreeImage_FIFSupportsNoPixels(format)) {
+        const BitmapPtr header(load(format, FIF_LOAD_NOPIXELS));
+        if (!header)
+            return Fail(error, capture.Explain(decodeFailure));
+        const QString reason = CheckSize(header.get(), limits);
+        if (!reason.isEmpty())
+            return Fail(error, reason);
+    } else if (const auto declared = PeekDeclaredSize(format, device)) {
+        const QString reason = CheckSize(declared->width, declared->height, declared->bitsPerPixel, limits);
+        if (!reason.isEmpty())
+            return Fail(error, reason);
+    }
+
+    capture.Clear();
+    BitmapPtr bitmap(load(format, 0));
+    if (!bitmap || !FreeImage_HasPixels(bitmap.get()))
+        return Fail(error, capture.Explain(decodeFailure));
+    // libjpeg fills whatever is missing with grey and only warns; measuring on that would mislead.
+    if (format == FIF_JPEG && capture.Mentions("premature end"))
+        return Fail(error, capture.Explain("JPEG data ends before the picture is complete (truncated or damaged file)"));
+    const QString reason = CheckSize(bitmap.get(), limits);
+    if (!reason.isEmpty())
+        return Fail(error, reason);
+
+    bitmap = ToStandardBitmap(std::move(bitmap));
+    if (!bitmap)
+        return Fail(error, capture.Explain("could not convert the picture to 8 bits per channel"));
+    if (error != nullptr)
+        error->clear();
+    return std::make_unique<DibBitmap>(bitmap.release());
+}
+
+} // namespace
+
+std::unique_ptr<DibBitmap> TNVFreeImage::Load(const QString& path, QString* error) const
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists())
+        return Fail(error, "file does not exist");
+    if (info.isDir())
+        return Fail(error, "path is a folder, not a file");
+    if (info.size() == 0)
+        return Fail(error, "file is empty");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(error, "file cannot be opened for reading");
+
+    MessageCapture capture;
+    const QByteArray nativePath = QFile::encodeName(path);
+    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(nativePath.constData(), 0);
+    if (format == FIF_UNKNOWN) {
+        // Some formats have no signature to recognise; their name is all there is to go by.
+        format = FreeImage_GetFIFFromFilename(nativePath.constData());
+        if (format != FIF_UNKNOWN && !FreeImage_FIFSupportsReading(format))
+            format = FIF_UNKNOWN;
+    }
+    if (format == FIF_UNKNOWN)
+        return Fail(error, "format not recognised by FreeImage");
+
+    const LoadFunction load = [&nativePath](FREE_IMAGE_FORMAT fif, int flags) {
+        return FreeImage_Load(fif, nativePath.constData(), flags);
+    };
+    return Decode(format, load, file, m_limits, capture, error);
+}
+
+std::unique_ptr<DibBitmap> TNVFreeImage::LoadFromMemory(const QByteArray& bytes, QString* error) const
+{
+    if (bytes.isEmpty())
+        return Fail(error, "picture data is empty");
+    if (bytes.size() > qint64(std::numeric_limits<DWORD>::max()))
+        return Fail(error, "picture data is larger than FreeImage can read from memory");
+
+    MessageCapture capture;
+    // FreeImage only reads from a memory stream opened on existing data; the bytes stay untouched.
+    auto* data = reinterpret_cast<BYTE*>(const_cast<char*>(bytes.constData()));
+    FIMEMORY* stream = FreeImage_OpenMemory(data, static_cast<DWORD>(bytes.size()));
+    if (stream == nullptr)
+        return Fail(error, "FreeImage could not open the picture data");
+    const std::unique_ptr<FIMEMORY, void (*)(FIMEMORY*)> streamOwner(stream, FreeImage_CloseMemory);
+
+    const FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(stream, 0);
+    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
+        return Fail(error, "format not recognised by FreeImage");
+
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const LoadFunction load = [stream](FREE_IMAGE_FORMAT fif, int flags) {
+        FreeImage_SeekMemory(stream, 0, SEEK_SET);
+        return FreeImage_LoadFromMemory(fif, stream, flags);
+    };
+    return Decode(format, load, buffer, m_limits, capture, error);
+}
+
+QString TNVFreeImage::CopyrightMessage()
+{
+    return QString::fromUtf8(FreeImage_GetCopyrightMessage());
+}
