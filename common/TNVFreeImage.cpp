@@ -1,13 +1,16 @@
 #include "common/TNVFreeImage.h"
 
 #include <FreeImage.h>
+#include <dlfcn.h>
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
-#include <cstring>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -24,6 +27,31 @@ void CollectMessage(FREE_IMAGE_FORMAT, const char* message)
         t_messages->append(QString::fromUtf8(message).simplified());
 }
 
+// libtiff's handlers have this shape; its header is not needed for two function pointers.
+using TiffHandler = void (*)(const char* module, const char* format, va_list arguments);
+
+void CollectTiffMessage(const char* module, const char* format, va_list arguments)
+{
+    // FreeImage asks this libtiff about every EXIF tag it knows, and libtiff complains about
+    // each one it does not; that says nothing about the picture.
+    if (t_messages == nullptr || format == nullptr || qstrcmp(module, "TIFFFieldWithTag") == 0)
+        return;
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    t_messages->append(QString::fromUtf8(text).simplified());
+}
+
+// FreeImage leaves libtiff's default handlers in place, which print every complaint to
+// stderr (over a hundred lines for one TIFF with an EXIF block). Route them into the
+// current load's messages instead. libtiff is already loaded as FreeImage's dependency.
+void RouteTiffMessages()
+{
+    using SetHandler = TiffHandler (*)(TiffHandler);
+    for (const char* name : {"TIFFSetErrorHandler", "TIFFSetWarningHandler"})
+        if (auto set = reinterpret_cast<SetHandler>(dlsym(RTLD_DEFAULT, name)))
+            set(CollectTiffMessage);
+}
+
 class MessageCapture {
 public:
     MessageCapture() : m_previous(t_messages)
@@ -32,6 +60,7 @@ public:
         static const bool initialised = [] {
             if (FreeImage_GetFIFCount() <= 0)
                 FreeImage_Initialise(FALSE);
+            RouteTiffMessages();
             return true;
         }();
         (void)initialised;
@@ -50,10 +79,15 @@ public:
                 return true;
         return false;
     }
-    // The reason, followed by what FreeImage said, if anything.
+    // The reason, followed by the first few things FreeImage said, if anything.
     QString Explain(const QString& reason) const
     {
-        return m_messages.isEmpty() ? reason : reason + ": " + m_messages.join("; ");
+        if (m_messages.isEmpty())
+            return reason;
+        QString details = m_messages.mid(0, 3).join("; ");
+        if (details.size() > 300)
+            details = details.left(297) + "...";
+        return reason + ": " + details;
     }
 
 private:
@@ -73,6 +107,13 @@ std::unique_ptr<DibBitmap> Fail(QString* error, const QString& reason)
     return nullptr;
 }
 
+QString FormatBytes(double bytes)
+{
+    if (bytes < 1048576.0)
+        return QString("%1 bytes").arg(qint64(bytes));
+    return QString("%1 MiB").arg(qint64(std::ceil(bytes / 1048576.0)));
+}
+
 // Empty when a picture of this declared size may be decoded, else the reason why not.
 QString CheckSize(qint64 width, qint64 height, double bitsPerPixel, const TNVFreeImage::Limits& limits)
 {
@@ -83,13 +124,12 @@ QString CheckSize(qint64 width, qint64 height, double bitsPerPixel, const TNVFre
             .arg(width)
             .arg(height)
             .arg(limits.maxSide);
-    const double bytes = double(width) * double(height) * bitsPerPixel / 8.0;
+    const double bytes = std::ceil(double(width) * double(height) * bitsPerPixel / 8.0);
     if (bytes > double(limits.maxPixelBytes))
-        return QString("picture is too large: %1 x %2 pixels need %3 MiB (at most %4 MiB)")
+        return QString("picture is too large: %1 x %2 pixels need %3 (at most %4)")
             .arg(width)
             .arg(height)
-            .arg(qint64(bytes / 1048576.0))
-            .arg(limits.maxPixelBytes / 1048576);
+            .arg(FormatBytes(bytes), FormatBytes(double(limits.maxPixelBytes)));
     return {};
 }
 

@@ -1,0 +1,213 @@
+// How long the picture loader takes for a 20-megapixel camera JPEG, next to what
+// libjpeg-turbo alone needs to decode the same file. The picture is generated once
+// per run (textured and noisy, so that decoding costs what a real photograph costs).
+//
+//   PlainDecode/FreshBuffer   libjpeg-turbo into a newly allocated buffer
+//   PlainDecode/ReusedBuffer  libjpeg-turbo into a buffer whose pages are already touched
+//   Loader/Load24             TNVFreeImage::Load + ConvertTo24Bits, as the workbench opens a picture
+//   FreeImage/LoadAndCopy24   FreeImage_Load + FreeImage_ConvertTo24Bits, a second full-size copy
+//
+// The figures end with the loader's time as a multiple of each plain decode.
+#include "common/TNVFreeImage.h"
+
+#include <FreeImage.h>
+
+#include <QFileInfo>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace {
+
+constexpr int kWidth = 5472;
+constexpr int kHeight = 3648;
+constexpr int kRepetitions = 9;
+
+QString g_picturePath;
+
+// Something like skin and hair under a microscope: smooth shading, dark curved strands
+// and sensor noise, so that the entropy coder has real work to do.
+void FillRow(int y, std::vector<JSAMPLE>& row, uint32_t& noise)
+{
+    for (int x = 0; x < kWidth; ++x) {
+        noise ^= noise << 13;
+        noise ^= noise >> 17;
+        noise ^= noise << 5;
+        const int grain = static_cast<int>(noise & 31) - 16;
+        const int shade = 150 + (x * 60 / kWidth) - (y * 40 / kHeight);
+        const int strand = ((x + (y * y) / 3000 + (x * y) / 9000) % 97) < 6 ? -90 : 0;
+        const int texture = ((x / 7 + y / 5) & 7) * 3;
+        auto clamp = [](int v) { return static_cast<JSAMPLE>(v < 0 ? 0 : (v > 255 ? 255 : v)); };
+        row[3 * x + 0] = clamp(shade + 40 + strand + texture + grain);
+        row[3 * x + 1] = clamp(shade + strand + texture + grain);
+        row[3 * x + 2] = clamp(shade - 20 + strand + grain);
+    }
+}
+
+bool WriteTestJpeg(const QString& path)
+{
+    FILE* file = std::fopen(path.toLocal8Bit().constData(), "wb");
+    if (file == nullptr)
+        return false;
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    jpeg_stdio_dest(&info, file);
+    info.image_width = kWidth;
+    info.image_height = kHeight;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<JSAMPLE> row(3 * kWidth);
+    uint32_t noise = 2463534242u;
+    while (info.next_scanline < info.image_height) {
+        FillRow(static_cast<int>(info.next_scanline), row, noise);
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    return std::fclose(file) == 0;
+}
+
+// Decodes the test picture with libjpeg-turbo alone into buffer (3 bytes a pixel, top row first).
+void PlainDecode(unsigned char* buffer)
+{
+    FILE* file = std::fopen(g_picturePath.toLocal8Bit().constData(), "rb");
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    jpeg_start_decompress(&info);
+    const size_t rowBytes = size_t(info.output_width) * info.output_components;
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW rows[1] = {buffer + rowBytes * info.output_scanline};
+        jpeg_read_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+}
+
+constexpr size_t kPictureBytes = size_t(kWidth) * kHeight * 3;
+
+void PlainDecodeFreshBuffer(benchmark::State& state)
+{
+    for (auto _ : state) {
+        // Not value-initialised: the decoder is the first to touch the pages, as in a real load.
+        std::unique_ptr<unsigned char[]> buffer(new unsigned char[kPictureBytes]);
+        PlainDecode(buffer.get());
+        benchmark::DoNotOptimize(buffer.get());
+    }
+}
+
+void PlainDecodeReusedBuffer(benchmark::State& state)
+{
+    static std::unique_ptr<unsigned char[]> buffer(new unsigned char[kPictureBytes]());
+    for (auto _ : state) {
+        PlainDecode(buffer.get());
+        benchmark::DoNotOptimize(buffer.get());
+    }
+}
+
+void LoaderLoad24(benchmark::State& state)
+{
+    const TNVFreeImage loader;
+    for (auto _ : state) {
+        QString error;
+        auto bitmap = loader.Load(g_picturePath, &error);
+        if (!bitmap || !bitmap->ConvertTo24Bits()) {
+            state.SkipWithError(error.toStdString().c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(bitmap->ScanLine(0));
+    }
+}
+
+void FreeImageLoadAndCopy24(benchmark::State& state)
+{
+    const QByteArray path = g_picturePath.toLocal8Bit();
+    for (auto _ : state) {
+        FIBITMAP* decoded = FreeImage_Load(FIF_JPEG, path.constData(), 0);
+        FIBITMAP* converted = FreeImage_ConvertTo24Bits(decoded);
+        benchmark::DoNotOptimize(FreeImage_GetBits(converted));
+        FreeImage_Unload(converted);
+        FreeImage_Unload(decoded);
+    }
+}
+
+// Each repetition is one whole decode; the median of several is robust against a stray slow one.
+void Configure(benchmark::internal::Benchmark* bench)
+{
+    bench->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+}
+
+BENCHMARK(PlainDecodeFreshBuffer)->Name("PlainDecode/FreshBuffer")->Apply(Configure);
+BENCHMARK(PlainDecodeReusedBuffer)->Name("PlainDecode/ReusedBuffer")->Apply(Configure);
+BENCHMARK(LoaderLoad24)->Name("Loader/Load24")->Apply(Configure);
+BENCHMARK(FreeImageLoadAndCopy24)->Name("FreeImage/LoadAndCopy24")->Apply(Configure);
+
+// Prints as usual and keeps the median of each benchmark for the closing ratios.
+class MedianReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                m_medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+    }
+    double Median(const std::string& name) const
+    {
+        const auto found = m_medians.find(name);
+        return found == m_medians.end() ? 0.0 : found->second;
+    }
+
+private:
+    std::map<std::string, double> m_medians;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir folder;
+    g_picturePath = folder.filePath("bench-20mp.jpg");
+    if (!folder.isValid() || !WriteTestJpeg(g_picturePath)) {
+        std::fprintf(stderr, "cannot write the test picture\n");
+        return 1;
+    }
+    std::printf("test picture: %d x %d, %lld bytes, GLIBC_TUNABLES=%s\n", kWidth, kHeight,
+                static_cast<long long>(QFileInfo(g_picturePath).size()),
+                std::getenv("GLIBC_TUNABLES") ? std::getenv("GLIBC_TUNABLES") : "(unset)");
+
+    benchmark::Initialize(&argc, argv);
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const double fresh = reporter.Median("PlainDecode/FreshBuffer");
+    const double reused = reporter.Median("PlainDecode/ReusedBuffer");
+    const double loader = reporter.Median("Loader/Load24");
+    if (fresh > 0 && reused > 0 && loader > 0)
+        std::printf("medians: plain fresh %.1f ms, plain reused %.1f ms, loader %.1f ms; "
+                    "loader/fresh %.2f, loader/reused %.2f\n",
+                    fresh, reused, loader, loader / fresh, loader / reused);
+    return 0;
+}
