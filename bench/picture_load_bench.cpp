@@ -5,6 +5,7 @@
 //   PlainDecode/FreshBuffer   libjpeg-turbo into a newly allocated buffer
 //   PlainDecode/ReusedBuffer  libjpeg-turbo into a buffer whose pages are already touched
 //   Loader/Load24             TNVFreeImage::Load + ConvertTo24Bits, as the workbench opens a picture
+//   Loader/Load24Cold         the same, with the heap given back to the system before each load
 //   FreeImage/LoadAndCopy24   FreeImage_Load + FreeImage_ConvertTo24Bits, a second full-size copy
 //
 // The figures end with the loader's time as a multiple of each plain decode.
@@ -12,6 +13,7 @@
 
 #include <FreeImage.h>
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
@@ -26,6 +28,10 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <malloc.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -104,34 +110,106 @@ void PlainDecode(unsigned char* buffer)
     std::fclose(file);
 }
 
-constexpr size_t kPictureBytes = size_t(kWidth) * kHeight * 3;
+// Bytes of the decoded picture, from its header.
+size_t DecodedBytes()
+{
+    FILE* file = std::fopen(g_picturePath.toLocal8Bit().constData(), "rb");
+    if (file == nullptr)
+        return 0;
+    jpeg_decompress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, file);
+    jpeg_read_header(&info, TRUE);
+    jpeg_calc_output_dimensions(&info);
+    const size_t bytes = size_t(info.output_width) * info.output_height * info.output_components;
+    jpeg_destroy_decompress(&info);
+    std::fclose(file);
+    return bytes;
+}
+
+size_t g_pictureBytes = 0;
+
+long MinorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+// Page faults per decode, to show where the time goes.
+class FaultCounter
+{
+public:
+    explicit FaultCounter(benchmark::State& state) : m_state(state), m_start(MinorFaults()) {}
+    ~FaultCounter()
+    {
+        m_state.counters["faults"] = benchmark::Counter(double(MinorFaults() - m_start), benchmark::Counter::kAvgIterations);
+    }
+
+private:
+    benchmark::State& m_state;
+    long m_start;
+};
 
 void PlainDecodeFreshBuffer(benchmark::State& state)
 {
+    const FaultCounter faults(state);
     for (auto _ : state) {
-        // Not value-initialised: the decoder is the first to touch the pages, as in a real load.
-        std::unique_ptr<unsigned char[]> buffer(new unsigned char[kPictureBytes]);
-        PlainDecode(buffer.get());
-        benchmark::DoNotOptimize(buffer.get());
+        // A mapping of its own, whatever malloc would do: the decoder is the first to touch
+        // these pages, as it is for a picture loaded into new memory.
+        void* buffer = mmap(nullptr, g_pictureBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        PlainDecode(static_cast<unsigned char*>(buffer));
+        munmap(buffer, g_pictureBytes);
     }
 }
 
 void PlainDecodeReusedBuffer(benchmark::State& state)
 {
-    static std::unique_ptr<unsigned char[]> buffer(new unsigned char[kPictureBytes]());
+    static std::unique_ptr<unsigned char[]> buffer(new unsigned char[g_pictureBytes]());
+    const FaultCounter faults(state);
     for (auto _ : state) {
         PlainDecode(buffer.get());
         benchmark::DoNotOptimize(buffer.get());
     }
 }
 
+// What opening a picture costs the workbench; nullptr on failure, with the reason in error.
+std::unique_ptr<DibBitmap> LoadPicture(QString& error)
+{
+    auto bitmap = TNVFreeImage().Load(g_picturePath, &error);
+    if (bitmap && !bitmap->ConvertTo24Bits())
+        bitmap.reset();
+    return bitmap;
+}
+
 void LoaderLoad24(benchmark::State& state)
 {
-    const TNVFreeImage loader;
+    const FaultCounter faults(state);
     for (auto _ : state) {
         QString error;
-        auto bitmap = loader.Load(g_picturePath, &error);
-        if (!bitmap || !bitmap->ConvertTo24Bits()) {
+        const auto bitmap = LoadPicture(error);
+        if (!bitmap) {
+            state.SkipWithError(error.toStdString().c_str());
+            break;
+        }
+        benchmark::DoNotOptimize(bitmap->ScanLine(0));
+    }
+}
+
+// The same with the heap handed back to the system before each load, so that every load
+// gets fresh memory, as the first picture of a session does.
+void LoaderLoad24Cold(benchmark::State& state)
+{
+    const FaultCounter faults(state);
+    for (auto _ : state) {
+        state.PauseTiming();
+        malloc_trim(0);
+        state.ResumeTiming();
+        QString error;
+        const auto bitmap = LoadPicture(error);
+        if (!bitmap) {
             state.SkipWithError(error.toStdString().c_str());
             break;
         }
@@ -142,6 +220,7 @@ void LoaderLoad24(benchmark::State& state)
 void FreeImageLoadAndCopy24(benchmark::State& state)
 {
     const QByteArray path = g_picturePath.toLocal8Bit();
+    const FaultCounter faults(state);
     for (auto _ : state) {
         FIBITMAP* decoded = FreeImage_Load(FIF_JPEG, path.constData(), 0);
         FIBITMAP* converted = FreeImage_ConvertTo24Bits(decoded);
@@ -160,12 +239,14 @@ void Configure(benchmark::internal::Benchmark* bench)
 BENCHMARK(PlainDecodeFreshBuffer)->Name("PlainDecode/FreshBuffer")->Apply(Configure);
 BENCHMARK(PlainDecodeReusedBuffer)->Name("PlainDecode/ReusedBuffer")->Apply(Configure);
 BENCHMARK(LoaderLoad24)->Name("Loader/Load24")->Apply(Configure);
+BENCHMARK(LoaderLoad24Cold)->Name("Loader/Load24Cold")->Apply(Configure);
 BENCHMARK(FreeImageLoadAndCopy24)->Name("FreeImage/LoadAndCopy24")->Apply(Configure);
 
 // Prints as usual and keeps the median of each benchmark for the closing ratios.
 class MedianReporter : public benchmark::ConsoleReporter
 {
 public:
+    using ConsoleReporter::ConsoleReporter;
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
@@ -187,18 +268,35 @@ private:
 
 int main(int argc, char** argv)
 {
+    // PELORIX_BENCH_PICTURE names a real JPEG to measure instead of the generated one.
     QTemporaryDir folder;
-    g_picturePath = folder.filePath("bench-20mp.jpg");
-    if (!folder.isValid() || !WriteTestJpeg(g_picturePath)) {
-        std::fprintf(stderr, "cannot write the test picture\n");
-        return 1;
+    g_picturePath = qEnvironmentVariable("PELORIX_BENCH_PICTURE");
+    if (g_picturePath.isEmpty()) {
+        g_picturePath = folder.filePath("bench-20mp.jpg");
+        if (!folder.isValid() || !WriteTestJpeg(g_picturePath)) {
+            std::fprintf(stderr, "cannot write the test picture\n");
+            return 1;
+        }
     }
-    std::printf("test picture: %d x %d, %lld bytes, GLIBC_TUNABLES=%s\n", kWidth, kHeight,
+    g_pictureBytes = DecodedBytes();
+    std::printf("test picture: %s, %lld bytes, GLIBC_TUNABLES=%s\n", qPrintable(g_picturePath),
                 static_cast<long long>(QFileInfo(g_picturePath).size()),
                 std::getenv("GLIBC_TUNABLES") ? std::getenv("GLIBC_TUNABLES") : "(unset)");
 
+    // The case of a picture handed over at start-up: the first big allocation of the process.
+    {
+        const long faultsBefore = MinorFaults();
+        QElapsedTimer timer;
+        timer.start();
+        QString error;
+        const bool loaded = LoadPicture(error) != nullptr;
+        std::printf("first load in this process: %.1f ms, %ld page faults%s\n", timer.nsecsElapsed() / 1e6,
+                    MinorFaults() - faultsBefore, loaded ? "" : " (failed)");
+    }
+
     benchmark::Initialize(&argc, argv);
-    MedianReporter reporter;
+    MedianReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                   : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

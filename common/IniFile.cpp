@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <charconv>
 
@@ -61,7 +62,14 @@ void IniFile::LoadFromBytes(const QByteArray& bytes)
     m_sections.clear();
     m_sectionIndex.clear();
     m_utf8 = bytes.startsWith(kUtf8Bom);
-    const QString text = m_utf8 ? QString::fromUtf8(bytes.mid(kUtf8Bom.size())) : Cp1252::Decode(bytes);
+    QString text;
+    if (m_utf8) {
+        // Only the first mark is the file's; any further one is text.
+        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        text = decoder(bytes.mid(kUtf8Bom.size()));
+    } else {
+        text = Cp1252::Decode(bytes);
+    }
 
     Section* current = nullptr;
     qsizetype pos = 0;

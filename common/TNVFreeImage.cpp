@@ -2,13 +2,19 @@
 
 #include <FreeImage.h>
 #include <dlfcn.h>
+#include <malloc.h>
+#include <sys/mman.h>
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <cstdarg>
 #include <cstdio>
 #include <functional>
@@ -400,6 +406,75 @@ BitmapPtr ToStandardBitmap(BitmapPtr source)
     return result;
 }
 
+// ---- Memory for big pictures ----
+
+#if defined(__SANITIZE_ADDRESS__)
+#define PELORIX_OWN_ALLOCATOR 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
+#define PELORIX_OWN_ALLOCATOR 1
+#endif
+#endif
+
+#if defined(__GLIBC__) && !defined(PELORIX_OWN_ALLOCATOR)
+#define PELORIX_HUGE_PAGES 1
+#endif
+
+// Touching fresh memory costs about 10 us per 4 KiB page on the machines this runs on:
+// 150-200 ms for the 60 MB of a 20-megapixel picture, more than decoding it takes. Huge
+// pages (2 MiB) cut that to a few milliseconds, but with transparent huge pages in
+// "madvise" mode the kernel only uses them where asked to, and FreeImage allocates with
+// plain malloc, which hands out big blocks as fresh mappings that nobody advised.
+// So while FreeImage decodes a big picture, big blocks come from the heap instead, and
+// the stretch of heap the pixels will occupy is advised for huge pages beforehand: it is
+// allocated (untouched), advised and freed, and the heap keeps it until FreeImage's own
+// allocation of about the same size takes it over a moment later.
+class HugePageScope
+{
+public:
+    explicit HugePageScope(size_t bytes)
+    {
+#ifdef PELORIX_HUGE_PAGES
+        if (bytes < kMinimumBytes)
+            return;
+        m_active = true;
+        mallopt(M_MMAP_MAX, 0);
+        mallopt(M_TRIM_THRESHOLD, INT_MAX);
+        const size_t reserve = bytes + 2 * kHugePage;
+        if (void* probe = std::malloc(reserve)) {
+            const auto start = (reinterpret_cast<uintptr_t>(probe) + kHugePage - 1) & ~(kHugePage - 1);
+            const auto end = (reinterpret_cast<uintptr_t>(probe) + reserve) & ~(kHugePage - 1);
+            if (end > start)
+                madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+            std::free(probe);
+        }
+#else
+        (void)bytes;
+#endif
+    }
+    ~HugePageScope()
+    {
+#ifdef PELORIX_HUGE_PAGES
+        // Any mallopt() call stops glibc from adapting its thresholds by itself, so set them
+        // to where that adaptation ends up anyway: blocks up to 32 MiB come from the heap
+        // and are reused, bigger ones are mappings again, and a free stretch of more than
+        // 64 MiB at the top of the heap goes back to the system.
+        if (m_active) {
+            mallopt(M_MMAP_MAX, 65536);
+            mallopt(M_MMAP_THRESHOLD, 32 << 20);
+            mallopt(M_TRIM_THRESHOLD, 64 << 20);
+        }
+#endif
+    }
+    HugePageScope(const HugePageScope&) = delete;
+    HugePageScope& operator=(const HugePageScope&) = delete;
+
+private:
+    static constexpr size_t kHugePage = size_t(2) << 20;
+    static constexpr size_t kMinimumBytes = size_t(8) << 20;
+    bool m_active = false;
+};
+
 using LoadFunction = std::function<FIBITMAP*(FREE_IMAGE_FORMAT format, int flags)>;
 
 // Checks the declared size, decodes, and reduces the result to a standard bitmap.
@@ -407,6 +482,7 @@ std::unique_ptr<DibBitmap> Decode(FREE_IMAGE_FORMAT format, const LoadFunction& 
                                   const TNVFreeImage::Limits& limits, MessageCapture& capture, QString* error)
 {
     const QString decodeFailure = "FreeImage could not decode the picture (damaged or unsupported)";
+    size_t pixelBytes = 0;
     if (FreeImage_FIFSupportsNoPixels(format)) {
         const BitmapPtr header(load(format, FIF_LOAD_NOPIXELS));
         if (!header)
@@ -414,6 +490,7 @@ std::unique_ptr<DibBitmap> Decode(FREE_IMAGE_FORMAT format, const LoadFunction& 
         const QString reason = CheckSize(header.get(), limits);
         if (!reason.isEmpty())
             return Fail(error, reason);
+        pixelBytes = size_t(FreeImage_GetPitch(header.get())) * FreeImage_GetHeight(header.get());
     } else if (const auto declared = PeekDeclaredSize(format, device)) {
         const QString reason = CheckSize(declared->width, declared->height, declared->bitsPerPixel, limits);
         if (!reason.isEmpty())
@@ -421,7 +498,11 @@ std::unique_ptr<DibBitmap> Decode(FREE_IMAGE_FORMAT format, const LoadFunction& 
     }
 
     capture.Clear();
-    BitmapPtr bitmap(load(format, 0));
+    BitmapPtr bitmap;
+    {
+        const HugePageScope hugePages(pixelBytes);
+        bitmap.reset(load(format, 0));
+    }
     if (!bitmap || !FreeImage_HasPixels(bitmap.get()))
         return Fail(error, capture.Explain(decodeFailure));
     // libjpeg fills whatever is missing with grey and only warns; measuring on that would mislead.

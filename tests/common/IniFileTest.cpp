@@ -107,6 +107,15 @@ TEST(IniFile, Text_IsWindows1252UnlessTheFileHasAUtf8Mark)
     EXPECT_TRUE(utf8.ToBytes().startsWith("\xEF\xBB\xBF"));
 }
 
+TEST(IniFile, Utf8_OnlyTheFirstMarkBelongsToTheFile)
+{
+    // Found by fuzzing: further marks were dropped one per round trip.
+    const QByteArray bytes("\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=v\r\n");
+    const IniFile once = Parse(bytes);
+    EXPECT_EQ(once.ToBytes(), bytes);
+    EXPECT_EQ(Parse(once.ToBytes()).ToBytes(), bytes);
+}
+
 TEST(IniFile, SaveAndLoad_RoundTripThroughDisk)
 {
     TestSupport::TempDir dir;
