@@ -45,6 +45,38 @@ QImage CopyRowsFlipped(FIBITMAP* bitmap, QImage::Format format)
     return image;
 }
 
+BYTE FloatToByte(float value)
+{
+    if (value >= 1.0f)
+        return 255;
+    if (value > 0.0f)
+        return static_cast<BYTE>(value * 255.0f + 0.5f);
+    return 0; // also NaN
+}
+
+template <typename Pixel, bool withAlpha>
+FIBITMAP* FloatToBitmap(FIBITMAP* source)
+{
+    const unsigned width = FreeImage_GetWidth(source);
+    const unsigned height = FreeImage_GetHeight(source);
+    FIBITMAP* target = FreeImage_Allocate(width, height, withAlpha ? 32 : 24);
+    if (target == nullptr)
+        return nullptr;
+    const unsigned step = withAlpha ? 4 : 3;
+    for (unsigned y = 0; y < height; ++y) {
+        const auto* from = reinterpret_cast<const Pixel*>(FreeImage_GetScanLine(source, y));
+        BYTE* to = FreeImage_GetScanLine(target, y);
+        for (unsigned x = 0; x < width; ++x, to += step) {
+            to[FI_RGBA_RED] = FloatToByte(from[x].red);
+            to[FI_RGBA_GREEN] = FloatToByte(from[x].green);
+            to[FI_RGBA_BLUE] = FloatToByte(from[x].blue);
+            if constexpr (withAlpha)
+                to[FI_RGBA_ALPHA] = FloatToByte(from[x].alpha);
+        }
+    }
+    return target;
+}
+
 } // namespace
 
 DibBitmap::DibBitmap(FIBITMAP* adopted) noexcept : m_bitmap(adopted) {}
@@ -73,6 +105,52 @@ void DibBitmap::Reset(FIBITMAP* bitmap) noexcept
 FIBITMAP* DibBitmap::Release() noexcept
 {
     return std::exchange(m_bitmap, nullptr);
+}
+
+std::unique_ptr<DibBitmap> DibBitmap::FromFreeImage(FIBITMAP* decoded)
+{
+    if (decoded == nullptr)
+        return nullptr;
+    DibBitmap source(decoded);
+    FIBITMAP* converted = nullptr;
+    switch (FreeImage_GetImageType(decoded)) {
+    case FIT_BITMAP:
+        switch (FreeImage_GetBPP(decoded)) {
+        case 1:
+        case 4:
+        case 8:
+        case 16:
+        case 24:
+        case 32:
+            return std::make_unique<DibBitmap>(source.Release());
+        default:
+            converted = FreeImage_ConvertTo32Bits(decoded);
+            break;
+        }
+        break;
+    case FIT_RGB16:
+        converted = FreeImage_ConvertTo24Bits(decoded);
+        break;
+    case FIT_RGBA16:
+        converted = FreeImage_ConvertTo32Bits(decoded);
+        break;
+    case FIT_RGBF:
+        converted = FloatToBitmap<FIRGBF, false>(decoded);
+        break;
+    case FIT_RGBAF:
+        converted = FloatToBitmap<FIRGBAF, true>(decoded);
+        break;
+    case FIT_UINT16:
+        converted = FreeImage_ConvertTo8Bits(decoded); // the high byte of each sample
+        break;
+    default:
+        converted = FreeImage_ConvertToStandardType(decoded, TRUE);
+        break;
+    }
+    auto result = std::make_unique<DibBitmap>(converted);
+    if (converted == nullptr || FreeImage_GetImageType(converted) != FIT_BITMAP)
+        return nullptr;
+    return result;
 }
 
 std::unique_ptr<DibBitmap> DibBitmap::Create(int width, int height, int bpp)

@@ -14,7 +14,8 @@ struct FIBITMAP;
 // bottom line upwards, each padded to a multiple of 4 bytes, colours in blue, green,
 // red (, alpha) order, palettes for depths up to 8 bits. It owns a FreeImage bitmap
 // of the standard type, so a picture that FreeImage decoded is adopted, never copied.
-class DibBitmap {
+class DibBitmap
+{
 public:
     // Takes ownership of a FreeImage bitmap of type FIT_BITMAP; nullptr makes a null bitmap.
     explicit DibBitmap(FIBITMAP* adopted = nullptr) noexcept;
@@ -24,6 +25,15 @@ public:
     DibBitmap& operator=(DibBitmap&& other) noexcept;
     DibBitmap(const DibBitmap&) = delete;
     DibBitmap& operator=(const DibBitmap&) = delete;
+
+    // Takes ownership of a bitmap FreeImage decoded, of any pixel type. Types with more than
+    // 8 bits per channel are reduced to 8: 48-bit RGB to 24 bits and 64-bit RGBA to 32
+    // (the high byte of each channel), floating-point RGB(A) to 24 (32) bits with each
+    // channel clamped to 0..1, 16-bit greyscale to 8-bit greyscale (high byte), and the other
+    // single-channel types (signed 16-bit, 32-bit integers, float, double, complex) to 8-bit
+    // greyscale scaled linearly from their smallest to their largest value. Standard bitmaps
+    // of other depths become 32 bits. nullptr when the conversion fails.
+    static std::unique_ptr<DibBitmap> FromFreeImage(FIBITMAP* decoded);
 
     // A blank bitmap of depth 1, 4, 8, 15, 16, 24 or 32 with all pixel bytes zero; palette
     // depths get a grey ramp. nullptr for a non-positive size, another depth or no memory.

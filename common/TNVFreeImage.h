@@ -13,20 +13,24 @@
 // its default options, so a multi-page TIFF gives its first page and an animated GIF
 // its first frame. FreeImage's decoded bitmap is adopted, not copied.
 //
-// Pictures with more than 8 bits per channel are reduced to 8 bits per channel:
-// 48-bit RGB becomes 24 bits and 64-bit RGBA 32 bits (high byte of each channel),
-// floating-point RGB(A) becomes 24 (32) bits with each channel clamped to 0..1,
-// 16-bit greyscale becomes 8-bit greyscale (high byte), and the other single-channel
-// types (signed 16-bit, 32-bit integers, float, double, complex) become 8-bit
-// greyscale scaled linearly from their smallest to their largest value.
+// Pictures with more than 8 bits per channel (48-bit colour, 16-bit greyscale, floating
+// point and the other scientific types) are reduced to 8 bits per channel, as
+// DibBitmap::FromFreeImage describes.
 //
 // Damaged input gives nullptr and a reason, never a crash or a huge allocation:
-// the declared size is checked before the pixels are decoded, and a JPEG whose data
-// ends before its last row is refused rather than shown with a grey remainder.
-class TNVFreeImage {
+// the declared size is checked before the pixels are decoded, headers that are known
+// to make FreeImage overrun its buffers are refused, and a JPEG or uncompressed BMP
+// whose data ends early is refused rather than shown with a grey or black remainder.
+//
+// Decoding a picture of 8 MiB or more sets glibc's allocator thresholds for the rest of
+// the process (blocks up to 32 MiB come from the heap and are reused), so that the
+// pixels land on huge pages; see HugePageScope in the source for why.
+class TNVFreeImage
+{
 public:
     // Bounds on what a picture may claim before any pixel memory is allocated.
-    struct Limits {
+    struct Limits
+    {
         int maxSide = 30000;
         qint64 maxPixelBytes = qint64(2) << 30;
     };

@@ -300,13 +300,20 @@ TEST(TNVFreeImage, Load_UnusableFiles_GiveNothingAndAReason)
         FreeImage_GetBits(noisy.get())[i] = static_cast<BYTE>(i * 7919 >> 3);
     const QByteArray jpeg = Encode(noisy.get(), FIF_JPEG);
     const QByteArray png = Encode(noisy.get(), FIF_PNG);
-    // A BMP header that claims 100000 x 100000 pixels in a 54-byte file.
+    // A BMP header that claims 100000 x 100000 pixels in a 70-byte file.
     QByteArray hugeBmp = Encode(RedOverBlue(2, 2).get(), FIF_BMP);
     const qint32 side = 100000;
     std::memcpy(hugeBmp.data() + 18, &side, 4);
     std::memcpy(hugeBmp.data() + 22, &side, 4);
     // A 1 x 1 GIF whose frame claims 40000 x 40000 pixels; FreeImage cannot read GIF headers alone.
     const QByteArray hugeGif = QByteArray::fromHex("474946383961010001008000000000" "00ffffff2c00000000409c409c000202440100" "3b");
+
+    // Regression: FreeImage allocated this icon at 8 bits but read its rows at 12, past the buffer.
+    QByteArray oddIcon = Encode(FiBitmap(FreeImage_Allocate(16, 16, 8)).get(), FIF_ICO);
+    oddIcon[22 + 14] = 12;
+
+    // Regression: FreeImage allocated one row for this height of -1 but wrote 2^32 - 1 rows.
+    const QByteArray negativeHdr = QByteArray("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y -1 +X 8\n") + QByteArray(64, '\x80');
 
     const struct
     {
@@ -319,6 +326,9 @@ TEST(TNVFreeImage, Load_UnusableFiles_GiveNothingAndAReason)
         {"cut.jpg", jpeg.left(jpeg.size() * 2 / 3), "JPEG data ends before the picture is complete"},
         {"cut.png", png.left(png.size() / 2), "FreeImage could not decode the picture (damaged or unsupported)"},
         {"header.jpg", jpeg.left(20), "FreeImage could not decode the picture (damaged or unsupported)"},
+        {"cut.bmp", Encode(RedOverBlue(8, 8).get(), FIF_BMP).left(100), "BMP pixel data ends early"},
+        {"odd-depth.ico", oddIcon, "icon header is damaged (16 x 16 pixels, 12 bits per pixel)"},
+        {"negative.hdr", negativeHdr, "Radiance picture size is damaged: -Y -1 +X 8"},
         {"huge.bmp", hugeBmp, "picture is too large: 100000 x 100000 pixels"},
         {"huge.gif", hugeGif, "picture is too large: 40000 x 40000 pixels"},
     };
@@ -328,7 +338,8 @@ TEST(TNVFreeImage, Load_UnusableFiles_GiveNothingAndAReason)
         EXPECT_FALSE(TNVFreeImage().Load(dir.Write(c.name, c.bytes), &fromFile)) << c.name;
         EXPECT_TRUE(fromFile.startsWith(c.reason)) << c.name << ": " << fromFile.toStdString();
         EXPECT_FALSE(TNVFreeImage().LoadFromMemory(c.bytes, &fromMemory)) << c.name;
-        EXPECT_FALSE(fromMemory.isEmpty()) << c.name;
+        EXPECT_TRUE(c.bytes.isEmpty() ? fromMemory == "picture data is empty" : fromMemory.startsWith(c.reason))
+            << c.name << ": " << fromMemory.toStdString();
     }
     QString error;
     EXPECT_FALSE(TNVFreeImage().Load(dir.Path("missing.png"), &error));
