@@ -187,10 +187,17 @@ std::unique_ptr<DibBitmap> LoadPicture(QString& error)
     return bitmap;
 }
 
-void LoaderLoad24(benchmark::State& state)
+// With `cold`, the heap is handed back to the system before each load, so that every
+// load gets fresh memory, as the first picture of a session does.
+void LoaderLoad(benchmark::State& state, bool cold)
 {
     const FaultCounter faults(state);
     for (auto _ : state) {
+        if (cold) {
+            state.PauseTiming();
+            malloc_trim(0);
+            state.ResumeTiming();
+        }
         QString error;
         const auto bitmap = LoadPicture(error);
         if (!bitmap) {
@@ -201,23 +208,14 @@ void LoaderLoad24(benchmark::State& state)
     }
 }
 
-// The same with the heap handed back to the system before each load, so that every load
-// gets fresh memory, as the first picture of a session does.
+void LoaderLoad24(benchmark::State& state)
+{
+    LoaderLoad(state, false);
+}
+
 void LoaderLoad24Cold(benchmark::State& state)
 {
-    const FaultCounter faults(state);
-    for (auto _ : state) {
-        state.PauseTiming();
-        malloc_trim(0);
-        state.ResumeTiming();
-        QString error;
-        const auto bitmap = LoadPicture(error);
-        if (!bitmap) {
-            state.SkipWithError(error.toStdString().c_str());
-            break;
-        }
-        benchmark::DoNotOptimize(bitmap->ScanLine(0));
-    }
+    LoaderLoad(state, true);
 }
 
 void FreeImageLoadAndCopy24(benchmark::State& state)
