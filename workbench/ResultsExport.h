@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+#include <vector>
+
+class LanguageTable;
+class TmxNativeExcel;
+
+// The per-object results as the result tree shows them: one top node per
+// measured object with its parameters (name as shown, value in the unit shown).
+struct ExportObject
+{
+    QString caption;
+    int shapeId = -1; // objects without a shape have a negative id
+    std::vector<std::pair<QString, double>> parameters;
+};
+
+// "Ergebnisse exportieren ...": the objects as a spreadsheet (".xls") or a
+// tab-separated text file (".txt"), ten columns headed by the language texts
+// of object, length, width, height, area, perimeter, radius, the two semi-axes
+// and angle. Parameters named otherwise (the thickness) are not exported.
+namespace ResultsExport {
+
+// The ten column captions in column order.
+QStringList Captions(const LanguageTable& texts);
+
+// The column index (1-9) of a parameter name, or -1. The labels are compared
+// from angle back to length and the first match wins.
+int ColumnOf(const QString& parameterName, const LanguageTable& texts);
+
+// Writes the spreadsheet's records: header row, one row per object, protection, end.
+void FillSpreadsheet(TmxNativeExcel& sheet, const std::vector<ExportObject>& objects, const LanguageTable& texts);
+// The record stream of the spreadsheet file.
+QByteArray SpreadsheetBytes(const std::vector<ExportObject>& objects, const LanguageTable& texts);
+
+// Writes by the file's extension (compared in lower case): ".xls" the spreadsheet,
+// ".txt" the text table with `localeSeparator` as decimal separator. Any other
+// extension writes nothing and returns true with `written` false. False, with
+// the path and the reason in `error`, when the file cannot be written.
+bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts, const QString& path,
+            QChar localeSeparator, QString* error = nullptr, bool* written = nullptr);
+
+} // namespace ResultsExport
