@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Codes of the archive messages; the texts are in TZipObj::MessageText.
+enum ZipMessageCode : int {
+    zmErrOpenOutputFile = 100,
+    zmErrOpenFileInZip = 101,
+    zmErrOpenFileForReading = 102,
+    zmErrReadFile = 103,
+    zmErrWriteFileInZip = 104,
+    zmErrCloseFileInZip = 105,
+    zmErrCloseOutputFile = 106,
+    zmErrOpenArchive = 107,
+    zmErrReadArchiveInfo = 108,
+    zmErrReadZipFile = 109,
+    zmErrWriteExtractedFile = 110,
+    zmErrCloseZipFile = 111,
+    zmErrFileNotFound = 112,
+    zmAddingFile = 200,
+    zmOpeningOutputFile = 201,
+    zmArchiveCreated = 202,
+    zmCreatingDirectory = 203,
+    zmFileExists = 204,
+    zmPleaseConfirm = 205,
+    zmExtractionCancelled = 206,
+    zmExtractingFile = 207,
+};
+
+// Zip archives as the report templates use them: members deflated, named
+// relative to the folder the zipped files share, with the files' times and
+// attributes. Extraction never writes outside the destination folder and
+// never more than a member declares or kMaxMemberSize. One object serves
+// one operation.
+class TZipObj
+{
+public:
+    enum class Answer { Yes, No, Cancel };
+
+    // Largest member that extraction writes; a larger one is refused as damaged.
+    static constexpr qint64 kMaxMemberSize = qint64(1) << 30;
+    static constexpr int kBlockSize = 8192;
+
+    // Optional callbacks, skipped when unset.
+    std::function<void(TZipObj& zip, const QString& text, int code)> OnZipMessage;
+    std::function<void(TZipObj& zip, int percent)> OnFileProgress;
+    std::function<void(TZipObj& zip, int percent)> OnTotalProgress;
+    // Asked before an existing file is replaced while extracting without
+    // overwrite; unset means No.
+    std::function<Answer(const QString& text, const QString& title)> OnAskOverwrite;
+
+    // The message of a code with its "%s" filled in order by `args`.
+    static QString MessageText(int code, const QStringList& args = {});
+
+    // Zips files and folders (folders with everything below them) into a new
+    // archive replacing any file of that name; level 0 stores. 0 or an error code.
+    int ZipFiles(const QStringList& files, const QString& archive, int level, bool keepFullPaths);
+
+    // Extracts the members named in `names` (one per line, letter case ignored;
+    // an empty list means all) into `destination` (empty: the archive's folder).
+    // With `ignoreFolders` each member goes straight into the destination under
+    // the last part of its name. 0 when all went well; 2 when a member is missing;
+    // 1 or another nonzero value on errors; -100 when the user cancelled.
+    int UnzipFiles(const QString& archive, const QString& names, const QString& destination, bool extract,
+                   bool overwrite, bool ignoreFolders, QStringList* listing = nullptr);
+
+    // MS-DOS date and time of a local time, and back.
+    static quint32 ToDosDateTime(const QDateTime& time);
+    static QDateTime FromDosDateTime(quint32 dosDateTime);
+
+private:
+    struct Entry
+    {
+        QString path;
+        bool folder = false;
+        qint64 size = 0;
+    };
+
+    void Message(int code, const QStringList& args = {});
+    void FileProgress(int percent);
+    void TotalProgress(int percent);
+    void Advance(qint64 bytes);
+    int ExtractCurrent(void* unz, const QString& destination, bool overwrite, bool ignoreFolders);
+
+    qint64 m_totalSize = 0;
+    qint64 m_totalDone = 0;
+    qint64 m_fileSize = 0;
+    qint64 m_fileDone = 0;
+};
