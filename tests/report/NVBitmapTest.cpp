@@ -1,0 +1,74 @@
+#include "report/NVBitmap.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A picture filled with one colour, saved as PNG.
+QString SolidPicture(const TestSupport::TempDir& dir, int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(10, 20, 200));
+    const QString path = dir.Path(QStringLiteral("p%1x%2.png").arg(width).arg(height));
+    EXPECT_TRUE(image.save(path));
+    return path;
+}
+
+// The columns (or rows) of a line of the fitted picture that hold the picture.
+std::pair<int, int> Span(const QImage& image, bool horizontal)
+{
+    const int n = horizontal ? image.width() : image.height();
+    int first = -1;
+    int last = -1;
+    for (int i = 0; i < n; ++i) {
+        const QRgb p = horizontal ? image.pixel(i, image.height() / 2) : image.pixel(image.width() / 2, i);
+        if (qBlue(p) == 200 && qRed(p) == 10) {
+            if (first < 0)
+                first = i;
+            last = i;
+        } else {
+            EXPECT_EQ(p | 0xFF000000u, 0xFFFFFFFFu) << i; // bands are white
+        }
+    }
+    return {first, last};
+}
+
+} // namespace
+
+TEST(NVBitmap, WideImageInSquareBox_GetsWhiteRowsAboveAndBelow)
+{
+    TestSupport::TempDir dir;
+    const auto fitted = NVBitmap(SolidPicture(dir, 400, 300), 100, 100);
+    ASSERT_TRUE(fitted);
+    EXPECT_EQ(fitted->Bpp(), 32);
+    const QImage image = fitted->ToQImage();
+    ASSERT_EQ(image.size(), QSize(400, 400));
+    EXPECT_EQ(Span(image, false), std::make_pair(50, 349));
+}
+
+TEST(NVBitmap, TallImageInWideBox_GetsWhiteColumnsOnBothSides)
+{
+    TestSupport::TempDir dir;
+    const auto fitted = NVBitmap(SolidPicture(dir, 300, 400), 200, 100);
+    ASSERT_TRUE(fitted);
+    const QImage image = fitted->ToQImage();
+    ASSERT_EQ(image.size(), QSize(800, 400));
+    EXPECT_EQ(Span(image, true), std::make_pair(250, 549));
+}
+
+TEST(NVBitmap, DegenerateBoxOrFile)
+{
+    TestSupport::TempDir dir;
+    const auto unchanged = NVBitmap(SolidPicture(dir, 30, 20), 0, 100);
+    ASSERT_TRUE(unchanged);
+    EXPECT_EQ(unchanged->Width(), 30);
+    EXPECT_EQ(unchanged->Height(), 20);
+    EXPECT_TRUE(NVBitmap(SolidPicture(dir, 30, 20), -5, 10));
+    EXPECT_FALSE(NVBitmap(dir.Path("missing.png"), 10, 10));
+    // A thin box around a picture would need far too much memory: refused, not attempted.
+    EXPECT_FALSE(NVBitmap(SolidPicture(dir, 4000, 10), 1, 1000000));
+}
