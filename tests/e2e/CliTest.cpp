@@ -1,41 +1,15 @@
 // pelorix-cli as host-program integrators and batch scripts run it.
+#include "tests/e2e/CliRun.h"
 #include "tests/support/TestSupport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QFile>
-#include <QProcess>
+#include <QJsonArray>
 
 #include <gtest/gtest.h>
 
 using TestSupport::CrLf;
 using TestSupport::DataPath;
 using TestSupport::TempDir;
-
-namespace {
-
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-    QJsonObject Json() const { return QJsonDocument::fromJson(out).object(); }
-};
-
-CliRun RunCli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(PELORIX_CLI), args);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    CliRun run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-} // namespace
 
 TEST(Cli, HostInfo_SampleExchangeFile)
 {
