@@ -36,3 +36,7 @@ void PrintJson(const QJsonDocument& document);
 int HostInfoCommand(const QStringList& args);
 int PictureInfoCommand(const QStringList& args);
 int TableConvertCommand(const QStringList& args);
+int CanvasDumpCommand(const QStringList& args);
+int CanvasResaveCommand(const QStringList& args);
+// Needs the font engine for text outlines: main runs it under a QGuiApplication.
+int RenderCommand(const QStringList& args);

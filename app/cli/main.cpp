@@ -3,10 +3,13 @@
 #include "app/cli/CliSupport.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <functional>
 #include <map>
+#include <memory>
+#include <string_view>
 
 namespace {
 
@@ -22,6 +25,9 @@ const std::map<QString, Command>& Commands()
         {QStringLiteral("host-info"), {HostInfoCommand, "host-info EXCHANGE.ini"}},
         {QStringLiteral("picture-info"), {PictureInfoCommand, "picture-info PICTURE"}},
         {QStringLiteral("table-convert"), {TableConvertCommand, "table-convert IN.dff OUT.txt [--decimal C]"}},
+        {QStringLiteral("canvas-dump"), {CanvasDumpCommand, "canvas-dump FILE"}},
+        {QStringLiteral("canvas-resave"), {CanvasResaveCommand, "canvas-resave IN OUT"}},
+        {QStringLiteral("render"), {RenderCommand, "render FILE OUT.dxf|OUT.dxf1 [--picture P]"}},
     };
     return commands;
 }
@@ -38,7 +44,13 @@ int Usage()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Commands that draw or measure text need the font engine, which lives in a
+    // QGuiApplication; without a display it runs on the offscreen platform.
+    const bool needsGui = argc > 1 && std::string_view(argv[1]) == "render";
+    if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app = needsGui ? std::make_unique<QGuiApplication>(argc, argv)
+                                                     : std::make_unique<QCoreApplication>(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))

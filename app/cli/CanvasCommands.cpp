@@ -1,0 +1,210 @@
+// pelorix-cli commands over the canvas: dumping, resaving and exporting canvas files.
+#include "app/cli/CliSupport.h"
+
+#include "canvas/TMyCAD.h"
+#include "canvas/TMyElliArc.h"
+#include "canvas/TMyImage.h"
+#include "canvas/TMyLine.h"
+#include "canvas/TMyRectangle.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace {
+
+QJsonValue PictureSize(const QImage& picture)
+{
+    if (picture.isNull())
+        return QJsonValue(QJsonValue::Null);
+    return QJsonObject { { QStringLiteral("width"), picture.width() }, { QStringLiteral("height"), picture.height() } };
+}
+
+QJsonArray UserDataJson(const TUserData& data)
+{
+    QJsonArray pairs;
+    for (const auto& [key, value] : data.Pairs())
+        pairs.append(QJsonObject { { QStringLiteral("key"), key }, { QStringLiteral("value"), value } });
+    return pairs;
+}
+
+QJsonArray Ints(const std::vector<int>& values)
+{
+    QJsonArray array;
+    for (int v : values)
+        array.append(v);
+    return array;
+}
+
+QString UnitName(TUnits unit)
+{
+    static const char* const kNames[] = { "pixel", "mm", "cm", "dm", "m", "inch" };
+    return unit <= inch ? QString::fromLatin1(kNames[unit]) : QString::number(int(unit));
+}
+
+// The class's own fields, under their names in lower camel case.
+void AddClassFields(const TMyShape& shape, QJsonObject& json)
+{
+    if (const auto* line = dynamic_cast<const TMyLine*>(&shape)) {
+        json[QStringLiteral("arrowAngle")] = line->ArrowAngle();
+        json[QStringLiteral("arrowLength")] = line->ArrowLength();
+        json[QStringLiteral("arrowOffset")] = line->ArrowOffset();
+        json[QStringLiteral("arrowStyle")] = int(line->ArrowStyle());
+    }
+    if (const auto* rule = dynamic_cast<const TMyRuleLine*>(&shape)) {
+        json[QStringLiteral("showUserInfo")] = rule->ShowUserInfo();
+        json[QStringLiteral("tickStyle")] = int(rule->TickStyle());
+        json[QStringLiteral("userInfo")] = rule->UserInfo();
+    }
+    if (const auto* link = dynamic_cast<const TMyLinkLine*>(&shape)) {
+        json[QStringLiteral("startShapeIndex")] = link->StartShapeIndex();
+        json[QStringLiteral("startLinkPointIndex")] = link->StartLinkPointIndex();
+        json[QStringLiteral("endShapeIndex")] = link->EndShapeIndex();
+        json[QStringLiteral("endLinkPointIndex")] = link->EndLinkPointIndex();
+        json[QStringLiteral("linkLineDrawStyle")] = int(link->LinkLineDrawStyle());
+    }
+    if (const auto* text = dynamic_cast<const TMyText*>(&shape)) {
+        json[QStringLiteral("lines")] = QJsonArray::fromStringList(text->Lines());
+        json[QStringLiteral("hAlignment")] = int(text->HAlignment());
+        json[QStringLiteral("vAlignment")] = int(text->VAlignment());
+        json[QStringLiteral("isBorder")] = text->IsBorder();
+        json[QStringLiteral("isSolid")] = text->IsSolid();
+        json[QStringLiteral("wordWrap")] = text->WordWrap();
+    }
+    if (const auto* image = dynamic_cast<const TMyImage*>(&shape)) {
+        json[QStringLiteral("bitmap")] = PictureSize(image->Bitmap());
+        json[QStringLiteral("transparent")] = image->Transparent();
+        json[QStringLiteral("border")] = image->Border();
+        json[QStringLiteral("grayScale")] = image->GrayScale();
+        json[QStringLiteral("brightness")] = image->Brightness();
+        json[QStringLiteral("contrast")] = image->Contrast();
+    }
+    if (const auto* arc = dynamic_cast<const TMyElliArc*>(&shape)) {
+        json[QStringLiteral("arcMode")] = int(arc->ArcMode());
+        json[QStringLiteral("arcStyle")] = int(arc->ArcStyle());
+    }
+    if (const auto* point = dynamic_cast<const TMyLinkPoint*>(&shape))
+        json[QStringLiteral("size")] = point->Size();
+}
+
+QJsonObject ShapeJson(const TMyShape& shape)
+{
+    QJsonArray nodes;
+    for (const TMyPoint& p : shape.Nodes())
+        nodes.append(QJsonArray { double(p.x), double(p.y) });
+    QJsonObject json {
+        { QStringLiteral("class"), QString::fromLatin1(shape.ClassName()) },
+        { QStringLiteral("name"), shape.Name() },
+        { QStringLiteral("id"), shape.ShapeId() },
+        { QStringLiteral("index"), shape.ShapeIndex() },
+        { QStringLiteral("layerId"), shape.LayerId() },
+        { QStringLiteral("parentGroup"), shape.ParentGroup() },
+        { QStringLiteral("children"), Ints(shape.Children()) },
+        { QStringLiteral("links"), Ints(shape.Links()) },
+        { QStringLiteral("nodes"), nodes },
+        { QStringLiteral("caption"), shape.Caption() },
+        { QStringLiteral("info"), shape.Info() },
+        { QStringLiteral("multiInfo"), QJsonArray::fromStringList(shape.MultiInfo()) },
+        { QStringLiteral("angle"), double(shape.Angle()) },
+        { QStringLiteral("tag"), shape.Tag() },
+        { QStringLiteral("penColor"), shape.Pen().color },
+        { QStringLiteral("penWidth"), shape.Pen().width },
+        { QStringLiteral("brushColor"), shape.Brush().color },
+        { QStringLiteral("brushStyle"), int(shape.Brush().style) },
+        { QStringLiteral("fontName"), shape.Font().name },
+        { QStringLiteral("fontSize"), shape.Font().size },
+        { QStringLiteral("visible"), shape.Visible() },
+        { QStringLiteral("locked"), shape.Locked() },
+        { QStringLiteral("userData"), UserDataJson(shape.UserData()) },
+    };
+    AddClassFields(shape, json);
+    return json;
+}
+
+QJsonObject CanvasJson(const TMyCAD& cad)
+{
+    QJsonArray layers;
+    for (const LayerRec& layer : cad.Layers())
+        layers.append(QJsonObject { { QStringLiteral("name"), layer.name }, { QStringLiteral("id"), layer.layerId },
+            { QStringLiteral("visible"), layer.visible } });
+    QJsonArray shapes;
+    for (int i = 0; i < cad.ShapeCount(); ++i)
+        shapes.append(ShapeJson(*cad.ShapeByIndex(i)));
+    return QJsonObject {
+        { QStringLiteral("version"), cad.StreamVersionText() },
+        { QStringLiteral("width"), cad.Width() },
+        { QStringLiteral("height"), cad.Height() },
+        { QStringLiteral("unit"), UnitName(cad.TheUNIT()) },
+        { QStringLiteral("ratio"), cad.Ratio() },
+        { QStringLiteral("backgroundColor"), cad.ColorOfBackGround() },
+        { QStringLiteral("background"), PictureSize(cad.BkBitmap()) },
+        { QStringLiteral("tag"), cad.Tag() },
+        { QStringLiteral("userData"), UserDataJson(cad.UserData()) },
+        { QStringLiteral("layers"), layers },
+        { QStringLiteral("currentLayer"), cad.CurrentLayer() },
+        { QStringLiteral("shapes"), shapes },
+    };
+}
+
+// Loads a canvas file; on failure returns the English reason.
+std::optional<QString> LoadCanvas(TMyCAD& cad, const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return path + QStringLiteral(": the file does not exist");
+    if (!TMyCAD::IsCanvasFile(path))
+        return path + QStringLiteral(": not a canvas file");
+    if (!cad.LoadFromFile(path))
+        return path + QStringLiteral(": the canvas data is damaged (") + cad.LastError() + QStringLiteral(")");
+    return std::nullopt;
+}
+
+} // namespace
+
+int CanvasDumpCommand(const QStringList& args)
+{
+    const auto parsed = ParseArgs(args, {});
+    if (!parsed || parsed->positional.size() != 1)
+        return UsageError(QStringLiteral("canvas-dump FILE"));
+    const QString path = parsed->positional[0];
+    TMyCAD cad;
+    const auto error = LoadCanvas(cad, path);
+    if (error && !TMyCAD::IsCanvasFile(path))
+        return InputError(*error);
+    // A damaged file still shows what could be read.
+    PrintJson(QJsonDocument(CanvasJson(cad)));
+    return error ? InputError(*error) : kExitOk;
+}
+
+int CanvasResaveCommand(const QStringList& args)
+{
+    const auto parsed = ParseArgs(args, {});
+    if (!parsed || parsed->positional.size() != 2)
+        return UsageError(QStringLiteral("canvas-resave IN OUT"));
+    TMyCAD cad;
+    if (const auto error = LoadCanvas(cad, parsed->positional[0]))
+        return InputError(*error);
+    if (!cad.SaveToFile(parsed->positional[1]))
+        return InputError(
+            parsed->positional[1] + QStringLiteral(": cannot be written (") + cad.LastError() + QStringLiteral(")"));
+    return kExitOk;
+}
+
+int RenderCommand(const QStringList& args)
+{
+    const QString usage = QStringLiteral("render FILE OUT.dxf|OUT.dxf1 [--picture P]");
+    const auto parsed = ParseArgs(args, { QStringLiteral("--picture") });
+    if (!parsed || parsed->positional.size() != 2)
+        return UsageError(usage);
+    const QString out = parsed->positional[1];
+    const QString suffix = QFileInfo(out).suffix().toLower();
+    if (suffix != QLatin1String("dxf") && suffix != QLatin1String("dxf1"))
+        return UsageError(usage);
+    TMyCAD cad;
+    if (const auto error = LoadCanvas(cad, parsed->positional[0]))
+        return InputError(*error);
+    // A DXF holds no pictures, so --picture changes nothing in it.
+    const bool written = suffix == QLatin1String("dxf") ? cad.ExportDxf(out) : cad.ExportDxfOutlined(out);
+    if (!written)
+        return InputError(out + QStringLiteral(": cannot be written (") + cad.LastError() + QStringLiteral(")"));
+    return kExitOk;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <Qt>
+
+// What a canvas needs from the control that shows it. Every call has a harmless
+// default, so a canvas without a host (tools, tests, printing) works headless.
+class TMyCADHost
+{
+public:
+    virtual ~TMyCADHost() = default;
+    // Screen pixels per inch.
+    virtual double PixelsPerInch() const { return 96.0; }
+    // The drawing changed; the next paint must show it.
+    virtual void RequestRepaint() { }
+    virtual void SetCursorShape(Qt::CursorShape) { }
+    // The canvas resized itself (page size or zoom); the control follows.
+    virtual void ClientSizeChanged(int /*width*/, int /*height*/) { }
+};

@@ -1,0 +1,82 @@
+// Z-order of the canvas's shape list.
+#include "canvas/TMyCAD.h"
+
+#include "canvas/TMyLine.h"
+
+void TMyCAD::Reorder(const std::vector<int>& newIndex)
+{
+    const int count = ShapeCount();
+    auto remap = [&](int index) { return index >= 0 && index < count ? newIndex[static_cast<size_t>(index)] : index; };
+    std::vector<std::unique_ptr<TMyShape>> reordered(m_shapes.size());
+    for (int i = 0; i < count; ++i) {
+        TMyShape* shape = m_shapes[static_cast<size_t>(i)].get();
+        shape->SetShapeIndex(remap(i));
+        shape->SetParentGroup(remap(shape->ParentGroup()));
+        for (int& child : shape->Children())
+            child = remap(child);
+        for (int& link : shape->Links())
+            link = remap(link);
+        if (auto* line = dynamic_cast<TMyLinkLine*>(shape)) {
+            line->SetStart(remap(line->StartShapeIndex()), line->StartLinkPointIndex());
+            line->SetEnd(remap(line->EndShapeIndex()), line->EndLinkPointIndex());
+        }
+        reordered[static_cast<size_t>(remap(i))] = std::move(m_shapes[static_cast<size_t>(i)]);
+    }
+    m_shapes.swap(reordered);
+    m_modified = true;
+    Invalidate();
+}
+
+void TMyCAD::SwapShapes(TMyShape* a, TMyShape* b)
+{
+    if (a == nullptr || b == nullptr || a == b || ShapeByIndex(a->ShapeIndex()) != a
+        || ShapeByIndex(b->ShapeIndex()) != b)
+        return;
+    std::vector<int> newIndex(m_shapes.size());
+    for (size_t i = 0; i < newIndex.size(); ++i)
+        newIndex[i] = static_cast<int>(i);
+    std::swap(newIndex[static_cast<size_t>(a->ShapeIndex())], newIndex[static_cast<size_t>(b->ShapeIndex())]);
+    Reorder(newIndex);
+}
+
+void TMyCAD::BringToFront(TMyShape* shape, bool recordUndo)
+{
+    if (shape == nullptr || ShapeByIndex(shape->ShapeIndex()) != shape)
+        return;
+    if (recordUndo)
+        m_undo.Record(QStringLiteral("ACT_BRINGTOFRONT"), { shape });
+    // The same order as swapping with the next top-level shape above until there is
+    // none, done in one pass: each of those shapes moves down one top-level place.
+    std::vector<int> newIndex(m_shapes.size());
+    for (size_t i = 0; i < newIndex.size(); ++i)
+        newIndex[i] = static_cast<int>(i);
+    int previous = shape->ShapeIndex();
+    for (int i = previous + 1; i < ShapeCount(); ++i) {
+        if (m_shapes[static_cast<size_t>(i)]->ParentGroup() >= 0)
+            continue;
+        newIndex[static_cast<size_t>(i)] = previous;
+        newIndex[static_cast<size_t>(shape->ShapeIndex())] = i;
+        previous = i;
+    }
+    Reorder(newIndex);
+}
+
+void TMyCAD::SendToBack(TMyShape* shape, bool recordUndo)
+{
+    if (shape == nullptr || ShapeByIndex(shape->ShapeIndex()) != shape)
+        return;
+    if (recordUndo)
+        m_undo.Record(QStringLiteral("ACT_SENDTOBACK"), { shape });
+    std::vector<int> newIndex(m_shapes.size());
+    for (size_t i = 0; i < newIndex.size(); ++i)
+        newIndex[i] = static_cast<int>(i);
+    int previous = shape->ShapeIndex();
+    for (int i = previous - 1; i >= 0; --i) {
+        if (m_shapes[static_cast<size_t>(i)]->ParentGroup() >= 0)
+            continue;
+        newIndex[static_cast<size_t>(i)] = previous;
+        newIndex[static_cast<size_t>(shape->ShapeIndex())] = i;
+        previous = i;
+    }
+    Reorder(newIndex);
+}

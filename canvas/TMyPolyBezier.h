@@ -1,0 +1,22 @@
+#pragma once
+
+#include "canvas/TMyShape.h"
+
+// A cubic Bezier poly curve: a start node, then two control points and an end
+// point per segment (3n + 1 nodes).
+class TMyPolyBezier : public TMyShape
+{
+public:
+    using TMyShape::TMyShape;
+    const char* ClassName() const override { return "TMyPolyBezier"; }
+
+    bool IsComplete() const override;
+    // Appends a clicked point; when a segment's fourth point arrives, the segment ends
+    // at the midpoint of the last two clicked control points and the next one starts there.
+    void AddNode(QPointF screenPoint) override;
+    int NodeAt(QPointF screenPoint) override;
+    bool HitTest(QPointF screenPoint) const override;
+
+    // The curve flattened into logical points, `steps` per segment.
+    std::vector<TMyPoint> Flatten(int steps) const;
+};
