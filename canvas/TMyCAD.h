@@ -316,6 +316,8 @@ private:
     void RemoveWithMembers(const std::vector<TMyShape*>& shapes);
     // Puts every shape at position newIndex[old position] and rewrites the stored indexes.
     void Reorder(const std::vector<int>& newIndex);
+    // Moves a top-level shape to the front (step +1) or back (step -1) of the top-level shapes.
+    void MoveToEnd(TMyShape* shape, int step);
     void RebuildIdMap();
     void AddToIdMap(TMyShape* shape);
     void ResetForLoad();

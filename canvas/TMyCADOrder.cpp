@@ -27,15 +27,43 @@ void TMyCAD::Reorder(const std::vector<int>& newIndex)
     Invalidate();
 }
 
+namespace {
+
+// The order that leaves every shape where it is.
+std::vector<int> SameOrder(size_t count)
+{
+    std::vector<int> order(count);
+    for (size_t i = 0; i < count; ++i)
+        order[i] = static_cast<int>(i);
+    return order;
+}
+
+} // namespace
+
 void TMyCAD::SwapShapes(TMyShape* a, TMyShape* b)
 {
     if (a == nullptr || b == nullptr || a == b || ShapeByIndex(a->ShapeIndex()) != a
         || ShapeByIndex(b->ShapeIndex()) != b)
         return;
-    std::vector<int> newIndex(m_shapes.size());
-    for (size_t i = 0; i < newIndex.size(); ++i)
-        newIndex[i] = static_cast<int>(i);
+    std::vector<int> newIndex = SameOrder(m_shapes.size());
     std::swap(newIndex[static_cast<size_t>(a->ShapeIndex())], newIndex[static_cast<size_t>(b->ShapeIndex())]);
+    Reorder(newIndex);
+}
+
+void TMyCAD::MoveToEnd(TMyShape* shape, int step)
+{
+    // The same order as swapping with the next top-level shape in that direction
+    // until there is none, done in one pass: each of those shapes moves one
+    // top-level place the other way.
+    std::vector<int> newIndex = SameOrder(m_shapes.size());
+    int previous = shape->ShapeIndex();
+    for (int i = previous + step; i >= 0 && i < ShapeCount(); i += step) {
+        if (m_shapes[static_cast<size_t>(i)]->ParentGroup() >= 0)
+            continue;
+        newIndex[static_cast<size_t>(i)] = previous;
+        newIndex[static_cast<size_t>(shape->ShapeIndex())] = i;
+        previous = i;
+    }
     Reorder(newIndex);
 }
 
@@ -45,20 +73,7 @@ void TMyCAD::BringToFront(TMyShape* shape, bool recordUndo)
         return;
     if (recordUndo)
         m_undo.Record(QStringLiteral("ACT_BRINGTOFRONT"), { shape });
-    // The same order as swapping with the next top-level shape above until there is
-    // none, done in one pass: each of those shapes moves down one top-level place.
-    std::vector<int> newIndex(m_shapes.size());
-    for (size_t i = 0; i < newIndex.size(); ++i)
-        newIndex[i] = static_cast<int>(i);
-    int previous = shape->ShapeIndex();
-    for (int i = previous + 1; i < ShapeCount(); ++i) {
-        if (m_shapes[static_cast<size_t>(i)]->ParentGroup() >= 0)
-            continue;
-        newIndex[static_cast<size_t>(i)] = previous;
-        newIndex[static_cast<size_t>(shape->ShapeIndex())] = i;
-        previous = i;
-    }
-    Reorder(newIndex);
+    MoveToEnd(shape, +1);
 }
 
 void TMyCAD::SendToBack(TMyShape* shape, bool recordUndo)
@@ -67,16 +82,5 @@ void TMyCAD::SendToBack(TMyShape* shape, bool recordUndo)
         return;
     if (recordUndo)
         m_undo.Record(QStringLiteral("ACT_SENDTOBACK"), { shape });
-    std::vector<int> newIndex(m_shapes.size());
-    for (size_t i = 0; i < newIndex.size(); ++i)
-        newIndex[i] = static_cast<int>(i);
-    int previous = shape->ShapeIndex();
-    for (int i = previous - 1; i >= 0; --i) {
-        if (m_shapes[static_cast<size_t>(i)]->ParentGroup() >= 0)
-            continue;
-        newIndex[static_cast<size_t>(i)] = previous;
-        newIndex[static_cast<size_t>(shape->ShapeIndex())] = i;
-        previous = i;
-    }
-    Reorder(newIndex);
+    MoveToEnd(shape, -1);
 }
