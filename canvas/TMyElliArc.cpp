@@ -44,12 +44,7 @@ void TMyElliArc::Assign(const TMyShape& source)
 
 int TMyElliArc::NodeAt(QPointF screenPoint)
 {
-    std::vector<QPointF> handles;
-    for (const TMyPoint& p : Nodes())
-        handles.push_back(ToScreen(p));
-    const int node = HandleAt(handles, screenPoint);
-    SetHotNode(node);
-    return node;
+    return NodeAtNodes(screenPoint);
 }
 
 bool TMyElliArc::HitTest(QPointF screenPoint) const

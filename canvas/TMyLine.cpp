@@ -40,13 +40,7 @@ QString TMyLine::GetMeasureText() const
 
 int TMyLine::NodeAt(QPointF screenPoint)
 {
-    std::vector<QPointF> handles;
-    handles.reserve(Nodes().size());
-    for (const TMyPoint& p : Nodes())
-        handles.push_back(ToScreen(p));
-    const int node = HandleAt(handles, screenPoint);
-    SetHotNode(node);
-    return node;
+    return NodeAtNodes(screenPoint);
 }
 
 bool TMyLine::HitTest(QPointF screenPoint) const

@@ -21,12 +21,7 @@ void TMyPolyBezier::AddNode(QPointF screenPoint)
 
 int TMyPolyBezier::NodeAt(QPointF screenPoint)
 {
-    std::vector<QPointF> handles;
-    for (const TMyPoint& p : Nodes())
-        handles.push_back(ToScreen(p));
-    const int node = HandleAt(handles, screenPoint);
-    SetHotNode(node);
-    return node;
+    return NodeAtNodes(screenPoint);
 }
 
 std::vector<TMyPoint> TMyPolyBezier::Flatten(int steps) const

@@ -404,6 +404,16 @@ bool TMyShape::HitTest(QPointF) const
     return false;
 }
 
+int TMyShape::NodeAtNodes(QPointF screenPoint)
+{
+    std::vector<QPointF> handles;
+    for (const TMyPoint& p : Nodes())
+        handles.push_back(ToScreen(p));
+    const int node = HandleAt(handles, screenPoint);
+    SetHotNode(node);
+    return node;
+}
+
 int TMyShape::HandleAt(const std::vector<QPointF>& handles, QPointF screenPoint) const
 {
     const double h = HotSize();

@@ -184,6 +184,8 @@ protected:
     QPointF ToScreen(TMyPoint p) const;
     // Index of the last of the given screen handle centres whose square contains the point.
     int HandleAt(const std::vector<QPointF>& handles, QPointF screenPoint) const;
+    // NodeAt for shapes whose handles are their nodes: the node under the point becomes hot.
+    int NodeAtNodes(QPointF screenPoint);
     // Whether the point lies on a segment of consecutive nodes (closing back when asked).
     bool HitSegments(QPointF screenPoint, bool closed) const;
     // The same for logical points other than the nodes (flattened curves).
