@@ -9,8 +9,8 @@
 
 #include <QPainter>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <typeinfo>
 #include <unordered_set>
@@ -34,7 +34,7 @@ public:
             std::memcpy(&tail, p, size);
         Mix(tail ^ (uint64_t(size) << 56));
     }
-    template<typename T> void Value(const T& value) { Bytes(&value, sizeof value); }
+    template <typename T> void Value(const T& value) { Bytes(&value, sizeof value); }
     void Text(const QString& text)
     {
         Value(text.size());

@@ -188,8 +188,8 @@ void TMyCAD::Paint(QPainter& painter, const QRect& damaged)
     if (m_paintBuffer.width() < area.width() || m_paintBuffer.height() < area.height())
         m_paintBuffer = QImage(std::max(area.width(), m_paintBuffer.width()),
             std::max(area.height(), m_paintBuffer.height()), QImage::Format_RGB32);
-    QImage buffer(m_paintBuffer.bits(), area.width(), area.height(), m_paintBuffer.bytesPerLine(),
-        QImage::Format_RGB32);
+    QImage buffer(
+        m_paintBuffer.bits(), area.width(), area.height(), m_paintBuffer.bytesPerLine(), QImage::Format_RGB32);
     {
         QPainter onBuffer(&buffer);
         onBuffer.translate(-area.topLeft());

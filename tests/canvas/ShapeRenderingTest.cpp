@@ -65,8 +65,9 @@ bool InkIn(const QImage& image, QRect area)
 TMyImage* AddImage(TMyCAD& cad, QRectF box)
 {
     auto image = std::make_unique<TMyImage>(&cad);
-    image->Nodes() = { TMyPoint { float(box.left()), float(box.top()) }, TMyPoint { float(box.right()), float(box.top()) },
-        TMyPoint { float(box.right()), float(box.bottom()) }, TMyPoint { float(box.left()), float(box.bottom()) } };
+    image->Nodes() = { TMyPoint { float(box.left()), float(box.top()) },
+        TMyPoint { float(box.right()), float(box.top()) }, TMyPoint { float(box.right()), float(box.bottom()) },
+        TMyPoint { float(box.left()), float(box.bottom()) } };
     image->ResetCenter();
     return static_cast<TMyImage*>(cad.AppendShape(std::move(image)));
 }
