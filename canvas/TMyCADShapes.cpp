@@ -330,6 +330,7 @@ void TMyCAD::ClearShapes()
     m_duplicateIds = false;
     m_shapes.clear();
     m_nextShapeId = 0;
+    m_mouse->ToolChanged(m_shapeTool);
     Invalidate();
 }
 
