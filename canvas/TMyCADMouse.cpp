@@ -112,6 +112,7 @@ void TMyCADMouse::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifi
     m_downPoint = m_currentPoint = point;
     m_buttonDown = true;
     m_hotChildId = m_clickThroughId = -1;
+    m_cad.SetHotShape(nullptr);
     switch (m_state) {
     case TActionState::Drawing:
         m_returnState = m_cad.ReturnToSelecting() ? TActionState::Selecting : TActionState::Drawing;

@@ -31,6 +31,7 @@ bool TMyCADMouse::HandleDown(QPointF point)
         for (TMyShape* member : m_cad.WithMembers(shape))
             if (member != shape && member->HitTest(point)) {
                 m_hotChildId = member->ShapeId();
+                m_cad.SetHotShape(member); // its handles are drawn instead of the group's
                 break;
             }
         int handle = shape->NodeAt(point);

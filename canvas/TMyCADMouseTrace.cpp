@@ -74,7 +74,11 @@ void TMyCADMouse::ClearTrace()
 
 void TMyCADMouse::PublishTrace()
 {
-    m_cad.Invalidate();
+    // Only the areas of the old and the new trace are painted again.
+    if (m_trace.IsEmpty())
+        m_cad.ClearTraceOverlay();
+    else
+        m_cad.SetTraceOverlay(m_trace.outlines, m_trace.selectionBand);
 }
 
 void TMyCADMouse::TraceCreation(QPointF point)
