@@ -112,6 +112,8 @@ private:
     // The mouse point corrected so that the moved selection box snaps.
     QPointF SnapSelectionBox(QPointF point) const;
     QRectF LockBoundArea() const;
+    // With LockBound, the point kept where the selection box stays inside the control.
+    QPointF KeepInLockBound(QPointF point) const;
     bool IsRectangleSideHandle(const TMyShape& shape) const;
     void MoveWithMembers(TMyShape& shape, QPointF movement) const;
 

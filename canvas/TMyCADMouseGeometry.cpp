@@ -260,6 +260,16 @@ QRectF TMyCADMouse::LockBoundArea() const
         QPointF(m_cad.Width() - (box.right() - m_downPoint.x()), m_cad.Height() - (box.bottom() - m_downPoint.y())));
 }
 
+QPointF TMyCADMouse::KeepInLockBound(QPointF point) const
+{
+    if (!m_cad.LockBound())
+        return point;
+    const QRectF area = LockBoundArea();
+    point.setX(std::clamp(point.x(), area.left(), std::max(area.left(), area.right())));
+    point.setY(std::clamp(point.y(), area.top(), std::max(area.top(), area.bottom())));
+    return point;
+}
+
 QPointF TMyCADMouse::ToCaller(QPointF point) const
 {
     const TXYMode mode = m_cad.XYMode();

@@ -166,13 +166,10 @@ void TMyCADMouse::BandUp()
 
 void TMyCADMouse::DraggingMove(QPointF point)
 {
-    if (m_cad.LockBound()) {
-        const QRectF area = LockBoundArea();
-        if (m_cad.m_host != nullptr)
-            m_cad.m_host->ConfineCursor(area.toRect());
-        point.setX(std::clamp(point.x(), area.left(), std::max(area.left(), area.right())));
-        point.setY(std::clamp(point.y(), area.top(), std::max(area.top(), area.bottom())));
-    }
+    if (m_cad.LockBound() && m_cad.m_host != nullptr)
+        m_cad.m_host->ConfineCursor(LockBoundArea().toRect());
+    // Where the platform cannot confine the cursor the point is kept in bounds here.
+    point = KeepInLockBound(point);
     if ((m_cad.Snap() || m_cad.SnapShape()) && point != m_downPoint)
         point = SnapSelectionBox(point);
     m_currentPoint = point;
@@ -195,6 +192,7 @@ void TMyCADMouse::DraggingMove(QPointF point)
 void TMyCADMouse::DraggingUp()
 {
     m_cad.m_modified = true;
+    m_currentPoint = KeepInLockBound(m_currentPoint);
     QPointF movement = DragMovement(m_currentPoint);
     if (movement.isNull())
         return;

@@ -348,6 +348,7 @@ void TMyCAD::MoveShapeBy(TMyShape* shape, double dx, double dy)
         OnShapeCodeDragging(shape, dx, dy);
     for (TMyShape* part : WithMembers(shape))
         part->MoveBy(dx, dy);
+    RerouteLinks(shape);
     m_modified = true;
     Invalidate();
 }
@@ -387,6 +388,7 @@ void TMyCAD::FlipShapeHorz(TMyShape* shape)
         part->FlipHorz();
         part->SetCenter(part->BoxCenter());
     }
+    RerouteLinks(shape);
     m_modified = true;
 }
 
@@ -401,5 +403,6 @@ void TMyCAD::FlipShapeVert(TMyShape* shape)
         part->FlipVert();
         part->SetCenter(part->BoxCenter());
     }
+    RerouteLinks(shape);
     m_modified = true;
 }
