@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -19,14 +18,14 @@ public:
     // Only this area of the control (control pixels) needs painting again.
     virtual void RequestRepaintArea(const QRect& /*area*/) { RequestRepaint(); }
     virtual void SetCursorShape(Qt::CursorShape) { }
+    // The hint for the shape under the mouse (its Caption); empty hides it.
+    virtual void ShowHint(const QString& /*text*/) { }
     // The canvas resized itself (page size or zoom); the control follows.
     virtual void ClientSizeChanged(int /*width*/, int /*height*/) { }
     // Keeps the mouse cursor inside the area (control pixels) while a button is
     // held, where the platform offers it; ReleaseCursor ends that.
     virtual void ConfineCursor(const QRect& /*area*/) { }
     virtual void ReleaseCursor() { }
-    // Shows a hint text at a control point (the hovered shape's caption).
-    virtual void ShowHint(const QString& /*text*/, QPoint /*at*/) { }
     // The "String List Editor": lets the operator edit the lines of a new text box;
     // false when cancelled (the lines then stay as they are).
     virtual bool EditStringList(QStringList& /*lines*/) { return false; }

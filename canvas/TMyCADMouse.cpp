@@ -210,7 +210,7 @@ void TMyCADMouse::HoverMove(QPointF point)
         m_cad.OnMouseEnterShape(hovered);
     const QString hint = hovered != nullptr ? hovered->Caption() : QString();
     if (m_cad.ShowHint() && hint != m_hint && m_cad.m_host != nullptr)
-        m_cad.m_host->ShowHint(hint, point.toPoint());
+        m_cad.m_host->ShowHint(hint);
     m_hint = hint;
 }
 

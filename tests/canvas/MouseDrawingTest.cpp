@@ -35,7 +35,7 @@ public:
         return confirm;
     }
     void SetCursorShape(Qt::CursorShape shape) override { cursors.push_back(shape); }
-    void ShowHint(const QString& text, QPoint) override { hints.push_back(text); }
+    void ShowHint(const QString& text) override { hints.push_back(text); }
     void ConfineCursor(const QRect& area) override { confined = area; }
     void ReleaseCursor() override { confined = QRect(); }
 

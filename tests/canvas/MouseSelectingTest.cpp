@@ -28,7 +28,7 @@ class RecordingHost : public TMyCADHost
 {
 public:
     void SetCursorShape(Qt::CursorShape shape) override { cursor = shape; }
-    void ShowHint(const QString& text, QPoint) override { hints.push_back(text); }
+    void ShowHint(const QString& text) override { hints.push_back(text); }
     void ConfineCursor(const QRect& area) override { confined = area; }
     void ReleaseCursor() override { confined = QRect(); }
     Qt::CursorShape cursor = Qt::CrossCursor;
