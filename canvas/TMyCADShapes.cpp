@@ -330,6 +330,7 @@ void TMyCAD::ClearShapes()
     m_duplicateIds = false;
     m_shapes.clear();
     m_nextShapeId = 0;
+    m_mouse->ToolChanged(m_shapeTool);
     Invalidate();
 }
 
@@ -347,6 +348,7 @@ void TMyCAD::MoveShapeBy(TMyShape* shape, double dx, double dy)
         OnShapeCodeDragging(shape, dx, dy);
     for (TMyShape* part : WithMembers(shape))
         part->MoveBy(dx, dy);
+    RerouteLinks(shape);
     m_modified = true;
     Invalidate();
 }
@@ -386,6 +388,7 @@ void TMyCAD::FlipShapeHorz(TMyShape* shape)
         part->FlipHorz();
         part->SetCenter(part->BoxCenter());
     }
+    RerouteLinks(shape);
     m_modified = true;
 }
 
@@ -400,5 +403,6 @@ void TMyCAD::FlipShapeVert(TMyShape* shape)
         part->FlipVert();
         part->SetCenter(part->BoxCenter());
     }
+    RerouteLinks(shape);
     m_modified = true;
 }
