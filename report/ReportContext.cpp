@@ -14,9 +14,13 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
+
+// Pictures in a preview keep the detail of a 600-dpi print.
+constexpr double kPreviewDpi = 600.0;
 
 // Replaces a file by the bytes of another atomically.
 bool ReplaceWith(const QString& source, const QString& target, QString* error)
@@ -84,13 +88,23 @@ QPrinter& ReportContext::Printer()
     return *m_printer;
 }
 
-std::unique_ptr<TMyCAD> ReportContext::MakeWorkingCopy(bool& filled)
+double ReportContext::OutputZoom(ReportOutput mode)
+{
+    const double screen = m_design->PixelsPerInch();
+    if (mode == roPrint)
+        return std::min(Printer().logicalDpiX(), Printer().logicalDpiY()) / screen;
+    if (mode == roImage)
+        return 1.0;
+    return kPreviewDpi / screen; // the preview may be zoomed in
+}
+
+std::unique_ptr<TMyCAD> ReportContext::MakeWorkingCopy(double outputZoom, bool& filled)
 {
     auto copy = ReportPageOutput::CopyCanvas(*m_design);
     if (!copy)
         return nullptr;
     ReportPageOutput::ShowAllLayers(*copy);
-    filled = ReportVariables::FillReportVariables(*copy, m_resultFileName);
+    filled = ReportVariables::FillReportVariables(*copy, m_resultFileName, outputZoom);
     return copy;
 }
 
@@ -98,7 +112,7 @@ bool ReportContext::RunReport(ReportOutput mode)
 {
     try {
         bool filled = false;
-        const std::unique_ptr<TMyCAD> copy = MakeWorkingCopy(filled);
+        const std::unique_ptr<TMyCAD> copy = MakeWorkingCopy(OutputZoom(mode), filled);
         if (!copy || (mode != roPrint && mode != roImage && mode != roPreview)) {
             MessageSink::Show(ReportMessages::kPrintError);
             return false;
@@ -151,7 +165,7 @@ bool ReportContext::ExportReport(const QString& outPath, QString* error, int dpi
 
     try {
         bool filled = false;
-        const std::unique_ptr<TMyCAD> copy = MakeWorkingCopy(filled);
+        const std::unique_ptr<TMyCAD> copy = MakeWorkingCopy(dpi / m_design->PixelsPerInch(), filled);
         if (!copy)
             return fail(QStringLiteral("the design could not be copied"));
         if (!filled)

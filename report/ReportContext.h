@@ -82,8 +82,11 @@ public:
 private:
     // A copy of the design filled from the result data file; nothing after an error
     // (shown). `filled` tells whether the variables could be filled without an error.
-    std::unique_ptr<TMyCAD> MakeWorkingCopy(bool& filled);
+    // Pictures keep the pixels their boxes show at `outputZoom` pixels per canvas unit.
+    std::unique_ptr<TMyCAD> MakeWorkingCopy(double outputZoom, bool& filled);
     void ResetDesign();
+    // Output pixels per canvas unit of a mode.
+    double OutputZoom(ReportOutput mode);
 
     std::unique_ptr<TMyCAD> m_design;
     QString m_resultFileName;

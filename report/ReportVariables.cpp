@@ -55,7 +55,7 @@ void PutPicture(TMyImage& image, const QImage& picture)
 }
 
 // Fills one image shape; false when its picture file exists but cannot be used.
-bool FillImage(TMyImage& image, const std::vector<Row>& rows)
+bool FillImage(TMyImage& image, const std::vector<Row>& rows, double outputZoom)
 {
     QString path = ValueOf(rows, ImageBinding(image));
     if (path.isEmpty())
@@ -64,8 +64,7 @@ bool FillImage(TMyImage& image, const std::vector<Row>& rows)
         path.replace(QLatin1String("\\\\"), QLatin1String("\\"));
     if (!QFileInfo::exists(path))
         return true; // no picture: the designed one stays
-    const auto fitted = NVBitmap(path, Truncated(image.Width()), Truncated(image.Height()));
-    const QImage picture = fitted ? fitted->ToQImage() : QImage();
+    const QImage picture = NVBitmapForOutput(path, Truncated(image.Width()), Truncated(image.Height()), outputZoom);
     if (picture.isNull()) {
         MessageSink::Show(ReportMessages::kImageError + path);
         return false;
@@ -148,7 +147,7 @@ QString FormatText(const QString& text, const QStringList& names, const std::vec
     return ReportTextFormat::Format(text, values).value_or(text);
 }
 
-bool FillReportVariables(TMyCAD& canvas, const QString& resultFile)
+bool FillReportVariables(TMyCAD& canvas, const QString& resultFile, double outputZoom)
 {
     if (resultFile.isEmpty() || !QFileInfo(resultFile).isFile())
         return true;
@@ -163,7 +162,7 @@ bool FillReportVariables(TMyCAD& canvas, const QString& resultFile)
             if (whole.contains(QLatin1Char('%')))
                 text->SetLines(SplitLines(FormatText(whole, TextBinding(*text), rows)));
         } else if (auto* image = dynamic_cast<TMyImage*>(shape)) {
-            if (!FillImage(*image, rows))
+            if (!FillImage(*image, rows, outputZoom))
                 ok = false;
         }
     }

@@ -44,7 +44,9 @@ QString FormatText(const QString& text, const QStringList& names, const std::vec
 // Fills every bound shape of the canvas (a working copy, never the design) from
 // the result data file. Without the file, shapes keep their designed texts and
 // pictures. A bound picture file that exists but cannot be loaded is reported and
-// makes the result false, after all other shapes were filled.
-bool FillReportVariables(TMyCAD& canvas, const QString& resultFile);
+// makes the result false, after all other shapes were filled. With an `outputZoom`
+// (output pixels per canvas unit) pictures keep no more pixels than their boxes
+// show there; 0 keeps them at their own resolution.
+bool FillReportVariables(TMyCAD& canvas, const QString& resultFile, double outputZoom = 0.0);
 
 } // namespace ReportVariables

@@ -24,11 +24,18 @@ void EnsureApplication()
 {
     if (QCoreApplication::instance())
         return;
-    static int argc = 3;
+    // The application keeps references to both and takes the options out of argv,
+    // so they are static and set afresh for every report.
     static char name[] = "Prelvo";
     static char platformOption[] = "-platform";
     static char platform[] = "offscreen";
-    static char* argv[] = {name, platformOption, platform, nullptr};
+    static int argc;
+    static char* argv[4];
+    argc = 3;
+    argv[0] = name;
+    argv[1] = platformOption;
+    argv[2] = platform;
+    argv[3] = nullptr;
     g_ownApplication = std::make_unique<QGuiApplication>(argc, argv);
 }
 
