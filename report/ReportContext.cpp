@@ -19,6 +19,10 @@
 
 namespace {
 
+// Qt's PNG quality 80 is zlib level 1: half the time of the default for a page
+// about a fifth larger.
+constexpr int kPngQuality = 80;
+
 // Pictures in a preview keep the detail of a 600-dpi print.
 constexpr double kPreviewDpi = 600.0;
 
@@ -181,6 +185,7 @@ bool ReportContext::ExportReport(const QString& outPath, QString* error, int dpi
             page.setDotsPerMeterY(perMetre);
             QSaveFile out(outPath);
             QImageWriter writer(&out, "png");
+            writer.setQuality(kPngQuality);
             if (!out.open(QIODevice::WriteOnly) || !writer.write(page) || !out.commit())
                 return fail(QStringLiteral("cannot write %1: %2").arg(outPath, out.errorString()));
             return true;
