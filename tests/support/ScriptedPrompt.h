@@ -26,12 +26,14 @@ public:
     std::deque<std::optional<QString>> labels;
     std::deque<std::optional<TColor>> colors;
     std::deque<std::optional<TMyFont>> fonts;
+    std::deque<std::optional<QString>> fileNames; // unscripted file dialogs are cancelled
 
     QStringList questions; // titles of yes/no and OK/Cancel questions
     QStringList messages; // plain messages
     QList<std::pair<QString, QString>> informations; // titled messages
     QStringList labelPresets;
     QStringList scaleRejections; // texts the scale dialog showed instead of closing
+    QList<FileDialogRequest> fileRequests; // the file dialogs shown
     int scaleDialogCount = 0;
     int beeps = 0;
 
@@ -87,6 +89,11 @@ public:
     std::optional<TColor> ChooseColor(TColor) override { return Next(colors, std::optional<TColor>()); }
     std::optional<TMyFont> ChooseFont(const TMyFont&) override { return Next(fonts, std::optional<TMyFont>()); }
     void Beep() override { ++beeps; }
+    std::optional<QString> AskFileName(const FileDialogRequest& request) override
+    {
+        fileRequests.append(request);
+        return Next(fileNames, std::optional<QString>());
+    }
 
 private:
     template <typename T>
