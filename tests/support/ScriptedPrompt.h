@@ -25,7 +25,7 @@ public:
     std::deque<ScaleScript> scaleDialogs;
     std::deque<std::optional<QString>> labels;
     std::deque<std::optional<TColor>> colors;
-    std::deque<std::optional<TMyFont>> fonts;
+    std::deque<TMyFont> fonts; // chosen fonts; the dialog is cancelled when none is left
     std::deque<std::optional<QString>> fileNames; // unscripted file dialogs are cancelled
 
     QStringList questions; // titles of yes/no and OK/Cancel questions
@@ -87,7 +87,14 @@ public:
         return Next(labels, std::optional<QString>());
     }
     std::optional<TColor> ChooseColor(TColor) override { return Next(colors, std::optional<TColor>()); }
-    std::optional<TMyFont> ChooseFont(const TMyFont&) override { return Next(fonts, std::optional<TMyFont>()); }
+    std::optional<TMyFont> ChooseFont(const TMyFont&) override
+    {
+        if (fonts.empty())
+            return std::nullopt;
+        const TMyFont chosen = fonts.front();
+        fonts.pop_front();
+        return chosen;
+    }
     void Beep() override { ++beeps; }
     std::optional<QString> AskFileName(const FileDialogRequest& request) override
     {
