@@ -51,7 +51,7 @@ HostImportResult HostImport::ImportHostFile(const QString& exchangePath)
     const QString picturePath = BesideExchangeFile(exchangePath, image.Image);
     if (!files.LoadPicture(picturePath, true)) {
         result.status = HostImportResult::PictureFailed;
-        result.error = picturePath + QStringLiteral(": the picture cannot be loaded");
+        result.error = files.LastError();
     }
 
     Calibration& calibration = m_wb.Scale();
@@ -84,7 +84,12 @@ HostImportResult HostImport::ImportHostFile(const QString& exchangePath)
         m_wb.SetupEvaluatedField(circle.x0, circle.y0, circle.r);
     m_wb.RecomputeAll();
 
-    if (!measurementPath.isEmpty() && QFileInfo(measurementPath).isFile() && files.ConfirmDiscard())
+    if (!measurementPath.isEmpty() && QFileInfo(measurementPath).isFile() && files.ConfirmDiscard()) {
         result.measurementLoaded = files.LoadMeasurement(measurementPath);
+        if (!result.measurementLoaded && result.status == HostImportResult::Imported) {
+            result.status = HostImportResult::MeasurementFailed;
+            result.error = files.LastError();
+        }
+    }
     return result;
 }

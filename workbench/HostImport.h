@@ -10,7 +10,8 @@ struct HostImportResult
     enum Status {
         Imported, // picture, patient and calibration are on the workbench
         ReadFailed, // the exchange file could not be read: the program closes
-        PictureFailed // the picture could not be loaded; patient and calibration were still taken
+        PictureFailed, // the picture could not be loaded; patient and calibration were still taken
+        MeasurementFailed // the measurement file the host named could not be loaded completely
     };
     Status status = Imported;
     // Why it failed, in English, for logs and the command-line tool.

@@ -28,6 +28,13 @@ int TruncatedCoordinate(float value)
 
 const QString MeasurementFile::kMeasurementFilter = QStringLiteral("Norvane Measure (*.nvm)|*.nvm");
 
+bool MeasurementFile::Fail(const QString& message, const QString& reason)
+{
+    m_lastError = reason;
+    m_wb.Prompt().ShowMessage(message);
+    return false;
+}
+
 std::optional<BorderCircle> MeasurementFile::CircleOfBorder(const TMyShape* border)
 {
     if (border == nullptr || border->Nodes().size() < 3)
@@ -93,9 +100,11 @@ bool MeasurementFile::SaveMeasurement(const QString& path, bool withPicture)
         cad.SetBkBitmap(picture);
     }
     // The canvas writes atomically, so a failed save leaves the old file as it was.
-    if (!saved)
-        m_wb.Prompt().ShowMessage(path + QStringLiteral(": cannot be written (") + cad.LastError() + QLatin1Char(')'));
-    return saved;
+    if (!saved) {
+        const QString reason = path + QStringLiteral(": cannot be written (") + cad.LastError() + QLatin1Char(')');
+        return Fail(reason, reason);
+    }
+    return true;
 }
 
 bool MeasurementFile::ConfirmDiscard()
@@ -147,15 +156,19 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     TMyCAD& cad = m_wb.Canvas();
     WorkbenchState& state = m_wb.State();
     // A file that is no canvas file changes nothing.
-    if (!TMyCAD::IsCanvasFile(path)) {
-        m_wb.Prompt().ShowMessage(QStringLiteral("Invalid file type"));
-        return false;
-    }
+    if (!TMyCAD::IsCanvasFile(path))
+        return Fail(QStringLiteral("Invalid file type"),
+            path + (QFileInfo(path).isFile() ? QStringLiteral(": not a measurement file (no canvas file signature)")
+                                             : QStringLiteral(": the file does not exist")));
     const QImage current = cad.BkBitmap();
+    m_lastError.clear();
     const bool complete = cad.LoadFromFile(path);
+    // What could be read stays on the canvas and is evaluated; the operator learns
+    // that the file is damaged.
     if (!complete)
-        m_wb.Prompt().ShowMessage(QStringLiteral("Error loading measurement: ") + cad.LastError() + QStringLiteral(" [")
-            + path + QLatin1Char(']'));
+        Fail(QStringLiteral("Error loading measurement: ") + cad.LastError() + QStringLiteral(" [") + path
+                + QLatin1Char(']'),
+            path + QStringLiteral(": the measurement file is damaged (") + cad.LastError() + QLatin1Char(')'));
     // The canvas content was replaced: entries and ids of the old shapes must not
     // name shapes of the file that happen to carry the same ids.
     m_wb.Tree().Clear();
@@ -172,10 +185,9 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         cad.SetBkBitmap(current);
         cad.SetBkBitmapMode(Stretch);
     }
-    if (!state.ImageLoaded) {
-        m_wb.Prompt().ShowMessage(m_wb.Texts().Text(QStringLiteral("MessageImageRequired")));
-        return false;
-    }
+    if (!state.ImageLoaded)
+        return Fail(m_wb.Texts().Text(QStringLiteral("MessageImageRequired")),
+            path + QStringLiteral(": the measurement holds no picture and no picture is loaded"));
 
     // Result entries and the scale bar. Each entry ends up emptied, expanded and
     // selected as after a change; the last one stays selected.

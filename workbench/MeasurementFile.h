@@ -43,10 +43,13 @@ public:
     bool LoadPictureCommand();
     // "Bild speichern ...": asks for a file and exports the canvas by the exact
     // extension (.bmp, .jpg, .wmf, .dxf, .dxf1); other extensions write nothing.
+    // True when a file was written.
     bool SavePictureCommand();
-    // Writes the picture export by the exact extension; also .svg and .png for
-    // the command-line tool. `written` tells whether the extension was one of them.
-    bool SavePicture(const QString& path, bool* written = nullptr);
+    // Writes the picture export in a format named like an extension: "bmp",
+    // "jpg" (quality 80), "wmf", "dxf", "dxf1", and for the command-line tool also
+    // "svg" and "png". Another format writes nothing and gives true with
+    // `written` false; a failed write shows a message and gives false.
+    bool SavePicture(const QString& path, const QString& format, bool* written = nullptr);
 
     // Deletes every shape with a result entry except the scale bar (labels, the
     // scale bar and the exclusion border stay), with undo records.
@@ -64,8 +67,13 @@ public:
     // Loads a measurement file and rebuilds the workbench from it: picture (or the
     // current one under a file saved without), scale bar and calibration, result
     // entries, exclusion circle and layers. False when the file could not be read
-    // completely or no picture is loaded (the message has been shown).
+    // completely or no picture is loaded (the message has been shown). A file
+    // that is no canvas file changes nothing ("Invalid file type").
     bool LoadMeasurement(const QString& path);
+
+    // Why the last LoadPicture, SavePicture, SaveMeasurement or LoadMeasurement
+    // failed, in English (for logs and the command-line tool).
+    const QString& LastError() const { return m_lastError; }
 
     // The circle of an exclusion border shape: the centre and radius of the
     // bounding square of its four nodes, truncated to whole pixels.
@@ -80,5 +88,9 @@ private:
     // Counts the evaluated field again around the border on the canvas, if any.
     void RebuildBorder();
 
+    // Shows the message and keeps the reason for LastError.
+    bool Fail(const QString& message, const QString& reason);
+
     Workbench& m_wb;
+    QString m_lastError;
 };

@@ -41,9 +41,9 @@ bool MeasurementFile::LoadPicture(const QString& path, bool consume)
     // The step marker tells support where a load stopped.
     QString marker = QStringLiteral("-0");
     auto fail = [&](const QString& reason) {
-        m_wb.Prompt().ShowMessage(
-            QStringLiteral("Error #2088: ") + reason + QStringLiteral(" [") + path + QStringLiteral("]") + marker);
-        return false;
+        return Fail(
+            QStringLiteral("Error #2088: ") + reason + QStringLiteral(" [") + path + QStringLiteral("]") + marker,
+            path + QStringLiteral(": ") + reason);
     };
     QString reason;
     std::unique_ptr<DibBitmap> bitmap = TNVFreeImage().Load(path, &reason);
@@ -108,16 +108,18 @@ bool MeasurementFile::SavePictureCommand()
     // command-line tool's.
     if (suffix == QLatin1String("svg") || suffix == QLatin1String("png"))
         return false;
-    return SavePicture(*path);
+    // The extension is compared exactly: "BMP" is no bitmap name.
+    bool written = false;
+    SavePicture(*path, suffix, &written);
+    return written;
 }
 
-bool MeasurementFile::SavePicture(const QString& path, bool* written)
+bool MeasurementFile::SavePicture(const QString& path, const QString& format, bool* written)
 {
     if (written)
         *written = false;
     TMyCAD& cad = m_wb.Canvas();
-    // The extension is compared exactly: "BMP" is no bitmap name.
-    const QString suffix = QFileInfo(path).suffix();
+    const QString& suffix = format;
     bool ok = false;
     if (suffix == QLatin1String("bmp"))
         ok = cad.ExportBitmap(path);
@@ -137,7 +139,9 @@ bool MeasurementFile::SavePicture(const QString& path, bool* written)
         return true;
     if (written)
         *written = ok;
-    if (!ok)
-        m_wb.Prompt().ShowMessage(path + QStringLiteral(": cannot be written (") + cad.LastError() + QLatin1Char(')'));
-    return ok;
+    if (!ok) {
+        const QString reason = path + QStringLiteral(": cannot be written (") + cad.LastError() + QLatin1Char(')');
+        return Fail(reason, reason);
+    }
+    return true;
 }
