@@ -84,7 +84,14 @@ public:
     std::optional<QString> AskLabel(const QString& preset) override
     {
         labelPresets << preset;
-        return Next(labels, std::optional<QString>());
+        if (labels.empty())
+            return std::nullopt;
+        const bool answered = labels.front().has_value();
+        const QString text = answered ? *labels.front() : QString();
+        labels.pop_front();
+        if (!answered)
+            return std::nullopt;
+        return text;
     }
     std::optional<TColor> ChooseColor(TColor) override { return Next(colors, std::optional<TColor>()); }
     std::optional<TMyFont> ChooseFont(const TMyFont&) override
