@@ -49,6 +49,7 @@ double TMyCAD::PixelsPerInch() const
 
 void TMyCAD::Invalidate() const
 {
+    m_drawingStale = true;
     if (m_host != nullptr && !m_loading)
         m_host->RequestRepaint();
 }

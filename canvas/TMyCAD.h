@@ -9,12 +9,19 @@
 #include <QIODevice>
 #include <QImage>
 #include <QPointF>
+#include <QPolygonF>
+#include <QRect>
+#include <QRectF>
+#include <QSize>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
+
+class QPainter;
+class ShapeLayerCache;
 
 // One entry of the canvas's layer list.
 struct LayerRec
@@ -73,7 +80,8 @@ public:
     TColor ColorOfBackGround() const { return m_colorOfBackGround; }
     void SetColorOfBackGround(TColor color);
     TColor ColorOfHot() const { return m_colorOfHot; }
-    void SetColorOfHot(TColor color) { m_colorOfHot = color; }
+    // Also makes the colour the handle colour of every canvas of the process.
+    void SetColorOfHot(TColor color);
     const QImage& BkBitmap() const { return m_bkBitmap; }
     // Sets the background picture (kept as 24 bits); a null image clears it.
     void SetBkBitmap(const QImage& picture);
@@ -280,6 +288,49 @@ public:
     bool ExportDxf(const QString& fileName) const;
     bool ExportDxfOutlined(const QString& fileName) const;
 
+    // --- drawing (TMyCADPaint.cpp) ---
+    // Paints the damaged rectangle of the control (control pixels) through an off-screen
+    // buffer: page colour, background picture, grid, shapes with their link points, then
+    // handles and traces. The shapes come from a layer cache kept per zoom, so only what
+    // changed since the last paint is drawn again. Re-entrant calls are ignored.
+    void Paint(QPainter& painter, const QRect& damaged);
+    // Paints a whole page of pagePixels into any paint device at the zoom: background,
+    // background picture, frame, head and foot, then the visible top-level shapes of the
+    // listed layers (all layers when the list is empty), members first. printer selects
+    // the printer rules (page colour only with PrintBackground, background picture scaled
+    // by the zoom, pen widths times the zoom). Zoom is unchanged afterwards.
+    void PaintPage(QPainter& painter, QSize pagePixels, double zoom, const std::vector<int>& layerIds, bool printer);
+    // The page as a picture of round(mm x zoom x PPI / 25.4) pixels each way (PaintPage, screen rules).
+    QImage RenderPage(const std::vector<int>& layerIds, double zoom);
+    // A picture of the control's size: the background picture and every visible shape
+    // on a visible layer, over white (the picture exports).
+    QImage RenderControl();
+    // The picture of the selected shapes, their screen box enlarged by 2 pixels on every
+    // side, over white; a null image when nothing is selected. The widget layer puts it
+    // on the system clipboard when the selection is copied.
+    QImage SelectionPicture();
+    // Editing traces drawn over everything by Paint: rubber bands and the outlines of
+    // shapes being drawn, dragged, resized or rotated, in control pixels, with a dotted
+    // 1-pixel pen (white under black dots, so they show on any background). The band is
+    // the selection rectangle (drawn when not empty) in a colour midway between the
+    // canvas's Pen colour and white. Setting or clearing repaints the areas involved.
+    void SetTraceOverlay(std::vector<QPolygonF> outlines, QRectF selectionBand);
+    void ClearTraceOverlay();
+    const std::vector<QPolygonF>& TraceOutlines() const { return m_traceOutlines; }
+    const QRectF& TraceBand() const { return m_traceBand; }
+    // The colour unlocked handles are filled with (shared by all canvases; starts green).
+    static TColor HotColor();
+
+    // --- picture exports (PictureExport.cpp); false when the file cannot be written ---
+    bool ExportBitmap(const QString& fileName);
+    // quality 0..100 (values outside are clamped).
+    bool ExportJpeg(const QString& fileName, int quality);
+    // A placeable Windows metafile of the control's size holding the shapes as vectors.
+    bool ExportMetafile(const QString& fileName);
+    // An SVG drawing: the background picture and the shapes as vectors.
+    bool ExportSvg(const QString& fileName);
+    bool ExportPng(const QString& fileName);
+
     TUndoList& UndoList() { return m_undo; }
     const TUndoList& UndoList() const { return m_undo; }
 
@@ -322,6 +373,13 @@ private:
     void AddToIdMap(TMyShape* shape);
     void ResetForLoad();
     void RepairAfterLoad();
+    // Drawing helpers (TMyCADPaint.cpp). layerIds null: visible layers only.
+    void DrawShapes(QPainter& painter, const QRectF& area, const std::vector<int>* layerIds, bool printer);
+    void DrawBackgroundPicture(QPainter& painter, const QRect& area, QSize size, double scale, bool tileAll);
+    void DrawGrid(QPainter& painter, const QRect& area) const;
+    void DrawHandlesAndTraces(QPainter& painter);
+    QRect TraceArea() const;
+    void RepaintArea(const QRect& area) const;
 
     TMyCADHost* m_host = nullptr;
     int m_width = 0;
@@ -398,4 +456,13 @@ private:
     int m_nextLayerId = 0;
     std::vector<std::unique_ptr<TMyShape>> m_copyBuffer;
     TUndoList m_undo;
+
+    // Drawing state: the shape layer cache, the off-screen buffer and the traces.
+    std::shared_ptr<ShapeLayerCache> m_layerCache;
+    QImage m_paintBuffer;
+    bool m_painting = false;
+    // Set by every repaint request: the layer cache compares the shapes again.
+    mutable bool m_drawingStale = true;
+    std::vector<QPolygonF> m_traceOutlines;
+    QRectF m_traceBand;
 };

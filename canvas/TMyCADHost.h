@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <Qt>
 
 // What a canvas needs from the control that shows it. Every call has a harmless
@@ -12,6 +13,8 @@ public:
     virtual double PixelsPerInch() const { return 96.0; }
     // The drawing changed; the next paint must show it.
     virtual void RequestRepaint() { }
+    // Only this area of the control (control pixels) needs painting again.
+    virtual void RequestRepaintArea(const QRect& /*area*/) { RequestRepaint(); }
     virtual void SetCursorShape(Qt::CursorShape) { }
     // The canvas resized itself (page size or zoom); the control follows.
     virtual void ClientSizeChanged(int /*width*/, int /*height*/) { }

@@ -143,14 +143,20 @@ int TMyCAD::AddShape(
     if (angle != 0.0f)
         RotateShape(added, added->Center(), angle);
     added->ResetCenter();
+    const int id = added->ShapeId();
     if (OnShapeAdded) {
         TMyShape* reported = added;
         OnShapeAdded(reported, ShapeCount());
+        // The handler may have deleted the shape (a calibration line of no length,
+        // a label placeholder): then there is nothing left to record or select.
+        added = ShapeById(id);
+        if (added == nullptr)
+            return id;
     }
     m_undo.Record(QStringLiteral("ACT_ADD"), { added });
     m_selection.assign(1, added);
     Invalidate();
-    return added->ShapeId();
+    return id;
 }
 
 TMyShape* TMyCAD::OutermostGroup(TMyShape* shape) const

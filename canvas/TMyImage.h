@@ -27,6 +27,9 @@ public:
     void SetGrayScale(bool value) { m_grayScale = value; }
     bool Transparent() const { return m_transparent; }
     void SetTransparent(bool value) { m_transparent = value; }
+    // The picture as it is drawn: grey scale, contrast, brightness, mirroring and the
+    // transparent colour applied. Kept until the picture or one of its settings changes.
+    const QImage& AdjustedBitmap() const;
 
     // Copies the picture and its settings only when the source is exactly a TMyImage.
     void Assign(const TMyShape& source) override;
@@ -40,4 +43,6 @@ private:
     int m_contrast = 0;
     bool m_grayScale = false;
     bool m_transparent = false;
+    mutable QImage m_adjusted;
+    mutable quint64 m_adjustedKey = 0;
 };

@@ -1,0 +1,373 @@
+// The canvas's painting: the damaged-area paint of the control, whole pages for
+// printing and pictures, the selection picture, handles and editing traces.
+#include "canvas/TMyCAD.h"
+
+#include "canvas/ShapeLayerCache.h"
+#include "canvas/ShapePainter.h"
+
+#include <QPainter>
+
+#include <cmath>
+#include <unordered_set>
+
+namespace {
+
+// Sets the canvas's zoom for the duration of a page paint without resizing the
+// control or telling the host (the page is drawn elsewhere).
+class ZoomScope
+{
+public:
+    ZoomScope(double& zoom, double value)
+        : m_zoom(zoom)
+        , m_saved(zoom)
+    {
+        if (value > 0 && std::isfinite(value))
+            m_zoom = value;
+    }
+    ~ZoomScope() { m_zoom = m_saved; }
+    ZoomScope(const ZoomScope&) = delete;
+    ZoomScope& operator=(const ZoomScope&) = delete;
+
+private:
+    double& m_zoom;
+    double m_saved;
+};
+
+QRect Rounded(const QRectF& r)
+{
+    return QRect(QPoint(int(std::floor(r.left())), int(std::floor(r.top()))),
+        QPoint(int(std::ceil(r.right())), int(std::ceil(r.bottom()))));
+}
+
+void DrawAligned(QPainter& painter, const QString& text, const TMyFont& font, TAlignment alignment, double y,
+    bool fromBottom, const QRect& page, int left, int right, const ShapePainter& shapePainter)
+{
+    if (text.isEmpty())
+        return;
+    const QFont f = shapePainter.MakeFont(font);
+    const QFontMetricsF metrics(f);
+    const double w = metrics.horizontalAdvance(text);
+    double x = (page.width() - w) / 2.0;
+    if (alignment == taLeftJustify)
+        x = left;
+    else if (alignment == taRightJustify)
+        x = page.width() - right - w;
+    const double top = fromBottom ? page.height() - y - metrics.height() : y;
+    painter.setFont(f);
+    painter.setPen(ShapePainter::ToQColor(font.color));
+    painter.drawText(QPointF(x, top + metrics.ascent()), text);
+}
+
+} // namespace
+
+TColor TMyCAD::HotColor()
+{
+    return ShapePainter::HotColor();
+}
+
+void TMyCAD::SetColorOfHot(TColor color)
+{
+    m_colorOfHot = color;
+    ShapePainter::SetHotColor(color);
+    Invalidate();
+}
+
+void TMyCAD::RepaintArea(const QRect& area) const
+{
+    if (m_host != nullptr && !m_loading && !area.isEmpty())
+        m_host->RequestRepaintArea(area);
+}
+
+void TMyCAD::DrawBackgroundPicture(QPainter& painter, const QRect& area, QSize size, double scale, bool tileAll)
+{
+    if (m_bkBitmap.isNull())
+        return;
+    const QSizeF picture(m_bkBitmap.width() * scale, m_bkBitmap.height() * scale);
+    switch (m_bkBitmapMode) {
+    case LeftTop:
+        painter.drawImage(QRectF(QPointF(0, 0), picture), m_bkBitmap);
+        break;
+    case Center: {
+        const QPointF origin((size.width() - CanvasMath::RoundToInt(picture.width())) / 2,
+            (size.height() - CanvasMath::RoundToInt(picture.height())) / 2);
+        painter.drawImage(QRectF(origin, picture), m_bkBitmap);
+        break;
+    }
+    case Stretch: {
+        // Only the part of the picture behind the area is scaled.
+        const QRectF target = QRectF(area).intersected(QRectF(0, 0, size.width(), size.height()));
+        if (target.isEmpty() || size.isEmpty())
+            break;
+        const double sx = m_bkBitmap.width() / double(size.width());
+        const double sy = m_bkBitmap.height() / double(size.height());
+        const QRectF source(target.left() * sx, target.top() * sy, target.width() * sx, target.height() * sy);
+        painter.drawImage(target, m_bkBitmap, source);
+        break;
+    }
+    case Tiled:
+    default: {
+        if (picture.width() < 1 || picture.height() < 1)
+            break;
+        const QRect cover = tileAll ? QRect(QPoint(0, 0), size) : area;
+        const int x0 = int(std::floor(cover.left() / picture.width()));
+        const int y0 = int(std::floor(cover.top() / picture.height()));
+        for (double y = y0 * picture.height(); y < cover.bottom() + 1; y += picture.height())
+            for (double x = x0 * picture.width(); x < cover.right() + 1; x += picture.width())
+                painter.drawImage(QRectF(QPointF(x, y), picture), m_bkBitmap);
+        break;
+    }
+    }
+}
+
+void TMyCAD::DrawGrid(QPainter& painter, const QRect& area) const
+{
+    const TGridObject& grid = m_grid;
+    if (grid.GridType == gNone || !grid.GridShow || !(grid.GridWidth > 0) || !(grid.GridHeight > 0))
+        return;
+    // A spacing below one pixel would cover the area with grid colour at great cost.
+    if (grid.GridWidth < 1.0 || grid.GridHeight < 1.0)
+        return;
+    const QColor color = ShapePainter::ToQColor(grid.GridColor);
+    const int size = grid.GridPenSize;
+    const int kx0 = int(std::floor((area.left() - size) / grid.GridWidth));
+    const int kx1 = int(std::ceil((area.right() + size) / grid.GridWidth));
+    const int ky0 = int(std::floor((area.top() - size) / grid.GridHeight));
+    const int ky1 = int(std::ceil((area.bottom() + size) / grid.GridHeight));
+    if (grid.GridType == gLine) {
+        const int before = size / 2;
+        for (int k = kx0; k <= kx1; ++k) {
+            const int x = CanvasMath::RoundToInt(k * grid.GridWidth);
+            painter.fillRect(QRect(x - before, area.top(), std::max(1, size), area.height()), color);
+        }
+        for (int k = ky0; k <= ky1; ++k) {
+            const int y = CanvasMath::RoundToInt(k * grid.GridHeight);
+            painter.fillRect(QRect(area.left(), y - before, area.width(), std::max(1, size)), color);
+        }
+        return;
+    }
+    for (int ky = ky0; ky <= ky1; ++ky) {
+        const int y = CanvasMath::RoundToInt(ky * grid.GridHeight);
+        for (int kx = kx0; kx <= kx1; ++kx) {
+            const int x = CanvasMath::RoundToInt(kx * grid.GridWidth);
+            painter.fillRect(QRect(x - size, y - size, 2 * size + 1, 2 * size + 1), color);
+        }
+    }
+}
+
+void TMyCAD::DrawShapes(QPainter& painter, const QRectF& area, const std::vector<int>* layerIds, bool printer)
+{
+    std::unordered_set<int> listed;
+    if (layerIds != nullptr)
+        listed.insert(layerIds->begin(), layerIds->end());
+    ShapePainter shapes(&painter, *this, printer);
+    std::vector<TMyShape*> taken;
+    for (const auto& owned : m_shapes) {
+        TMyShape* shape = owned.get();
+        if (shape->ParentGroup() >= 0 || !shape->Visible())
+            continue;
+        const bool layerOk
+            = layerIds == nullptr ? IsLayerVisible(shape->LayerId()) : listed.empty() || listed.count(shape->LayerId());
+        if (!layerOk)
+            continue;
+        if (!area.isNull()) {
+            ShapePainter measure(nullptr, *this, printer);
+            measure.DrawWithMembers(*shape);
+            if (!measure.Bounds().intersects(area))
+                continue;
+        }
+        shapes.DrawWithMembers(*shape);
+        taken.push_back(shape);
+    }
+    if (m_hotShow && m_showHotLink && !printer)
+        for (TMyShape* shape : taken)
+            shapes.DrawLinkPoints(*shape);
+}
+
+void TMyCAD::Paint(QPainter& painter, const QRect& damaged)
+{
+    const QRect area = damaged.normalized();
+    if (m_painting || area.isEmpty())
+        return;
+    m_painting = true;
+    if (m_paintBuffer.size() != area.size())
+        m_paintBuffer = QImage(area.size(), QImage::Format_RGB32);
+    {
+        QPainter buffer(&m_paintBuffer);
+        buffer.translate(-area.topLeft());
+        buffer.fillRect(area, ShapePainter::ToQColor(m_colorOfBackGround));
+        DrawBackgroundPicture(buffer, area, QSize(m_width, m_height), 1.0, false);
+        DrawGrid(buffer, area);
+        if (!m_layerCache)
+            m_layerCache = std::make_shared<ShapeLayerCache>();
+        if (m_drawingStale) {
+            m_layerCache->Sync(*this);
+            m_drawingStale = false;
+        }
+        m_layerCache->Draw(buffer, area, *this);
+        DrawHandlesAndTraces(buffer);
+    }
+    painter.drawImage(area.topLeft(), m_paintBuffer);
+    m_painting = false;
+    if (OnPaint)
+        OnPaint();
+}
+
+void TMyCAD::DrawHandlesAndTraces(QPainter& painter)
+{
+    if (m_hotShow) {
+        ShapePainter handles(&painter, *this, false);
+        const bool rotating = m_shapeTool == SpRotateSelecting;
+        // A selected group's member under the mouse (the hot child) shows its own handles.
+        const bool hotChild = m_hotShape != nullptr && m_hotShape->ParentGroup() >= 0
+            && IndexInSelection(OutermostGroup(m_hotShape)) >= 0;
+        if (hotChild) {
+            handles.DrawHandles(*m_hotShape, true, rotating);
+        } else {
+            for (TMyShape* shape : m_selection)
+                if (shape->Visible() && IsLayerVisible(shape->LayerId()))
+                    handles.DrawHandles(*shape, false, rotating);
+        }
+    }
+    if (m_traceOutlines.empty() && m_traceBand.isEmpty())
+        return;
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    QPen under(Qt::white, 1);
+    QPen dots(Qt::black, 1, Qt::DotLine);
+    for (const QPolygonF& outline : m_traceOutlines) {
+        painter.setPen(under);
+        painter.drawPolyline(outline);
+        painter.setPen(dots);
+        painter.drawPolyline(outline);
+    }
+    if (!m_traceBand.isEmpty()) {
+        const QColor pen = ShapePainter::ToQColor(m_pen.color);
+        const QColor midway((pen.red() + 255) / 2, (pen.green() + 255) / 2, (pen.blue() + 255) / 2);
+        painter.setPen(under);
+        painter.drawRect(m_traceBand);
+        painter.setPen(QPen(midway, 1, Qt::DotLine));
+        painter.drawRect(m_traceBand);
+    }
+    painter.restore();
+}
+
+QRect TMyCAD::TraceArea() const
+{
+    QRectF area = m_traceBand;
+    for (const QPolygonF& outline : m_traceOutlines)
+        area = area.isEmpty() ? outline.boundingRect() : area.united(outline.boundingRect());
+    return Rounded(area).adjusted(-2, -2, 2, 2);
+}
+
+void TMyCAD::SetTraceOverlay(std::vector<QPolygonF> outlines, QRectF selectionBand)
+{
+    const QRect before = TraceArea();
+    m_traceOutlines = std::move(outlines);
+    m_traceBand = selectionBand.normalized();
+    RepaintArea(before.united(TraceArea()));
+}
+
+void TMyCAD::ClearTraceOverlay()
+{
+    if (m_traceOutlines.empty() && m_traceBand.isEmpty())
+        return;
+    const QRect before = TraceArea();
+    m_traceOutlines.clear();
+    m_traceBand = QRectF();
+    RepaintArea(before);
+}
+
+void TMyCAD::PaintPage(QPainter& painter, QSize pagePixels, double zoom, const std::vector<int>& layerIds, bool printer)
+{
+    ZoomScope scope(m_zoom, zoom);
+    const double z = m_zoom;
+    const QRect page(QPoint(0, 0), pagePixels);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    if (!printer)
+        painter.fillRect(page, m_printBackground ? ShapePainter::ToQColor(m_colorOfBackGround) : QColor(Qt::white));
+    else if (m_printBackground)
+        painter.fillRect(page, ShapePainter::ToQColor(m_colorOfBackGround));
+    if (printer && m_bkBitmapMode == Stretch)
+        painter.drawImage(QRectF(page), m_bkBitmap);
+    else if (!m_bkBitmap.isNull())
+        DrawBackgroundPicture(painter, page, pagePixels, printer ? z : 1.0, true);
+    const int left = CanvasMath::RoundToInt(m_printABordertoLeft * z);
+    const int right = CanvasMath::RoundToInt(m_printABordertoRight * z);
+    if (m_printABorder) {
+        const int top = CanvasMath::RoundToInt(m_printABordertoTop * z);
+        const int bottom = CanvasMath::RoundToInt(m_printABordertoBottom * z);
+        painter.setPen(QPen(Qt::black, 0));
+        painter.setBrush(Qt::NoBrush);
+        // An outline of a QRect covers its right and bottom edge plus one pixel.
+        painter.drawRect(QRect(left, top, page.width() - right - 1 - left, page.height() - bottom - 1 - top));
+    }
+    const ShapePainter fonts(nullptr, *this, printer);
+    DrawAligned(painter, m_pageHead, m_pageHeadFont, m_pageHeadAlignment, CanvasMath::RoundToInt(m_pageHeadToTop * z),
+        false, page, left, right, fonts);
+    DrawAligned(painter, m_pageFoot, m_pageFootFont, m_pageFootAlignment,
+        CanvasMath::RoundToInt(m_pageFootToBottom * z), true, page, left, right, fonts);
+    DrawShapes(painter, QRectF(), &layerIds, printer);
+    painter.restore();
+}
+
+QImage TMyCAD::RenderPage(const std::vector<int>& layerIds, double zoom)
+{
+    if (!(zoom > 0) || !std::isfinite(zoom))
+        return QImage();
+    const double scale = zoom * PixelsPerInch() / 25.4;
+    const QSize size(CanvasMath::RoundToInt(m_pageWidth * scale), CanvasMath::RoundToInt(m_pageHeight * scale));
+    if (size.isEmpty())
+        return QImage();
+    QImage page(size, QImage::Format_RGB32);
+    if (page.isNull())
+        return page; // too large for memory
+    QPainter painter(&page);
+    PaintPage(painter, size, zoom, layerIds, false);
+    return page;
+}
+
+QImage TMyCAD::RenderControl()
+{
+    if (m_width <= 0 || m_height <= 0)
+        return QImage();
+    QImage picture(m_width, m_height, QImage::Format_RGB32);
+    if (picture.isNull())
+        return picture;
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    DrawBackgroundPicture(painter, picture.rect(), picture.size(), 1.0, false);
+    DrawShapes(painter, QRectF(), nullptr, false);
+    return picture;
+}
+
+QImage TMyCAD::SelectionPicture()
+{
+    if (m_selection.empty())
+        return QImage();
+    QRectF box;
+    for (TMyShape* shape : m_selection)
+        for (TMyShape* part : WithMembers(shape)) {
+            if (part->Nodes().empty())
+                continue;
+            const QRectF r(QPointF(part->Left() * m_zoom, part->Top() * m_zoom),
+                QPointF(part->Right() * m_zoom, part->Bottom() * m_zoom));
+            box = box.isNull() ? r : box.united(r);
+        }
+    const QRect area = QRect(QPoint(CanvasMath::RoundToInt(box.left()), CanvasMath::RoundToInt(box.top())),
+        QPoint(CanvasMath::RoundToInt(box.right()), CanvasMath::RoundToInt(box.bottom())))
+                           .adjusted(-2, -2, 2, 2);
+    if (area.width() > 20000 || area.height() > 20000)
+        return QImage();
+    QImage picture(area.size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    painter.translate(-area.topLeft());
+    ShapePainter shapes(&painter, *this, false);
+    for (TMyShape* shape : m_selection)
+        shapes.DrawWithMembers(*shape);
+    return picture;
+}

@@ -1,0 +1,220 @@
+#pragma once
+
+#include "canvas/TMyCAD.h"
+#include "common/LanguageTable.h"
+#include "workbench/ResultTree.h"
+#include "workbench/TGridResult.h"
+#include "workbench/WorkbenchState.h"
+#include "workbench/calibration/Calibration.h"
+
+#include <QChar>
+#include <QSizeF>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+class OperatorPrompt;
+class TInterfaceBA;
+
+// Everything the results show, in the form pelorix-cli and the print table read.
+struct ResultsSnapshot
+{
+    QString unit; // UnitText
+    QString areaUnit; // AreaUnitText
+    double scale = 1.0;
+    int64_t evaluatedArea = 0;
+    int imageWidth = 0;
+    int imageHeight = 0;
+    std::vector<TGridResult> rows; // the 19 grid rows as shown
+    std::vector<ResultObject> objects; // one per top node, in tree order
+};
+
+// The measuring workbench without its window: owns the canvas, the state record,
+// the 19 result rows, the result tree and the calibration, answers the canvas's
+// events and performs the measuring commands. Questions and messages go through
+// the OperatorPrompt it is given; the window mirrors State().ui, the rows, the
+// tree and Scale().Rulers() after each call.
+class Workbench
+{
+public:
+    explicit Workbench(OperatorPrompt& prompt, const LanguageTable& texts = LanguageTable::Pelorix());
+    ~Workbench();
+    Workbench(const Workbench&) = delete;
+    Workbench& operator=(const Workbench&) = delete;
+
+    TMyCAD& Canvas() { return m_cad; }
+    const TMyCAD& Canvas() const { return m_cad; }
+    WorkbenchState& State() { return m_state; }
+    const WorkbenchState& State() const { return m_state; }
+    Calibration& Scale() { return m_calibration; }
+    const Calibration& Scale() const { return m_calibration; }
+    const std::vector<TGridResult>& ResultRows() const { return m_rows; }
+    // Host rows (Name, Birthdate, Date) are written through this.
+    std::vector<TGridResult>& ResultRows() { return m_rows; }
+    ResultTree& Tree() { return m_tree; }
+    const ResultTree& Tree() const { return m_tree; }
+    const LanguageTable& Texts() const { return m_texts; }
+    // Replaces the language texts (after a language file was read) and the row captions.
+    void SetTexts(const LanguageTable& texts);
+    OperatorPrompt& Prompt() { return m_prompt; }
+    TInterfaceBA* HostExchange() const { return m_hostExchange.get(); }
+    void SetHostExchange(std::unique_ptr<TInterfaceBA> exchange);
+
+    // Decimal separator of the value texts the grid and tree show (the locale's; "." by default).
+    void SetDecimalSeparator(QChar separator);
+    QChar DecimalSeparator() const { return m_separator; }
+    // Measures one line of text in a font, in screen pixels (labels). The default
+    // uses the font metrics when a GUI application exists, else an estimate.
+    using TextMeasurer = std::function<QSizeF(const QString& text, const TMyFont& font)>;
+    void SetTextMeasurer(TextMeasurer measurer) { m_measureText = std::move(measurer); }
+    QSizeF MeasureText(const QString& text, const TMyFont& font) const;
+
+    // Called when the one-shot refresh timer (100 ms) is to start; the window
+    // starts it and calls RefreshTimerFired when it fires.
+    std::function<void()> OnStartRefreshTimer;
+    // Called after the grid rows or the tree changed, so the window repaints them.
+    std::function<void()> OnResultsChanged;
+
+    // --- results ---
+    // Creates the top node of a measured shape (labels are skipped), evaluates it
+    // and updates the grid.
+    void RegisterMeasuredShape(TMyShape* shape);
+    // Adds the children of the shape under top node `topIndex` and updates the
+    // counters. False when a thickness is no integer or a curve does not converge
+    // (the message has been shown).
+    bool EvaluateShape(TMyShape* shape, int topIndex);
+    // Rebuilds every tree entry and all counters from the canvas, then the grid.
+    void RecomputeAll();
+    // Fills rows 4 and 7-18 from the counters.
+    void UpdateResultsGrid();
+    // Counts the evaluated field of the circle (x0, y0, r) in image pixels and
+    // creates the exclusion border with its layer, then the hair layer.
+    void SetupEvaluatedField(int x0, int y0, int r);
+    ResultsSnapshot Results() const;
+
+    // --- refresh timer ---
+    // Remembers the shape to re-evaluate and asks for the refresh timer.
+    void StartRefresh(int shapeId);
+    bool RefreshPending() const { return m_refreshPending; }
+    void RefreshTimerFired();
+
+    // --- result tree ---
+    // The operator focused a top node: its shape becomes the canvas selection.
+    void TreeNodeFocused(int topIndex);
+    // "Alle Knoten aufklappen" / "Alle Knoten einklappen".
+    void ExpandAllNodes(bool expanded);
+    struct TreeCopy
+    {
+        QString html;
+        QString rtf;
+    };
+    // "Kopieren" in the tree: the whole tree in the two clipboard forms.
+    TreeCopy CopyTree();
+
+    // --- tools ---
+    // A click on a measuring tool button; ctrl tells whether Ctrl was held.
+    void ToolButtonClicked(ToolButton button, bool ctrl = false);
+    void SetShowBorder(bool down);
+    void SetShowHairs(bool down);
+    void SetShowGrid(bool down);
+    void SetShowResults(bool down);
+    // Moves the thickness slider (clamped to 1-5000); a change applies to the
+    // selected shapes.
+    void SetThicknessSlider(int value);
+
+    // The visible part of the canvas area: its client size and scroll positions.
+    struct Viewport
+    {
+        int clientWidth = 0;
+        int clientHeight = 0;
+        int horizontalScroll = 0;
+        int verticalScroll = 0;
+    };
+    struct ScrollPosition
+    {
+        int horizontal = 0;
+        int vertical = 0;
+    };
+    // Moves the zoom slider (clamped to -80..80) and applies the zoom; returns the
+    // scroll positions that keep the image point at the centre of the view.
+    ScrollPosition SetZoomSlider(int position, const Viewport& view);
+    // The mouse wheel over the canvas area (delta +-120 per notch).
+    ScrollPosition MouseWheel(int delta, const Viewport& view);
+    // Canvas client size at the current zoom.
+    int CanvasClientWidth() const { return m_canvasWidth; }
+    int CanvasClientHeight() const { return m_canvasHeight; }
+
+    // Mouse events on the canvas, in screen pixels, after the canvas handled them.
+    void CanvasMouseDown();
+    void CanvasMouseUp(double x, double y, bool ctrl);
+    void CanvasMouseMove(double x, double y);
+
+    enum class Key { Delete, Escape, Left, Right, Up, Down, Other };
+    // A key seen by the main window first; true when the key was consumed.
+    bool KeyPressed(Key key, bool shift);
+
+    // --- edit and option commands ---
+    void CopyCommand(); // "Kopieren"
+    void PasteCommand(); // "Einfügen"
+    void DeleteCommand(); // "Löschen"
+    void SelectAllCommand(); // "Alle auswählen"
+    void LineColorCommand(); // "Linenfarbe"
+    void FontCommand(); // "Schriftart"
+    void LabelCommand(); // "Beschriftung"
+
+private:
+    // Canvas events.
+    void ShapeAdded(TMyShape* shape);
+    void ShapeDeleted(TMyShape* shape);
+    void ShapeSelected(TMyShape* shape);
+
+    // Results helpers.
+    void CacheLabels();
+    bool EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool curved);
+    QString CaptionSuffix(const TMyShape* shape) const;
+    void SetRowValue(int row, double value, const QString& text, const QString& unit);
+    void SetRowNoValue(int row);
+    void ResultsChanged();
+    // Deletions inside a batch remove their tree entries together and recompute once.
+    void BeginDeleteBatch();
+    void EndDeleteBatch();
+
+    // Tool helpers.
+    void SelectMode();
+    void ApplyThickness(const std::vector<TMyShape*>& targets);
+    int HairPenWidth(int thickness) const;
+    void ApplyZoom();
+    void QuickCount(double x, double y);
+    void LabelFlow(TMyShape* placeholder);
+    void MoveHandles(double dx, double dy);
+    bool ScaleBarProtected();
+    void DeleteSelection();
+    bool IsSpecialShape(const TMyShape* shape) const;
+    void MirrorSelectionInTree();
+    // Screen points of image points, as the canvas's AddShape takes them.
+    std::vector<QPointF> ToScreen(const std::vector<QPointF>& imagePoints) const;
+
+    OperatorPrompt& m_prompt;
+    LanguageTable m_texts;
+    TMyCAD m_cad;
+    WorkbenchState m_state;
+    std::vector<TGridResult> m_rows;
+    ResultTree m_tree;
+    Calibration m_calibration;
+    std::unique_ptr<TInterfaceBA> m_hostExchange;
+    QChar m_separator = QLatin1Char('.');
+    TextMeasurer m_measureText;
+    // The language texts the results use for every hair, looked up once.
+    struct Labels
+    {
+        QString line, bezier, follicularUnit, length, thickness;
+    } m_labels;
+    bool m_refreshPending = false;
+    int m_deleteBatch = 0;
+    std::unordered_set<int> m_batchDeleted;
+    int m_canvasWidth = 0;
+    int m_canvasHeight = 0;
+};

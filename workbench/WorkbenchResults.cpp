@@ -1,0 +1,299 @@
+// Hair metrics and results: the tree entries of measured shapes, the counters,
+// the results grid and the evaluated field.
+#include "workbench/Workbench.h"
+
+#include "canvas/TMyLine.h"
+#include "canvas/TMyRectangle.h"
+#include "common/NumberText.h"
+#include "workbench/HairMetrics.h"
+#include "workbench/OperatorPrompt.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+namespace {
+
+const QString kRoot = QStringLiteral("Root");
+const QString kType = QStringLiteral("Type");
+const QString kThickness = QStringLiteral("Thickness");
+const QString kCaption = QStringLiteral("Caption");
+
+bool IsStraightHair(std::string_view className)
+{
+    return className == "TMyRuleLine" || className == "TMyLine";
+}
+
+} // namespace
+
+QString Workbench::CaptionSuffix(const TMyShape* shape) const
+{
+    const QString caption = shape->UserData().GetValue(kCaption);
+    return caption.isEmpty() ? QString() : QStringLiteral(" (") + caption + QLatin1Char(')');
+}
+
+void Workbench::RegisterMeasuredShape(TMyShape* shape)
+{
+    if (shape == nullptr)
+        return;
+    const std::string_view className = shape->ClassName();
+    if (className == "TMyText")
+        return;
+    QString prefix;
+    if (IsStraightHair(className) || className == "TMyPolyBezier")
+        prefix = m_labels.line;
+    else if (className == "TMyEllipse")
+        prefix = m_labels.follicularUnit;
+    shape->SetCaption(prefix + CaptionSuffix(shape));
+
+    const int index = m_tree.Append(TResultNode { shape->ShapeId(), shape->Caption(), kRoot, 0.0, m_state.UnitText, 0 });
+    EvaluateShape(shape, index);
+    m_tree.At(index).expanded = true;
+    m_tree.ClearSelection();
+    m_tree.At(index).selected = true;
+    m_tree.SetScrollTarget(index);
+    UpdateResultsGrid();
+}
+
+bool Workbench::EvaluateShape(TMyShape* shape, int topIndex)
+{
+    if (shape == nullptr || topIndex < 0 || topIndex >= m_tree.Count())
+        return true;
+    ResultTree::Entry& entry = m_tree.At(topIndex);
+    const std::string_view className = shape->ClassName();
+    if (IsStraightHair(className))
+        return EvaluateHair(shape, entry, false);
+    if (className == "TMyPolyBezier")
+        return EvaluateHair(shape, entry, true);
+    if (className == "TMyEllipse") {
+        ++m_state.FollicularUnitCount;
+        entry.node.caption = m_labels.follicularUnit + CaptionSuffix(shape);
+    }
+    return true;
+}
+
+bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool curved)
+{
+    const double s = m_state.Scale;
+    const bool millimetres = m_state.UnitText == QLatin1String("mm");
+    double pixelLength = 0.0;
+    if (curved) {
+        const HairMetrics::CurveLengthResult curve = HairMetrics::CurveLength(shape->Nodes());
+        if (!curve.converged) {
+            m_prompt.ShowMessage(HairMetrics::CurveLengthErrorText());
+            return false;
+        }
+        pixelLength = curve.length;
+    } else {
+        pixelLength = HairMetrics::BoxDiagonal(*shape);
+    }
+    const double length = pixelLength * s;
+    const QString childCaption = curved ? m_labels.bezier : m_labels.line;
+    const int id = shape->ShapeId();
+    entry.children.push_back(
+        TResultNode { id, childCaption, m_labels.length, length, m_state.UnitText, 2 });
+
+    const QString thicknessText = shape->UserData().GetValue(kThickness);
+    const auto thickness = HairMetrics::ParseInteger(thicknessText);
+    if (!thickness) {
+        m_prompt.ShowMessage(HairMetrics::NotAnIntegerText(thicknessText));
+        return false;
+    }
+    entry.children.push_back(TResultNode { id, childCaption, m_labels.thickness, 0.0, {}, 0 });
+    TResultNode& thicknessNode = entry.children.back();
+
+    if (!curved && shape->UserData().GetValue(kType) == QLatin1String("C")) {
+        // Quick-count marks are numbered in the order of evaluation.
+        ++m_state.QuickCount;
+        const QString number = QString::number(m_state.QuickCount);
+        if (auto* rule = dynamic_cast<TMyRuleLine*>(shape))
+            rule->SetUserInfo(number);
+        else
+            shape->SetInfo(number);
+    } else {
+        const double t = *thickness * s * 0.01;
+        if (millimetres) {
+            thicknessNode.value = t * 1000;
+            thicknessNode.unit = QStringLiteral("µm");
+            thicknessNode.decimals = 0;
+        } else {
+            thicknessNode.value = t;
+            thicknessNode.unit = m_state.UnitText;
+            thicknessNode.decimals = curved ? 2 : 0;
+        }
+        m_state.ThicknessSum += t;
+        m_state.LengthSum += length;
+        // Vellus hairs are 40 µm thick or thinner; straight hairs are only judged
+        // when calibrated in millimetres.
+        if ((curved || millimetres) && t * 1000 <= 40)
+            ++m_state.VellusCount;
+    }
+    ++m_state.HairCount;
+    m_state.TerminalCount = m_state.HairCount - m_state.VellusCount - m_state.QuickCount;
+    entry.node.caption = m_labels.line + CaptionSuffix(shape);
+    return true;
+}
+
+void Workbench::RecomputeAll()
+{
+    m_state.HairCount = 0;
+    m_state.VellusCount = 0;
+    m_state.TerminalCount = 0;
+    m_state.QuickCount = 0;
+    m_state.FollicularUnitCount = 0;
+    m_state.ThicknessSum = 0;
+    m_state.LengthSum = 0;
+    for (int i = 0; i < m_tree.Count(); ++i) {
+        ResultTree::Entry& entry = m_tree.At(i);
+        const int id = entry.node.shapeId;
+        if (id < 0)
+            continue;
+        TMyShape* shape = m_cad.ShapeById(id);
+        if (shape == nullptr)
+            continue;
+        const bool expanded = entry.expanded || id == m_state.RefreshShapeId;
+        entry.children.clear();
+        if (!EvaluateShape(shape, i)) {
+            ResultsChanged();
+            return; // the message has been shown; the evaluation stops here
+        }
+        m_tree.At(i).expanded = expanded;
+    }
+    UpdateResultsGrid();
+    if (const int first = m_tree.FirstSelected(); first >= 0)
+        m_tree.SetScrollTarget(first);
+}
+
+void Workbench::SetRowValue(int row, double value, const QString& text, const QString& unit)
+{
+    TGridResult& r = m_rows[size_t(row)];
+    r.value = value;
+    r.text = text;
+    r.unit = unit;
+}
+
+void Workbench::SetRowNoValue(int row)
+{
+    TGridResult& r = m_rows[size_t(row)];
+    r.value = -1;
+    r.text = QStringLiteral("-");
+}
+
+void Workbench::UpdateResultsGrid()
+{
+    const double a = double(m_state.EvaluatedArea);
+    const double s = m_state.Scale;
+    const bool mm = m_state.UnitText == QLatin1String("mm");
+    const double f = mm ? a * s * s * 0.01 : a * s * s;
+    const int n = m_state.HairCount - m_state.QuickCount;
+    const bool noField = a <= 0 || s <= 0;
+    const QString& unit = m_state.UnitText;
+    const QString& areaUnit = m_state.AreaUnitText;
+    const QString perArea = mm ? QStringLiteral("1/cm²") : QStringLiteral("1/") + areaUnit;
+    const QString cumulative = mm ? QStringLiteral("mm/cm²") : unit + QLatin1Char('/') + areaUnit;
+    auto fixed = [&](double value) { return NumberText::Fixed(value, 2, m_separator); };
+    auto count = [&](int row, int value) {
+        TGridResult& r = m_rows[size_t(row)];
+        r.value = value;
+        r.text = NumberText::Shortest(value, m_separator);
+    };
+    auto density = [&](int row, double numerator, bool available, const QString& rowUnit) {
+        if (!available) {
+            SetRowNoValue(row);
+            return;
+        }
+        const double value = numerator / f;
+        SetRowValue(row, value, fixed(value), rowUnit);
+    };
+
+    SetRowValue(RowArea, f, fixed(f), mm ? QStringLiteral("cm²") : areaUnit);
+    count(RowCount, m_state.HairCount);
+    density(RowDensity, m_state.HairCount, !noField, perArea);
+    if (n < 1) {
+        SetRowNoValue(RowThicknessMean);
+        SetRowNoValue(RowLengthMean);
+        SetRowNoValue(RowVellusCount);
+        SetRowNoValue(RowTerminalCount);
+    } else {
+        const double thicknessMean = mm ? 1000 * m_state.ThicknessSum / n : m_state.ThicknessSum / n;
+        SetRowValue(RowThicknessMean, thicknessMean, fixed(thicknessMean), mm ? QStringLiteral("µm") : unit);
+        const double lengthMean = m_state.LengthSum / n;
+        SetRowValue(RowLengthMean, lengthMean, fixed(lengthMean), unit);
+        count(RowVellusCount, m_state.VellusCount);
+        count(RowTerminalCount, m_state.TerminalCount);
+    }
+    density(RowThicknessCum, m_state.ThicknessSum, n >= 1 && !noField, cumulative);
+    density(RowLengthCum, m_state.LengthSum, n >= 1 && !noField, cumulative);
+    density(RowVellusDensity, m_state.VellusCount, !noField, perArea);
+    density(RowTerminalDensity, m_state.TerminalCount, !noField, perArea);
+    if (m_state.FollicularUnitCount < 1)
+        SetRowNoValue(RowFollicularUnits);
+    else
+        count(RowFollicularUnits, m_state.FollicularUnitCount);
+    density(RowFollicularUnitDensity, m_state.FollicularUnitCount, !noField, perArea);
+    ResultsChanged();
+}
+
+void Workbench::SetupEvaluatedField(int x0, int y0, int r)
+{
+    const int64_t width = std::min<int64_t>(2 * int64_t(x0), m_state.ImageWidth);
+    const int64_t height = std::min<int64_t>(2 * int64_t(y0), m_state.ImageHeight);
+    m_state.EvaluatedArea = HairMetrics::CountDiscPoints(x0, y0, r, width, height);
+
+    // Only one exclusion border exists: an earlier one goes.
+    if (TMyShape* old = m_cad.ShapeById(m_state.BorderId)) {
+        old->SetLocked(false);
+        m_cad.DeleteShapeById(old->ShapeId(), false);
+    }
+    m_state.BorderId = -1;
+
+    const uint8_t savedMode = m_state.ToolMode;
+    m_state.ToolMode = ToolModeBorder;
+    const QString borderLayer = QStringLiteral("BorderLayer");
+    if (m_cad.LayerIdByName(borderLayer) < 0)
+        m_cad.AddLayer(borderLayer, true);
+    m_state.BorderLayerId = m_cad.LayerIdByName(borderLayer);
+    m_cad.SetCurrentLayer(m_state.BorderLayerId);
+    const double x = x0;
+    const double y = y0;
+    const int id = m_cad.AddShape(SpEllipse, QString(), 0.0f,
+        ToScreen({ QPointF(x - r, y - r), QPointF(x + r, y - r), QPointF(x + r, y + r), QPointF(x - r, y + r) }),
+        QStringLiteral("Border"));
+    if (TMyShape* border = m_cad.ShapeById(id)) {
+        m_state.BorderId = id;
+        border->SetLayerId(m_state.BorderLayerId);
+        TMyPen pen = border->Pen();
+        pen.width = 3;
+        pen.color = 0x00D379;
+        border->SetPen(pen);
+        if (auto* box = dynamic_cast<TMyRectangle*>(border))
+            box->SetShowSideHot(false);
+        border->SetResizeEnable(false);
+        border->SetCaptionShow(false);
+        border->SetCaption(QString());
+        border->SetVisible(m_state.ui.showBorder);
+        border->SetLocked(true);
+        border->UserData().Add(QStringLiteral("Type"), QStringLiteral("T"));
+        m_cad.Invalidate();
+    }
+    m_state.ToolMode = savedMode;
+
+    const QString hairLayer = QStringLiteral("HairLayer");
+    if (m_cad.LayerIdByName(hairLayer) < 0)
+        m_cad.AddLayer(hairLayer, true);
+    m_state.HairLayerId = m_cad.LayerIdByName(hairLayer);
+    m_cad.SetCurrentLayer(m_state.HairLayerId);
+    m_cad.SetOperateAllLayer(false);
+    UpdateResultsGrid();
+}
+
+std::vector<QPointF> Workbench::ToScreen(const std::vector<QPointF>& imagePoints) const
+{
+    // Exact positions: the canvas divides by the zoom again, so the nodes land on
+    // the image points at any zoom.
+    std::vector<QPointF> screen;
+    screen.reserve(imagePoints.size());
+    for (const QPointF& p : imagePoints)
+        screen.emplace_back(p.x() * m_state.Zoom, p.y() * m_state.Zoom);
+    return screen;
+}

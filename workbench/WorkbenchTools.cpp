@@ -1,0 +1,312 @@
+// The measuring tools: tool buttons, visibility switches, the thickness and zoom
+// sliders, the mouse on the canvas, quick count and the label flow.
+#include "workbench/Workbench.h"
+
+#include "canvas/TMyLine.h"
+#include "canvas/TMyRectangle.h"
+#include "common/NumberText.h"
+#include "workbench/HairMetrics.h"
+#include "workbench/OperatorPrompt.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string_view>
+
+namespace {
+
+int TruncToInt(double value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    return int(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
+}
+
+// Buttons after whose click the tool stays for more shapes only with Ctrl or the setting.
+bool IsSingleShotTool(ToolButton button)
+{
+    return button == ToolButton::Line || button == ToolButton::Spline || button == ToolButton::FollicularUnit
+        || button == ToolButton::Label;
+}
+
+bool IsMultiTool(ToolButton button)
+{
+    return button == ToolButton::MultLine || button == ToolButton::MultSpline
+        || button == ToolButton::MultFollicularUnit;
+}
+
+} // namespace
+
+void Workbench::SelectMode()
+{
+    m_state.ui.down = ToolButton::Select;
+    m_cad.SetShapeTool(SpSelecting);
+    m_state.ui.cursor = CanvasCursor::Measure;
+    m_state.ToolMode = ToolModeMeasure;
+}
+
+void Workbench::ToolButtonClicked(ToolButton button, bool ctrl)
+{
+    ToolBarState& ui = m_state.ui;
+    // The quick-count button toggles; every other button of the group goes down.
+    if (button == ToolButton::QuickHairCount && ui.down == ToolButton::QuickHairCount)
+        ui.down = ToolButton::None;
+    else
+        ui.down = button;
+
+    auto drawingTool = [&](TDrawTool tool, bool sliderOff, uint8_t mode) {
+        m_cad.SetShapeTool(tool);
+        if (sliderOff)
+            ui.thicknessEnabled = false;
+        ui.cursor = CanvasCursor::MeasureAdd;
+        m_state.ToolMode = mode;
+    };
+    auto penColor = [&](TColor color) {
+        TMyPen pen = m_cad.Pen();
+        pen.color = color;
+        m_cad.SetPen(pen);
+    };
+    switch (button) {
+    case ToolButton::Select:
+        SelectMode();
+        break;
+    case ToolButton::QuickHairCount:
+        m_cad.SetReturnToSelecting(ui.down != ToolButton::QuickHairCount);
+        break;
+    case ToolButton::Line:
+    case ToolButton::MultLine:
+        penColor(m_state.PenColor);
+        drawingTool(SpRuleLine, button == ToolButton::Line, ToolModeMeasure);
+        break;
+    case ToolButton::Spline:
+    case ToolButton::MultSpline:
+        penColor(m_state.PenColor);
+        drawingTool(SpPolyBezier, true, ToolModeMeasure);
+        break;
+    case ToolButton::FollicularUnit:
+    case ToolButton::MultFollicularUnit:
+        // The hair colour chosen with "Linenfarbe" is kept for the next line, but
+        // the follicular-unit colour itself never becomes the hair colour.
+        if (m_cad.Pen().color != m_state.PenFUColor)
+            m_state.PenColor = m_cad.Pen().color;
+        penColor(m_state.PenFUColor);
+        drawingTool(SpEllipse, true, ToolModeMeasure);
+        break;
+    case ToolButton::Label:
+        penColor(m_state.PenColor);
+        drawingTool(SpLinkPoint, true, ToolModeLabelPending);
+        break;
+    case ToolButton::Measure:
+        m_calibration.GraphicScaleCommand();
+        break;
+    case ToolButton::None:
+        break;
+    }
+    if (IsSingleShotTool(button))
+        m_cad.SetReturnToSelecting(!(ctrl || m_state.AlwaysKeepSelecton));
+    if (IsMultiTool(button))
+        m_cad.SetReturnToSelecting(false);
+}
+
+void Workbench::SetShowBorder(bool down)
+{
+    m_state.ui.showBorder = down;
+    // Until the border is set up the layer id names the first layer, which holds
+    // the hairs: the border switch must not hide them.
+    if (m_state.BorderLayerId >= 0 && m_cad.LayerIdByName(QStringLiteral("BorderLayer")) == m_state.BorderLayerId) {
+        if (down)
+            m_cad.ShowLayer(m_state.BorderLayerId);
+        else
+            m_cad.HideLayer(m_state.BorderLayerId);
+    }
+}
+
+void Workbench::SetShowHairs(bool down)
+{
+    m_state.ui.showHairs = down;
+    if (m_state.HairLayerId >= 0) {
+        if (down)
+            m_cad.ShowLayer(m_state.HairLayerId);
+        else
+            m_cad.HideLayer(m_state.HairLayerId);
+    }
+}
+
+void Workbench::SetShowGrid(bool down)
+{
+    m_state.ui.showGrid = down;
+    TGridObject grid = m_cad.GridOperation();
+    grid.GridShow = down;
+    m_cad.SetGridOperation(grid);
+}
+
+void Workbench::SetShowResults(bool down)
+{
+    m_state.ui.showResults = down;
+}
+
+int Workbench::HairPenWidth(int thickness) const
+{
+    return TruncToInt(thickness * m_state.Zoom * 0.01);
+}
+
+void Workbench::SetThicknessSlider(int value)
+{
+    value = std::clamp(value, 1, 5000);
+    if (value == m_state.ui.thickness)
+        return;
+    m_state.ui.thickness = value;
+    ApplyThickness(m_cad.GetSelection());
+}
+
+void Workbench::ApplyThickness(const std::vector<TMyShape*>& targets)
+{
+    const int value = m_state.ui.thickness;
+    TMyShape* changed = nullptr;
+    for (TMyShape* shape : targets) {
+        const int id = shape->ShapeId();
+        if (id == m_state.ScaleBarId || id == m_state.BorderId || std::string_view(shape->ClassName()) == "TMyEllipse")
+            continue;
+        TMyPen pen = shape->Pen();
+        pen.width = HairPenWidth(value);
+        shape->SetPen(pen);
+        shape->UserData().SetValue(QStringLiteral("Thickness"), QString::number(value));
+        changed = shape;
+    }
+    m_cad.Invalidate();
+    const int selected = m_cad.SelectedCount();
+    if (selected == 1 && changed != nullptr && m_cad.SelectedShape() == changed)
+        StartRefresh(changed->ShapeId());
+    else if (selected > 1)
+        RecomputeAll();
+}
+
+Workbench::ScrollPosition Workbench::SetZoomSlider(int position, const Viewport& view)
+{
+    m_state.ui.zoomPosition = std::clamp(position, -80, 80);
+    const double centreY = (view.clientHeight * 0.5 + view.verticalScroll) / m_state.Zoom;
+    const double centreX = (view.clientWidth * 0.5 + view.horizontalScroll) / m_state.Zoom;
+    ApplyZoom();
+    return ScrollPosition { TruncToInt(centreX * m_state.Zoom - view.clientWidth * 0.5),
+        TruncToInt(centreY * m_state.Zoom - view.clientHeight * 0.5) };
+}
+
+void Workbench::ApplyZoom()
+{
+    m_state.Zoom = std::pow(10.0, m_state.ui.zoomPosition * 0.01);
+    m_cad.SetZoom(m_state.Zoom);
+    const QString zoomText = QStringLiteral("Zoom: ") + NumberText::Fixed(m_state.Zoom * 100, 2, m_separator) + '%';
+    m_state.ui.zoomHint = zoomText;
+    m_state.ui.statusZoom = zoomText;
+    m_canvasWidth = TruncToInt(m_state.ImageWidth * m_state.Zoom);
+    m_canvasHeight = TruncToInt(m_state.ImageHeight * m_state.Zoom);
+    m_cad.ClientResized(m_canvasWidth, m_canvasHeight);
+    m_calibration.UpdateRulers();
+    for (int i = 0; i < m_cad.ShapeCount(); ++i) {
+        TMyShape* shape = m_cad.ShapeByIndex(i);
+        const QString type = shape->UserData().GetValue(QStringLiteral("Type"));
+        if (type == QLatin1String("M") || type == QLatin1String("T"))
+            continue;
+        const QString thickness = shape->UserData().GetValue(QStringLiteral("Thickness")).trimmed();
+        if (thickness.isEmpty())
+            continue;
+        if (const auto t = HairMetrics::ParseInteger(thickness)) {
+            TMyPen pen = shape->Pen();
+            pen.width = HairPenWidth(*t);
+            shape->SetPen(pen);
+        }
+    }
+    m_cad.Invalidate();
+}
+
+Workbench::ScrollPosition Workbench::MouseWheel(int delta, const Viewport& view)
+{
+    return SetZoomSlider(TruncToInt(m_state.ui.zoomPosition - delta / 12.0), view);
+}
+
+void Workbench::CanvasMouseDown()
+{
+    if (m_state.ui.thicknessEnabled)
+        m_state.ui.thicknessFocusRequested = true;
+}
+
+void Workbench::CanvasMouseUp(double x, double y, bool ctrl)
+{
+    if (m_state.ui.down == ToolButton::QuickHairCount) {
+        QuickCount(x, y);
+        return;
+    }
+    if (ctrl)
+        m_cad.SetReturnToSelecting(false);
+    switch (m_cad.ShapeTool()) {
+    case SpSelecting:
+        m_state.ui.cursor = CanvasCursor::Measure;
+        break;
+    case SpRuleLine:
+    case SpLine:
+    case SpPolyBezier:
+        m_state.ui.cursor = CanvasCursor::MeasureAdd;
+        break;
+    default:
+        break;
+    }
+}
+
+void Workbench::CanvasMouseMove(double x, double y)
+{
+    m_state.ui.statusMouse = QStringLiteral("X: ") + NumberText::Fixed(x / m_state.Zoom + 0.5, 0, m_separator)
+        + QStringLiteral("  Y:") + NumberText::Fixed(y / m_state.Zoom + 0.5, 0, m_separator)
+        + QStringLiteral(" Pixel");
+}
+
+void Workbench::QuickCount(double x, double y)
+{
+    const int id = m_cad.AddShape(
+        SpRuleLine, QString(), 0.0f, { QPointF(x, y), QPointF(x + 1, y) }, QStringLiteral("Hair"));
+    TMyShape* mark = m_cad.ShapeById(id);
+    if (mark == nullptr)
+        return;
+    if (auto* rule = dynamic_cast<TMyRuleLine*>(mark)) {
+        rule->SetUserInfo(QStringLiteral("?"));
+        rule->SetShowUserInfo(true);
+    }
+    mark->SetResizeEnable(false);
+    TUserData& data = mark->UserData();
+    data.Add(QStringLiteral("Type"), QStringLiteral("C"));
+    data.Add(QStringLiteral("Scale"), m_calibration.Dialog().ScaleText().trimmed());
+    data.Add(QStringLiteral("Unit"), m_state.UnitText);
+    data.Add(QStringLiteral("Length"), QStringLiteral("0"));
+    data.Add(QStringLiteral("Thickness"), QStringLiteral("1"));
+    m_state.ToolMode = ToolModeMeasure;
+    RecomputeAll();
+}
+
+void Workbench::LabelFlow(TMyShape* placeholder)
+{
+    const int placeholderId = placeholder->ShapeId();
+    const std::optional<QString> answer = m_prompt.AskLabel(QString());
+    const QString text = answer ? answer->trimmed() : QString();
+    const double x = placeholder->Left();
+    const double y = placeholder->Top();
+    // The placeholder only marks the position: it goes whether or not a label
+    // follows, so that no stray link point stays on the measurement.
+    m_cad.DeleteShapeById(placeholderId, true);
+    if (!text.isEmpty()) {
+        m_state.ToolMode = ToolModeLabelCreate;
+        const QSizeF size = MeasureText(text, m_cad.Font());
+        const double w = size.width();
+        const double h = size.height();
+        const int id = m_cad.AddShape(SpText, QString(), 0.0f,
+            ToScreen({ QPointF(x, y), QPointF(x + w, y), QPointF(x + w, y + h), QPointF(x, y + h) }),
+            QStringLiteral("Text"));
+        if (auto* label = dynamic_cast<TMyText*>(m_cad.ShapeById(id))) {
+            label->SetHAlignment(taLeftJustify);
+            label->SetLines({ text });
+            label->UserData().Add(QStringLiteral("Type"), QStringLiteral("T"));
+        }
+        m_state.ToolMode = ToolModeLabelPending;
+    }
+    if (m_cad.ReturnToSelecting()) {
+        m_state.ui.down = ToolButton::Select;
+        m_state.ToolMode = ToolModeMeasure;
+    }
+}
