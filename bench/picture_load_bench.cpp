@@ -12,6 +12,7 @@
 // first load of the process (a picture handed over at start-up), and the figures end
 // with the loader's time as a multiple of each plain decode.
 // PELORIX_BENCH_PICTURE=photo.jpg measures a real photograph instead.
+#include "bench/MedianReporter.h"
 #include "common/TNVFreeImage.h"
 
 #include <FreeImage.h>
@@ -242,28 +243,6 @@ BENCHMARK(PlainDecodeReusedBuffer)->Name("PlainDecode/ReusedBuffer")->Apply(Conf
 BENCHMARK(LoaderLoad24)->Name("Loader/Load24")->Apply(Configure);
 BENCHMARK(LoaderLoad24Cold)->Name("Loader/Load24Cold")->Apply(Configure);
 BENCHMARK(FreeImageLoadAndCopy24)->Name("FreeImage/LoadAndCopy24")->Apply(Configure);
-
-// Prints as usual and keeps the median of each benchmark for the closing ratios.
-class MedianReporter : public benchmark::ConsoleReporter
-{
-public:
-    using ConsoleReporter::ConsoleReporter;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                m_medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-    double Median(const std::string& name) const
-    {
-        const auto found = m_medians.find(name);
-        return found == m_medians.end() ? 0.0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> m_medians;
-};
 
 } // namespace
 

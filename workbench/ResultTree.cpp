@@ -33,6 +33,12 @@ void ResultTree::RemoveAt(int index)
 {
     if (index < 0 || index >= Count())
         return;
+    if (m_entries[size_t(index)].selected)
+        --m_selectedCount;
+    if (m_lastSelected == index)
+        m_lastSelected = -1;
+    else if (m_lastSelected > index)
+        --m_lastSelected;
     m_entries.erase(m_entries.begin() + index);
     if (m_scrollTarget == index)
         m_scrollTarget = -1;
@@ -46,12 +52,26 @@ void ResultTree::RemoveShapes(const std::unordered_set<int>& shapeIds)
         return;
     std::erase_if(m_entries, [&](const Entry& e) { return shapeIds.count(e.node.shapeId) > 0; });
     m_scrollTarget = -1;
+    Recount();
+}
+
+void ResultTree::Recount()
+{
+    m_selectedCount = 0;
+    m_lastSelected = -1;
+    for (int i = 0; i < Count(); ++i)
+        if (m_entries[size_t(i)].selected) {
+            ++m_selectedCount;
+            m_lastSelected = i;
+        }
 }
 
 void ResultTree::Clear()
 {
     m_entries.clear();
     m_scrollTarget = -1;
+    m_selectedCount = 0;
+    m_lastSelected = -1;
 }
 
 void ResultTree::ExpandAll(bool expanded)
@@ -60,25 +80,40 @@ void ResultTree::ExpandAll(bool expanded)
         e.expanded = expanded;
 }
 
+void ResultTree::SetSelected(int index, bool selected)
+{
+    if (index < 0 || index >= Count() || m_entries[size_t(index)].selected == selected)
+        return;
+    m_entries[size_t(index)].selected = selected;
+    m_selectedCount += selected ? 1 : -1;
+    m_lastSelected = selected ? index : (m_lastSelected == index ? -1 : m_lastSelected);
+}
+
 void ResultTree::ClearSelection()
 {
+    if (m_selectedCount == 0)
+        return;
+    if (m_selectedCount == 1 && m_lastSelected >= 0 && m_entries[size_t(m_lastSelected)].selected) {
+        SetSelected(m_lastSelected, false);
+        return;
+    }
     for (Entry& e : m_entries)
         e.selected = false;
+    m_selectedCount = 0;
+    m_lastSelected = -1;
 }
 
 void ResultTree::SelectShapes(const std::unordered_set<int>& shapeIds)
 {
     for (Entry& e : m_entries)
         e.selected = shapeIds.count(e.node.shapeId) > 0;
-}
-
-int ResultTree::SelectedCount() const
-{
-    return int(std::count_if(m_entries.begin(), m_entries.end(), [](const Entry& e) { return e.selected; }));
+    Recount();
 }
 
 int ResultTree::FirstSelected() const
 {
+    if (m_selectedCount == 0)
+        return -1;
     for (int i = 0; i < Count(); ++i)
         if (m_entries[size_t(i)].selected)
             return i;

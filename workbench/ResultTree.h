@@ -48,7 +48,7 @@ public:
         TResultNode node;
         std::vector<TResultNode> children;
         bool expanded = false;
-        bool selected = false;
+        bool selected = false; // read here, changed through SetSelected and the selection calls
     };
 
     int Count() const { return int(m_entries.size()); }
@@ -69,10 +69,12 @@ public:
     void Clear();
 
     void ExpandAll(bool expanded);
+    void SetSelected(int index, bool selected);
+    // Cheap when one node or none is selected (the usual case while drawing).
     void ClearSelection();
     // Selects exactly the top nodes whose shapes are in the set.
     void SelectShapes(const std::unordered_set<int>& shapeIds);
-    int SelectedCount() const;
+    int SelectedCount() const { return m_selectedCount; }
     // The top node the tree should scroll into view (-1: none).
     int ScrollTarget() const { return m_scrollTarget; }
     void SetScrollTarget(int index) { m_scrollTarget = index; }
@@ -92,6 +94,10 @@ public:
     QString ToRtf(const QStringList& columnCaptions, QChar separator) const;
 
 private:
+    void Recount();
+
     std::vector<Entry> m_entries;
     int m_scrollTarget = -1;
+    int m_selectedCount = 0;
+    int m_lastSelected = -1; // the node selected last, a hint for ClearSelection
 };

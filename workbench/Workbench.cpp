@@ -173,6 +173,7 @@ void Workbench::ShapeDeleted(TMyShape* shape)
     if (shape == nullptr)
         return;
     const int id = shape->ShapeId();
+    m_curveLengths.Forget(id);
     // The special shapes' ids must not outlive them.
     if (id == m_state.ScaleBarId)
         m_state.ScaleBarId = -1;
@@ -271,7 +272,7 @@ void Workbench::RefreshTimerFired()
             entry.children.clear();
             entry.expanded = true;
             m_tree.ClearSelection();
-            entry.selected = true;
+            m_tree.SetSelected(index, true);
             m_tree.SetScrollTarget(index);
         }
     }
@@ -289,7 +290,7 @@ void Workbench::TreeNodeFocused(int topIndex)
     m_cad.ClearSelection();
     if (!m_cad.SelectShapeById(id, true)) {
         m_tree.ClearSelection();
-        m_tree.At(topIndex).selected = true;
+        m_tree.SetSelected(topIndex, true);
     }
 }
 

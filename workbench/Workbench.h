@@ -2,6 +2,7 @@
 
 #include "canvas/TMyCAD.h"
 #include "common/LanguageTable.h"
+#include "workbench/CurveLengthCache.h"
 #include "workbench/ResultTree.h"
 #include "workbench/TGridResult.h"
 #include "workbench/WorkbenchState.h"
@@ -175,6 +176,7 @@ private:
     void CacheLabels();
     bool EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool curved);
     QString CaptionSuffix(const TMyShape* shape) const;
+    QString WithSuffix(const QString& prefix, const TMyShape* shape) const;
     void SetRowValue(int row, double value, const QString& text, const QString& unit);
     void SetRowNoValue(int row);
     void ResultsChanged();
@@ -215,6 +217,7 @@ private:
     bool m_refreshPending = false;
     int m_deleteBatch = 0;
     std::unordered_set<int> m_batchDeleted;
+    CurveLengthCache m_curveLengths;
     int m_canvasWidth = 0;
     int m_canvasHeight = 0;
 };

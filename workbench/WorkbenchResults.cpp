@@ -32,6 +32,13 @@ QString Workbench::CaptionSuffix(const TMyShape* shape) const
     return caption.isEmpty() ? QString() : QStringLiteral(" (") + caption + QLatin1Char(')');
 }
 
+QString Workbench::WithSuffix(const QString& prefix, const TMyShape* shape) const
+{
+    // Most shapes have no label: the prefix is then shared, not copied.
+    const QString suffix = CaptionSuffix(shape);
+    return suffix.isEmpty() ? prefix : prefix + suffix;
+}
+
 void Workbench::RegisterMeasuredShape(TMyShape* shape)
 {
     if (shape == nullptr)
@@ -44,13 +51,13 @@ void Workbench::RegisterMeasuredShape(TMyShape* shape)
         prefix = m_labels.line;
     else if (className == "TMyEllipse")
         prefix = m_labels.follicularUnit;
-    shape->SetCaption(prefix + CaptionSuffix(shape));
+    shape->SetCaption(WithSuffix(prefix, shape));
 
     const int index = m_tree.Append(TResultNode { shape->ShapeId(), shape->Caption(), kRoot, 0.0, m_state.UnitText, 0 });
     EvaluateShape(shape, index);
     m_tree.At(index).expanded = true;
     m_tree.ClearSelection();
-    m_tree.At(index).selected = true;
+    m_tree.SetSelected(index, true);
     m_tree.SetScrollTarget(index);
     UpdateResultsGrid();
 }
@@ -67,7 +74,7 @@ bool Workbench::EvaluateShape(TMyShape* shape, int topIndex)
         return EvaluateHair(shape, entry, true);
     if (className == "TMyEllipse") {
         ++m_state.FollicularUnitCount;
-        entry.node.caption = m_labels.follicularUnit + CaptionSuffix(shape);
+        entry.node.caption = WithSuffix(m_labels.follicularUnit, shape);
     }
     return true;
 }
@@ -78,7 +85,7 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
     const bool millimetres = m_state.UnitText == QLatin1String("mm");
     double pixelLength = 0.0;
     if (curved) {
-        const HairMetrics::CurveLengthResult curve = HairMetrics::CurveLength(shape->Nodes());
+        const HairMetrics::CurveLengthResult curve = m_curveLengths.Length(shape->ShapeId(), shape->Nodes());
         if (!curve.converged) {
             m_prompt.ShowMessage(HairMetrics::CurveLengthErrorText());
             return false;
@@ -130,7 +137,7 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
     }
     ++m_state.HairCount;
     m_state.TerminalCount = m_state.HairCount - m_state.VellusCount - m_state.QuickCount;
-    entry.node.caption = m_labels.line + CaptionSuffix(shape);
+    entry.node.caption = WithSuffix(m_labels.line, shape);
     return true;
 }
 

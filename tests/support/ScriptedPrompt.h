@@ -25,7 +25,7 @@ public:
     std::deque<ScaleScript> scaleDialogs;
     std::deque<std::optional<QString>> labels;
     std::deque<std::optional<TColor>> colors;
-    std::deque<std::optional<TMyFont>> fonts;
+    std::deque<TMyFont> fonts; // chosen fonts; the dialog is cancelled when none is left
 
     QStringList questions; // titles of yes/no and OK/Cancel questions
     QStringList messages; // plain messages
@@ -82,10 +82,24 @@ public:
     std::optional<QString> AskLabel(const QString& preset) override
     {
         labelPresets << preset;
-        return Next(labels, std::optional<QString>());
+        if (labels.empty())
+            return std::nullopt;
+        const bool answered = labels.front().has_value();
+        const QString text = answered ? *labels.front() : QString();
+        labels.pop_front();
+        if (!answered)
+            return std::nullopt;
+        return text;
     }
     std::optional<TColor> ChooseColor(TColor) override { return Next(colors, std::optional<TColor>()); }
-    std::optional<TMyFont> ChooseFont(const TMyFont&) override { return Next(fonts, std::optional<TMyFont>()); }
+    std::optional<TMyFont> ChooseFont(const TMyFont&) override
+    {
+        if (fonts.empty())
+            return std::nullopt;
+        const TMyFont chosen = fonts.front();
+        fonts.pop_front();
+        return chosen;
+    }
     void Beep() override { ++beeps; }
 
 private:
