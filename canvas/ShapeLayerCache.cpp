@@ -67,6 +67,9 @@ void HashShape(Hasher& h, const TMyShape& shape)
     h.Value(shape.Brush().pattern.cacheKey());
     h.Font(shape.Font());
     h.Value(shape.CaptionShow());
+    h.Value(shape.LogUse());
+    h.Value(shape.LogHeight());
+    h.Value(shape.LogWidth());
     h.Value(shape.ColorBegin());
     h.Value(shape.ColorEnd());
     h.Value(shape.GradientStyle());

@@ -9,6 +9,7 @@
 #include "canvas/TMyPolyBezier.h"
 #include "canvas/TMyRectangle.h"
 
+#include <QFontMetricsF>
 #include <QLineF>
 #include <QPainter>
 
@@ -82,6 +83,20 @@ QFont ShapePainter::MakeFont(const TMyFont& font) const
     return f;
 }
 
+QFont ShapePainter::MakeShapeFont(const TMyShape& shape) const
+{
+    QFont f = MakeFont(shape.Font());
+    if (!shape.LogUse())
+        return f;
+    const double height = std::clamp(shape.LogHeight() * m_zoom, 1.0, 4000.0);
+    f.setPixelSize(std::max(1, CanvasMath::RoundToInt(height)));
+    const double natural = QFontMetricsF(f).averageCharWidth();
+    const double width = shape.LogWidth() * m_zoom;
+    if (natural > 0 && width > 0)
+        f.setStretch(std::clamp(CanvasMath::RoundToInt(100.0 * width / natural), 1, 4000));
+    return f;
+}
+
 QPen ShapePainter::MakePen(const TMyPen& pen) const
 {
     QPen p(ToQColor(pen.color));
@@ -150,9 +165,22 @@ void ShapePainter::Accumulate(const QRectF& rect)
     m_bounds = m_bounds.isNull() ? rect : m_bounds.united(rect);
 }
 
+namespace {
+
+// Paths of damaged drawings can reach absurd sizes; they are not drawn.
+bool Drawable(const QPainterPath& path)
+{
+    const QRectF box = path.boundingRect();
+    constexpr double kLimit = 1.0e7;
+    return !path.isEmpty() && std::isfinite(box.left()) && std::isfinite(box.top()) && box.width() < kLimit
+        && box.height() < kLimit && std::abs(box.left()) < kLimit && std::abs(box.top()) < kLimit;
+}
+
+} // namespace
+
 void ShapePainter::Stroke(const QPainterPath& path, const QPen& pen)
 {
-    if (pen.style() == Qt::NoPen || path.isEmpty())
+    if (pen.style() == Qt::NoPen || !Drawable(path))
         return;
     if (m_painter == nullptr) {
         // Square caps and mitred joins reach up to one pen width beyond the path.
@@ -165,7 +193,7 @@ void ShapePainter::Stroke(const QPainterPath& path, const QPen& pen)
 
 void ShapePainter::Fill(const QPainterPath& path, const QBrush& brush)
 {
-    if (brush.style() == Qt::NoBrush || path.isEmpty())
+    if (brush.style() == Qt::NoBrush || !Drawable(path))
         return;
     if (m_painter == nullptr) {
         Accumulate(path.boundingRect().adjusted(-1, -1, 1, 1));
@@ -317,7 +345,7 @@ void ShapePainter::DrawRuleLine(TMyRuleLine& line)
     label = label.trimmed();
     if (label.isEmpty())
         return;
-    const QFont font = MakeFont(line.Font());
+    const QFont font = MakeShapeFont(line);
     const QFontMetricsF metrics(font);
     const double w = metrics.horizontalAdvance(label);
     QTransform frame;

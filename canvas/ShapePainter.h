@@ -52,6 +52,9 @@ public:
     static QColor ToQColor(TColor color);
     // The font at the zoom: Font size x pixels per inch / 72 x zoom device pixels.
     QFont MakeFont(const TMyFont& font) const;
+    // The shape's font; with LogUse its cell is LogHeight high and its characters
+    // LogWidth wide on average (both times the zoom).
+    QFont MakeShapeFont(const TMyShape& shape) const;
     // The shape's geometric pen (square caps, mitred joins); width 0 is the thinnest line.
     QPen MakePen(const TMyPen& pen) const;
     static QBrush MakeBrush(const TMyBrush& brush);

@@ -143,7 +143,7 @@ void ShapePainter::DrawInfo(const TMyShape& shape)
     if (!shape.CaptionShow())
         return;
     const QPointF c = Screen(shape.CaptionPos());
-    const QFont font = MakeFont(shape.Font());
+    const QFont font = MakeShapeFont(shape);
     const QColor color = ToQColor(shape.Font().color);
     const QFontMetricsF metrics(font);
     if (!shape.Info().isEmpty()) {
@@ -187,7 +187,7 @@ void ShapePainter::DrawText(TMyText& text)
     const UnrotatedBox box = BoxOf(text, m_zoom);
     const QTransform frame = box.Frame();
     const QRectF local = box.Local();
-    const QFont font = MakeFont(text.Font());
+    const QFont font = MakeShapeFont(text);
     const QFontMetricsF metrics(font);
     const QColor color = ToQColor(text.Font().color);
     const QPen hollow = MakePen(text.Pen());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 #include <Qt>
 
 // What a canvas needs from the control that shows it. Every call has a harmless
@@ -16,6 +17,8 @@ public:
     // Only this area of the control (control pixels) needs painting again.
     virtual void RequestRepaintArea(const QRect& /*area*/) { RequestRepaint(); }
     virtual void SetCursorShape(Qt::CursorShape) { }
+    // The hint for the shape under the mouse (its Caption); empty hides it.
+    virtual void ShowHint(const QString& /*text*/) { }
     // The canvas resized itself (page size or zoom); the control follows.
     virtual void ClientSizeChanged(int /*width*/, int /*height*/) { }
 };

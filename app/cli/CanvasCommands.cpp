@@ -1,4 +1,5 @@
-// pelorix-cli commands over the canvas: dumping, resaving and exporting canvas files.
+// pelorix-cli commands over the canvas: dumping, resaving and exporting canvas files
+// as pictures, metafiles, SVG and DXF.
 #include "app/cli/CliSupport.h"
 
 #include "canvas/TMyCAD.h"
@@ -6,6 +7,7 @@
 #include "canvas/TMyImage.h"
 #include "canvas/TMyLine.h"
 #include "canvas/TMyRectangle.h"
+#include "common/TNVFreeImage.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -191,19 +193,45 @@ int CanvasResaveCommand(const QStringList& args)
 
 int RenderCommand(const QStringList& args)
 {
-    const QString usage = QStringLiteral("render FILE OUT.dxf|OUT.dxf1 [--picture P]");
+    const QString usage = QStringLiteral("render FILE OUT.bmp|.jpg|.wmf|.dxf|.dxf1|.svg|.png [--picture P]");
     const auto parsed = ParseArgs(args, { QStringLiteral("--picture") });
     if (!parsed || parsed->positional.size() != 2)
         return UsageError(usage);
     const QString out = parsed->positional[1];
     const QString suffix = QFileInfo(out).suffix().toLower();
-    if (suffix != QLatin1String("dxf") && suffix != QLatin1String("dxf1"))
+    static const QStringList kSuffixes = { "bmp", "jpg", "jpeg", "wmf", "dxf", "dxf1", "svg", "png" };
+    if (!kSuffixes.contains(suffix))
         return UsageError(usage);
     TMyCAD cad;
     if (const auto error = LoadCanvas(cad, parsed->positional[0]))
         return InputError(*error);
-    // A DXF holds no pictures, so --picture changes nothing in it.
-    const bool written = suffix == QLatin1String("dxf") ? cad.ExportDxf(out) : cad.ExportDxfOutlined(out);
+    // A measurement saved without its picture is laid over the given picture, as the
+    // measuring program does when it loads such a file over an open picture.
+    if (const auto picturePath = parsed->Option(QStringLiteral("--picture")); picturePath && cad.BkBitmap().isNull()) {
+        QString reason;
+        const auto bitmap = TNVFreeImage().Load(*picturePath, &reason);
+        const QImage picture = bitmap ? bitmap->ToQImage() : QImage();
+        if (picture.isNull())
+            return InputError(*picturePath + QStringLiteral(": the picture cannot be used (") + reason + QStringLiteral(")"));
+        cad.SetBkBitmap(picture);
+        cad.SetBkBitmapMode(Stretch);
+        cad.ClientResized(picture.width(), picture.height());
+    }
+    bool written = false;
+    if (suffix == QLatin1String("dxf"))
+        written = cad.ExportDxf(out);
+    else if (suffix == QLatin1String("dxf1"))
+        written = cad.ExportDxfOutlined(out);
+    else if (suffix == QLatin1String("bmp"))
+        written = cad.ExportBitmap(out);
+    else if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
+        written = cad.ExportJpeg(out, 80); // the quality the measuring program uses
+    else if (suffix == QLatin1String("wmf"))
+        written = cad.ExportMetafile(out);
+    else if (suffix == QLatin1String("svg"))
+        written = cad.ExportSvg(out);
+    else
+        written = cad.ExportPng(out);
     if (!written)
         return InputError(out + QStringLiteral(": cannot be written (") + cad.LastError() + QStringLiteral(")"));
     return kExitOk;

@@ -38,5 +38,5 @@ int PictureInfoCommand(const QStringList& args);
 int TableConvertCommand(const QStringList& args);
 int CanvasDumpCommand(const QStringList& args);
 int CanvasResaveCommand(const QStringList& args);
-// Needs the font engine for text outlines: main runs it under a QGuiApplication.
+// Needs the font engine for drawing and text outlines: main runs it under a QGuiApplication.
 int RenderCommand(const QStringList& args);

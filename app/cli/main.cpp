@@ -27,7 +27,7 @@ const std::map<QString, Command>& Commands()
         {QStringLiteral("table-convert"), {TableConvertCommand, "table-convert IN.dff OUT.txt [--decimal C]"}},
         {QStringLiteral("canvas-dump"), {CanvasDumpCommand, "canvas-dump FILE"}},
         {QStringLiteral("canvas-resave"), {CanvasResaveCommand, "canvas-resave IN OUT"}},
-        {QStringLiteral("render"), {RenderCommand, "render FILE OUT.dxf|OUT.dxf1 [--picture P]"}},
+        {QStringLiteral("render"), {RenderCommand, "render FILE OUT.bmp|.jpg|.wmf|.dxf|.dxf1|.svg|.png [--picture P]"}},
     };
     return commands;
 }

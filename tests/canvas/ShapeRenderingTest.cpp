@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using namespace CanvasBuilders;
 
@@ -264,6 +265,46 @@ TEST(ShapeRendering, TextBoxVerticalAlignment_BottomAndTop)
     EXPECT_TRUE(InkIn(picture, QRect(10, 10, 30, 15)));
     EXPECT_FALSE(InkIn(picture, QRect(10, 80, 180, 40)));
     EXPECT_FALSE(InkIn(picture, QRect(0, 0, 200, 10)));
+}
+
+TEST(ShapeRendering, LogUse_CellSizeFromLogHeightTimesZoom)
+{
+    TMyCAD cad;
+    Small(cad);
+    cad.AddShape(SpText, QString(), 0, { QPointF(10, 10), QPointF(190, 10), QPointF(190, 110), QPointF(10, 110) }, "T");
+    auto* text = static_cast<TMyText*>(cad.ShapeByIndex(0));
+    text->SetLines({ "H" });
+    text->SetVAlignment(vaTop);
+    text->SetHAlignment(taLeftJustify);
+    auto inkRows = [&] {
+        const QImage picture = cad.RenderControl();
+        int rows = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            rows += InkIn(picture, QRect(10, y, 100, 1));
+        return rows;
+    };
+    const int plain = inkRows(); // 8 points: a capital about 8 pixels high
+    text->SetLogUse(true);
+    text->SetLogHeight(60);
+    text->SetLogWidth(30);
+    cad.Refresh();
+    const int tall = inkRows();
+    EXPECT_LT(plain, 12);
+    EXPECT_GT(tall, 35);
+}
+
+TEST(ShapeRendering, DamagedCoordinates_DrawNothingAndDoNotHang)
+{
+    TMyCAD cad;
+    Small(cad);
+    AddLine(cad, 10, 10, 50, 50);
+    cad.ShapeByIndex(0)->Nodes()[1] = TMyPoint { 3e38f, std::numeric_limits<float>::quiet_NaN() };
+    TMyPen dotted = cad.ShapeByIndex(0)->Pen();
+    dotted.style = psDot;
+    cad.ShapeByIndex(0)->SetPen(dotted);
+    AddRect(cad, 1e30, -1e30, 1e35, 1e35, SpEllipse);
+    const QImage picture = cad.RenderControl();
+    EXPECT_EQ(picture.size(), QSize(200, 120));
 }
 
 TEST(ShapeRendering, TextBoxWordWrap_BreaksLongLines)

@@ -1,8 +1,10 @@
-// pelorix-cli over canvas files: dump, resave and DXF export.
+// pelorix-cli over canvas files: dump, resave, DXF and picture exports.
 #include "tests/e2e/CliRun.h"
 #include "tests/support/TestSupport.h"
 
+#include <QColor>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -128,4 +130,46 @@ TEST(CanvasCli, Render_DxfAndOutlinedDxf)
             EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
         }
     }
+}
+
+TEST(CanvasCli, Render_PicturesMetafileAndSvgOpenedByRealReaders)
+{
+    TempDir dir;
+    const QString input = FixturePath("canvas/all-classes-xph.nvm");
+    for (const char* suffix : { "bmp", "jpg", "png", "svg", "wmf" }) {
+        const QString out = dir.Path(QStringLiteral("drawing.") + suffix);
+        const CliRun run = RunCli({ "render", input, out });
+        ASSERT_EQ(run.exitCode, 0) << suffix << run.err.toStdString();
+        EXPECT_GT(ReadAll(out).size(), 100) << suffix;
+    }
+    // The raster pictures have the control's size as stored in the file (200 x 220).
+    if (QFile::exists("/usr/bin/identify")) {
+        for (const char* suffix : { "bmp", "jpg", "png" }) {
+            QProcess identify;
+            identify.start("/usr/bin/identify", { "-format", "%w %h", dir.Path(QStringLiteral("drawing.") + suffix) });
+            ASSERT_TRUE(identify.waitForFinished(60000));
+            EXPECT_EQ(identify.readAllStandardOutput().trimmed(), QByteArray("200 220")) << suffix;
+        }
+    }
+    if (QFile::exists("/usr/bin/xmllint")) {
+        EXPECT_EQ(QProcess::execute("/usr/bin/xmllint", { "--noout", dir.Path("drawing.svg") }), 0);
+    }
+    EXPECT_TRUE(ReadAll(dir.Path("drawing.wmf")).startsWith("\xD7\xCD\xC6\x9A"));
+}
+
+TEST(CanvasCli, Render_PictureLaidUnderAMeasurementWithoutOne)
+{
+    TempDir dir;
+    QImage picture(64, 48, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    const QString picturePath = dir.Path("scalp.png");
+    ASSERT_TRUE(picture.save(picturePath));
+    const QString out = dir.Path("marked.png");
+    ASSERT_EQ(RunCli({ "render", FixturePath("canvas/line-xp6.nvm"), out, "--picture", picturePath }).exitCode, 0);
+    const QImage marked(out);
+    ASSERT_EQ(marked.size(), QSize(64, 48));
+    EXPECT_EQ(QColor(marked.pixel(63, 47)), QColor(Qt::green));
+
+    EXPECT_EQ(
+        RunCli({ "render", FixturePath("canvas/line-xp6.nvm"), out, "--picture", dir.Path("missing.png") }).exitCode, 1);
 }

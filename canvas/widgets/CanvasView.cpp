@@ -1,0 +1,96 @@
+#include "canvas/widgets/CanvasView.h"
+
+#include <QClipboard>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QToolTip>
+
+CanvasView::CanvasView(TMyCAD& cad, QWidget* parent)
+    : QWidget(parent)
+    , m_cad(cad)
+{
+    // Every paint covers its whole area, so Qt need not clear it first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setCursor(Qt::CrossCursor);
+    m_cad.SetHost(this);
+    ClientSizeChanged(m_cad.Width(), m_cad.Height());
+}
+
+CanvasView::~CanvasView()
+{
+    m_cad.SetHost(nullptr);
+}
+
+void CanvasView::CopyToClipboard()
+{
+    if (m_cad.SelectedCount() == 0)
+        return;
+    m_cad.CopyToClipboard();
+    const QImage picture = m_cad.SelectionPicture();
+    if (!picture.isNull())
+        QGuiApplication::clipboard()->setImage(picture);
+}
+
+double CanvasView::PixelsPerInch() const
+{
+    const int dpi = logicalDpiX();
+    return dpi > 0 ? dpi : 96.0;
+}
+
+void CanvasView::RequestRepaint()
+{
+    update();
+}
+
+void CanvasView::RequestRepaintArea(const QRect& area)
+{
+    update(area);
+}
+
+void CanvasView::SetCursorShape(Qt::CursorShape shape)
+{
+    setCursor(shape);
+}
+
+void CanvasView::ShowHint(const QString& text)
+{
+    if (text == m_hint)
+        return;
+    m_hint = text;
+    setToolTip(text);
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else if (underMouse())
+        QToolTip::showText(QCursor::pos(), text, this);
+}
+
+void CanvasView::ClientSizeChanged(int width, int height)
+{
+    m_resizingForCanvas = true;
+    resize(std::max(0, width), std::max(0, height));
+    m_resizingForCanvas = false;
+    updateGeometry();
+}
+
+QSize CanvasView::sizeHint() const
+{
+    return QSize(m_cad.Width(), m_cad.Height());
+}
+
+void CanvasView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    for (const QRect& area : event->region())
+        m_cad.Paint(painter, area);
+}
+
+void CanvasView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // A resize by the parent layout changes the page; the canvas's own resizes do not.
+    if (!m_resizingForCanvas && (width() != m_cad.Width() || height() != m_cad.Height()))
+        m_cad.ClientResized(width(), height());
+}

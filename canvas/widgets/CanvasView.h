@@ -1,0 +1,43 @@
+#pragma once
+
+#include "canvas/TMyCAD.h"
+#include "canvas/TMyCADHost.h"
+
+#include <QWidget>
+
+// The widget that shows a TMyCAD: it is the canvas's host (screen resolution,
+// repaint requests, cursor, hint and size), paints the damaged area through the
+// canvas's off-screen buffer, and takes the canvas's pixel size, so that it sits in
+// a QScrollArea as the scrolled widget. The canvas is owned by the caller and must
+// outlive the view; the view detaches itself from the canvas when it goes.
+class CanvasView : public QWidget, public TMyCADHost
+{
+    Q_OBJECT
+public:
+    explicit CanvasView(TMyCAD& cad, QWidget* parent = nullptr);
+    ~CanvasView() override;
+    CanvasView(const CanvasView&) = delete;
+    CanvasView& operator=(const CanvasView&) = delete;
+
+    TMyCAD& Canvas() const { return m_cad; }
+    // Copies the selection into the canvas's copy buffer and its picture onto the
+    // system clipboard (nothing when nothing is selected).
+    void CopyToClipboard();
+
+    double PixelsPerInch() const override;
+    void RequestRepaint() override;
+    void RequestRepaintArea(const QRect& area) override;
+    void SetCursorShape(Qt::CursorShape shape) override;
+    void ShowHint(const QString& text) override;
+    void ClientSizeChanged(int width, int height) override;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    TMyCAD& m_cad;
+    bool m_resizingForCanvas = false;
+    QString m_hint;
+};

@@ -1,0 +1,59 @@
+// Drawing damaged canvas files: whatever a canvas stream loads (coordinates of any
+// size, NaN, empty or huge pictures, broken groups) must paint, render as a page and
+// export as a metafile without a crash or a hang.
+#include "canvas/TMyCAD.h"
+#include "canvas/WmfWriter.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QPainter>
+
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+// Text drawing needs the font engine, which lives in a GUI application object.
+void EnsureApplication()
+{
+    static std::unique_ptr<QGuiApplication> app;
+    if (QCoreApplication::instance() != nullptr)
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "canvas_render_fuzz";
+    static char* argv[] = { name, nullptr };
+    app = std::make_unique<QGuiApplication>(argc, argv);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    EnsureApplication();
+    QBuffer input;
+    input.setData(reinterpret_cast<const char*>(data), qsizetype(size));
+    input.open(QIODevice::ReadOnly);
+    TMyCAD cad;
+    cad.LoadFromStream(input);
+    for (int i = 0; i < cad.ShapeCount(); ++i)
+        cad.SelectShape(cad.ShapeByIndex(i));
+
+    QImage screen(64, 64, QImage::Format_RGB32);
+    {
+        QPainter painter(&screen);
+        cad.Paint(painter, QRect(0, 0, 64, 64));
+        cad.SetZoom(2.5);
+        cad.Paint(painter, QRect(0, 0, 64, 64));
+    }
+    cad.RenderPage({}, 0.05);
+    WmfWriter metafile(QSize(64, 64));
+    {
+        QPainter painter(&metafile);
+        cad.PaintPage(painter, QSize(64, 64), 0.1, {}, true);
+    }
+    if (metafile.Bytes().size() < 40)
+        std::abort();
+    return 0;
+}
