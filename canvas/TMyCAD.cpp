@@ -28,6 +28,7 @@ constexpr PageSize kPageSizes[] = { { 841, 1189 }, { 594, 841 }, { 420, 594 }, {
 TMyCAD::TMyCAD(TMyCADHost* host)
     : m_host(host)
 {
+    m_mouse = std::make_unique<TMyCADMouse>(*this);
     ApplyPageSize();
     AddLayer(QStringLiteral("Layer0"), true);
 }
@@ -35,6 +36,7 @@ TMyCAD::TMyCAD(TMyCADHost* host)
 TMyCAD::~TMyCAD()
 {
     m_loading = true; // no callbacks or repaints while the shapes go
+    m_mouse.reset();
     m_selection.clear();
     m_undo.Clear();
     m_copyBuffer.clear();
@@ -177,6 +179,7 @@ void TMyCAD::SetOperateAllLayer(bool all)
 void TMyCAD::SetShapeTool(TDrawTool tool)
 {
     m_shapeTool = tool;
+    m_mouse->ToolChanged(tool);
     Invalidate();
 }
 

@@ -2,6 +2,7 @@
 
 #include "canvas/CanvasTypes.h"
 #include "canvas/TMyCADHost.h"
+#include "canvas/TMyCADMouse.h"
 #include "canvas/TMyShape.h"
 #include "canvas/TUndoList.h"
 #include "canvas/TUserData.h"
@@ -288,6 +289,50 @@ public:
     bool ExportDxf(const QString& fileName) const;
     bool ExportDxfOutlined(const QString& fileName) const;
 
+    // --- mouse (control pixels, left button only; Shift from the modifiers) ---
+    // The hosting window's OnMouseDown runs first, then the canvas acts.
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    // The hosting window's OnMouseMove runs first, then the canvas acts.
+    void MouseMove(Qt::KeyboardModifiers modifiers, int x, int y);
+    // The canvas acts first, then the hosting window's OnMouseUp runs.
+    void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    // The second press of a double click: a press like any other (it ends poly lines
+    // and curves by repeating the last node).
+    void MouseDoubleClick(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    TActionState ActionState() const { return m_mouse->State(); }
+    // The shape the Drawing state is building (not yet in the list), or nullptr.
+    const TMyShape* ShapeInProgress() const { return m_mouse->ShapeInProgress(); }
+    // Outlines and rubber band of the gesture under way, for the renderer.
+    const TraceOverlay& Trace() const { return m_mouse->Trace(); }
+    TMyCADMouse& Mouse() { return *m_mouse; }
+    bool ShowHint() const { return m_showHint; }
+    void SetShowHint(bool show) { m_showHint = show; }
+    // Optional label outputs: the mouse position as "(x,y)" and the distance text
+    // while drawing and resizing. Unset means no label.
+    std::function<void(const QString& text)> LabelXY;
+    std::function<void(const QString& text)> LabelValue;
+    std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y)> OnMouseDown;
+    std::function<void(Qt::KeyboardModifiers modifiers, int x, int y)> OnMouseMove;
+    std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y)> OnMouseUp;
+
+    // --- groups, link lines ---
+    // Groups the selected shapes under a new group (recorded as "ACT_GROUP"); the
+    // group becomes the selection. Nullptr when fewer than two shapes are selected.
+    TMyShape* GroupSelectedShapes();
+    // Dissolves a group (recorded as "ACT_UNGROUP"); its members become top-level and
+    // selected. False when the shape is not a group or is locked.
+    bool UngroupShape(TMyShape* group);
+    // Puts the ends of the link lines attached to the shape on their link points.
+    void RerouteLinks(TMyShape* shape);
+
+    // --- undo and redo ---
+    // Plays the newest recorded step back, firing the events of the matching
+    // operation; the step can then be redone. False when there is nothing to undo.
+    bool Undo();
+    // Plays the newest undone step forward again. False when there is nothing to redo.
+    bool Redo();
+    bool CanUndo() const { return m_undo.StepCount() > 0; }
+    bool CanRedo() const { return m_undo.RedoStepCount() > 0; }
     // --- drawing (TMyCADPaint.cpp) ---
     // Paints the damaged rectangle of the control (control pixels) through an off-screen
     // buffer: page colour, background picture, grid, shapes with their link points, then
@@ -355,6 +400,22 @@ public:
     std::function<void()> OnPaint;
 
 private:
+    friend class TMyCADMouse;
+    // Plays one step back and returns the step that plays it forward again.
+    std::vector<TSavedShape> PlayStep(std::vector<TSavedShape>& step);
+    std::vector<TSavedShape> PlayAdd(std::vector<TSavedShape>& step);
+    std::vector<TSavedShape> PlayDelete(std::vector<TSavedShape>& step);
+    std::vector<TSavedShape> PlayChange(std::vector<TSavedShape>& step);
+    std::vector<TSavedShape> PlayOrder(std::vector<TSavedShape>& step);
+    std::vector<TSavedShape> PlayGroup(std::vector<TSavedShape>& step);
+    std::vector<TSavedShape> PlayUngroup(std::vector<TSavedShape>& step);
+    // Puts restored shapes back at their recorded list positions, renumbering the
+    // others, and mends the group and link references that name them.
+    std::vector<TMyShape*> InsertRestored(std::vector<std::unique_ptr<TMyShape>> restored);
+    // Moves a top-level shape to a list position; the top-level shapes between shift by one.
+    void MoveTopLevelTo(TMyShape* shape, int target);
+    // Removes a group shape but keeps its members (they become top-level).
+    void DissolveGroup(TMyShape* group);
     void ApplyPageSize();
     void DerivePageStyle();
     void SetClientSize(int width, int height);
@@ -456,6 +517,8 @@ private:
     int m_nextLayerId = 0;
     std::vector<std::unique_ptr<TMyShape>> m_copyBuffer;
     TUndoList m_undo;
+    bool m_showHint = false;
+    std::unique_ptr<TMyCADMouse> m_mouse;
 
     // Drawing state: the shape layer cache, the off-screen buffer and the traces.
     std::shared_ptr<ShapeLayerCache> m_layerCache;

@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <Qt>
 
 // What a canvas needs from the control that shows it. Every call has a harmless
@@ -21,4 +22,11 @@ public:
     virtual void ShowHint(const QString& /*text*/) { }
     // The canvas resized itself (page size or zoom); the control follows.
     virtual void ClientSizeChanged(int /*width*/, int /*height*/) { }
+    // Keeps the mouse cursor inside the area (control pixels) while a button is
+    // held, where the platform offers it; ReleaseCursor ends that.
+    virtual void ConfineCursor(const QRect& /*area*/) { }
+    virtual void ReleaseCursor() { }
+    // The "String List Editor": lets the operator edit the lines of a new text box;
+    // false when cancelled (the lines then stay as they are).
+    virtual bool EditStringList(QStringList& /*lines*/) { return false; }
 };

@@ -84,3 +84,24 @@ void TMyCAD::SendToBack(TMyShape* shape, bool recordUndo)
         m_undo.Record(QStringLiteral("ACT_SENDTOBACK"), { shape });
     MoveToEnd(shape, -1);
 }
+
+void TMyCAD::MoveTopLevelTo(TMyShape* shape, int target)
+{
+    if (shape == nullptr || ShapeByIndex(shape->ShapeIndex()) != shape || target < 0 || target >= ShapeCount())
+        return;
+    const int current = shape->ShapeIndex();
+    if (target == current)
+        return;
+    // The top-level places from the shape's place to the target: the shape takes the
+    // far end, every other top-level shape there moves one place towards the start.
+    const int step = target > current ? 1 : -1;
+    std::vector<int> places { current };
+    for (int i = current + step; i != target + step; i += step)
+        if (m_shapes[static_cast<size_t>(i)]->ParentGroup() < 0)
+            places.push_back(i);
+    std::vector<int> newIndex = SameOrder(m_shapes.size());
+    for (size_t k = 1; k < places.size(); ++k)
+        newIndex[static_cast<size_t>(places[k])] = places[k - 1];
+    newIndex[static_cast<size_t>(current)] = places.back();
+    Reorder(newIndex);
+}

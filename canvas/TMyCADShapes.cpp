@@ -336,6 +336,7 @@ void TMyCAD::ClearShapes()
     m_duplicateIds = false;
     m_shapes.clear();
     m_nextShapeId = 0;
+    m_mouse->ToolChanged(m_shapeTool);
     Invalidate();
 }
 
@@ -353,6 +354,7 @@ void TMyCAD::MoveShapeBy(TMyShape* shape, double dx, double dy)
         OnShapeCodeDragging(shape, dx, dy);
     for (TMyShape* part : WithMembers(shape))
         part->MoveBy(dx, dy);
+    RerouteLinks(shape);
     m_modified = true;
     Invalidate();
 }
@@ -392,6 +394,7 @@ void TMyCAD::FlipShapeHorz(TMyShape* shape)
         part->FlipHorz();
         part->SetCenter(part->BoxCenter());
     }
+    RerouteLinks(shape);
     m_modified = true;
 }
 
@@ -406,5 +409,6 @@ void TMyCAD::FlipShapeVert(TMyShape* shape)
         part->FlipVert();
         part->SetCenter(part->BoxCenter());
     }
+    RerouteLinks(shape);
     m_modified = true;
 }

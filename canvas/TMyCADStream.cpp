@@ -143,6 +143,7 @@ bool TMyCAD::LoadFromFile(const QString& fileName)
 void TMyCAD::ResetForLoad()
 {
     m_copyBuffer.clear();
+    m_mouse->ToolChanged(m_shapeTool);
     m_previousZoom = m_zoom;
     m_zoom = 1.0;
     m_selection.clear();

@@ -129,6 +129,19 @@ bool TMyPolygon::HitTest(QPointF screenPoint) const
     return Visible() && (HitPolygon(screenPoint) || HitSegments(screenPoint, true));
 }
 
+void TMyPolygon::DragNode(QPointF fromPoint, QPointF toPoint)
+{
+    TMyShape::DragNode(fromPoint, toPoint);
+    auto& nodes = Nodes();
+    const int last = static_cast<int>(nodes.size()) - 1;
+    if (last < 1)
+        return;
+    if (HotNode() == 0)
+        nodes.back() = nodes.front();
+    else if (HotNode() == last)
+        nodes.front() = nodes.back();
+}
+
 TMyLinkLine::TMyLinkLine(TMyCAD* owner)
     : TMyLine(owner)
 {

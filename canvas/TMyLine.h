@@ -80,6 +80,8 @@ public:
     QString GetMeasureText() const override;
     // Inside the polygon or on its outline.
     bool HitTest(QPointF screenPoint) const override;
+    // The first and the closing node move together.
+    void DragNode(QPointF fromPoint, QPointF toPoint) override;
 };
 
 // A connector whose ends may be attached to link points of other shapes.

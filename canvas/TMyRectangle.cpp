@@ -53,6 +53,54 @@ bool TMyRectangle::HitTest(QPointF screenPoint) const
     return Visible() && Nodes().size() >= 3 && HitPolygon(screenPoint);
 }
 
+void TMyRectangle::DragNode(QPointF fromPoint, QPointF toPoint)
+{
+    auto& nodes = Nodes();
+    const int hot = HotNode();
+    if (nodes.size() != 4 || hot < 0 || hot > 7) {
+        TMyShape::DragNode(fromPoint, toPoint);
+        return;
+    }
+    const auto dx = static_cast<float>((toPoint.x() - fromPoint.x()) / Zoom());
+    const auto dy = static_cast<float>((toPoint.y() - fromPoint.y()) / Zoom());
+    // Nodes 0-1 and 2-3 share a row, nodes 0-3 and 1-2 a column.
+    static constexpr int kSameRow[4] = { 1, 0, 3, 2 };
+    static constexpr int kSameColumn[4] = { 3, 2, 1, 0 };
+    if (hot < 4) {
+        nodes[size_t(hot)].x += dx;
+        nodes[size_t(hot)].y += dy;
+        nodes[size_t(kSameRow[hot])].y += dy;
+        nodes[size_t(kSameColumn[hot])].x += dx;
+        return;
+    }
+    // Side handle h lies on the edge from node h - 4 to the next node.
+    const int a = hot - 4;
+    const int b = (a + 1) % 4;
+    const bool rowEdge = (hot == 4 || hot == 6);
+    for (int i : { a, b }) {
+        if (rowEdge)
+            nodes[size_t(i)].y += dy;
+        else
+            nodes[size_t(i)].x += dx;
+    }
+}
+
+Qt::CursorShape TMyRectangle::CursorAt(QPointF screenPoint)
+{
+    const int handle = NodeAt(screenPoint);
+    if (handle < 0)
+        return Qt::CrossCursor;
+    if (handle == 4 || handle == 6)
+        return Qt::SizeVerCursor;
+    if (handle == 5 || handle == 7)
+        return Qt::SizeHorCursor;
+    const TMyPoint corner = Nodes()[size_t(handle)];
+    const TMyPoint center = Center();
+    // Top-left and bottom-right quadrants resize along the falling diagonal.
+    const bool falling = (corner.x < center.x) == (corner.y < center.y);
+    return falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor;
+}
+
 QString TMyEllipse::GetMeasureText() const
 {
     // Both axes of the ellipse.

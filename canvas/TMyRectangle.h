@@ -27,6 +27,12 @@ public:
     int NodeAt(QPointF screenPoint) override;
     // Inside the polygon of the four corners, whatever the brush.
     bool HitTest(QPointF screenPoint) const override;
+    // A corner (HotNode 0-3) takes its two neighbours along so that the box stays a
+    // box; a side handle (4-7) moves its edge. Works on the unrotated box.
+    void DragNode(QPointF fromPoint, QPointF toPoint) override;
+    // Diagonal resize cursors over corners (by the corner's quadrant about Center),
+    // vertical over handles 4 and 6, horizontal over 5 and 7.
+    Qt::CursorShape CursorAt(QPointF screenPoint) override;
 
 private:
     bool m_associateSideResizing = false;

@@ -430,7 +430,23 @@ int TMyShape::HandleAt(const std::vector<QPointF>& handles, QPointF screenPoint)
 
 bool TMyShape::HitSegments(QPointF screenPoint, bool closed) const
 {
-    return HitLogicalPolyline(m_nodes, screenPoint, closed);
+    return SegmentAt(screenPoint, closed) >= 0;
+}
+
+int TMyShape::SegmentAt(QPointF screenPoint, bool closed) const
+{
+    const size_t n = m_nodes.size();
+    for (size_t i = 0; i + 1 < n; ++i)
+        if (HitSegment(screenPoint, ToScreen(m_nodes[i]), ToScreen(m_nodes[i + 1])))
+            return static_cast<int>(i);
+    if (closed && n > 2 && HitSegment(screenPoint, ToScreen(m_nodes[n - 1]), ToScreen(m_nodes[0])))
+        return static_cast<int>(n - 1);
+    return -1;
+}
+
+Qt::CursorShape TMyShape::CursorAt(QPointF)
+{
+    return Qt::CrossCursor;
 }
 
 bool TMyShape::HitLogicalPolyline(const std::vector<TMyPoint>& points, QPointF screenPoint, bool closed) const

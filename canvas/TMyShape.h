@@ -171,6 +171,11 @@ public:
     virtual int NodeAt(QPointF screenPoint);
     // Whether the screen point lies on the shape (never for an invisible shape).
     virtual bool HitTest(QPointF screenPoint) const;
+    // The cursor to show over the screen point; the cross unless a handle says otherwise.
+    virtual Qt::CursorShape CursorAt(QPointF screenPoint);
+    // Index of the first segment between consecutive nodes (and back to the first
+    // node when closed) that the screen point hits; -1 when none.
+    int SegmentAt(QPointF screenPoint, bool closed) const;
 
     // Reads the shape record of the given stream version (throws CanvasStreamError).
     virtual void LoadFromStream(StreamReader& reader, StreamVersion version);
