@@ -8,6 +8,16 @@
 
 class ScaleDialogModel;
 
+// What a file dialog offers: filter entries as "Description|pattern" pairs joined
+// by "|", the extension added to a name typed without one (without the dot), and
+// whether it is a save dialog (which asks before overwriting).
+struct FileDialogRequest
+{
+    QString filter;
+    QString defaultExtension;
+    bool save = false;
+};
+
 // The questions and messages the measuring logic puts to the operator. The main
 // window answers them with dialogs, the command-line tool with default answers,
 // tests with scripted answers. The logic never opens a dialog itself.
@@ -36,4 +46,11 @@ public:
     virtual std::optional<TMyFont> ChooseFont(const TMyFont& initial) = 0;
     // The platform's beep for a command that has nothing to act on.
     virtual void Beep() = 0;
+    // A file open or save dialog; nothing when cancelled. A prompt without
+    // dialogs has no file to offer, so the default answer is "cancelled".
+    virtual std::optional<QString> AskFileName(const FileDialogRequest& request)
+    {
+        (void)request;
+        return std::nullopt;
+    }
 };

@@ -167,6 +167,9 @@ public:
     void LabelCommand(); // "Beschriftung"
 
 private:
+    // Clears a measurement as one batch of deletions (results recomputed once).
+    friend class MeasurementFile;
+
     // Canvas events.
     void ShapeAdded(TMyShape* shape);
     void ShapeDeleted(TMyShape* shape);

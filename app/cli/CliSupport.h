@@ -40,3 +40,12 @@ int CanvasDumpCommand(const QStringList& args);
 int CanvasResaveCommand(const QStringList& args);
 // Needs the font engine for drawing and text outlines: main runs it under a QGuiApplication.
 int RenderCommand(const QStringList& args);
+// The measuring workbench's commands (WorkbenchCommands.cpp).
+int ImportHostCommand(const QStringList& args);
+int ResultsCommand(const QStringList& args);
+int ExportCommand(const QStringList& args);
+class TMyCAD;
+// Whether a loaded canvas is a measurement (hair or border layer, or hair data on a shape).
+bool IsMeasurement(const TMyCAD& cad);
+// Picture export of a measurement file through the workbench, as "Bild speichern ..." writes it.
+int RenderMeasurement(const QString& path, const QString& out, const std::optional<QString>& picture);

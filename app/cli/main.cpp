@@ -27,6 +27,11 @@ const std::map<QString, Command>& Commands()
         {QStringLiteral("table-convert"), {TableConvertCommand, "table-convert IN.dff OUT.txt [--decimal C]"}},
         {QStringLiteral("canvas-dump"), {CanvasDumpCommand, "canvas-dump FILE"}},
         {QStringLiteral("canvas-resave"), {CanvasResaveCommand, "canvas-resave IN OUT"}},
+        {QStringLiteral("import-host"),
+         {ImportHostCommand, "import-host EXCHANGE.ini [--save OUT.nvm] [--with-picture]"}},
+        {QStringLiteral("results"), {ResultsCommand, "results MEASUREMENT.nvm [--picture PICTURE]"}},
+        {QStringLiteral("export"),
+         {ExportCommand, "export MEASUREMENT.nvm OUT.xls|OUT.txt [--picture P] [--decimal C]"}},
         {QStringLiteral("render"), {RenderCommand, "render FILE OUT.bmp|.jpg|.wmf|.dxf|.dxf1|.svg|.png [--picture P]"}},
     };
     return commands;

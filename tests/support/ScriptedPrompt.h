@@ -26,12 +26,14 @@ public:
     std::deque<std::optional<QString>> labels;
     std::deque<std::optional<TColor>> colors;
     std::deque<TMyFont> fonts; // chosen fonts; the dialog is cancelled when none is left
+    std::deque<std::optional<QString>> fileNames; // unscripted file dialogs are cancelled
 
     QStringList questions; // titles of yes/no and OK/Cancel questions
     QStringList messages; // plain messages
     QList<std::pair<QString, QString>> informations; // titled messages
     QStringList labelPresets;
     QStringList scaleRejections; // texts the scale dialog showed instead of closing
+    QList<FileDialogRequest> fileRequests; // the file dialogs shown
     int scaleDialogCount = 0;
     int beeps = 0;
 
@@ -101,6 +103,11 @@ public:
         return chosen;
     }
     void Beep() override { ++beeps; }
+    std::optional<QString> AskFileName(const FileDialogRequest& request) override
+    {
+        fileRequests.append(request);
+        return Next(fileNames, std::optional<QString>());
+    }
 
 private:
     template <typename T>

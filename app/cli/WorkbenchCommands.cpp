@@ -1,0 +1,169 @@
+// The measuring workbench's commands of pelorix-cli: host import, results,
+// results export, and the picture export of measurement files. They run the
+// same logic as the main window; questions get their default answer.
+#include "app/cli/CliSupport.h"
+
+#include "canvas/TMyCAD.h"
+#include "workbench/DefaultAnswerPrompt.h"
+#include "workbench/HostImport.h"
+#include "workbench/MeasurementFile.h"
+#include "workbench/ResultsExportCommand.h"
+#include "workbench/ResultsJson.h"
+#include "workbench/Workbench.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+
+#include <cstdio>
+
+namespace {
+
+// Default answers; the messages are kept and go to stderr once the command knows
+// whether it failed (then only its one line is printed).
+class CliPrompt : public DefaultAnswerPrompt
+{
+public:
+    void ShowMessage(const QString& text) override { m_messages << text; }
+    void ShowInformation(const QString& title, const QString& text) override
+    {
+        m_messages << (title.isEmpty() ? text : title + QStringLiteral(": ") + text);
+    }
+    void PrintMessages() const
+    {
+        for (QString message : m_messages) {
+            message.replace(QLatin1Char('\n'), QLatin1Char(' '));
+            std::fprintf(stderr, "%s\n", message.toUtf8().constData());
+        }
+    }
+
+private:
+    QStringList m_messages;
+};
+
+// A workbench with its prompt, as the main window holds them.
+struct Session
+{
+    CliPrompt prompt;
+    Workbench workbench { prompt };
+    MeasurementFile files { workbench };
+
+    int Succeed()
+    {
+        prompt.PrintMessages();
+        return kExitOk;
+    }
+};
+
+// Loads a measurement file over the picture, when one is given (the picture file
+// is the operator's and is never deleted). The reason when it cannot be used.
+std::optional<QString> LoadMeasurement(Session& session, const QString& path, const std::optional<QString>& picture)
+{
+    if (!QFileInfo(path).isFile())
+        return path + QStringLiteral(": the file does not exist");
+    if (!TMyCAD::IsCanvasFile(path))
+        return path + QStringLiteral(": not a measurement file (no canvas file signature)");
+    if (picture && !session.files.LoadPicture(*picture, false))
+        return session.files.LastError();
+    if (!session.files.LoadMeasurement(path)) {
+        if (!session.workbench.State().ImageLoaded)
+            return path + QStringLiteral(": the measurement holds no picture; give one with --picture");
+        return session.files.LastError();
+    }
+    return std::nullopt;
+}
+
+void PrintResults(const Workbench& workbench)
+{
+    PrintJson(QJsonDocument(ResultsJson::ToJson(workbench.Results())));
+}
+
+} // namespace
+
+int ImportHostCommand(const QStringList& args)
+{
+    const QString usage = QStringLiteral("import-host EXCHANGE.ini [--save OUT.nvm] [--with-picture]");
+    const auto parsed = ParseArgs(args, { QStringLiteral("--save") }, { QStringLiteral("--with-picture") });
+    if (!parsed || parsed->positional.size() != 1)
+        return UsageError(usage);
+    const auto savePath = parsed->Option(QStringLiteral("--save"));
+    if (parsed->Flag(QStringLiteral("--with-picture")) && !savePath)
+        return UsageError(usage);
+    Session session;
+    const HostImportResult result = HostImport(session.workbench).ImportHostFile(parsed->positional[0]);
+    switch (result.status) {
+    case HostImportResult::Imported:
+        break;
+    case HostImportResult::ReadFailed:
+        return InputError(result.error);
+    case HostImportResult::PictureFailed:
+        return InputError(QStringLiteral("the picture of the exchange file cannot be loaded: ") + result.error);
+    case HostImportResult::MeasurementFailed:
+        return InputError(QStringLiteral("the measurement file named by MeasureResultsFile cannot be loaded: ")
+            + result.error);
+    }
+    if (savePath
+        && !session.files.SaveMeasurement(*savePath, parsed->Flag(QStringLiteral("--with-picture"))))
+        return InputError(session.files.LastError());
+    PrintResults(session.workbench);
+    return session.Succeed();
+}
+
+int ResultsCommand(const QStringList& args)
+{
+    const auto parsed = ParseArgs(args, { QStringLiteral("--picture") });
+    if (!parsed || parsed->positional.size() != 1)
+        return UsageError(QStringLiteral("results MEASUREMENT.nvm [--picture PICTURE]"));
+    Session session;
+    if (const auto error = LoadMeasurement(session, parsed->positional[0], parsed->Option(QStringLiteral("--picture"))))
+        return InputError(*error);
+    PrintResults(session.workbench);
+    return session.Succeed();
+}
+
+int ExportCommand(const QStringList& args)
+{
+    const QString usage = QStringLiteral("export MEASUREMENT.nvm OUT.xls|OUT.txt [--picture P] [--decimal C]");
+    const auto parsed = ParseArgs(args, { QStringLiteral("--picture"), QStringLiteral("--decimal") });
+    if (!parsed || parsed->positional.size() != 2)
+        return UsageError(usage);
+    const QString out = parsed->positional[1];
+    const QString suffix = QFileInfo(out).suffix().toLower();
+    if (suffix != QLatin1String("xls") && suffix != QLatin1String("txt"))
+        return UsageError(usage);
+    const QString decimal = parsed->Option(QStringLiteral("--decimal")).value_or(QStringLiteral("."));
+    if (decimal.size() != 1)
+        return UsageError(usage);
+    Session session;
+    if (const auto error = LoadMeasurement(session, parsed->positional[0], parsed->Option(QStringLiteral("--picture"))))
+        return InputError(*error);
+    QString error;
+    if (!ResultsExportCommand::ExportTo(session.workbench, out, decimal[0], &error))
+        return InputError(error);
+    return session.Succeed();
+}
+
+bool IsMeasurement(const TMyCAD& cad)
+{
+    if (cad.LayerIdByName(QStringLiteral("HairLayer")) >= 0 || cad.LayerIdByName(QStringLiteral("BorderLayer")) >= 0)
+        return true;
+    for (int i = 0; i < cad.ShapeCount(); ++i) {
+        const TUserData& data = cad.ShapeByIndex(i)->UserData();
+        if (data.Contains(QStringLiteral("Thickness")) || data.Contains(QStringLiteral("Type")))
+            return true;
+    }
+    return false;
+}
+
+int RenderMeasurement(const QString& path, const QString& out, const std::optional<QString>& picture)
+{
+    Session session;
+    if (const auto error = LoadMeasurement(session, path, picture))
+        return InputError(*error);
+    QString format = QFileInfo(out).suffix().toLower();
+    if (format == QLatin1String("jpeg"))
+        format = QStringLiteral("jpg");
+    bool written = false;
+    if (!session.files.SavePicture(out, format, &written) || !written)
+        return InputError(session.files.LastError());
+    return session.Succeed();
+}

@@ -1,0 +1,238 @@
+// The measurement commands of MeasurementFile: clearing, saving and loading
+// measurement files and rebuilding the workbench from a loaded canvas.
+#include "workbench/MeasurementFile.h"
+
+#include "canvas/TMyLine.h"
+#include "workbench/OperatorPrompt.h"
+#include "workbench/Workbench.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_set>
+
+namespace {
+
+const QString kType = QStringLiteral("Type");
+
+int TruncatedCoordinate(float value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    return int(std::clamp(std::trunc(double(value)), -1073741824.0, 1073741823.0));
+}
+
+} // namespace
+
+const QString MeasurementFile::kMeasurementFilter = QStringLiteral("Norvane Measure (*.nvm)|*.nvm");
+
+bool MeasurementFile::Fail(const QString& message, const QString& reason)
+{
+    m_lastError = reason;
+    m_wb.Prompt().ShowMessage(message);
+    return false;
+}
+
+std::optional<BorderCircle> MeasurementFile::CircleOfBorder(const TMyShape* border)
+{
+    if (border == nullptr || border->Nodes().size() < 3)
+        return std::nullopt;
+    const auto& nodes = border->Nodes();
+    const int x0 = TruncatedCoordinate(nodes[0].x);
+    const int x1 = TruncatedCoordinate(nodes[1].x);
+    const int y0 = TruncatedCoordinate(nodes[0].y);
+    const int y2 = TruncatedCoordinate(nodes[2].y);
+    // Integer division rounds toward zero, as the halving must.
+    return BorderCircle { (x0 + x1) / 2, (y0 + y2) / 2, (x1 - x0) / 2 };
+}
+
+void MeasurementFile::ClearMeasurement()
+{
+    TMyCAD& cad = m_wb.Canvas();
+    std::vector<int> ids;
+    std::unordered_set<int> seen;
+    for (const ResultTree::Entry& entry : m_wb.Tree().Entries()) {
+        const int id = entry.node.shapeId;
+        const TMyShape* shape = cad.ShapeById(id);
+        if (shape != nullptr && shape->UserData().GetValue(kType) != QLatin1String("M") && seen.insert(id).second)
+            ids.push_back(id);
+    }
+    // One batch: each deletion removes its entry, the results are recomputed once.
+    m_wb.BeginDeleteBatch();
+    for (int id : ids) {
+        // A shape may have gone with a group deleted before it.
+        if (cad.ShapeById(id) != nullptr && !cad.DeleteShapeById(id, true))
+            m_wb.Prompt().ShowMessage(QStringLiteral("Internal error # main:1743"));
+    }
+    m_wb.EndDeleteBatch();
+    cad.Refresh();
+}
+
+void MeasurementFile::NewMeasurement()
+{
+    const LanguageTable& texts = m_wb.Texts();
+    if (m_wb.Prompt().AskYesNo(texts.Text(QStringLiteral("MessageNewMeasurement")),
+            texts.Text(QStringLiteral("MessageNewMeasurementWarn"))))
+        ClearMeasurement();
+}
+
+bool MeasurementFile::SaveMeasurementCommand(bool withPicture)
+{
+    const auto path = m_wb.Prompt().AskFileName({ kMeasurementFilter, QStringLiteral("nvm"), true });
+    if (!path)
+        return false;
+    return SaveMeasurement(*path, withPicture);
+}
+
+bool MeasurementFile::SaveMeasurement(const QString& path, bool withPicture)
+{
+    TMyCAD& cad = m_wb.Canvas();
+    bool saved = false;
+    if (withPicture) {
+        saved = cad.SaveToFile(path);
+    } else {
+        // The picture is shared, not copied: taking it off and putting it back is cheap.
+        const QImage picture = cad.BkBitmap();
+        cad.SetBkBitmap(QImage());
+        saved = cad.SaveToFile(path);
+        cad.SetBkBitmap(picture);
+    }
+    // The canvas writes atomically, so a failed save leaves the old file as it was.
+    if (!saved) {
+        const QString reason = path + QStringLiteral(": cannot be written (") + cad.LastError() + QLatin1Char(')');
+        return Fail(reason, reason);
+    }
+    return true;
+}
+
+bool MeasurementFile::ConfirmDiscard()
+{
+    if (m_wb.Tree().Empty())
+        return true;
+    const LanguageTable& texts = m_wb.Texts();
+    if (!m_wb.Prompt().AskOkCancel(
+            texts.Text(QStringLiteral("MessageLoadMFile")), texts.Text(QStringLiteral("MessageLoadDelete"))))
+        return false;
+    ClearMeasurement();
+    return true;
+}
+
+bool MeasurementFile::LoadMeasurementCommand()
+{
+    if (!ConfirmDiscard())
+        return false;
+    const auto path = m_wb.Prompt().AskFileName({ kMeasurementFilter, QStringLiteral("nvm"), false });
+    if (!path)
+        return false;
+    return LoadMeasurement(*path);
+}
+
+void MeasurementFile::TakeOverScaleBar(TMyShape* bar)
+{
+    WorkbenchState& state = m_wb.State();
+    ScaleDialogModel& dialog = m_wb.Scale().Dialog();
+    state.ScaleBarId = bar->ShapeId();
+    dialog.SetScaleText(bar->UserData().GetValue(QStringLiteral("Scale")));
+    state.UnitText = bar->UserData().GetValue(QStringLiteral("Unit"));
+    TMyPen pen = bar->Pen();
+    pen.width = 1;
+    bar->SetPen(pen);
+    const QString info = Calibration::BarInfoText(dialog.ScaleText().trimmed(), state.UnitText);
+    if (auto* rule = dynamic_cast<TMyRuleLine*>(bar)) {
+        rule->SetUserInfo(info);
+        rule->SetShowUserInfo(true);
+    } else {
+        bar->SetInfo(info);
+    }
+    state.ui.showScaleBar = bar->Visible();
+    dialog.SelectUnitText(state.UnitText);
+    m_wb.Scale().ApplyScaleDialog(true);
+}
+
+bool MeasurementFile::LoadMeasurement(const QString& path)
+{
+    TMyCAD& cad = m_wb.Canvas();
+    WorkbenchState& state = m_wb.State();
+    // A file that is no canvas file changes nothing.
+    if (!TMyCAD::IsCanvasFile(path))
+        return Fail(QStringLiteral("Invalid file type"),
+            path + (QFileInfo(path).isFile() ? QStringLiteral(": not a measurement file (no canvas file signature)")
+                                             : QStringLiteral(": the file does not exist")));
+    const QImage current = cad.BkBitmap();
+    m_lastError.clear();
+    const bool complete = cad.LoadFromFile(path);
+    // What could be read stays on the canvas and is evaluated; the operator learns
+    // that the file is damaged.
+    if (!complete)
+        Fail(QStringLiteral("Error loading measurement: ") + cad.LastError() + QStringLiteral(" [") + path
+                + QLatin1Char(']'),
+            path + QStringLiteral(": the measurement file is damaged (") + cad.LastError() + QLatin1Char(')'));
+    // The canvas content was replaced: entries and ids of the old shapes must not
+    // name shapes of the file that happen to carry the same ids.
+    m_wb.Tree().Clear();
+    state.ScaleBarId = -1;
+    state.BorderId = -1;
+
+    const QImage& loaded = cad.BkBitmap();
+    if (loaded.width() > 0) {
+        cad.SetBkBitmapMode(Stretch);
+        state.ImageLoaded = true;
+        SetPictureStatus(QFileInfo(path).fileName(), loaded.width(), loaded.height());
+    } else if (current.width() > 0) {
+        // A measurement saved without picture is laid over the current picture.
+        cad.SetBkBitmap(current);
+        cad.SetBkBitmapMode(Stretch);
+    }
+    if (!state.ImageLoaded)
+        return Fail(m_wb.Texts().Text(QStringLiteral("MessageImageRequired")),
+            path + QStringLiteral(": the measurement holds no picture and no picture is loaded"));
+
+    // Result entries and the scale bar. Each entry ends up emptied, expanded and
+    // selected as after a change; the last one stays selected.
+    TMyShape* bar = nullptr;
+    for (int i = 0; i < cad.ShapeCount(); ++i) {
+        TMyShape* shape = cad.ShapeByIndex(i);
+        const QString type = shape->UserData().GetValue(kType);
+        if (type == QLatin1String("M")) {
+            TakeOverScaleBar(shape);
+            bar = shape;
+        } else if (type != QLatin1String("T")) {
+            m_wb.RegisterMeasuredShape(shape);
+        }
+    }
+    ResultTree& tree = m_wb.Tree();
+    for (int i = 0; i < tree.Count(); ++i) {
+        tree.At(i).children.clear();
+        tree.At(i).expanded = true;
+    }
+    if (tree.Count() > 0) {
+        tree.ClearSelection();
+        tree.At(tree.Count() - 1).selected = true;
+        tree.SetScrollTarget(tree.Count() - 1);
+    }
+    if (bar != nullptr)
+        m_wb.Scale().RecalibrateFromBar(bar);
+
+    // The exclusion border is made again from its square, which counts the field anew.
+    for (int i = 0; i < cad.ShapeCount(); ++i) {
+        TMyShape* border = cad.ShapeByIndex(i);
+        if (border->Name() != QLatin1String("Border"))
+            continue;
+        const auto circle = CircleOfBorder(border);
+        border->SetLocked(false);
+        cad.DeleteShapeById(border->ShapeId(), true);
+        if (circle && circle->Valid())
+            m_wb.SetupEvaluatedField(circle->x0, circle->y0, circle->r);
+        break;
+    }
+
+    m_wb.SetZoomSlider(state.ui.zoomPosition, {});
+    m_wb.RecomputeAll();
+    state.ui.zoomPosition = int(std::trunc(100 * std::log10(state.Zoom)));
+    cad.Invalidate();
+    state.BorderLayerId = cad.LayerIdByName(QStringLiteral("BorderLayer"));
+    state.HairLayerId = cad.LayerIdByName(QStringLiteral("HairLayer"));
+    return complete;
+}
