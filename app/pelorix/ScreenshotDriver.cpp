@@ -1,5 +1,6 @@
 #include "ScreenshotDriver.h"
 
+#include "canvas/widgets/CanvasView.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/TFormMain.h"
 
@@ -44,7 +45,7 @@ void ScreenshotDriver::Step()
 
 void ScreenshotDriver::Drag(QPointF fromImage, QPointF toImage)
 {
-    QWidget* surface = m_window.Canvas()->Surface();
+    QWidget* surface = m_window.Canvas()->View();
     const double zoom = m_window.Bench().State().Zoom;
     const QPointF from = fromImage * zoom;
     const QPointF to = toImage * zoom;

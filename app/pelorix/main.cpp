@@ -5,13 +5,19 @@
 //   pelorix --screenshot OUT.png [EXCHANGE.ini]
 // draws a few hairs with simulated mouse input after the start-up and saves a
 // picture of the window (used by scripts/screenshot).
+//   pelorix --language-template OUT.ini
+// writes every text of every window as a language file to translate.
 #include "PelorixApplication.h"
 #include "ScreenshotDriver.h"
 
+#include "common/ui/LanguageTemplate.h"
 #include "workbench/ui/TFormMain.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
+#include <QSaveFile>
+
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -27,6 +33,9 @@ int main(int argc, char** argv)
         QStringLiteral("Draw a few hairs after the start-up, save a picture of the window and quit."),
         QStringLiteral("OUT.png"));
     parser.addOption(screenshot);
+    QCommandLineOption languageTemplate(QStringLiteral("language-template"),
+        QStringLiteral("Write every text of every window as a language file and quit."), QStringLiteral("OUT.ini"));
+    parser.addOption(languageTemplate);
     parser.addPositionalArgument(QStringLiteral("exchange"), QStringLiteral("Host exchange file to import."),
         QStringLiteral("[EXCHANGE.ini]"));
     parser.process(app);
@@ -34,6 +43,16 @@ int main(int argc, char** argv)
     TFormMain::Options options;
     if (!parser.positionalArguments().isEmpty())
         options.hostFile = parser.positionalArguments().front();
+    if (parser.isSet(languageTemplate)) {
+        options.startupTimer = false;
+        TFormMain window(options);
+        QSaveFile out(parser.value(languageTemplate));
+        if (!out.open(QIODevice::WriteOnly) || out.write(LanguageTemplate::Build(window.Windows())) < 0 || !out.commit()) {
+            std::fprintf(stderr, "pelorix: cannot write %s\n", qPrintable(parser.value(languageTemplate)));
+            return 1;
+        }
+        return 0;
+    }
     TFormMain window(options);
     window.show();
     std::unique_ptr<ScreenshotDriver> driver;

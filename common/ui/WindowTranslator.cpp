@@ -139,13 +139,33 @@ void ApplyLists(const LanguageFile& file, const QString& window, const QString& 
 
 } // namespace
 
+namespace {
+
+// Another window (a dialog the window owns) is translated on its own; menus are
+// pop-up windows but belong to the window that shows them.
+bool IsOtherWindow(const QObject* object)
+{
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    return widget != nullptr && widget->isWindow() && widget->windowType() != Qt::Popup;
+}
+
+void Collect(QObject& parent, std::vector<QObject*>& result)
+{
+    for (QObject* child : parent.children()) {
+        if (IsOtherWindow(child))
+            continue;
+        if (!child->objectName().isEmpty())
+            result.push_back(child);
+        Collect(*child, result);
+    }
+}
+
+} // namespace
+
 std::vector<QObject*> WindowTranslator::Components(QWidget& window)
 {
     std::vector<QObject*> result;
-    for (QObject* object : window.findChildren<QObject*>()) {
-        if (!object->objectName().isEmpty())
-            result.push_back(object);
-    }
+    Collect(window, result);
     return result;
 }
 
@@ -177,7 +197,9 @@ std::vector<WindowTranslator::Text> WindowTranslator::Texts(QWidget& window)
         const QString base = name + QLatin1Char('.') + object->objectName() + QLatin1Char('.');
         if (const auto caption = CaptionOf(object))
             add(base + QStringLiteral("Caption"), *caption);
-        if (const auto hint = HintOf(object))
+        // An action's tool tip that Qt derived from its text is no hint of its own.
+        const auto* action = qobject_cast<const QAction*>(object);
+        if (const auto hint = HintOf(object); hint && !(action != nullptr && *hint == action->iconText()))
             add(base + QStringLiteral("Hint"), *hint);
         if (IsExactly(object, "QPlainTextEdit")) {
             const QStringList lines = static_cast<QPlainTextEdit*>(object)->toPlainText().split(QLatin1Char('\n'));

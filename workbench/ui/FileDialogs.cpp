@@ -1,23 +1,13 @@
 #include "workbench/ui/FileDialogs.h"
 
+#include "workbench/OperatorPrompt.h"
+
 #include <QFileDialog>
-#include <QFileInfo>
 
 namespace FileDialogs {
 
-const char* const kPictureOpenFilter
-    = "All(*.jpg;*.jpeg;*.bmp;*.tif;*.gif;*.ico;*.png;*.psd)|*.jpg;*.jpeg;*.bmp;*.tif;*.gif;*.ico;*.png;*.psd|"
-      "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|TIFF (*.tif)|*.tif|"
-      "GIF (*.gif)|*.gif|Icons (*.ico)|*.ico|Photoshop (*.psd)|*.psd|PNG (*.png)|*.png";
-const char* const kPictureSaveFilter = "Bitmaps (*.bmp)|*.bmp|Windows Meta file (*.wmf)|*.wmf|"
-                                       "JPEG Image File (*.jpg)|*.jpg|DXF (*.dxf)|*.dxf|DXF1(*.dxf1)|*.dxf1";
-const char* const kMeasurementFilter = "Norvane Measure (*.nvm)|*.nvm";
-const char* const kResultsFilter = "Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt";
-
 QStringList NameFilters(const QString& pipeFilter)
 {
-    // Qt takes the patterns from the brackets at the end of an entry, separated
-    // by blanks: an entry that does not end in its own pattern gets it appended.
     const QStringList parts = pipeFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
@@ -32,55 +22,19 @@ QStringList NameFilters(const QString& pipeFilter)
     return filters;
 }
 
-QString WithDefaultSuffix(const QString& path, const QString& suffix)
-{
-    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
-        return path;
-    return path + QLatin1Char('.') + suffix;
-}
-
-namespace {
-
-QString Run(QWidget* parent, QFileDialog::AcceptMode mode, const char* filter, const QString& suffix)
+QString Ask(QWidget* parent, const FileDialogRequest& request)
 {
     QFileDialog dialog(parent);
-    dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilters(NameFilters(QString::fromUtf8(filter)));
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    if (!suffix.isEmpty())
-        dialog.setDefaultSuffix(suffix);
+    dialog.setObjectName(request.save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(NameFilters(request.filter));
+    if (!request.defaultExtension.isEmpty())
+        dialog.setDefaultSuffix(request.defaultExtension);
     dialog.setSizeGripEnabled(true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().front();
-}
-
-} // namespace
-
-QString OpenPicture(QWidget* parent)
-{
-    return Run(parent, QFileDialog::AcceptOpen, kPictureOpenFilter, QString());
-}
-
-QString SavePicture(QWidget* parent)
-{
-    return Run(parent, QFileDialog::AcceptSave, kPictureSaveFilter, QStringLiteral("bmp"));
-}
-
-QString OpenMeasurement(QWidget* parent)
-{
-    return Run(parent, QFileDialog::AcceptOpen, kMeasurementFilter, QStringLiteral("nvm"));
-}
-
-QString SaveMeasurement(QWidget* parent)
-{
-    return Run(parent, QFileDialog::AcceptSave, kMeasurementFilter, QStringLiteral("nvm"));
-}
-
-QString ExportResults(QWidget* parent)
-{
-    return Run(parent, QFileDialog::AcceptSave, kResultsFilter, QString());
 }
 
 } // namespace FileDialogs

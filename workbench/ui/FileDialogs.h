@@ -1,27 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
+struct FileDialogRequest;
 class QWidget;
 
-// The file dialogs of the main window with their filters and default extensions.
-// Each returns the chosen path, empty when cancelled.
+// The file dialogs of the main window, built from the workbench's requests.
 namespace FileDialogs {
 
-// A filter in the "Description|pattern|Description|pattern" form as Qt name filters.
+// A filter in the "Description|pattern|Description|pattern" form as Qt name
+// filters: an entry that does not end in its own pattern gets the pattern
+// appended in brackets, with blanks between several patterns.
 QStringList NameFilters(const QString& pipeFilter);
-// Appends the default extension (".nvm") to a name typed without one.
-QString WithDefaultSuffix(const QString& path, const QString& suffix);
 
-QString OpenPicture(QWidget* parent);
-QString SavePicture(QWidget* parent);
-QString OpenMeasurement(QWidget* parent);
-QString SaveMeasurement(QWidget* parent);
-QString ExportResults(QWidget* parent);
-
-extern const char* const kPictureOpenFilter;
-extern const char* const kPictureSaveFilter;
-extern const char* const kMeasurementFilter;
-extern const char* const kResultsFilter;
+// Shows an open or save dialog (a save dialog asks before overwriting and adds
+// the default extension to a name typed without one); empty when cancelled.
+QString Ask(QWidget* parent, const FileDialogRequest& request);
 
 } // namespace FileDialogs

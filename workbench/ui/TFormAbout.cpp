@@ -25,11 +25,10 @@ TFormAbout::TFormAbout(QWidget* parent)
     versionLabel->setObjectName(QStringLiteral("LabelVersion"));
     auto* buildLabel = new QLabel(QStringLiteral("Build"), this);
     buildLabel->setObjectName(QStringLiteral("LabelBuild"));
-    m_version->setObjectName(QStringLiteral("Version"));
     m_version->setText(ProductVersion());
-    m_build->setObjectName(QStringLiteral("FileVersion"));
     m_build->setText(FileVersion());
-    m_copyright->setObjectName(QStringLiteral("MemoCopyright"));
+    // The version texts and the library's copyright are facts, not translated:
+    // these controls have no component name.
     m_copyright->setReadOnly(true);
     m_copyright->setPlainText(QString::fromLatin1(FreeImage_GetCopyrightMessage()));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

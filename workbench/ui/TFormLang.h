@@ -16,6 +16,9 @@ public:
     explicit TFormLang(const LanguageTable& builtIn, QWidget* parent = nullptr);
     // The table of the labels' current captions.
     LanguageTable Texts() const;
+    // The caption of any label, including the window's own texts (busy
+    // messages, the recovery question) that the measuring logic does not use.
+    QString Text(const QString& label) const;
 
 private:
     LanguageTable m_table;

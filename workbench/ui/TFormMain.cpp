@@ -5,6 +5,7 @@
 // TFormMainCommands.cpp and the start-up in TFormMainStartup.cpp.
 #include "workbench/ui/TFormMain.h"
 
+#include "canvas/widgets/CanvasView.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
 #include "workbench/ui/ResultsGrid.h"
@@ -143,6 +144,10 @@ TFormMain::TFormMain(Options options, QWidget* parent)
     });
     Bench().OnStartRefreshTimer = [this] { m_refreshTimer->start(); };
     Bench().OnResultsChanged = [this] { SyncResults(); };
+    m_syncTimer = new QTimer(this);
+    m_syncTimer->setSingleShot(true);
+    m_syncTimer->setInterval(0);
+    connect(m_syncTimer, &QTimer::timeout, this, &TFormMain::SyncUi);
     m_recoveryTimer = new QTimer(this);
     m_recoveryTimer->setSingleShot(true);
     m_recoveryTimer->setInterval(2000);
@@ -232,13 +237,10 @@ void TFormMain::BuildCentre()
     m_mainSplitter->setChildrenCollapsible(false);
     m_canvasArea = new CanvasArea(Bench().Canvas(), m_mainSplitter);
     m_canvasArea->setProperty("helpContext", 2018);
-    m_canvasArea->Surface()->setProperty("helpContext", 2018);
-    m_canvasArea->Surface()->hide();
+    m_canvasArea->View()->setProperty("helpContext", 2018);
+    m_canvasArea->View()->hide();
     m_mainSplitter->addWidget(m_canvasArea);
-    connect(m_canvasArea->Surface(), &CanvasSurface::MousePressed, this, &TFormMain::CanvasMousePressed);
-    connect(m_canvasArea->Surface(), &CanvasSurface::MouseMoved, this, &TFormMain::CanvasMouseMoved);
-    connect(m_canvasArea->Surface(), &CanvasSurface::MouseReleased, this, &TFormMain::CanvasMouseReleased);
-    connect(m_canvasArea->Surface(), &CanvasSurface::MouseDoubleClicked, this, &TFormMain::CanvasMouseDoubleClicked);
+    ConnectCanvasMouse();
     connect(m_canvasArea, &CanvasArea::WheelTurned, this, &TFormMain::WheelTurned);
     connect(m_canvasArea, &CanvasArea::FilesDropped, this, &TFormMain::OpenDroppedFiles);
 
@@ -351,8 +353,10 @@ void TFormMain::SyncUi()
     for (int i = 0; i < 4; ++i)
         m_status[i]->setText(texts[i]);
     const TMyCAD& cad = Bench().Canvas();
-    m_canvasArea->SetCanvasSize(cad.Width(), cad.Height());
-    m_canvasArea->Surface()->setVisible(Bench().State().ImageLoaded);
+    CanvasView* view = m_canvasArea->View();
+    if (view->size() != QSize(cad.Width(), cad.Height()))
+        view->resize(cad.Width(), cad.Height());
+    view->setVisible(Bench().State().ImageLoaded);
     SyncRulers();
     ApplyCursor();
     m_syncing = false;
@@ -381,5 +385,5 @@ void TFormMain::closeEvent(QCloseEvent* event)
 void TFormMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
-    m_canvasArea->Surface()->update();
+    m_canvasArea->View()->update();
 }

@@ -70,6 +70,9 @@ public:
     TFormLang* FormLang() const { return m_formLang; }
     TFormAbout* FormAbout() const { return m_formAbout; }
     HelpViewer* Help() const { return m_help; }
+    // The program's windows in their order of creation (main window first); a
+    // language file is applied to each.
+    std::vector<QWidget*> Windows();
     // The help context of a widget or action (0 when it has none).
     static int HelpContextOf(const QObject* object);
 
@@ -123,10 +126,10 @@ private:
 
     // Tool bar and canvas (TFormMainCanvas.cpp).
     void ToolButtonClicked(ToolButton button);
-    void CanvasMousePressed(QMouseEvent* event);
-    void CanvasMouseMoved(QMouseEvent* event);
-    void CanvasMouseReleased(QMouseEvent* event);
-    void CanvasMouseDoubleClicked(QMouseEvent* event);
+    // The canvas's mouse hooks: down before the canvas acts, up after it.
+    void ConnectCanvasMouse();
+    // Mirrors the state once the current event is over.
+    void ScheduleSync();
     void ThicknessChanged(int value);
     void ZoomChanged(int position);
     void WheelTurned(int delta);
@@ -173,7 +176,6 @@ private:
     void EndBusy();
 
     // Start-up pieces (TFormMainStartup.cpp).
-    void SetupHelp();
     void OfferRecovery();
     void ImportHostFile(const QString& path);
 
@@ -202,6 +204,8 @@ private:
     QTimer* m_startupTimer = nullptr;
     QTimer* m_refreshTimer = nullptr;
     QTimer* m_recoveryTimer = nullptr;
+    QTimer* m_syncTimer = nullptr;
+    int m_appliedCursor = -1;
 
     PelorixSettings m_settings;
     bool m_settingsRead = false;

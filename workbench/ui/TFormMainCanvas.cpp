@@ -3,11 +3,13 @@
 #include "workbench/ui/TFormMain.h"
 
 #include "workbench/ui/CanvasArea.h"
-#include "workbench/ui/RulerStrip.h"
+#include "canvas/widgets/CanvasView.h"
 #include "workbench/ui/ToolIcons.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -22,31 +24,28 @@ void TFormMain::ToolButtonClicked(ToolButton button)
     Run([&] { Bench().ToolButtonClicked(button, ctrl); });
 }
 
-void TFormMain::CanvasMousePressed(QMouseEvent* event)
+void TFormMain::ConnectCanvasMouse()
 {
-    Bench().CanvasMouseDown();
-    SyncUi();
-    event->accept();
+    TMyCAD& cad = Bench().Canvas();
+    cad.OnMouseDown = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+        Bench().CanvasMouseDown();
+        ScheduleSync();
+    };
+    cad.OnMouseMove = [this](Qt::KeyboardModifiers, int x, int y) {
+        m_canvasArea->SetHairLine(x, y);
+        Bench().CanvasMouseMove(x, y);
+        m_status[3]->setText(Bench().State().ui.statusMouse);
+    };
+    cad.OnMouseUp = [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y) {
+        if (button == Qt::LeftButton)
+            Bench().CanvasMouseUp(x, y, modifiers.testFlag(Qt::ControlModifier));
+        ScheduleSync();
+    };
 }
 
-void TFormMain::CanvasMouseMoved(QMouseEvent* event)
+void TFormMain::ScheduleSync()
 {
-    const QPoint at = event->position().toPoint();
-    m_canvasArea->SetHairLine(at.x(), at.y());
-    Bench().CanvasMouseMove(at.x(), at.y());
-    SyncUi();
-}
-
-void TFormMain::CanvasMouseReleased(QMouseEvent* event)
-{
-    const QPointF at = event->position();
-    if (event->button() == Qt::LeftButton)
-        Run([&] { Bench().CanvasMouseUp(at.x(), at.y(), event->modifiers().testFlag(Qt::ControlModifier)); });
-}
-
-void TFormMain::CanvasMouseDoubleClicked(QMouseEvent* event)
-{
-    event->accept();
+    m_syncTimer->start();
 }
 
 void TFormMain::ThicknessChanged(int value)
@@ -133,16 +132,17 @@ void TFormMain::ApplyCursor()
     static const QCursor measure = ToolIcons::MeasureCursor();
     static const QCursor measureAdd = ToolIcons::MeasureAddCursor();
     const CanvasCursor cursor = Bench().State().ui.cursor;
-    m_canvasArea->Surface()->setCursor(cursor == CanvasCursor::MeasureAdd ? measureAdd : measure);
+    // Only a change of the workbench's cursor is applied, so that the canvas's own
+    // cursors over handles stay while the tool is the same.
+    if (int(cursor) == m_appliedCursor)
+        return;
+    m_appliedCursor = int(cursor);
+    m_canvasArea->View()->setCursor(cursor == CanvasCursor::MeasureAdd ? measureAdd : measure);
 }
 
 void TFormMain::SyncRulers()
 {
     const RulerSettings& rulers = Bench().Scale().Rulers();
-    QString unit;
-    if (rulers.cornerUnit == RulerMillimetres)
-        unit = QStringLiteral("mm");
-    else if (rulers.cornerUnit == RulerPixels)
-        unit = QStringLiteral("px");
-    m_canvasArea->SetRulerScale(rulers.scale, rulers.longTickEvery, unit);
+    m_canvasArea->SetRulerScale(rulers.scale, rulers.longTickEvery, TRulerUnit(Bench().State().RulerUnit),
+        TRulerUnit(rulers.cornerUnit));
 }

@@ -4,6 +4,7 @@
 #include "workbench/ui/TFormMain.h"
 
 #include "common/LanguageFile.h"
+#include "workbench/StartUp.h"
 #include "common/ui/WindowTranslator.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
@@ -83,13 +84,17 @@ void TFormMain::SaveSettingsCommand()
         m_prompt->ShowMessage(Bench().Texts().Text(QStringLiteral("MessageErrorSaveIni")));
 }
 
+std::vector<QWidget*> TFormMain::Windows()
+{
+    return { this, m_formScale, m_formAbout, m_formLang, m_formLabel, m_help };
+}
+
 bool TFormMain::LoadLanguage(const QString& fileName)
 {
     LanguageFile file;
     if (!file.Load(ProgramFile(fileName)))
         return false;
-    for (QWidget* window : std::initializer_list<QWidget*> {
-             this, m_formScale, m_formAbout, m_formLang, m_formLabel, m_help })
+    for (QWidget* window : Windows())
         WindowTranslator::Apply(file, *window);
     // The messages and result captions are the language window's label captions.
     m_texts = m_formLang->Texts();
@@ -98,31 +103,32 @@ bool TFormMain::LoadLanguage(const QString& fileName)
     return true;
 }
 
-void TFormMain::SetupHelp()
-{
-    const QString path = QFileInfo(ProgramFile(QStringLiteral("Pelorix.html"))).absoluteFilePath();
-    Bench().State().HelpFilePath = path;
-    if (!QFileInfo::exists(path))
-        m_prompt->ShowMessage(QStringLiteral("Help file not found\n") + path);
-}
-
 void TFormMain::RunStartup()
 {
     if (m_startupDone)
         return;
     m_startupTimer->stop();
     m_startupDone = true;
-    Bench().State().DirectHelpPending = false;
-    if (!LoadLanguage(QStringLiteral("PelorixLang.ini")))
-        m_prompt->ShowMessage(QStringLiteral("Sprachdatei fehlt.\nNo language file.\n\n[%1]")
-                                  .arg(QStringLiteral("PelorixLang.ini")));
-    SetupHelp();
-    const QString manual = Bench().Texts().Text(QStringLiteral("FileNameManual"));
-    Action(QStringLiteral("Handbuch1"))->setVisible(QFileInfo::exists(ProgramFile(manual)));
+    // The windows' texts first; the start-up step reads the same file for the
+    // message texts and says so when it is missing.
+    LoadLanguage(QStringLiteral("PelorixLang.ini"));
+    StartUpOptions options;
+    options.programDirectory = m_options.programDir;
+    options.hostExchangePath = m_options.hostFile;
+    options.helpFileName = QStringLiteral("Pelorix.html");
+    if (!options.hostExchangePath.isEmpty())
+        BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingPicture")));
+    StartUpResult result;
+    Run([&] { result = StartUp::Run(Bench(), options); });
+    if (!options.hostExchangePath.isEmpty())
+        EndBusy();
+    Action(QStringLiteral("Handbuch1"))->setVisible(result.manualAvailable);
+    if (result.closeRequested) {
+        QTimer::singleShot(0, this, &QWidget::close);
+        return;
+    }
     if (m_options.hostFile.isEmpty())
         OfferRecovery();
-    else
-        ImportHostFile(m_options.hostFile);
     // The vertical splitter stands 10 pixels left of the result panel.
     const int total = m_mainSplitter->width();
     const int panel = m_resultPanel->isVisible() ? m_resultPanel->width() + 10 : 0;
@@ -136,20 +142,15 @@ void TFormMain::RunStartup()
 
 void TFormMain::FitZoomToWindow()
 {
-    const QImage& picture = Bench().Canvas().BkBitmap();
-    if (picture.width() < 1 || picture.height() < 1)
-        return;
     const QRect client = m_canvasArea->contentsRect();
-    const int ruler = m_canvasArea->RulerThickness();
-    const int scrollBarHeight = m_canvasArea->horizontalScrollBar()->sizeHint().height();
-    const int scrollBarWidth = m_canvasArea->verticalScrollBar()->sizeHint().width();
-    const double zoom = std::min(double(client.height() - 2 * ruler - scrollBarHeight) / picture.height(),
-        double(client.width() - 2 * ruler - scrollBarWidth) / picture.width());
-    if (zoom > 0) {
-        const int position = int(std::trunc(100.0 * std::log10(zoom)));
-        m_zoom->setValue(position);
-        ZoomChanged(position);
-    }
+    FitArea area;
+    area.clientWidth = client.width();
+    area.clientHeight = client.height();
+    area.topRuler = area.bottomRuler = area.leftRuler = area.rightRuler = CanvasArea::kRulerThickness;
+    area.horizontalScrollBar = m_canvasArea->horizontalScrollBar()->sizeHint().height();
+    area.verticalScrollBar = m_canvasArea->verticalScrollBar()->sizeHint().width();
+    if (StartUp::FitZoomToWindow(Bench(), area))
+        SyncUi();
 }
 
 // --- recovery of unsaved marks ---
@@ -171,7 +172,7 @@ void TFormMain::SaveRecovery()
         return;
     }
     QDir().mkpath(QFileInfo(path).absolutePath());
-    BeginBusy(QStringLiteral("Sicherungskopie ..."));
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingRecovery")));
     // The measurement holds patient data: the copy is readable by its owner only.
     if (Bench().Canvas().SaveToFile(path))
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);

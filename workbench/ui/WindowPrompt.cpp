@@ -1,6 +1,7 @@
 #include "workbench/ui/WindowPrompt.h"
 
 #include "common/LanguageTable.h"
+#include "workbench/ui/FileDialogs.h"
 #include "workbench/ui/ResultsGrid.h"
 #include "workbench/ui/TFormLabel.h"
 #include "workbench/ui/TFormScale.h"
@@ -11,12 +12,36 @@
 #include <QMessageBox>
 
 #include <cmath>
+#include <utility>
 
 namespace {
+
+// Dialogs show the normal pointer even while the window is busy.
+class NormalCursor
+{
+public:
+    NormalCursor()
+        : m_active(QApplication::overrideCursor() != nullptr)
+    {
+        if (m_active)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~NormalCursor()
+    {
+        if (m_active)
+            QApplication::restoreOverrideCursor();
+    }
+    NormalCursor(const NormalCursor&) = delete;
+    NormalCursor& operator=(const NormalCursor&) = delete;
+
+private:
+    bool m_active;
+};
 
 int Ask(QWidget* owner, const QString& title, const QString& text, QMessageBox::StandardButtons buttons,
     QMessageBox::StandardButton defaultButton)
 {
+    const NormalCursor cursor;
     QMessageBox box(QMessageBox::Information, title, text, buttons, owner);
     box.setDefaultButton(defaultButton);
     return box.exec();
@@ -49,6 +74,7 @@ bool WindowPrompt::AskOkCancel(const QString& title, const QString& text)
 
 void WindowPrompt::ShowMessage(const QString& text)
 {
+    const NormalCursor cursor;
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, &m_owner);
     box.exec();
 }
@@ -113,4 +139,15 @@ std::optional<TMyFont> WindowPrompt::ChooseFont(const TMyFont& initial)
 void WindowPrompt::Beep()
 {
     QApplication::beep();
+}
+
+std::optional<QString> WindowPrompt::AskFileName(const FileDialogRequest& request)
+{
+    if (!m_presetFile.isEmpty())
+        return std::exchange(m_presetFile, QString());
+    const NormalCursor cursor;
+    const QString path = FileDialogs::Ask(&m_owner, request);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }

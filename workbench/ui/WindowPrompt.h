@@ -27,6 +27,11 @@ public:
     std::optional<TColor> ChooseColor(TColor initial) override;
     std::optional<TMyFont> ChooseFont(const TMyFont& initial) override;
     void Beep() override;
+    std::optional<QString> AskFileName(const FileDialogRequest& request) override;
+
+    // The next file dialog is answered with this path instead of being shown
+    // (files dropped on the window run the same commands as the menu).
+    void PresetFileName(const QString& path) { m_presetFile = path; }
 
     // Conversions between the canvas font and the platform font.
     static QFont ToQFont(const TMyFont& font);
@@ -38,4 +43,5 @@ private:
     TFormLabel& m_label;
     const LanguageTable* m_texts = nullptr;
     QChar m_separator = QLatin1Char('.');
+    QString m_presetFile;
 };
