@@ -215,7 +215,10 @@ TEST_F(ToolsTest, SelectAllCopyDelete_ScaleBarProtectedAndNeverSelectedByAll)
     EXPECT_EQ(St().HairCount, 2);
 
     Cad().DeselectShape(Cad().ShapeById(St().ScaleBarId));
+    int gridUpdates = 0;
+    wb.OnResultsChanged = [&] { ++gridUpdates; };
     wb.DeleteCommand();
+    EXPECT_EQ(gridUpdates, 1); // one recomputation for the whole selection
     EXPECT_EQ(St().HairCount, 0);
     EXPECT_TRUE(wb.Tree().Empty());
 }
