@@ -70,7 +70,7 @@ bool TMyCAD::ExportMetafile(const QString& fileName)
     WmfWriter metafile(QSize(m_width, m_height));
     {
         QPainter painter(&metafile);
-        DrawShapes(painter, QRectF(), nullptr, false);
+        DrawShapes(painter, nullptr, false);
     }
     const QByteArray bytes = metafile.Bytes();
     m_lastError = SaveAtomically(fileName, [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
@@ -95,7 +95,7 @@ bool TMyCAD::ExportSvg(const QString& fileName)
             return false;
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         DrawBackgroundPicture(painter, QRect(0, 0, m_width, m_height), QSize(m_width, m_height), 1.0, false);
-        DrawShapes(painter, QRectF(), nullptr, false);
+        DrawShapes(painter, nullptr, false);
         return painter.end();
     });
     return m_lastError.isEmpty();

@@ -239,7 +239,12 @@ void ShapePainter::DrawImage(TMyImage& image)
         clip.addPolygon(corners);
         Picture(m_painter != nullptr ? image.AdjustedBitmap() : image.Bitmap(), box.Local(), box.Frame(), clip);
     }
-    if (image.Border())
-        FillAndOutline(image, corners);
+    // The border is the outline only: filled with the shape's brush it would hide the
+    // picture it frames.
+    if (image.Border()) {
+        QPainterPath border;
+        border.addPolygon(corners);
+        Stroke(border, MakePen(image.Pen()));
+    }
     DrawInfo(image);
 }
