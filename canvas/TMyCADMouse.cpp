@@ -265,7 +265,7 @@ bool TMyCADMouse::ChildOrClickThroughUp()
         bool accept = true;
         if (m_cad.OnChildShapeSelected)
             m_cad.OnChildShapeSelected(child, accept);
-        if (accept && m_cad.ShapeById(child->ShapeId()) == child)
+        if (accept && ShapeOf(m_hotChildId) == child)
             m_cad.m_selection.assign(1, child);
         return true;
     }
@@ -274,7 +274,7 @@ bool TMyCADMouse::ChildOrClickThroughUp()
         m_cad.m_selection.assign(1, through);
         if (m_cad.OnShapeSelected)
             m_cad.OnShapeSelected(handled, through);
-        if (m_cad.ShapeById(through->ShapeId()) == through && through->OnClick)
+        if (ShapeOf(m_clickThroughId) == through && through->OnClick)
             through->OnClick(&m_cad);
         return true;
     }

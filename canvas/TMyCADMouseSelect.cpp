@@ -174,18 +174,18 @@ void TMyCADMouse::DraggingMove(QPointF point)
         point = SnapSelectionBox(point);
     m_currentPoint = point;
     const QPointF to = m_downPoint + DragMovement(point);
-    std::vector<TMyShape*> moved;
-    for (TMyShape* shape : m_cad.GetSelection()) {
-        if (m_cad.OnShapeMouseDragging) {
+    std::vector<int> ids;
+    for (TMyShape* shape : m_cad.GetSelection())
+        ids.push_back(shape->ShapeId());
+    for (int id : ids)
+        if (TMyShape* shape = ShapeOf(id); shape != nullptr && m_cad.OnShapeMouseDragging) {
             QPointF from = ToCaller(m_downPoint);
             QPointF callerTo = ToCaller(to);
             m_cad.OnShapeMouseDragging(shape, from, callerTo);
         }
-        moved.push_back(shape);
-    }
     ClearTrace();
     if (m_cad.DragTrace())
-        TraceShapesMoved(moved, to - m_downPoint);
+        TraceShapesMoved(m_cad.GetSelection(), to - m_downPoint);
     PublishTrace();
 }
 

@@ -1,8 +1,11 @@
 #include "canvas/widgets/CanvasView.h"
 
+#include "canvas/widgets/TFormMyCADStringEditor.h"
+
 #include <QClipboard>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -93,4 +96,47 @@ void CanvasView::resizeEvent(QResizeEvent* event)
     // A resize by the parent layout changes the page; the canvas's own resizes do not.
     if (!m_resizingForCanvas && (width() != m_cad.Width() || height() != m_cad.Height()))
         m_cad.ClientResized(width(), height());
+}
+
+bool CanvasView::EditStringList(QStringList& lines)
+{
+    TFormMyCADStringEditor editor(this);
+    editor.SetLines(lines);
+    if (editor.exec() != QDialog::Accepted)
+        return false;
+    lines = editor.Lines();
+    return true;
+}
+
+namespace {
+
+QPoint Position(const QMouseEvent* event)
+{
+    return event->position().toPoint();
+}
+
+} // namespace
+
+void CanvasView::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = Position(event);
+    m_cad.MouseDown(event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void CanvasView::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint p = Position(event);
+    m_cad.MouseMove(event->modifiers(), p.x(), p.y());
+}
+
+void CanvasView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint p = Position(event);
+    m_cad.MouseUp(event->button(), event->modifiers(), p.x(), p.y());
+}
+
+void CanvasView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const QPoint p = Position(event);
+    m_cad.MouseDoubleClick(event->button(), event->modifiers(), p.x(), p.y());
 }

@@ -30,11 +30,18 @@ public:
     void SetCursorShape(Qt::CursorShape shape) override;
     void ShowHint(const QString& text) override;
     void ClientSizeChanged(int width, int height) override;
+    // Opens the "String List Editor" for a text box drawn with the mouse.
+    bool EditStringList(QStringList& lines) override;
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Mouse events go to the canvas as plain calls in control pixels.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     TMyCAD& m_cad;
