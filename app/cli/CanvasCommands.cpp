@@ -205,8 +205,9 @@ int RenderCommand(const QStringList& args)
     TMyCAD cad;
     if (const auto error = LoadCanvas(cad, parsed->positional[0]))
         return InputError(*error);
-    // A measurement is drawn as the measuring program shows it (pens, numbers, border).
-    if (IsMeasurement(cad))
+    // A measurement with a picture is drawn as the measuring program shows it (pens,
+    // numbers, border); without any picture its shapes are drawn alone below.
+    if (IsMeasurement(cad) && (!cad.BkBitmap().isNull() || parsed->Option(QStringLiteral("--picture"))))
         return RenderMeasurement(parsed->positional[0], out, parsed->Option(QStringLiteral("--picture")));
     // A measurement saved without its picture is laid over the given picture, as the
     // measuring program does when it loads such a file over an open picture.

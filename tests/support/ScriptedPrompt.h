@@ -106,17 +106,21 @@ public:
     std::optional<QString> AskFileName(const FileDialogRequest& request) override
     {
         fileRequests.append(request);
-        return Next(fileNames, std::optional<QString>());
+        if (fileNames.empty())
+            return std::nullopt;
+        const std::optional<QString> name = fileNames.front();
+        fileNames.pop_front();
+        return name;
     }
 
 private:
     template <typename T>
     static T Next(std::deque<T>& queue, T fallback)
     {
-        if (queue.empty())
-            return fallback;
-        T value = std::move(queue.front());
-        queue.pop_front();
-        return value;
+        if (!queue.empty()) {
+            std::swap(fallback, queue.front());
+            queue.pop_front();
+        }
+        return fallback;
     }
 };

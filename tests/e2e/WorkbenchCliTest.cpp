@@ -1,0 +1,197 @@
+// pelorix-cli over the measuring workbench: host import, results, results export
+// and the picture export of measurement files.
+#include "tests/e2e/CliRun.h"
+#include "tests/support/ScriptedPrompt.h"
+#include "tests/support/TestSupport.h"
+#include "workbench/HostImport.h"
+#include "workbench/MeasurementFile.h"
+#include "workbench/Workbench.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonArray>
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+using TestSupport::DataPath;
+using TestSupport::TempDir;
+
+namespace {
+
+class WorkbenchCli : public ::testing::Test
+{
+protected:
+    TempDir dir;
+
+    // The sample exchange file and a copy of its picture (the import consumes it),
+    // with extra lines for the "Additional" section.
+    QString Exchange(const QByteArray& additional = QByteArray())
+    {
+        EXPECT_TRUE(QFile::copy(DataPath("sample/sample-scalp.jpg"), dir.Path("sample-scalp.jpg")));
+        QByteArray ini = TestSupport::ReadAll(DataPath("sample/exchange.ini"));
+        if (!additional.isEmpty())
+            ini.replace("Add0Name=Operator\r\nAdd0Value=Dr. Wei\xDF", additional);
+        return dir.Write("exchange.ini", ini);
+    }
+
+    // An earlier session in this process: the sample imported (calibration 200 pixels
+    // per mm, scale bar, exclusion circle), hairs drawn, saved without picture.
+    QString HairMeasurement()
+    {
+        ScriptedPrompt prompt;
+        Workbench wb(prompt);
+        EXPECT_EQ(HostImport(wb).ImportHostFile(Exchange()).status, HostImportResult::Imported);
+        for (int i = 0; i < 5; ++i)
+            wb.Canvas().AddShape(
+                SpRuleLine, QString(), 0.0f, { QPointF(900, 800 + 30 * i), QPointF(1100 + 40 * i, 820 + 30 * i) }, "L");
+        wb.Canvas().AddShape(SpPolyBezier, QString(), 0.0f,
+            { QPointF(1000, 1000), QPointF(1040, 960), QPointF(1100, 960), QPointF(1150, 1010) }, "C");
+        wb.Canvas().AddShape(SpEllipse, QString(), 0.0f,
+            { QPointF(1200, 900), QPointF(1230, 900), QPointF(1230, 920), QPointF(1200, 920) }, "E");
+        EXPECT_TRUE(MeasurementFile(wb).SaveMeasurement(dir.Path("hairs.nvm"), false));
+        return dir.Path("hairs.nvm");
+    }
+
+    // The results without the patient rows, which come from the host, not the file.
+    static QJsonObject WithoutPatient(QJsonObject json)
+    {
+        QJsonArray rows = json["rows"].toArray();
+        for (int row : { int(RowName), int(RowBirthdate), int(RowDate) })
+            rows[row] = QJsonValue();
+        json["rows"] = rows;
+        return json;
+    }
+};
+
+QString LastLine(const QString& text)
+{
+    const QStringList lines = text.trimmed().split(QLatin1Char('\n'));
+    return lines.isEmpty() ? QString() : lines.last();
+}
+
+} // namespace
+
+TEST_F(WorkbenchCli, ImportHost_SampleCalibratedWithCircle_PictureConsumed)
+{
+    const CliRun run = RunCli({ "import-host", Exchange() });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.Path("sample-scalp.jpg")));
+    const QJsonObject json = run.Json();
+    EXPECT_EQ(json["unit"].toString(), "mm");
+    EXPECT_EQ(json["areaUnit"].toString(), "mm²");
+    EXPECT_DOUBLE_EQ(json["scale"].toDouble(), 1.0 / 200);
+    EXPECT_EQ(json["imageWidth"].toInt(), 2592);
+    EXPECT_EQ(json["imageHeight"].toInt(), 1944);
+    EXPECT_GT(json["evaluatedArea"].toDouble(), 2.5e6);
+    const QJsonArray rows = json["rows"].toArray();
+    ASSERT_EQ(rows.size(), 19);
+    EXPECT_EQ(rows[RowName].toObject()["text"].toString(), "Müller, Jürgen");
+    EXPECT_EQ(rows[RowCount].toObject()["value"].toDouble(), 0.0);
+    for (const char* key : { "caption", "text", "value", "unit", "header", "band" })
+        EXPECT_TRUE(rows[RowDensity].toObject().contains(key)) << key;
+    EXPECT_TRUE(json["objects"].toArray().isEmpty());
+}
+
+TEST_F(WorkbenchCli, RoundTrip_ImportWithMeasurement_SaveWithPicture_ResultsIdentical)
+{
+    const QString hairs = HairMeasurement();
+    const QString exchange = Exchange("Add0Name=MeasureResultsFile\r\nAdd0Value=hairs.nvm");
+    const QString saved = dir.Path("saved.nvm");
+    const CliRun imported = RunCli({ "import-host", exchange, "--save", saved, "--with-picture" });
+    ASSERT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    const QJsonArray objects = imported.Json()["objects"].toArray();
+    ASSERT_EQ(objects.size(), 7);
+    const QJsonObject first = objects[0].toObject();
+    EXPECT_TRUE(first.contains("id"));
+    const QJsonObject length = first["params"].toArray()[0].toObject();
+    EXPECT_EQ(length["unit"].toString(), "mm");
+    EXPECT_EQ(length["decimals"].toInt(), 2);
+    EXPECT_NEAR(length["value"].toDouble(), std::hypot(200.0, 20.0) / 200, 1e-9);
+
+    const CliRun results = RunCli({ "results", saved });
+    ASSERT_EQ(results.exitCode, 0) << results.err.toStdString();
+    EXPECT_EQ(WithoutPatient(results.Json()), WithoutPatient(imported.Json()));
+    // A file with its own picture ignores --picture.
+    EXPECT_EQ(RunCli({ "results", saved, "--picture", DataPath("sample/sample-scalp.jpg") }).Json()["imageWidth"],
+        2592);
+}
+
+TEST_F(WorkbenchCli, Results_WithoutPicture_NeedsPictureOption)
+{
+    const QString hairs = HairMeasurement();
+    const CliRun bare = RunCli({ "results", hairs });
+    EXPECT_EQ(bare.exitCode, 1);
+    EXPECT_EQ(LastLine(bare.err), hairs + ": the measurement holds no picture; give one with --picture");
+    EXPECT_TRUE(bare.out.isEmpty());
+
+    const QString picture = DataPath("sample/sample-scalp.jpg");
+    const CliRun over = RunCli({ "results", hairs, "--picture", picture });
+    ASSERT_EQ(over.exitCode, 0) << over.err.toStdString();
+    EXPECT_EQ(over.Json()["objects"].toArray().size(), 7);
+    EXPECT_EQ(over.Json()["unit"].toString(), "mm");
+    EXPECT_GT(over.Json()["evaluatedArea"].toDouble(), 2.5e6);
+    EXPECT_TRUE(QFileInfo::exists(picture)); // the operator's picture is never consumed
+}
+
+TEST_F(WorkbenchCli, Export_SpreadsheetAndTextWithDecimalComma)
+{
+    const QString hairs = HairMeasurement();
+    const QString picture = DataPath("sample/sample-scalp.jpg");
+    ASSERT_EQ(RunCli({ "export", hairs, dir.Path("r.xls"), "--picture", picture }).exitCode, 0);
+    const QByteArray sheet = TestSupport::ReadAll(dir.Path("r.xls"));
+    EXPECT_TRUE(sheet.startsWith(QByteArray("\x09\x08\x06\x00\x00\x02\x10\x00\x00\x00", 10)));
+    EXPECT_TRUE(sheet.endsWith(QByteArray("\x12\x00\x02\x00\x01\x00\x0A\x00\x00\x00", 10)));
+
+    const CliRun text = RunCli({ "export", hairs, dir.Path("r.txt"), "--picture", picture, "--decimal", "," });
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    const QList<QByteArray> lines = TestSupport::ReadAll(dir.Path("r.txt")).split('\n');
+    ASSERT_EQ(lines.size(), 9); // header, seven objects, end
+    EXPECT_TRUE(lines[1].contains("\t1,0049")) << lines[1].toStdString();
+}
+
+TEST_F(WorkbenchCli, Errors_SayWhatWasWrong)
+{
+    const QString missing = dir.Path("missing.ini");
+    CliRun run = RunCli({ "import-host", missing });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(LastLine(run.err).contains(missing)) << run.err.toStdString();
+
+    const QString exchange = Exchange();
+    QFile::remove(dir.Path("sample-scalp.jpg"));
+    run = RunCli({ "import-host", exchange });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(LastLine(run.err).startsWith("the picture of the exchange file cannot be loaded: "
+        + dir.Path("sample-scalp.jpg")))
+        << run.err.toStdString();
+
+    const QString notes = dir.Write("notes.nvm", "hello");
+    run = RunCli({ "results", notes });
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(LastLine(run.err), notes + ": not a measurement file (no canvas file signature)");
+    run = RunCli({ "results", dir.Path("gone.nvm") });
+    EXPECT_EQ(LastLine(run.err), dir.Path("gone.nvm") + ": the file does not exist");
+    run = RunCli({ "results", notes, "--picture", dir.Path("gone.jpg") });
+    EXPECT_EQ(run.exitCode, 1);
+
+    EXPECT_EQ(RunCli({ "export", notes, dir.Path("r.csv") }).exitCode, 2);
+    EXPECT_EQ(RunCli({ "export", notes, dir.Path("r.txt"), "--decimal", ",," }).exitCode, 2);
+    EXPECT_EQ(RunCli({ "import-host", exchange, "--with-picture" }).exitCode, 2);
+    EXPECT_EQ(RunCli({ "results" }).exitCode, 2);
+}
+
+TEST_F(WorkbenchCli, Render_MeasurementOverPicture)
+{
+    const QString hairs = HairMeasurement();
+    const QString out = dir.Path("marked.png");
+    const CliRun run = RunCli({ "render", hairs, out, "--picture", DataPath("sample/sample-scalp.jpg") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(QImage(out).size(), QSize(2592, 1944));
+    // Without a picture the marks are drawn alone.
+    EXPECT_EQ(RunCli({ "render", hairs, dir.Path("bare.bmp") }).exitCode, 0);
+    const CliRun broken = RunCli({ "render", hairs, dir.Path("x.png"), "--picture", dir.Write("p.jpg", "no") });
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_TRUE(LastLine(broken.err).startsWith(dir.Path("p.jpg") + ": ")) << broken.err.toStdString();
+}
