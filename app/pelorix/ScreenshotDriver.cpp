@@ -53,10 +53,13 @@ void ScreenshotDriver::Drag(QPointF fromImage, QPointF toImage)
         QMouseEvent event(type, at, surface->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(surface, &event);
     };
+    // The measuring tools take two clicks: the first end, then the second.
     send(QEvent::MouseMove, from, Qt::NoButton);
     send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, from, Qt::NoButton);
     for (int i = 1; i <= 8; ++i)
-        send(QEvent::MouseMove, from + (to - from) * (i / 8.0), Qt::LeftButton);
+        send(QEvent::MouseMove, from + (to - from) * (i / 8.0), Qt::NoButton);
+    send(QEvent::MouseButtonPress, to, Qt::LeftButton);
     send(QEvent::MouseButtonRelease, to, Qt::NoButton);
     QApplication::processEvents();
 }

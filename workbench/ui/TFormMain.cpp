@@ -359,6 +359,8 @@ void TFormMain::SyncUi()
     view->setVisible(Bench().State().ImageLoaded);
     SyncRulers();
     ApplyCursor();
+    Action(QStringLiteral("Rueckgaengig1"))->setEnabled(cad.CanUndo());
+    Action(QStringLiteral("Wiederholen1"))->setEnabled(cad.CanRedo());
     m_syncing = false;
     if (m_startupDone && Bench().Canvas().Modified())
         m_recoveryTimer->start();

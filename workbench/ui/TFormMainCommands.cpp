@@ -25,6 +25,22 @@ void TFormMain::EndBusy()
     }
 }
 
+void TFormMain::UndoCommand()
+{
+    Run([&] {
+        if (!Bench().UndoCommand())
+            m_prompt->Beep();
+    });
+}
+
+void TFormMain::RedoCommand()
+{
+    Run([&] {
+        if (!Bench().RedoCommand())
+            m_prompt->Beep();
+    });
+}
+
 void TFormMain::CopyCommand()
 {
     Run([&] { Bench().CopyCommand(); });

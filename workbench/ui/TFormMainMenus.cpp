@@ -61,6 +61,9 @@ void TFormMain::BuildMenus()
     AddAction(file, "Beenden1", QStringLiteral("Beenden"), 1109);
 
     QMenu* edit = menu("Bearbeiten1", QStringLiteral("Bearbeiten"), 1201);
+    AddAction(edit, "Rueckgaengig1", QStringLiteral("Rückgängig"), 1202, QKeySequence(Qt::CTRL | Qt::Key_Z));
+    AddAction(edit, "Wiederholen1", QStringLiteral("Wiederholen"), 1202, QKeySequence(Qt::CTRL | Qt::Key_Y));
+    edit->addSeparator();
     AddAction(edit, "Kopieren1", QStringLiteral("Kopieren"), 1202, QKeySequence(Qt::CTRL | Qt::Key_C));
     AddAction(edit, "Einfuegen1", QStringLiteral("Einfügen"), 1202, QKeySequence(Qt::CTRL | Qt::Key_V));
     AddAction(edit, "Loeschen1", QStringLiteral("Löschen"), 1202);
@@ -98,6 +101,8 @@ void TFormMain::BuildMenus()
     Connect("Drucken1", &TFormMain::PrintCommand);
     Connect("Ergebnisseexportieren1", &TFormMain::ExportResultsCommand);
     connect(Action(QStringLiteral("Beenden1")), &QAction::triggered, this, &QWidget::close);
+    Connect("Rueckgaengig1", &TFormMain::UndoCommand);
+    Connect("Wiederholen1", &TFormMain::RedoCommand);
     Connect("Kopieren1", &TFormMain::CopyCommand);
     Connect("Einfuegen1", &TFormMain::PasteCommand);
     Connect("Loeschen1", &TFormMain::DeleteCommand);
@@ -183,15 +188,15 @@ void TFormMain::InfoCommand()
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress && Bench().State().DirectHelpPending) {
+    if (type == QEvent::MouseButtonPress && Bench().State().DirectHelpPending && watched->isWidgetType()) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)
             return false;
         // The click that follows "Direkthilfe" asks for the help of the control under it.
         Bench().State().DirectHelpPending = false;
         QApplication::restoreOverrideCursor();
-        QWidget* target = QApplication::widgetAt(mouse->globalPosition().toPoint());
-        if (target != nullptr && target->window() == this) {
+        auto* target = static_cast<QWidget*>(watched);
+        if (target->window() == this) {
             int context = 0;
             for (QObject* object = target; object != nullptr && context == 0; object = object->parent())
                 context = HelpContextOf(object);
