@@ -42,7 +42,7 @@ StartUpResult Run(Workbench& workbench, const StartUpOptions& options)
         prompt.ShowMessage(QStringLiteral("Sprachdatei fehlt.\nNo language file.\n\n[%1]").arg(languageName));
     }
 
-    state.HelpFilePath = QFileInfo(programDir.filePath(QStringLiteral("Pelorix.chm"))).absoluteFilePath();
+    state.HelpFilePath = QFileInfo(programDir.filePath(options.helpFileName)).absoluteFilePath();
     if (!QFileInfo::exists(state.HelpFilePath))
         prompt.ShowMessage(QStringLiteral("Help file not found\n") + state.HelpFilePath);
 

@@ -14,6 +14,7 @@ struct StartUpOptions
 {
     QString programDirectory; // empty: the executable's folder
     QString hostExchangePath; // empty: no host import
+    QString helpFileName = QStringLiteral("Pelorix.chm"); // the help file in the program's folder
 };
 
 // What the window does after the start-up step.

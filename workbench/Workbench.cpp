@@ -161,8 +161,11 @@ void Workbench::ShapeAdded(TMyShape* shape)
     }
 
     const uint8_t mode = m_state.ToolMode;
+    // A scale bar or border that comes back (undo of its deletion) is no measurement.
+    const QString type = shape->UserData().GetValue(QStringLiteral("Type"));
+    const bool special = type == QLatin1String("M") || type == QLatin1String("T");
     if (mode != ToolModeScaleBar && mode != ToolModeLabelPending && mode != ToolModeLabelCreate
-        && mode != ToolModeBorder)
+        && mode != ToolModeBorder && !special)
         RegisterMeasuredShape(shape);
     if (mode == ToolModeLabelPending)
         LabelFlow(shape);

@@ -165,6 +165,11 @@ public:
     void LineColorCommand(); // "Linenfarbe"
     void FontCommand(); // "Schriftart"
     void LabelCommand(); // "Beschriftung"
+    // "Rückgängig" / "Wiederholen": the canvas's undo and redo; afterwards the
+    // scale bar and border ids follow the shapes on the canvas and every result
+    // is rebuilt. False when there was nothing to take back or redo.
+    bool UndoCommand();
+    bool RedoCommand();
 
 private:
     // Clears a measurement as one batch of deletions (results recomputed once).
@@ -186,6 +191,9 @@ private:
     // Deletions inside a batch remove their tree entries together and recompute once.
     void BeginDeleteBatch();
     void EndDeleteBatch();
+
+    // Finds the scale bar and the border again after undo or redo.
+    void AfterUndoRedo();
 
     // Tool helpers.
     void SelectMode();

@@ -1,0 +1,62 @@
+// Pelorix, the hair-measuring workbench.
+//   pelorix [EXCHANGE.ini]
+// A host program hands over a picture with the patient's data in an exchange
+// file named as the first argument.
+//   pelorix --screenshot OUT.png [EXCHANGE.ini]
+// draws a few hairs with simulated mouse input after the start-up and saves a
+// picture of the window (used by scripts/screenshot).
+//   pelorix --language-template OUT.ini
+// writes every text of every window as a language file to translate.
+#include "PelorixApplication.h"
+#include "ScreenshotDriver.h"
+
+#include "common/ui/LanguageTemplate.h"
+#include "workbench/ui/TFormMain.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <QSaveFile>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    // Fractional screen scales draw at their real size instead of rounding, so
+    // the canvas, icons and text stay sharp on high-resolution screens.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    PelorixApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Pelorix hair-measuring workbench"));
+    parser.addHelpOption();
+    QCommandLineOption screenshot(QStringLiteral("screenshot"),
+        QStringLiteral("Draw a few hairs after the start-up, save a picture of the window and quit."),
+        QStringLiteral("OUT.png"));
+    parser.addOption(screenshot);
+    QCommandLineOption languageTemplate(QStringLiteral("language-template"),
+        QStringLiteral("Write every text of every window as a language file and quit."), QStringLiteral("OUT.ini"));
+    parser.addOption(languageTemplate);
+    parser.addPositionalArgument(QStringLiteral("exchange"), QStringLiteral("Host exchange file to import."),
+        QStringLiteral("[EXCHANGE.ini]"));
+    parser.process(app);
+
+    TFormMain::Options options;
+    if (!parser.positionalArguments().isEmpty())
+        options.hostFile = parser.positionalArguments().front();
+    if (parser.isSet(languageTemplate)) {
+        options.startupTimer = false;
+        TFormMain window(options);
+        QSaveFile out(parser.value(languageTemplate));
+        if (!out.open(QIODevice::WriteOnly) || out.write(LanguageTemplate::Build(window.Windows())) < 0 || !out.commit()) {
+            std::fprintf(stderr, "pelorix: cannot write %s\n", qPrintable(parser.value(languageTemplate)));
+            return 1;
+        }
+        return 0;
+    }
+    TFormMain window(options);
+    window.show();
+    std::unique_ptr<ScreenshotDriver> driver;
+    if (parser.isSet(screenshot))
+        driver = std::make_unique<ScreenshotDriver>(window, parser.value(screenshot));
+    return app.exec();
+}

@@ -1,0 +1,291 @@
+// The main window driven like an operator: start-up, tool buttons, drawing with
+// the mouse, the results, menus and shortcuts, help, undo and the recovery file.
+#include "tests/ui/UiTestSupport.h"
+
+#include "canvas/widgets/CanvasView.h"
+#include "workbench/ui/CanvasArea.h"
+#include "workbench/ui/HelpViewer.h"
+#include "workbench/ui/ResultsGrid.h"
+#include "workbench/ui/TFormAbout.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QMenu>
+#include <QMimeData>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+using namespace UiTest;
+
+namespace {
+
+class MainWindow : public MainWindowFixture
+{
+protected:
+    // Starts on the sample case: calibrated picture with its evaluation circle.
+    void StartOnSample()
+    {
+        Create({ QStringLiteral("PelorixLang.ini"), QStringLiteral("help/Pelorix.html"),
+                   QStringLiteral("Camera.ini") },
+            CopySample());
+        m_window->RunStartup();
+        m_window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        ASSERT_TRUE(m_window->Bench().State().ImageLoaded);
+    }
+
+    CanvasView* View() { return m_window->Canvas()->View(); }
+
+    // Two clicks on the canvas at image points: the measuring tools' gesture.
+    void Draw(QPointF fromImage, QPointF toImage, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        const double zoom = m_window->Bench().State().Zoom;
+        const QPoint from = (fromImage * zoom).toPoint();
+        const QPoint to = (toImage * zoom).toPoint();
+        QTest::mouseMove(View(), from);
+        QTest::mouseClick(View(), Qt::LeftButton, modifiers, from);
+        QTest::mouseMove(View(), to);
+        QTest::mouseClick(View(), Qt::LeftButton, modifiers, to);
+        Wait(10);
+    }
+
+    QString Row(int row) { return m_window->Grid()->Rows()[size_t(row)].text; }
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartUp_SampleCase_ShowsCalibratedPictureWithPatient)
+{
+    StartOnSample();
+    const WorkbenchState& state = m_window->Bench().State();
+    EXPECT_EQ(state.UnitText, QStringLiteral("mm"));
+    EXPECT_GE(state.ScaleBarId, 0);
+    EXPECT_GE(state.BorderId, 0);
+    EXPECT_EQ(Row(RowName), QStringLiteral("Müller, Jürgen"));
+    EXPECT_EQ(m_window->StatusText(1), QStringLiteral("sample-scalp.jpg"));
+    EXPECT_EQ(m_window->StatusText(2), QStringLiteral("W: 2592  H: 1944"));
+    EXPECT_TRUE(View()->isVisible());
+    // The picture was fitted into the window, and the handed-over copy consumed.
+    EXPECT_LT(state.Zoom, 1.0);
+    EXPECT_TRUE(m_window->StatusText(0).startsWith(QStringLiteral("Zoom: ")));
+    EXPECT_FALSE(QFile::exists(m_dir.Path(QStringLiteral("sample-scalp.jpg"))));
+    EXPECT_EQ(m_window->Grid()->height(), 16 * 19 + 2);
+}
+
+TEST_F(MainWindow, StartUp_NoLanguageNoHelp_InformsAndKeepsGermanTexts)
+{
+    Create({});
+    OnNextDialog([&](QWidget* d) { m_shown << DialogText(d); PressButton(d, QStringLiteral("OK")); });
+    OnNextDialog([&](QWidget* d) { m_shown << DialogText(d); PressButton(d, QStringLiteral("OK")); });
+    m_window->RunStartup();
+    ASSERT_EQ(m_shown.size(), 2);
+    EXPECT_TRUE(m_shown[0].endsWith(QStringLiteral("Sprachdatei fehlt.\nNo language file.\n\n[PelorixLang.ini]")));
+    EXPECT_TRUE(m_shown[1].contains(QStringLiteral("Help file not found\n")));
+    EXPECT_EQ(m_window->MenuOf(QStringLiteral("Datei1"))->title(), QStringLiteral("Datei"));
+    EXPECT_FALSE(m_window->Action(QStringLiteral("Handbuch1"))->isVisible());
+}
+
+TEST_F(MainWindow, EnglishLanguageFile_TranslatesMenusGridAndTree)
+{
+    QFile::copy(TestSupport::DataPath(QStringLiteral("lang/English/PelorixLang.ini")),
+        m_dir.Path(QStringLiteral("PelorixLang.ini")));
+    Create({ QStringLiteral("help/Pelorix.html") });
+    m_window->RunStartup();
+    EXPECT_EQ(m_window->MenuOf(QStringLiteral("Datei1"))->title(), QStringLiteral("File"));
+    EXPECT_EQ(m_window->Action(QStringLiteral("Drucken1"))->text(), QStringLiteral("Print..."));
+    EXPECT_EQ(m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->toolTip(), QStringLiteral("Select mode"));
+    EXPECT_EQ(m_window->Grid()->Rows()[RowBirthdate].caption, QStringLiteral("Birth date"));
+    EXPECT_EQ(m_window->Tree()->headerItem()->text(1), QStringLiteral("Value"));
+    EXPECT_EQ(m_window->Bench().Texts().Text(QStringLiteral("LabelLine")), QStringLiteral("Hair"));
+}
+
+TEST_F(MainWindow, ToolButtons_LineDisablesSliderSelectEnablesIt)
+{
+    Create();
+    m_window->RunStartup();
+    QToolButton* line = m_window->SpeedButton(QStringLiteral("SpeedButtonLine"));
+    line->click();
+    EXPECT_TRUE(line->isChecked());
+    EXPECT_EQ(m_window->Bench().Canvas().ShapeTool(), SpRuleLine);
+    EXPECT_FALSE(m_window->TrackBarThickness()->isEnabled());
+    m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->click();
+    EXPECT_FALSE(line->isChecked());
+    EXPECT_TRUE(m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->isChecked());
+    EXPECT_TRUE(m_window->TrackBarThickness()->isEnabled());
+    m_window->SpeedButton(QStringLiteral("SpeedButtonMeasureResult"))->click();
+    EXPECT_FALSE(m_window->Grid()->isVisible());
+}
+
+TEST_F(MainWindow, Drawing_LineWithMouse_AddsHairAndReturnsToSelect)
+{
+    StartOnSample();
+    m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
+    Draw({ 1000, 900 }, { 1200, 900 });
+    ASSERT_EQ(m_window->Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(m_window->Tree()->topLevelItem(0)->text(0), QStringLiteral("Haar"));
+    EXPECT_EQ(Row(RowCount), QStringLiteral("1"));
+    EXPECT_TRUE(m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->isChecked());
+    // 200 pixels at 200 pixels per millimetre: about 1 mm.
+    EXPECT_NEAR(Row(RowLengthMean).toDouble(), 1.0, 0.05);
+}
+
+TEST_F(MainWindow, Drawing_MultiLineKeepsTheTool_UndoAndRedoFollowTheResults)
+{
+    StartOnSample();
+    m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->click();
+    Draw({ 1000, 900 }, { 1100, 950 });
+    Draw({ 1000, 1000 }, { 1150, 1050 });
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2);
+    EXPECT_TRUE(m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->isChecked());
+    m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->click();
+
+    m_window->Action(QStringLiteral("Rueckgaengig1"))->trigger();
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(Row(RowCount), QStringLiteral("1"));
+    m_window->Action(QStringLiteral("Wiederholen1"))->trigger();
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(Row(RowCount), QStringLiteral("2"));
+}
+
+TEST_F(MainWindow, Keyboard_SelectAllAndDeleteNeverTakeScaleBarOrBorder)
+{
+    StartOnSample();
+    m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
+    Draw({ 1000, 900 }, { 1200, 900 });
+    View()->setFocus();
+    QTest::keyClick(View(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(m_window->Bench().Canvas().SelectedCount(), 1);
+    QTest::keyClick(View(), Qt::Key_Delete);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 0);
+    EXPECT_NE(m_window->Bench().Canvas().ShapeById(m_window->Bench().State().ScaleBarId), nullptr);
+    EXPECT_NE(m_window->Bench().Canvas().ShapeById(m_window->Bench().State().BorderId), nullptr);
+}
+
+TEST_F(MainWindow, Menus_ShortcutsSeparatorsAndHelpContexts)
+{
+    Create();
+    const std::pair<const char*, QKeySequence> shortcuts[] = {
+        { "Kopieren1", QKeySequence(Qt::CTRL | Qt::Key_C) },
+        { "Einfuegen1", QKeySequence(Qt::CTRL | Qt::Key_V) },
+        { "Alleauswaehlen1", QKeySequence(Qt::CTRL | Qt::Key_A) },
+        { "Linenfarbe1", QKeySequence(Qt::CTRL | Qt::Key_L) },
+        { "Schriftart1", QKeySequence(Qt::CTRL | Qt::Key_F) },
+        { "Beschriftung1", QKeySequence(Qt::CTRL | Qt::Key_D) },
+        { "Direkthilfe1", QKeySequence(Qt::SHIFT | Qt::Key_F1) },
+        { "Rueckgaengig1", QKeySequence(Qt::CTRL | Qt::Key_Z) },
+        { "Wiederholen1", QKeySequence(Qt::CTRL | Qt::Key_Y) },
+        { "Loeschen1", QKeySequence() },
+    };
+    for (const auto& [name, keys] : shortcuts)
+        EXPECT_EQ(m_window->Action(QLatin1String(name))->shortcut(), keys) << name;
+
+    // Separators follow "Bild speichern ...", "Messung laden ..." and "Ergebnisse exportieren ...".
+    QStringList file;
+    for (QAction* action : m_window->MenuOf(QStringLiteral("Datei1"))->actions())
+        file << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+    EXPECT_EQ(file.join(QLatin1Char(' ')),
+        QStringLiteral("Bildladen1 Bildspeichern1 - NeueMessung1 Messungspeichern1 MessungspeichernmitBild1 "
+                       "Messungladen1 - Drucken1 Ergebnisseexportieren1 - Beenden1"));
+    EXPECT_TRUE(m_window->Action(QStringLiteral("Anzeigen1"))->isChecked());
+
+    const std::pair<const char*, int> contexts[] = { { "SpeedButtonSelect", 2002 }, { "SpeedButtonSpline", 2004 },
+        { "TrackBarZoom", 2015 }, { "TreeViewResult", 2017 }, { "Ergebnisseexportieren1", 1108 },
+        { "Numerisch1", 1303 }, { "Einstellungenspeichern1", 1408 }, { "Kopieren2", 3004 },
+        { "Beschriftung2", 4004 }, { "PopupMenuCanvas", 4001 } };
+    for (const auto& [name, context] : contexts)
+        EXPECT_EQ(TFormMain::HelpContextOf(m_window->findChild<QObject*>(QLatin1String(name))), context) << name;
+}
+
+TEST_F(MainWindow, DirectHelp_ClickOpensTheControlsTopicOrTheMainTopic)
+{
+    Create();
+    m_window->RunStartup();
+    m_window->Action(QStringLiteral("Direkthilfe1"))->trigger();
+    QTest::mouseClick(m_window->TrackBarZoom(), Qt::LeftButton);
+    EXPECT_EQ(m_window->Help()->CurrentContext(), 2015);
+    EXPECT_FALSE(m_window->Bench().State().DirectHelpPending);
+    // A control without a context of its own: the main window's topic.
+    m_window->Action(QStringLiteral("Direkthilfe1"))->trigger();
+    QTest::mouseClick(m_window->findChild<QWidget*>(QStringLiteral("StatusPanel1")), Qt::LeftButton);
+    EXPECT_EQ(m_window->Help()->CurrentContext(), 1000);
+    EXPECT_TRUE(m_window->Help()->Browser()->toHtml().contains(QStringLiteral("Statuszeile"))
+        || !m_window->Help()->Browser()->toPlainText().isEmpty());
+}
+
+TEST_F(MainWindow, Settings_ReadAtShowAndWrittenBack)
+{
+    m_dir.Write(QStringLiteral("Pelorix.ini"),
+        TestSupport::CrLf({ "[Settings]", "FontSize=12", "AlwaysKeepSelecton=1", "PenFUColor=255", "[Form]",
+            "Width=1000", "Height=700" }));
+    Create();
+    const TMyCAD& cad = m_window->Bench().Canvas();
+    EXPECT_EQ(cad.Font().size, 12);
+    EXPECT_EQ(cad.Font().name, QStringLiteral("Arial"));
+    EXPECT_TRUE(m_window->Bench().State().AlwaysKeepSelecton);
+    EXPECT_EQ(m_window->Bench().State().PenFUColor, 255);
+    EXPECT_FALSE(cad.PrintABorder());
+
+    m_window->Action(QStringLiteral("Einstellungenspeichern1"))->trigger();
+    const PelorixSettings saved = PelorixSettings::Read(m_dir.Path(QStringLiteral("Pelorix.ini")));
+    EXPECT_EQ(saved.fontSize, 12);
+    EXPECT_TRUE(saved.alwaysKeepSelecton);
+    EXPECT_EQ(saved.width, m_window->width());
+    const QByteArray bytes = TestSupport::ReadAll(m_dir.Path(QStringLiteral("Pelorix.ini")));
+    EXPECT_TRUE(bytes.contains("PenFUColor=255\r\n")); // keys only read stay as they were
+    EXPECT_LT(bytes.indexOf("PenColor="), bytes.indexOf("AlwaysKeepSelecton="));
+}
+
+TEST_F(MainWindow, Settings_NotWritable_ShowsTheMessage)
+{
+    Create();
+    QDir(m_dir.Root()).mkdir(QStringLiteral("Pelorix.ini")); // a folder cannot be written as a file
+    OnNextDialog([&](QWidget* d) { m_shown << DialogText(d); PressButton(d, QStringLiteral("OK")); });
+    m_window->Action(QStringLiteral("Einstellungenspeichern1"))->trigger();
+    ASSERT_EQ(m_shown.size(), 1);
+    EXPECT_TRUE(m_shown[0].endsWith(LanguageTable::Pelorix().Text(QStringLiteral("MessageErrorSaveIni"))));
+}
+
+TEST_F(MainWindow, AboutBox_ShowsVersionBuildAndFreeImageCopyright)
+{
+    Create();
+    EXPECT_EQ(m_window->FormAbout()->VersionText(), TFormAbout::ProductVersion());
+    EXPECT_TRUE(m_window->FormAbout()->BuildText().startsWith(TFormAbout::ProductVersion() + QLatin1Char('.')));
+    EXPECT_TRUE(m_window->FormAbout()->CopyrightText().contains(QStringLiteral("FreeImage")));
+}
+
+TEST_F(MainWindow, TreeCopy_PutsHtmlAndRichTextOnTheClipboard)
+{
+    StartOnSample();
+    m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
+    Draw({ 1000, 900 }, { 1200, 900 });
+    m_window->Action(QStringLiteral("Kopieren2"))->trigger();
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_TRUE(data->html().contains(QStringLiteral("Haar")));
+    EXPECT_TRUE(data->data(QStringLiteral("text/rtf")).startsWith("{\\rtf"));
+    EXPECT_TRUE(m_window->Tree()->selectedItems().isEmpty());
+    EXPECT_TRUE(m_window->Tree()->topLevelItem(0)->isExpanded());
+}
+
+TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart)
+{
+    StartOnSample();
+    m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
+    Draw({ 1000, 900 }, { 1200, 900 });
+    m_window->close();
+    const QString recovery = m_window->RecoveryFile();
+    ASSERT_TRUE(QFile::exists(recovery));
+    EXPECT_EQ(QFile::permissions(recovery) & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
+    m_window.reset();
+
+    Create();
+    OnNextDialog([&](QWidget* d) { m_shown << DialogText(d); PressButton(d, QStringLiteral("&Yes").remove('&')); });
+    m_window->RunStartup();
+    ASSERT_EQ(m_shown.size(), 1);
+    EXPECT_TRUE(m_shown[0].startsWith(QStringLiteral("Wiederherstellung|")));
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1);
+    EXPECT_TRUE(m_window->Bench().State().ImageLoaded);
+}

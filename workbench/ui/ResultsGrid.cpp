@@ -1,0 +1,74 @@
+#include "workbench/ui/ResultsGrid.h"
+
+#include <QPainter>
+
+QColor ColorOf(TColor color)
+{
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+ResultsGrid::ResultsGrid(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void ResultsGrid::SetRows(const std::vector<TGridResult>& rows)
+{
+    m_rows = rows;
+    setFixedHeight(FullHeight());
+    update();
+}
+
+int ResultsGrid::FullHeight() const
+{
+    return kRowHeight * int(std::max<size_t>(m_rows.size(), ResultRowCount)) + 2;
+}
+
+QSize ResultsGrid::sizeHint() const
+{
+    return QSize(kColumnWidths[0] + kColumnWidths[1] + kColumnWidths[2], FullHeight());
+}
+
+void ResultsGrid::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().window());
+    // Texts sit one font size right of the cell edge, captions two.
+    const int indent = std::max(1, font().pointSize());
+    QFont bold = font();
+    bold.setBold(true);
+    const int left1 = kColumnWidths[0];
+    const int left2 = left1 + kColumnWidths[1];
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const TGridResult& row = m_rows[i];
+        const int top = int(i) * kRowHeight;
+        const QRect rowRect(0, top, width(), kRowHeight);
+        auto text = [&](int x, const QString& s) {
+            painter.drawText(QRect(x, top + 1, width() - x, kRowHeight - 1), Qt::AlignLeft | Qt::AlignVCenter, s);
+        };
+        if (row.header) {
+            painter.fillRect(rowRect, ColorOf(row.headerColor));
+            painter.setFont(bold);
+            painter.setPen(ColorOf(row.headerTextColor));
+            text(indent, row.caption);
+            continue;
+        }
+        painter.fillRect(rowRect, ColorOf(row.band ? row.bandColor : row.normalColor));
+        painter.setFont(font());
+        painter.setPen(ColorOf(row.band ? row.bandTextColor : row.normalTextColor));
+        text(2 * indent, row.caption);
+        if (!row.unit.isEmpty())
+            text(left2 + indent, row.unit);
+        // Written last so that a long value runs on over the unit column.
+        painter.save();
+        painter.setClipRect(QRect(left1, top, width() - left1, kRowHeight));
+        if (!row.unit.isEmpty())
+            painter.fillRect(QRect(left1 + indent, top + 1, painter.fontMetrics().horizontalAdvance(row.text), kRowHeight - 1),
+                ColorOf(row.band ? row.bandColor : row.normalColor));
+        text(left1 + indent, row.text);
+        painter.restore();
+    }
+}

@@ -1,0 +1,221 @@
+#pragma once
+
+#include "workbench/Workbench.h"
+#include "workbench/ui/PelorixSettings.h"
+
+#include <QMainWindow>
+
+#include <map>
+#include <memory>
+
+class CanvasArea;
+class HelpViewer;
+class QAction;
+class QLabel;
+class QMenu;
+class QMouseEvent;
+class QSlider;
+class QSplitter;
+class QTimer;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class ResultsGrid;
+class TFormAbout;
+class TFormLabel;
+class TFormLang;
+class TFormScale;
+class WindowPrompt;
+
+// Pelorix's main window: tool bar, canvas with rulers, result panel and status
+// bar around the headless Workbench. It forwards the operator's actions to the
+// workbench and mirrors the workbench's state after each of them; questions the
+// workbench asks are answered by real dialogs (WindowPrompt).
+class TFormMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        // Folder of Pelorix.ini, PelorixLang.ini, the help file and the manual;
+        // empty: the program's own folder.
+        QString programDir;
+        // A host exchange file given on the command line; imported at start-up.
+        QString hostFile;
+        // Folder of the recovery file; empty: the user's application data folder.
+        QString recoveryDir;
+        // Whether the one-shot start-up step runs by itself 50 ms after creation.
+        bool startupTimer = true;
+    };
+
+    explicit TFormMain(Options options, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    Workbench& Bench() { return *m_workbench; }
+    QString ProgramFile(const QString& name) const;
+
+    // --- controls, by the names language files use ---
+    QToolButton* ToolButtonOf(ToolButton button) const;
+    QToolButton* SpeedButton(const QString& name) const;
+    QSlider* TrackBarThickness() const { return m_thickness; }
+    QSlider* TrackBarZoom() const { return m_zoom; }
+    QAction* Action(const QString& name) const;
+    QMenu* MenuOf(const QString& name) const;
+    CanvasArea* Canvas() const { return m_canvasArea; }
+    ResultsGrid* Grid() const { return m_grid; }
+    QTreeWidget* Tree() const { return m_tree; }
+    QString StatusText(int panel) const;
+    TFormScale* FormScale() const { return m_formScale; }
+    TFormLabel* FormLabel() const { return m_formLabel; }
+    TFormLang* FormLang() const { return m_formLang; }
+    TFormAbout* FormAbout() const { return m_formAbout; }
+    HelpViewer* Help() const { return m_help; }
+    // The program's windows in their order of creation (main window first); a
+    // language file is applied to each.
+    std::vector<QWidget*> Windows();
+    // The help context of a widget or action (0 when it has none).
+    static int HelpContextOf(const QObject* object);
+
+    // --- start-up and settings ---
+    // The start-up step (once): language, help, result rows, calibration
+    // defaults, recovery offer, host import, splitter and zoom.
+    void RunStartup();
+    bool StartupDone() const { return m_startupDone; }
+    void ReadSettings();
+    void ApplySettings(const PelorixSettings& settings);
+    PelorixSettings CurrentSettings() const;
+    void SaveSettingsCommand(); // "Einstellungen speichern"
+    // Loads PelorixLang.ini and applies it to every window; false when it is missing.
+    bool LoadLanguage(const QString& fileName);
+    void FitZoomToWindow();
+
+    // --- help ---
+    void OpenHelp(int context);
+    void DirectHelpCommand(); // "Direkthilfe"
+    void ManualCommand(); // "Handbuch"
+
+    // --- mirror ---
+    // Shows the workbench's state: buttons, sliders, cursor, status bar, rulers,
+    // canvas size, grid and tree.
+    void SyncUi();
+
+    // --- files and long work ---
+    // Files dropped on the canvas area: a measurement is loaded, an exchange file
+    // imported, any other file loaded as picture.
+    void OpenDroppedFiles(const QStringList& paths);
+    // Writes the unsaved marks to the recovery file, or removes it when there are none.
+    void SaveRecovery();
+    QString RecoveryFile() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Building (TFormMain.cpp, TFormMainMenus.cpp).
+    void BuildToolBar();
+    void BuildCentre();
+    void BuildStatusBar();
+    void BuildMenus();
+    void BuildContextMenus();
+    QAction* AddAction(QMenu* menu, const char* name, const QString& caption, int helpContext,
+        const QKeySequence& shortcut = QKeySequence());
+    void Connect(const char* name, void (TFormMain::*handler)());
+
+    // Tool bar and canvas (TFormMainCanvas.cpp).
+    void ToolButtonClicked(ToolButton button);
+    // The canvas's mouse hooks: down before the canvas acts, up after it.
+    void ConnectCanvasMouse();
+    // Mirrors the state once the current event is over.
+    void ScheduleSync();
+    void ThicknessChanged(int value);
+    void ZoomChanged(int position);
+    void WheelTurned(int delta);
+    void ApplyScroll(const Workbench::ScrollPosition& position);
+    Workbench::Viewport CurrentViewport() const;
+    bool HandleKey(QKeyEvent* event);
+    void ApplyCursor();
+    void SyncRulers();
+
+    // Results (TFormMainResults.cpp).
+    void SyncResults();
+    void TreeCurrentChanged(QTreeWidgetItem* current);
+    void ExpandAllCommand();
+    void CollapseAllCommand();
+    void CopyTreeCommand();
+
+    // Commands (TFormMainCommands.cpp).
+    void LoadPictureCommand();
+    void SavePictureCommand();
+    void NewMeasurementCommand();
+    void SaveMeasurementCommand();
+    void SaveMeasurementWithPictureCommand();
+    void LoadMeasurementCommand();
+    void PrintCommand();
+    void ExportResultsCommand();
+    void UndoCommand();
+    void RedoCommand();
+    void CopyCommand();
+    void PasteCommand();
+    void DeleteCommand();
+    void SelectAllCommand();
+    void GraphicScaleCommand();
+    void NumericScaleCommand();
+    void ShowScaleBarCommand();
+    void LineColorCommand();
+    void FontCommand();
+    void LabelCommand();
+    void HelpCommand();
+    void InfoCommand();
+    // Runs a command of the workbench and shows its effect.
+    template <typename F> void Run(F&& command);
+    // Long work: busy cursor and a status-bar message while it runs.
+    void BeginBusy(const QString& what);
+    void EndBusy();
+
+    // Start-up pieces (TFormMainStartup.cpp).
+    void OfferRecovery();
+    void ImportHostFile(const QString& path);
+
+    Options m_options;
+    TFormScale* m_formScale = nullptr;
+    TFormAbout* m_formAbout = nullptr;
+    TFormLang* m_formLang = nullptr;
+    TFormLabel* m_formLabel = nullptr;
+    HelpViewer* m_help = nullptr;
+    std::unique_ptr<WindowPrompt> m_prompt;
+    std::unique_ptr<Workbench> m_workbench;
+    LanguageTable m_texts;
+
+    std::map<ToolButton, QToolButton*> m_toolButtons;
+    QSlider* m_thickness = nullptr;
+    QSlider* m_zoom = nullptr;
+    CanvasArea* m_canvasArea = nullptr;
+    QWidget* m_resultPanel = nullptr;
+    QSplitter* m_mainSplitter = nullptr;
+    QSplitter* m_resultSplitter = nullptr;
+    ResultsGrid* m_grid = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    QLabel* m_status[4] = {};
+    QMenu* m_canvasMenu = nullptr;
+    QMenu* m_treeMenu = nullptr;
+    QTimer* m_startupTimer = nullptr;
+    QTimer* m_refreshTimer = nullptr;
+    QTimer* m_recoveryTimer = nullptr;
+    QTimer* m_syncTimer = nullptr;
+    int m_appliedCursor = -1;
+
+    PelorixSettings m_settings;
+    bool m_settingsRead = false;
+    bool m_startupDone = false;
+    bool m_syncing = false;
+    int m_busy = 0;
+};
+
+template <typename F> void TFormMain::Run(F&& command)
+{
+    command();
+    SyncUi();
+}

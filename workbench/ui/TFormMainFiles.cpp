@@ -1,0 +1,114 @@
+// The main window's file commands: pictures, measurement files, results export,
+// printing, dropped files, the recovery file and the host import at start-up.
+#include "workbench/ui/TFormMain.h"
+
+#include "workbench/HostImport.h"
+#include "workbench/MeasurementFile.h"
+#include "workbench/ResultsExportCommand.h"
+#include "workbench/ui/TFormLang.h"
+#include "workbench/ui/WindowPrompt.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+
+void TFormMain::LoadPictureCommand()
+{
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingPicture")));
+    Run([&] { MeasurementFile(Bench()).LoadPictureCommand(); });
+    EndBusy();
+}
+
+void TFormMain::SavePictureCommand()
+{
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingPicture")));
+    Run([&] { MeasurementFile(Bench()).SavePictureCommand(); });
+    EndBusy();
+}
+
+void TFormMain::NewMeasurementCommand()
+{
+    Run([&] { MeasurementFile(Bench()).NewMeasurement(); });
+    SaveRecovery();
+}
+
+void TFormMain::SaveMeasurementCommand()
+{
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingMeasurement")));
+    bool saved = false;
+    Run([&] { saved = MeasurementFile(Bench()).SaveMeasurementCommand(false); });
+    EndBusy();
+    if (saved)
+        QFile::remove(RecoveryFile());
+}
+
+void TFormMain::SaveMeasurementWithPictureCommand()
+{
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingMeasurement")));
+    bool saved = false;
+    Run([&] { saved = MeasurementFile(Bench()).SaveMeasurementCommand(true); });
+    EndBusy();
+    if (saved)
+        QFile::remove(RecoveryFile());
+}
+
+void TFormMain::LoadMeasurementCommand()
+{
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingMeasurement")));
+    Run([&] { MeasurementFile(Bench()).LoadMeasurementCommand(); });
+    EndBusy();
+}
+
+void TFormMain::ExportResultsCommand()
+{
+    Run([&] { ResultsExportCommand::Run(Bench(), QLocale().decimalPoint().front()); });
+}
+
+void TFormMain::PrintCommand()
+{
+    m_prompt->ShowMessage(m_formLang->Text(QStringLiteral("MessagePrintUnavailable")));
+}
+
+void TFormMain::OpenDroppedFiles(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
+    const QString path = paths.front();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("ini")) {
+        ImportHostFile(path);
+        return;
+    }
+    m_prompt->PresetFileName(path);
+    if (suffix == QLatin1String("nvm"))
+        LoadMeasurementCommand();
+    else
+        LoadPictureCommand();
+    m_prompt->PresetFileName(QString());
+}
+
+void TFormMain::ImportHostFile(const QString& path)
+{
+    // A file dropped later only informs when it cannot be read; the start-up
+    // import closes the window then.
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingPicture")));
+    Run([&] { HostImport(Bench(), m_options.programDir).ImportHostFile(path); });
+    EndBusy();
+}
+
+void TFormMain::OfferRecovery()
+{
+    const QString path = RecoveryFile();
+    if (!QFileInfo::exists(path))
+        return;
+    if (!m_prompt->AskYesNo(m_formLang->Text(QStringLiteral("MessageRecoveryTitle")),
+            m_formLang->Text(QStringLiteral("MessageRecovery")))) {
+        QFile::remove(path);
+        return;
+    }
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingMeasurement")));
+    Run([&] { MeasurementFile(Bench()).LoadMeasurement(path); });
+    EndBusy();
+    // The restored marks stay unsaved until the operator saves them.
+    Bench().Canvas().SetModified(true);
+}
