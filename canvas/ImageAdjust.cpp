@@ -41,8 +41,8 @@ QImage ImageAdjust::Adjust(const QImage& picture, const Settings& settings)
         const QRgb key = picture.pixel(0, picture.height() - 1) | 0xFF000000u;
         QImage adjustedKey = QImage(1, 1, QImage::Format_RGB32);
         adjustedKey.setPixel(0, 0, key);
-        const QRgb drawnKey = Adjust(adjustedKey, Settings { settings.grayScale, settings.contrast,
-                                                      settings.brightness, false, false, false })
+        const QRgb drawnKey = Adjust(
+            adjustedKey, Settings { settings.grayScale, settings.contrast, settings.brightness, false, false, false })
                                   .pixel(0, 0);
         image = image.convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < image.height(); ++y) {

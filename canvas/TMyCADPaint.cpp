@@ -154,7 +154,7 @@ void TMyCAD::DrawGrid(QPainter& painter, const QRect& area) const
     }
 }
 
-void TMyCAD::DrawShapes(QPainter& painter, const QRectF& area, const std::vector<int>* layerIds, bool printer)
+void TMyCAD::DrawShapes(QPainter& painter, const std::vector<int>* layerIds, bool printer)
 {
     std::unordered_set<int> listed;
     if (layerIds != nullptr)
@@ -169,12 +169,6 @@ void TMyCAD::DrawShapes(QPainter& painter, const QRectF& area, const std::vector
             = layerIds == nullptr ? IsLayerVisible(shape->LayerId()) : listed.empty() || listed.count(shape->LayerId());
         if (!layerOk)
             continue;
-        if (!area.isNull()) {
-            ShapePainter measure(nullptr, *this, printer);
-            measure.DrawWithMembers(*shape);
-            if (!measure.Bounds().intersects(area))
-                continue;
-        }
         shapes.DrawWithMembers(*shape);
         taken.push_back(shape);
     }
@@ -189,24 +183,29 @@ void TMyCAD::Paint(QPainter& painter, const QRect& damaged)
     if (m_painting || area.isEmpty())
         return;
     m_painting = true;
-    if (m_paintBuffer.size() != area.size())
-        m_paintBuffer = QImage(area.size(), QImage::Format_RGB32);
+    // The buffer only grows; smaller areas use its top-left part, so that alternating
+    // full and small repaints never touch fresh memory.
+    if (m_paintBuffer.width() < area.width() || m_paintBuffer.height() < area.height())
+        m_paintBuffer = QImage(std::max(area.width(), m_paintBuffer.width()),
+            std::max(area.height(), m_paintBuffer.height()), QImage::Format_RGB32);
+    QImage buffer(
+        m_paintBuffer.bits(), area.width(), area.height(), m_paintBuffer.bytesPerLine(), QImage::Format_RGB32);
     {
-        QPainter buffer(&m_paintBuffer);
-        buffer.translate(-area.topLeft());
-        buffer.fillRect(area, ShapePainter::ToQColor(m_colorOfBackGround));
-        DrawBackgroundPicture(buffer, area, QSize(m_width, m_height), 1.0, false);
-        DrawGrid(buffer, area);
+        QPainter onBuffer(&buffer);
+        onBuffer.translate(-area.topLeft());
+        onBuffer.fillRect(area, ShapePainter::ToQColor(m_colorOfBackGround));
+        DrawBackgroundPicture(onBuffer, area, QSize(m_width, m_height), 1.0, false);
+        DrawGrid(onBuffer, area);
         if (!m_layerCache)
             m_layerCache = std::make_shared<ShapeLayerCache>();
         if (m_drawingStale) {
             m_layerCache->Sync(*this);
             m_drawingStale = false;
         }
-        m_layerCache->Draw(buffer, area, *this);
-        DrawHandlesAndTraces(buffer);
+        m_layerCache->Draw(onBuffer, area, *this);
+        DrawHandlesAndTraces(onBuffer);
     }
-    painter.drawImage(area.topLeft(), m_paintBuffer);
+    painter.drawImage(area.topLeft(), buffer);
     m_painting = false;
     if (OnPaint)
         OnPaint();
@@ -308,7 +307,7 @@ void TMyCAD::PaintPage(QPainter& painter, QSize pagePixels, double zoom, const s
         false, page, left, right, fonts);
     DrawAligned(painter, m_pageFoot, m_pageFootFont, m_pageFootAlignment,
         CanvasMath::RoundToInt(m_pageFootToBottom * z), true, page, left, right, fonts);
-    DrawShapes(painter, QRectF(), &layerIds, printer);
+    DrawShapes(painter, &layerIds, printer);
     painter.restore();
 }
 
@@ -339,7 +338,7 @@ QImage TMyCAD::RenderControl()
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     DrawBackgroundPicture(painter, picture.rect(), picture.size(), 1.0, false);
-    DrawShapes(painter, QRectF(), nullptr, false);
+    DrawShapes(painter, nullptr, false);
     return picture;
 }
 

@@ -9,22 +9,23 @@
 #include <QPainter>
 
 #include <cstdint>
-#include <memory>
 
 namespace {
 
-// Text drawing needs the font engine, which lives in a GUI application object.
+// Text drawing needs the font engine, which lives in a GUI application object. It
+// stays for the life of the process: destroyed among the exit handlers it would
+// outlive parts of Qt it needs.
 void EnsureApplication()
 {
-    static std::unique_ptr<QGuiApplication> app;
-    if (QCoreApplication::instance() != nullptr)
+    static QGuiApplication* app = nullptr;
+    if (app != nullptr || QCoreApplication::instance() != nullptr)
         return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "canvas_render_fuzz";
     static char* argv[] = { name, nullptr };
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    app = new QGuiApplication(argc, argv);
 }
 
 } // namespace
