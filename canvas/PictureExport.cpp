@@ -24,7 +24,8 @@ QString SaveAtomically(const QString& fileName, const std::function<bool(QIODevi
         return file.errorString();
     if (!fill(file)) {
         file.cancelWriting();
-        return file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the picture could not be made");
+        return file.error() != QFileDevice::NoError ? file.errorString()
+                                                    : QStringLiteral("the picture could not be made");
     }
     if (!file.commit())
         return file.errorString();
@@ -36,24 +37,27 @@ QString SaveAtomically(const QString& fileName, const std::function<bool(QIODevi
 bool TMyCAD::ExportBitmap(const QString& fileName)
 {
     const QImage picture = RenderControl();
-    m_lastError = picture.isNull() ? QStringLiteral("the canvas has no size")
-                                   : SaveAtomically(fileName, [&](QIODevice& out) { return picture.save(&out, "BMP"); });
+    m_lastError = picture.isNull()
+        ? QStringLiteral("the canvas has no size")
+        : SaveAtomically(fileName, [&](QIODevice& out) { return picture.save(&out, "BMP"); });
     return m_lastError.isEmpty();
 }
 
 bool TMyCAD::ExportPng(const QString& fileName)
 {
     const QImage picture = RenderControl();
-    m_lastError = picture.isNull() ? QStringLiteral("the canvas has no size")
-                                   : SaveAtomically(fileName, [&](QIODevice& out) { return picture.save(&out, "PNG"); });
+    m_lastError = picture.isNull()
+        ? QStringLiteral("the canvas has no size")
+        : SaveAtomically(fileName, [&](QIODevice& out) { return picture.save(&out, "PNG"); });
     return m_lastError.isEmpty();
 }
 
 bool TMyCAD::ExportJpeg(const QString& fileName, int quality)
 {
     const QByteArray bytes = JpegEncoder::Encode(RenderControl(), quality);
-    m_lastError = bytes.isEmpty() ? QStringLiteral("the picture could not be encoded")
-                                  : SaveAtomically(fileName, [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+    m_lastError = bytes.isEmpty()
+        ? QStringLiteral("the picture could not be encoded")
+        : SaveAtomically(fileName, [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
     return m_lastError.isEmpty();
 }
 
@@ -70,7 +74,7 @@ bool TMyCAD::ExportMetafile(const QString& fileName)
     WmfWriter metafile(QSize(m_width, m_height));
     {
         QPainter painter(&metafile);
-        DrawShapes(painter, QRectF(), nullptr, false);
+        DrawShapes(painter, nullptr, false);
     }
     const QByteArray bytes = metafile.Bytes();
     m_lastError = SaveAtomically(fileName, [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
@@ -95,7 +99,7 @@ bool TMyCAD::ExportSvg(const QString& fileName)
             return false;
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         DrawBackgroundPicture(painter, QRect(0, 0, m_width, m_height), QSize(m_width, m_height), 1.0, false);
-        DrawShapes(painter, QRectF(), nullptr, false);
+        DrawShapes(painter, nullptr, false);
         return painter.end();
     });
     return m_lastError.isEmpty();

@@ -45,6 +45,7 @@ private:
     struct Item
     {
         TMyShape* shape;
+        int index;
         QRectF bounds;
     };
     struct Tile
@@ -54,12 +55,16 @@ private:
     };
 
     void DropTiles(const QRectF& area);
+    // Whether every shape the cache would draw is still at its place in the canvas;
+    // a list changed without a repaint request is caught here before any is drawn.
+    bool Matches(const TMyCAD& cad) const;
     void RenderTile(Tile& tile, QPoint index, TMyCAD& cad) const;
     void Evict();
 
     std::unordered_map<const TMyShape*, Entry> m_entries;
     std::vector<Item> m_order;
     std::unordered_map<uint64_t, Tile> m_tiles;
+    int m_shapeCount = 0;
     uint64_t m_global = 0;
     uint32_t m_generation = 0;
     uint64_t m_clock = 0;

@@ -373,8 +373,8 @@ private:
     void AddToIdMap(TMyShape* shape);
     void ResetForLoad();
     void RepairAfterLoad();
-    // Drawing helpers (TMyCADPaint.cpp). layerIds null: visible layers only.
-    void DrawShapes(QPainter& painter, const QRectF& area, const std::vector<int>* layerIds, bool printer);
+    // Drawing helpers (TMyCADPaint.cpp). layerIds null: the visible layers; empty: all layers.
+    void DrawShapes(QPainter& painter, const std::vector<int>* layerIds, bool printer);
     void DrawBackgroundPicture(QPainter& painter, const QRect& area, QSize size, double scale, bool tileAll);
     void DrawGrid(QPainter& painter, const QRect& area) const;
     void DrawHandlesAndTraces(QPainter& painter);

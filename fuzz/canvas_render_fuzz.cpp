@@ -1,6 +1,7 @@
 // Drawing damaged canvas files: whatever a canvas stream loads (coordinates of any
-// size, NaN, empty or huge pictures, broken groups) must paint, render as a page and
-// export as a metafile without a crash or a hang.
+// size, NaN, empty or huge pictures, broken groups, settings out of range) must paint,
+// render as a page, give a selection picture and export as a metafile without a
+// crash, undefined behaviour or a hang.
 #include "canvas/TMyCAD.h"
 #include "canvas/WmfWriter.h"
 
@@ -9,22 +10,23 @@
 #include <QPainter>
 
 #include <cstdint>
-#include <memory>
 
 namespace {
 
-// Text drawing needs the font engine, which lives in a GUI application object.
+// Text drawing needs the font engine, which lives in a GUI application object. It
+// stays for the life of the process: destroyed among the exit handlers it would
+// outlive parts of Qt it needs.
 void EnsureApplication()
 {
-    static std::unique_ptr<QGuiApplication> app;
-    if (QCoreApplication::instance() != nullptr)
+    static QGuiApplication* app = nullptr;
+    if (app != nullptr || QCoreApplication::instance() != nullptr)
         return;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "canvas_render_fuzz";
     static char* argv[] = { name, nullptr };
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    app = new QGuiApplication(argc, argv);
 }
 
 } // namespace
@@ -39,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     cad.LoadFromStream(input);
     for (int i = 0; i < cad.ShapeCount(); ++i)
         cad.SelectShape(cad.ShapeByIndex(i));
+    cad.SelectionPicture();
 
     QImage screen(64, 64, QImage::Format_RGB32);
     {
