@@ -225,7 +225,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     }
     if (tree.Count() > 0) {
         tree.ClearSelection();
-        tree.At(tree.Count() - 1).selected = true;
+        tree.SetSelected(tree.Count() - 1, true);
         tree.SetScrollTarget(tree.Count() - 1);
     }
     m_wb.SetZoomSlider(state.ui.zoomPosition, {});
