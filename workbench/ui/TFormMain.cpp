@@ -36,7 +36,7 @@
 
 namespace {
 
-struct ButtonSpec
+struct ToolButtonInfo
 {
     ToolButton button;
     const char* name;
@@ -45,7 +45,7 @@ struct ButtonSpec
 };
 
 // The measuring tool buttons, left to right, with their hints and help contexts.
-const ButtonSpec kToolButtons[] = {
+const ToolButtonInfo kToolButtons[] = {
     { ToolButton::Select, "SpeedButtonSelect", "Auswahlmodus", 2002 },
     { ToolButton::QuickHairCount, "SpeedButtonQuickHairCount", "Schnellzähl-Werkzeug", 0 },
     { ToolButton::Line, "SpeedButtonLine", "Strecken messen, Strg-Taste für Mehrfachmessung", 2003 },
@@ -192,12 +192,12 @@ void TFormMain::BuildToolBar()
     auto* layout = new QHBoxLayout(buttons);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(1);
-    for (const ButtonSpec& spec : kToolButtons) {
+    for (const ToolButtonInfo& info : kToolButtons) {
         QToolButton* button
-            = MakeButton(buttons, spec.name, QString::fromUtf8(spec.hint), spec.help, ToolIcons::Icon(spec.button));
-        m_toolButtons[spec.button] = button;
+            = MakeButton(buttons, info.name, QString::fromUtf8(info.hint), info.help, ToolIcons::Icon(info.button));
+        m_toolButtons[info.button] = button;
         layout->addWidget(button);
-        const ToolButton which = spec.button;
+        const ToolButton which = info.button;
         connect(button, &QToolButton::clicked, this, [this, which] { ToolButtonClicked(which); });
     }
     auto toggle = [&](const char* name, const char* hint, int help, ToolIcons::Toggle icon, bool down,
@@ -279,6 +279,15 @@ void TFormMain::BuildCentre()
     m_mainSplitter->setSizes({ 905 - 226, 226 });
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
         [this](QTreeWidgetItem* current) { TreeCurrentChanged(current); });
+    // The operator's own expanding and collapsing survives the next rebuild of the tree.
+    auto keepExpansion = [this](QTreeWidgetItem* item, bool expanded) {
+        const int index = m_tree->indexOfTopLevelItem(item);
+        if (!m_syncing && index >= 0 && index < Bench().Tree().Count())
+            Bench().Tree().At(index).expanded = expanded;
+    };
+    connect(m_tree, &QTreeWidget::itemExpanded, this, [keepExpansion](QTreeWidgetItem* item) { keepExpansion(item, true); });
+    connect(m_tree, &QTreeWidget::itemCollapsed, this,
+        [keepExpansion](QTreeWidgetItem* item) { keepExpansion(item, false); });
     setCentralWidget(m_mainSplitter);
 }
 
@@ -388,4 +397,6 @@ void TFormMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     m_canvasArea->View()->update();
+    if (m_fitPending)
+        QTimer::singleShot(0, this, &TFormMain::FitZoomToWindow);
 }
