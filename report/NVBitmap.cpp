@@ -3,7 +3,11 @@
 #include "common/MessageSink.h"
 #include "common/TNVFreeImage.h"
 
+#include <QPainter>
+
+#include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -12,11 +16,17 @@ namespace {
 // would otherwise ask for tens of gigabytes.
 constexpr qint64 kMaxPixels = qint64(1) << 28;
 
-} // namespace
-
-std::unique_ptr<DibBitmap> NVBitmap(const QString& path, int w, int h)
+// The size with the box's proportions that keeps the picture's resolution along
+// its limiting side (integer products and division); 0 x 0 for a degenerate box.
+std::pair<qint64, qint64> FittedSize(qint64 iw, qint64 ih, int w, int h)
 {
-    auto image = TNVFreeImage().Load(path);
+    if (double(ih) >= double(iw) * (double(h) / double(w)))
+        return {qint64(w) * ih / h, ih};
+    return {iw, qint64(h) * iw / w};
+}
+
+std::unique_ptr<DibBitmap> Fit(std::unique_ptr<DibBitmap> image, int w, int h)
+{
     if (!image || !image->ConvertTo32Bits())
         return nullptr;
     if (w <= 0 || h <= 0)
@@ -24,16 +34,7 @@ std::unique_ptr<DibBitmap> NVBitmap(const QString& path, int w, int h)
 
     const qint64 iw = image->Width();
     const qint64 ih = image->Height();
-    const double r = double(h) / double(w);
-    qint64 W = 0;
-    qint64 H = 0;
-    if (double(ih) >= double(iw) * r) {
-        H = ih;
-        W = qint64(w) * ih / h;
-    } else {
-        W = iw;
-        H = qint64(h) * iw / w;
-    }
+    auto [W, H] = FittedSize(iw, ih, w, h);
     if (W == 0 || H == 0) {
         MessageSink::Show(QStringLiteral("Internal error in NVBitmap, Scaling Bitmap"));
         W = w;
@@ -41,7 +42,6 @@ std::unique_ptr<DibBitmap> NVBitmap(const QString& path, int w, int h)
     }
     if (W * H > kMaxPixels)
         return nullptr;
-
     auto fitted = DibBitmap::Create(int(W), int(H), 32);
     if (!fitted)
         return nullptr;
@@ -72,5 +72,49 @@ std::unique_ptr<DibBitmap> NVBitmap(const QString& path, int w, int h)
                 dst[left] = src[sourceX[size_t(x)]];
         }
     }
+    return fitted;
+}
+
+// The decoded picture reduced smoothly to `size`, upright. The bitmap's rows are
+// read in place, bottom line first, and only the small result is turned over.
+QImage Reduced(DibBitmap& image, QSize size)
+{
+    if (image.Bpp() != 24 && !image.ConvertTo32Bits())
+        return QImage();
+    const QImage::Format format = image.Bpp() == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32;
+    const QImage upsideDown(image.ScanLine(0), image.Width(), image.Height(), image.Pitch(), format);
+    return upsideDown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).mirrored(false, true);
+}
+
+} // namespace
+
+std::unique_ptr<DibBitmap> NVBitmap(const QString& path, int w, int h)
+{
+    return Fit(TNVFreeImage().Load(path), w, h);
+}
+
+QImage NVBitmapForOutput(const QString& path, int w, int h, double zoom)
+{
+    auto image = TNVFreeImage().Load(path);
+    if (!image)
+        return QImage();
+    const auto [W, H] = w > 0 && h > 0 ? FittedSize(image->Width(), image->Height(), w, h) : std::pair<qint64, qint64>();
+    const double f = W > 0 && H > 0 && zoom > 0 ? double(w) * zoom / double(W) : 1.0;
+    if (!(f < 1.0)) {
+        const auto fitted = Fit(std::move(image), w, h);
+        return fitted ? fitted->ToQImage() : QImage();
+    }
+    const auto scaled = [f](qint64 n) { return std::max(1, int(std::lround(double(n) * f))); };
+    const QSize target(scaled(W), scaled(H));
+    const QSize inner(scaled(image->Width()), scaled(image->Height()));
+    const QImage picture = Reduced(*image, inner);
+    image.reset();
+    QImage fitted(target, QImage::Format_RGB32);
+    if (picture.isNull() || fitted.isNull())
+        return QImage();
+    fitted.fill(Qt::white);
+    QPainter painter(&fitted);
+    painter.drawImage(QPoint(int((target.width() - inner.width()) * 0.5), int((target.height() - inner.height()) * 0.5)),
+                      picture);
     return fitted;
 }

@@ -72,3 +72,20 @@ TEST(NVBitmap, DegenerateBoxOrFile)
     // A thin box around a picture would need far too much memory: refused, not attempted.
     EXPECT_FALSE(NVBitmap(SolidPicture(dir, 4000, 10), 1, 1000000));
 }
+
+TEST(NVBitmap, ForOutput_ReducedToWhatTheBoxShowsWithTheSameFraming)
+{
+    TestSupport::TempDir dir;
+    const QString big = SolidPicture(dir, 2000, 1500);
+    // A 100-unit box shown at 2 pixels per unit needs 200 x 200, the bands scaled alike.
+    const QImage reduced = NVBitmapForOutput(big, 100, 100, 2.0);
+    ASSERT_EQ(reduced.size(), QSize(200, 200));
+    EXPECT_EQ(Span(reduced, false), std::make_pair(25, 174));
+    EXPECT_EQ(Span(reduced, true), std::make_pair(0, 199));
+
+    // Pictures that already fit, and a zoom of 0, give exactly NVBitmap's result.
+    const QString small = SolidPicture(dir, 400, 300);
+    EXPECT_EQ(NVBitmapForOutput(small, 100, 100, 8.0), NVBitmap(small, 100, 100)->ToQImage());
+    EXPECT_EQ(NVBitmapForOutput(big, 100, 100, 0.0).size(), QSize(2000, 2000));
+    EXPECT_TRUE(NVBitmapForOutput(dir.Path("missing.png"), 100, 100, 1.0).isNull());
+}

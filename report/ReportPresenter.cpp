@@ -1,0 +1,7 @@
+#include "report/ReportPresenter.h"
+
+ReportPresenterFactory& InstalledPresenterFactory()
+{
+    static ReportPresenterFactory factory;
+    return factory;
+}

@@ -1,0 +1,163 @@
+#include "workbench/PrintBridge.h"
+
+#include "common/PrintVariables.h"
+#include "common/TDataFrame.h"
+#include "tests/canvas/GuiEnvironment.h"
+#include "tests/support/TestSupport.h"
+#include "tests/workbench/WorkbenchFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cstdlib>
+
+namespace {
+
+const PrintBridge::ProgramTexts kProgram{QStringLiteral("0.1.0"), QStringLiteral("pelorix"),
+                                         QStringLiteral("09.12.2026 10:15:00")};
+
+class PrintBridgeTest : public WorkbenchTest
+{
+protected:
+    TestSupport::TempDir m_temp;
+    TestSupport::ScopedEnv m_env{"TEMP", QFile::encodeName(m_temp.Root())};
+
+    // A 400 x 300 grey picture on the canvas, calibrated, with the patient's name.
+    void Prepare()
+    {
+        QImage picture(400, 300, QImage::Format_RGB888);
+        picture.fill(QColor(128, 128, 128));
+        Cad().SetBkBitmap(picture);
+        Picture(400, 300);
+        Calibrate("200", "1", "mm");
+        wb.ResultRows()[RowName].text = QStringLiteral("Musterfrau, Erika");
+    }
+
+    // The Value texts of a written table by variable name.
+    static QHash<QString, QString> Values(const TDataFrame& table)
+    {
+        QHash<QString, QString> values;
+        for (int r = 0; r < table.RowCount(); ++r)
+            values.insert(table.Column(0)->Cell(r)->TextForm(QString()), table.Column(1)->Cell(r)->TextForm(QString()));
+        return values;
+    }
+
+    // The counter in a temporary name: prefix_PID_<pid>_<counter>.ext.
+    static int Counter(const QString& path)
+    {
+        const auto match = QRegularExpression(QStringLiteral("_PID_\\d+_(\\d+)\\.")).match(path);
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    }
+};
+
+} // namespace
+
+TEST_F(PrintBridgeTest, VariableTable_FortyStringRowsInOrder)
+{
+    Prepare();
+    wb.UpdateResultsGrid();
+    TDataFrame table;
+    PrintBridge::FillVariableTable(table, wb.ResultRows(), kProgram, {"/t/imgo.bmp", "/t/imga.bmp", "/t/x.dff"});
+    ASSERT_EQ(table.ColumnCount(), 3);
+    EXPECT_EQ(table.Column(0)->Name(), "Name");
+    EXPECT_EQ(table.Column(1)->Name(), "Value");
+    EXPECT_EQ(table.Column(2)->Name(), "Type");
+    ASSERT_EQ(table.RowCount(), 40);
+    for (int r = 0; r < 40; ++r) {
+        const auto name = PrintVariables::kNames[size_t(r)];
+        EXPECT_EQ(table.Column(0)->Cell(r)->TextForm(QString()), QString::fromLatin1(name.data(), qsizetype(name.size())));
+        EXPECT_EQ(table.Column(2)->Cell(r)->TextForm(QString()), "String");
+    }
+    const auto values = Values(table);
+    EXPECT_EQ(values["ProgramName"], "pelorix");
+    EXPECT_EQ(values["Name"], "Musterfrau, Erika");
+    // No hair measured: the count is 0, the split counts have no value.
+    EXPECT_EQ(values["TotalCountValue"], "0");
+    EXPECT_EQ(values["VellusCountValue"], "-1");
+    EXPECT_EQ(values["TerminalCountValue"], "-1");
+    EXPECT_EQ(values["ThicknessMeanValue"], "-");
+    EXPECT_EQ(values["TotalCountCaption"], Row(RowCount).caption);
+    EXPECT_EQ(values["TotalDensityUnit"], Row(RowDensity).unit);
+    EXPECT_EQ(values["ImageAnalysis"], "/t/imga.bmp");
+}
+
+TEST_F(PrintBridgeTest, Files_ConsecutiveCountersOwnerOnlyAndNewNamesEachTime)
+{
+    Prepare();
+    QString error;
+    const auto first = PrintBridge::WritePrintFiles(wb, kProgram, &error);
+    ASSERT_TRUE(first) << qPrintable(error);
+    const auto second = PrintBridge::WritePrintFiles(wb, kProgram, &error);
+    ASSERT_TRUE(second) << qPrintable(error);
+    const int n = Counter(first->original);
+    EXPECT_EQ(Counter(first->marked), n + 1);
+    EXPECT_EQ(Counter(first->table), n + 2);
+    EXPECT_EQ(Counter(second->original), n + 3);
+    EXPECT_TRUE(QFileInfo(first->original).fileName().startsWith("imgo_PID_"));
+    EXPECT_TRUE(QFileInfo(first->table).fileName().startsWith("ResultDataFrameForPrint_PID_"));
+    EXPECT_TRUE(first->table.endsWith(".dff"));
+    for (const QString& path : {first->original, first->marked, first->table})
+        EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions())
+            << qPrintable(path);
+    EXPECT_EQ(QImage(first->original).size(), QSize(400, 300));
+
+    TDataFrame table;
+    ASSERT_TRUE(table.ReadDataFram(first->table));
+    EXPECT_EQ(table.RowCount(), 40);
+    EXPECT_EQ(Values(table)["ImageOriginal"], first->original);
+}
+
+TEST_F(PrintBridgeTest, MarkedPicture_PrintColourOnTheCopyOnly)
+{
+    Prepare();
+    const int id = Hair(50, 150, 350, 150, 500);
+    ASSERT_GE(id, 0);
+    TMyPen red = Cad().ShapeById(id)->Pen();
+    red.color = 0x0000FF;
+    red.width = 3;
+    Cad().ShapeById(id)->SetPen(red);
+
+    const QImage own = PrintBridge::MarkedPicture(Cad(), -1);
+    ASSERT_EQ(own.size(), QSize(400, 300));
+    EXPECT_EQ(QColor(own.pixel(200, 150)), QColor(Qt::red));
+    EXPECT_EQ(QColor(own.pixel(200, 250)), QColor(128, 128, 128));
+
+    const QImage blue = PrintBridge::MarkedPicture(Cad(), 0xFF0000);
+    EXPECT_EQ(QColor(blue.pixel(200, 150)), QColor(Qt::blue));
+    EXPECT_EQ(Cad().ShapeById(id)->Pen().color, 0x0000FF);
+    EXPECT_EQ(Cad().BkBitmap().size(), QSize(400, 300));
+}
+
+TEST_F(PrintBridgeTest, Print_LibraryBesideTheProgramAndNothingLeftBehind)
+{
+    EXPECT_EQ(PrintBridge::RunLibrary(m_temp.Path("libPrelvo.so"), "t.zrp", "t.dff"), PrintBridge::LibraryRun::NotFound);
+    EXPECT_EQ(QFileInfo(PrintBridge::LibraryPath()).absolutePath(), QCoreApplication::applicationDirPath());
+    Prepare();
+    PrintBridge::Print(wb); // the library beside the test program shows no window here
+    EXPECT_TRUE(prompt.messages.isEmpty()) << qPrintable(prompt.messages.join('\n'));
+    EXPECT_TRUE(QDir(m_temp.Root()).entryList(QDir::Files).isEmpty());
+}
+
+TEST_F(PrintBridgeTest, WholePathThroughTheLibrary_PdfHoldsPatientAndValues)
+{
+    Prepare();
+    Hair(50, 150, 350, 150, 800);
+    Hair(60, 100, 300, 220, 300);
+    wb.UpdateResultsGrid();
+    QString error;
+    const auto files = PrintBridge::WritePrintFiles(wb, kProgram, &error);
+    ASSERT_TRUE(files) << qPrintable(error);
+    const QString pdf = m_temp.Path("report.pdf");
+    ASSERT_EQ(PrintBridge::RunLibrary(PRELVO_LIBRARY, PELORIX_TEMPLATE, files->table, pdf), PrintBridge::LibraryRun::Done);
+    const QString text = pdf + ".txt";
+    if (std::system(("pdftotext -layout '" + QFile::encodeName(pdf) + "' '" + QFile::encodeName(text) + "'").constData()) != 0)
+        GTEST_SKIP() << "pdftotext is not available";
+    const QString content = QString::fromUtf8(TestSupport::ReadAll(text));
+    EXPECT_TRUE(content.contains("Musterfrau, Erika")) << qPrintable(content);
+    EXPECT_TRUE(content.contains(Row(RowCount).caption)) << qPrintable(content);
+    EXPECT_TRUE(content.contains(Row(RowThicknessMean).text)) << qPrintable(content);
+    EXPECT_TRUE(content.contains(Row(RowLengthCum).text)) << qPrintable(content);
+    EXPECT_TRUE(content.contains("pelorix 0.1.0")) << qPrintable(content);
+}
