@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QSlider>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
 
