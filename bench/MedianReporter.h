@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// Prints as usual and keeps the median of each benchmark (by name and arguments,
-// "Name/1000") for the closing ratios a suite prints.
+// Prints as usual and keeps the median of each benchmark, so that a suite can close
+// with its figures as ratios against the baseline it measured in the same run.
 class MedianReporter : public benchmark::ConsoleReporter
 {
 public:
@@ -15,16 +15,11 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
-                continue;
-            std::string name = run.run_name.function_name;
-            if (!run.run_name.args.empty())
-                name += "/" + run.run_name.args;
-            m_medians[name] = run.GetAdjustedRealTime();
-        }
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                m_medians[run.run_name.function_name] = run.GetAdjustedRealTime();
     }
-    // The median in the benchmark's time unit, 0 when it did not run.
+    // The median in the benchmark's unit; 0 when it did not run.
     double Median(const std::string& name) const
     {
         const auto found = m_medians.find(name);

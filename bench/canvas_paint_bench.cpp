@@ -64,7 +64,8 @@ std::unique_ptr<TMyCAD> Measurement(double zoom)
         const double y = 40 + (i * 263) % (kPictureHeight - 120);
         int id;
         if (i % 2 == 0) {
-            id = cad->AddShape(SpRuleLine, QString(), 0, { QPointF(x * zoom, y * zoom), QPointF((x + 60) * zoom, (y + 25) * zoom) }, "H");
+            id = cad->AddShape(SpRuleLine, QString(), 0,
+                { QPointF(x * zoom, y * zoom), QPointF((x + 60) * zoom, (y + 25) * zoom) }, "H");
             auto* rule = static_cast<TMyRuleLine*>(cad->ShapeById(id));
             rule->SetTickStyle(tsNone);
             rule->SetArrowStyle(ANone);
@@ -169,7 +170,8 @@ void BareFrame(benchmark::State& state, double zoom)
     const QImage& picture = cad.BkBitmap();
     const double sx = picture.width() / double(cad.Width());
     const double sy = picture.height() / double(cad.Height());
-    const QRectF source(frame.view.left() * sx, frame.view.top() * sy, frame.view.width() * sx, frame.view.height() * sy);
+    const QRectF source(
+        frame.view.left() * sx, frame.view.top() * sy, frame.view.width() * sx, frame.view.height() * sy);
     for (auto _ : state) {
         QPainter painter(&frame.image);
         painter.translate(-frame.view.topLeft());
@@ -226,17 +228,20 @@ int main(int argc, char** argv)
         auto configure = [](benchmark::internal::Benchmark* bench) {
             bench->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true)->MinTime(0.3);
         };
-        configure(benchmark::RegisterBenchmark(("bare" + suffix).c_str(), [z](benchmark::State& s) { BareFrame(s, z); }));
-        configure(benchmark::RegisterBenchmark(("canvas" + suffix).c_str(), [z](benchmark::State& s) { CanvasFrame(s, z); }));
+        configure(
+            benchmark::RegisterBenchmark(("bare" + suffix).c_str(), [z](benchmark::State& s) { BareFrame(s, z); }));
+        configure(
+            benchmark::RegisterBenchmark(("canvas" + suffix).c_str(), [z](benchmark::State& s) { CanvasFrame(s, z); }));
         configure(benchmark::RegisterBenchmark(
             ("canvas_small_area" + suffix).c_str(), [z](benchmark::State& s) { CanvasSmallArea(s, z); }));
         configure(benchmark::RegisterBenchmark(
             ("canvas_after_edit" + suffix).c_str(), [z](benchmark::State& s) { CanvasAfterEdit(s, z); }));
-        configure(benchmark::RegisterBenchmark(("canvas_cold" + suffix).c_str(), [z](benchmark::State& s) { CanvasCold(s, z); }));
+        configure(benchmark::RegisterBenchmark(
+            ("canvas_cold" + suffix).c_str(), [z](benchmark::State& s) { CanvasCold(s, z); }));
     }
     benchmark::Initialize(&argc, argv);
-    MedianReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                   : benchmark::ConsoleReporter::OO_Tabular);
+    MedianReporter reporter(
+        isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const auto& [name, zoom] : zooms) {
         const std::string suffix = std::string("/zoom") + name;

@@ -22,6 +22,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -53,16 +54,18 @@ void StartUpOnSample(benchmark::State& state)
         options.hostFile = CopySample(caseDir);
         options.startupTimer = false;
         state.ResumeTiming();
-        TFormMain window(options);
-        window.show();
-        window.RunStartup();
-        while (window.windowHandle() == nullptr || !window.windowHandle()->isExposed())
+        auto window = std::make_unique<TFormMain>(options);
+        window->show();
+        window->RunStartup();
+        while (window->windowHandle() == nullptr || !window->windowHandle()->isExposed())
             QApplication::processEvents();
         QApplication::processEvents();
-        benchmark::DoNotOptimize(window.Bench().State().ImageLoaded);
-        if (!window.Bench().State().ImageLoaded)
-            state.SkipWithError("the sample picture was not loaded");
+        benchmark::DoNotOptimize(window->Bench().State().ImageLoaded);
         state.PauseTiming();
+        if (!window->Bench().State().ImageLoaded)
+            state.SkipWithError("the sample picture was not loaded");
+        window.reset();
+        state.ResumeTiming();
     }
 }
 

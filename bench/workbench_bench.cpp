@@ -23,6 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <string>
 #include <map>
 #include <memory>
 #include <unistd.h>
@@ -81,23 +82,24 @@ Workbench& MeasurementOf(int n)
     return wb;
 }
 
-void RecomputeAll(benchmark::State& state)
+void RecomputeAll(benchmark::State& state, int hairs)
 {
-    Workbench& wb = MeasurementOf(int(state.range(0)));
+    Workbench& wb = MeasurementOf(hairs);
     for (auto _ : state) {
         wb.RecomputeAll();
         benchmark::DoNotOptimize(wb.State().HairCount);
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations() * hairs);
 }
 
 // Baseline: what any recomputation must do at least, reading every hair's box and
 // thickness once and summing them.
-void ReadingPass(benchmark::State& state)
+void ReadingPass(benchmark::State& state, int hairs)
 {
-    Workbench& wb = MeasurementOf(int(state.range(0)));
+    Workbench& wb = MeasurementOf(hairs);
     const TMyCAD& cad = wb.Canvas();
     const double s = wb.State().Scale;
+    const QString key = QStringLiteral("Thickness");
     for (auto _ : state) {
         double lengths = 0;
         double thicknesses = 0;
@@ -107,18 +109,18 @@ void ReadingPass(benchmark::State& state)
             if (name != "TMyRuleLine" && name != "TMyPolyBezier")
                 continue;
             lengths += HairMetrics::BoxDiagonal(*shape) * s;
-            thicknesses += HairMetrics::ParseInteger(shape->UserData().GetValue("Thickness")).value_or(0) * s * 0.01;
+            thicknesses += HairMetrics::ParseInteger(shape->UserData().GetValue(key)).value_or(0) * s * 0.01;
         }
         benchmark::DoNotOptimize(lengths);
         benchmark::DoNotOptimize(thicknesses);
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations() * hairs);
 }
 
 // Integrating every curve once: what the first recomputation after loading adds.
-void CurveIntegration(benchmark::State& state)
+void CurveIntegration(benchmark::State& state, int hairs)
 {
-    Workbench& wb = MeasurementOf(int(state.range(0)));
+    Workbench& wb = MeasurementOf(hairs);
     const TMyCAD& cad = wb.Canvas();
     for (auto _ : state) {
         double lengths = 0;
@@ -127,14 +129,13 @@ void CurveIntegration(benchmark::State& state)
                 lengths += HairMetrics::CurveLength(shape->Nodes()).length;
         benchmark::DoNotOptimize(lengths);
     }
-    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.SetItemsProcessed(state.iterations() * hairs);
 }
 
-void EvaluatedField(benchmark::State& state)
+void EvaluatedField(benchmark::State& state, int r)
 {
     DefaultAnswerPrompt prompt;
     Workbench wb(prompt);
-    const int r = int(state.range(0));
     wb.State().ImageWidth = 2 * r + 1;
     wb.State().ImageHeight = 2 * r + 1;
     for (auto _ : state) {
@@ -143,16 +144,14 @@ void EvaluatedField(benchmark::State& state)
     }
 }
 
-void DiscRows(benchmark::State& state)
+void DiscRows(benchmark::State& state, int64_t r)
 {
-    const int64_t r = state.range(0);
     for (auto _ : state)
         benchmark::DoNotOptimize(HairMetrics::CountDiscPoints(r, r, r, 2 * r + 1, 2 * r + 1));
 }
 
-void DiscPixels(benchmark::State& state)
+void DiscPixels(benchmark::State& state, int64_t r)
 {
-    const int64_t r = state.range(0);
     for (auto _ : state) {
         int64_t count = 0;
         for (int64_t y = 0; y <= 2 * r; ++y)
@@ -162,22 +161,29 @@ void DiscPixels(benchmark::State& state)
     }
 }
 
-void Configure(benchmark::internal::Benchmark* bench)
+benchmark::internal::Benchmark* Configure(benchmark::internal::Benchmark* bench)
 {
-    bench->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+    return bench->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 }
 
-BENCHMARK(RecomputeAll)->Arg(1000)->Arg(10000)->Arg(100000)->Apply(Configure);
-BENCHMARK(ReadingPass)->Arg(1000)->Arg(10000)->Arg(100000)->Apply(Configure);
-BENCHMARK(CurveIntegration)->Arg(10000)->Apply(Configure);
-BENCHMARK(EvaluatedField)->Arg(5000)->Apply(Configure);
-BENCHMARK(DiscRows)->Arg(5000)->Apply(Configure);
-BENCHMARK(DiscPixels)->Arg(5000)->Apply(Configure)->Iterations(3);
+// Each size is its own named benchmark, so that the medians are found by name.
+void Register()
+{
+    for (int hairs : { 1000, 10000, 100000 })
+        Configure(benchmark::RegisterBenchmark(("RecomputeAll/" + std::to_string(hairs)).c_str(), RecomputeAll, hairs));
+    for (int hairs : { 1000, 10000, 100000 })
+        Configure(benchmark::RegisterBenchmark(("ReadingPass/" + std::to_string(hairs)).c_str(), ReadingPass, hairs));
+    Configure(benchmark::RegisterBenchmark("CurveIntegration/10000", CurveIntegration, 10000));
+    Configure(benchmark::RegisterBenchmark("EvaluatedField/5000", EvaluatedField, 5000));
+    Configure(benchmark::RegisterBenchmark("DiscRows/5000", DiscRows, int64_t(5000)));
+    Configure(benchmark::RegisterBenchmark("DiscPixels/5000", DiscPixels, int64_t(5000)))->Iterations(3);
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    Register();
     benchmark::Initialize(&argc, argv);
     MedianReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
                                                    : benchmark::ConsoleReporter::OO_Tabular);

@@ -98,8 +98,8 @@ QImage GradientTemplate::Render(TGradientStyle style, TColor begin, TColor end)
     case gsDiamond:
         return Build(256, 256, begin, end, [](int x, int y) { return std::abs(x - 128) + std::abs(y - 128); });
     case gsButterfly:
-        return Build(256, 256, begin, end,
-            [](int x, int y) { return 2 * std::abs(std::abs(x - 128) - std::abs(y - 128)); });
+        return Build(
+            256, 256, begin, end, [](int x, int y) { return 2 * std::abs(std::abs(x - 128) - std::abs(y - 128)); });
     default:
         return QImage();
     }

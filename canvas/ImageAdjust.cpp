@@ -10,20 +10,24 @@ QImage ImageAdjust::Adjust(const QImage& picture, const Settings& settings)
     if (picture.isNull())
         return QImage();
     QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    // Values outside -255..255 (only damaged files hold them) are ignored, as the setters do.
+    auto accepted = [](int value) { return value >= -255 && value <= 255 ? value : 0; };
+    const int contrast = accepted(settings.contrast);
+    const int brightness = accepted(settings.brightness);
     // One table for contrast and brightness, applied per channel after the grey scale.
     std::array<uint8_t, 256> table {};
     for (int v = 0; v < 256; ++v) {
         int value = v;
-        if (settings.contrast != 0) {
+        if (contrast != 0) {
             const int d = value >= 128 ? value - 127 : 127 - value;
-            value = value >= 128 ? value + settings.contrast * d / 255 : value - settings.contrast * d / 255;
+            value = value >= 128 ? value + contrast * d / 255 : value - contrast * d / 255;
             value = std::clamp(value, 0, 255);
         }
-        if (settings.brightness != 0)
-            value = std::clamp(value + settings.brightness, 0, 255);
+        if (brightness != 0)
+            value = std::clamp(value + brightness, 0, 255);
         table[size_t(v)] = static_cast<uint8_t>(value);
     }
-    const bool identity = settings.contrast == 0 && settings.brightness == 0;
+    const bool identity = contrast == 0 && brightness == 0;
     if (settings.grayScale || !identity) {
         for (int y = 0; y < image.height(); ++y) {
             auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -41,8 +45,8 @@ QImage ImageAdjust::Adjust(const QImage& picture, const Settings& settings)
         const QRgb key = picture.pixel(0, picture.height() - 1) | 0xFF000000u;
         QImage adjustedKey = QImage(1, 1, QImage::Format_RGB32);
         adjustedKey.setPixel(0, 0, key);
-        const QRgb drawnKey = Adjust(adjustedKey, Settings { settings.grayScale, settings.contrast,
-                                                      settings.brightness, false, false, false })
+        const QRgb drawnKey = Adjust(
+            adjustedKey, Settings { settings.grayScale, settings.contrast, settings.brightness, false, false, false })
                                   .pixel(0, 0);
         image = image.convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < image.height(); ++y) {

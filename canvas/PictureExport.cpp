@@ -24,7 +24,8 @@ QString SaveAtomically(const QString& fileName, const std::function<bool(QIODevi
         return file.errorString();
     if (!fill(file)) {
         file.cancelWriting();
-        return file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the picture could not be made");
+        return file.error() != QFileDevice::NoError ? file.errorString()
+                                                    : QStringLiteral("the picture could not be made");
     }
     if (!file.commit())
         return file.errorString();
@@ -36,24 +37,27 @@ QString SaveAtomically(const QString& fileName, const std::function<bool(QIODevi
 bool TMyCAD::ExportBitmap(const QString& fileName)
 {
     const QImage picture = RenderControl();
-    m_lastError = picture.isNull() ? QStringLiteral("the canvas has no size")
-                                   : SaveAtomically(fileName, [&](QIODevice& out) { return picture.save(&out, "BMP"); });
+    m_lastError = picture.isNull()
+        ? QStringLiteral("the canvas has no size")
+        : SaveAtomically(fileName, [&](QIODevice& out) { return picture.save(&out, "BMP"); });
     return m_lastError.isEmpty();
 }
 
 bool TMyCAD::ExportPng(const QString& fileName)
 {
     const QImage picture = RenderControl();
-    m_lastError = picture.isNull() ? QStringLiteral("the canvas has no size")
-                                   : SaveAtomically(fileName, [&](QIODevice& out) { return picture.save(&out, "PNG"); });
+    m_lastError = picture.isNull()
+        ? QStringLiteral("the canvas has no size")
+        : SaveAtomically(fileName, [&](QIODevice& out) { return picture.save(&out, "PNG"); });
     return m_lastError.isEmpty();
 }
 
 bool TMyCAD::ExportJpeg(const QString& fileName, int quality)
 {
     const QByteArray bytes = JpegEncoder::Encode(RenderControl(), quality);
-    m_lastError = bytes.isEmpty() ? QStringLiteral("the picture could not be encoded")
-                                  : SaveAtomically(fileName, [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
+    m_lastError = bytes.isEmpty()
+        ? QStringLiteral("the picture could not be encoded")
+        : SaveAtomically(fileName, [&](QIODevice& out) { return out.write(bytes) == bytes.size(); });
     return m_lastError.isEmpty();
 }
 

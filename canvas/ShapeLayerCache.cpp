@@ -9,8 +9,8 @@
 
 #include <QPainter>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <typeinfo>
 #include <unordered_set>
@@ -34,7 +34,7 @@ public:
             std::memcpy(&tail, p, size);
         Mix(tail ^ (uint64_t(size) << 56));
     }
-    template<typename T> void Value(const T& value) { Bytes(&value, sizeof value); }
+    template <typename T> void Value(const T& value) { Bytes(&value, sizeof value); }
     void Text(const QString& text)
     {
         Value(text.size());
@@ -151,10 +151,14 @@ void ShapeLayerCache::DropTiles(const QRectF& area)
 {
     if (area.isEmpty() || !std::isfinite(area.width()) || !std::isfinite(area.height()))
         return;
-    const int tx0 = int(std::floor(std::max(area.left(), -1e9) / kTileSize));
-    const int tx1 = int(std::floor(std::min(area.right(), 1e9) / kTileSize));
-    const int ty0 = int(std::floor(std::max(area.top(), -1e9) / kTileSize));
-    const int ty1 = int(std::floor(std::min(area.bottom(), 1e9) / kTileSize));
+    // Far beyond any control (damaged coordinates) the range is clamped.
+    auto tile = [](double pixel) { return int(std::floor(std::clamp(pixel, -1e9, 1e9) / kTileSize)); };
+    const int tx0 = tile(area.left());
+    const int tx1 = tile(area.right());
+    const int ty0 = tile(area.top());
+    const int ty1 = tile(area.bottom());
+    if (tx1 < tx0 || ty1 < ty0)
+        return;
     if (uint64_t(tx1 - tx0 + 1) * uint64_t(ty1 - ty0 + 1) > m_tiles.size()) {
         std::erase_if(m_tiles, [&](const auto& pair) {
             const int tx = int(int32_t(uint32_t(pair.first)));

@@ -405,8 +405,8 @@ void ShapePainter::DrawEllipse(TMyShape& shape)
         return;
     const double a = std::hypot(n[1].x - n[0].x, n[1].y - n[0].y) * m_zoom / 2.0;
     const double b = std::hypot(n[2].x - n[1].x, n[2].y - n[1].y) * m_zoom / 2.0;
-    const QPointF centre((n[0].x + n[1].x + n[2].x + n[3].x) / 4.0 * m_zoom,
-        (n[0].y + n[1].y + n[2].y + n[3].y) / 4.0 * m_zoom);
+    const QPointF centre(
+        (n[0].x + n[1].x + n[2].x + n[3].x) / 4.0 * m_zoom, (n[0].y + n[1].y + n[2].y + n[3].y) / 4.0 * m_zoom);
     const double c = std::cos(shape.Angle());
     const double s = std::sin(shape.Angle());
     QPolygonF polygon;
@@ -415,8 +415,8 @@ void ShapePainter::DrawEllipse(TMyShape& shape)
         const double u = i * kPi / 36.0;
         const double x = a * std::sin(u);
         const double y = b * std::cos(u);
-        polygon.append(QPointF(CanvasMath::RoundToInt(centre.x() + c * x - s * y),
-            CanvasMath::RoundToInt(centre.y() + s * x + c * y)));
+        polygon.append(QPointF(
+            CanvasMath::RoundToInt(centre.x() + c * x - s * y), CanvasMath::RoundToInt(centre.y() + s * x + c * y)));
     }
     FillAndOutline(shape, polygon);
     DrawInfo(shape);
@@ -435,8 +435,8 @@ void ShapePainter::DrawElliArc(TMyElliArc& arc)
     const int steps = std::clamp(CanvasMath::RoundToInt(std::abs(circle.sweep) * circle.radius * m_zoom / 4.0), 8, 720);
     for (int i = 0; i <= steps; ++i) {
         const double t = circle.startAngle + circle.sweep * i / steps;
-        points.append(QPointF((circle.cx + circle.radius * std::cos(t)) * m_zoom,
-            (circle.cy + circle.radius * std::sin(t)) * m_zoom));
+        points.append(QPointF(
+            (circle.cx + circle.radius * std::cos(t)) * m_zoom, (circle.cy + circle.radius * std::sin(t)) * m_zoom));
     }
     if (arc.ArcStyle() == asSector)
         points.append(QPointF(circle.cx * m_zoom, circle.cy * m_zoom));
@@ -533,7 +533,8 @@ void ShapePainter::DrawHandles(TMyShape& shape, bool member, bool rotating)
     if (hasText && dynamic_cast<const TMyText*>(&shape) == nullptr) {
         const QPointF c = Screen(shape.CaptionPos());
         QPainterPath triangle;
-        triangle.addPolygon(QPolygonF({ c + QPointF(-hot, 0), c + QPointF(0, -hot), c + QPointF(hot, 0), c + QPointF(-hot, 0) }));
+        triangle.addPolygon(
+            QPolygonF({ c + QPointF(-hot, 0), c + QPointF(0, -hot), c + QPointF(hot, 0), c + QPointF(-hot, 0) }));
         Fill(triangle, fill);
         Stroke(triangle, outline);
     }

@@ -41,8 +41,8 @@ UnrotatedBox BoxOf(const TMyShape& shape, double zoom)
     if (n.size() == 4 && dynamic_cast<const TMyRectangle*>(&shape) != nullptr) {
         box.width = std::hypot(n[1].x - n[0].x, n[1].y - n[0].y) * zoom;
         box.height = std::hypot(n[2].x - n[1].x, n[2].y - n[1].y) * zoom;
-        box.centre = QPointF((n[0].x + n[1].x + n[2].x + n[3].x) / 4.0 * zoom,
-            (n[0].y + n[1].y + n[2].y + n[3].y) / 4.0 * zoom);
+        box.centre = QPointF(
+            (n[0].x + n[1].x + n[2].x + n[3].x) / 4.0 * zoom, (n[0].y + n[1].y + n[2].y + n[3].y) / 4.0 * zoom);
         box.angle = shape.Angle();
         return box;
     }
@@ -129,8 +129,8 @@ void ShapePainter::FillAndOutline(TMyShape& shape, const QPolygonF& polygon)
         const QImage& gradient = shape.GradientBitmap();
         const UnrotatedBox box = BoxOf(shape, m_zoom);
         const bool mirror = shape.IsFlipHorz() || shape.IsFlipVert();
-        Picture(mirror ? gradient.mirrored(shape.IsFlipHorz(), shape.IsFlipVert()) : gradient, box.Local(),
-            box.Frame(), region);
+        Picture(mirror ? gradient.mirrored(shape.IsFlipHorz(), shape.IsFlipVert()) : gradient, box.Local(), box.Frame(),
+            region);
         if (m_painter == nullptr)
             Accumulate(region.boundingRect());
     }

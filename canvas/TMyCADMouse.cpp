@@ -137,9 +137,8 @@ void TMyCADMouse::MouseMove(Qt::KeyboardModifiers modifiers, QPointF point)
 {
     if (m_cad.LabelXY) {
         const QPointF caller = ToCaller(point);
-        m_cad.LabelXY(QStringLiteral("(%1,%2)")
-                          .arg(CanvasMath::RoundToInt(caller.x()))
-                          .arg(CanvasMath::RoundToInt(caller.y())));
+        m_cad.LabelXY(
+            QStringLiteral("(%1,%2)").arg(CanvasMath::RoundToInt(caller.x())).arg(CanvasMath::RoundToInt(caller.y())));
     }
     switch (m_state) {
     case TActionState::Drawing:
@@ -168,9 +167,9 @@ void TMyCADMouse::MouseMove(Qt::KeyboardModifiers modifiers, QPointF point)
     case TActionState::CaptionDragging:
         m_currentPoint = point;
         ClearTrace();
-        m_trace.outlines.push_back(QPolygonF({ point + QPointF(-m_cad.HotSize(), 0),
-            point + QPointF(0, -m_cad.HotSize()), point + QPointF(m_cad.HotSize(), 0),
-            point + QPointF(-m_cad.HotSize(), 0) }));
+        m_trace.outlines.push_back(
+            QPolygonF({ point + QPointF(-m_cad.HotSize(), 0), point + QPointF(0, -m_cad.HotSize()),
+                point + QPointF(m_cad.HotSize(), 0), point + QPointF(-m_cad.HotSize(), 0) }));
         PublishTrace();
         break;
     case TActionState::Rotating:

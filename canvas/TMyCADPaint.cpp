@@ -88,8 +88,9 @@ void TMyCAD::DrawBackgroundPicture(QPainter& painter, const QRect& area, QSize s
         painter.drawImage(QRectF(QPointF(0, 0), picture), m_bkBitmap);
         break;
     case Center: {
-        const QPointF origin((size.width() - CanvasMath::RoundToInt(picture.width())) / 2,
-            (size.height() - CanvasMath::RoundToInt(picture.height())) / 2);
+        // Integer halves, computed in floating point so that no size can overflow.
+        const QPointF origin(std::trunc((double(size.width()) - std::round(picture.width())) / 2.0),
+            std::trunc((double(size.height()) - std::round(picture.height())) / 2.0));
         painter.drawImage(QRectF(origin, picture), m_bkBitmap);
         break;
     }
@@ -108,12 +109,10 @@ void TMyCAD::DrawBackgroundPicture(QPainter& painter, const QRect& area, QSize s
     default: {
         if (picture.width() < 1 || picture.height() < 1)
             break;
-        const QRect cover = tileAll ? QRect(QPoint(0, 0), size) : area;
-        const int x0 = int(std::floor(cover.left() / picture.width()));
-        const int y0 = int(std::floor(cover.top() / picture.height()));
-        for (double y = y0 * picture.height(); y < cover.bottom() + 1; y += picture.height())
-            for (double x = x0 * picture.width(); x < cover.right() + 1; x += picture.width())
-                painter.drawImage(QRectF(QPointF(x, y), picture), m_bkBitmap);
+        // A texture brush repeats the picture from the control's origin.
+        QBrush tiles(m_bkBitmap);
+        tiles.setTransform(QTransform::fromScale(scale, scale));
+        painter.fillRect(tileAll ? QRect(QPoint(0, 0), size) : area, tiles);
         break;
     }
     }
@@ -188,8 +187,8 @@ void TMyCAD::Paint(QPainter& painter, const QRect& damaged)
     if (m_paintBuffer.width() < area.width() || m_paintBuffer.height() < area.height())
         m_paintBuffer = QImage(std::max(area.width(), m_paintBuffer.width()),
             std::max(area.height(), m_paintBuffer.height()), QImage::Format_RGB32);
-    QImage buffer(m_paintBuffer.bits(), area.width(), area.height(), m_paintBuffer.bytesPerLine(),
-        QImage::Format_RGB32);
+    QImage buffer(
+        m_paintBuffer.bits(), area.width(), area.height(), m_paintBuffer.bytesPerLine(), QImage::Format_RGB32);
     {
         QPainter onBuffer(&buffer);
         onBuffer.translate(-area.topLeft());
@@ -355,11 +354,12 @@ QImage TMyCAD::SelectionPicture()
                 QPointF(part->Right() * m_zoom, part->Bottom() * m_zoom));
             box = box.isNull() ? r : box.united(r);
         }
+    // Boxes beyond any sensible picture (damaged coordinates) give no picture.
+    if (!(box.width() <= 20000 && box.height() <= 20000 && std::abs(box.left()) < 1e7 && std::abs(box.top()) < 1e7))
+        return QImage();
     const QRect area = QRect(QPoint(CanvasMath::RoundToInt(box.left()), CanvasMath::RoundToInt(box.top())),
         QPoint(CanvasMath::RoundToInt(box.right()), CanvasMath::RoundToInt(box.bottom())))
                            .adjusted(-2, -2, 2, 2);
-    if (area.width() > 20000 || area.height() > 20000)
-        return QImage();
     QImage picture(area.size(), QImage::Format_RGB32);
     picture.fill(Qt::white);
     QPainter painter(&picture);

@@ -194,6 +194,8 @@ std::vector<TMyShape*> TMyCAD::WithMembers(TMyShape* shape) const
 
 bool TMyCAD::HitShape(const TMyShape* shape, QPointF screenPoint) const
 {
+    if (shape->Children().empty()) // the usual case: no member list to walk
+        return shape->HitTest(screenPoint);
     for (TMyShape* part : WithMembers(const_cast<TMyShape*>(shape)))
         if (part->HitTest(screenPoint))
             return true;

@@ -125,14 +125,21 @@ std::vector<TSavedShape> TMyCAD::PlayDelete(std::vector<TSavedShape>& step)
     for (TMyShape* shape : added)
         if (addedSet.count(ShapeByIndex(shape->ParentGroup())) == 0)
             outer.push_back(shape);
+    // A listener may delete shapes, so they are looked up by id after every call.
+    std::vector<int> addedIds, outerIds;
     for (TMyShape* shape : added)
-        if (OnShapeAdded && ShapeById(shape->ShapeId()) == shape) {
-            TMyShape* reported = shape;
-            OnShapeAdded(reported, ShapeCount());
-        }
+        addedIds.push_back(shape->ShapeId());
     for (TMyShape* shape : outer)
-        if (ShapeById(shape->ShapeId()) == shape)
+        outerIds.push_back(shape->ShapeId());
+    for (int id : addedIds)
+        if (TMyShape* shape = ShapeById(id); shape != nullptr && OnShapeAdded)
+            OnShapeAdded(shape, ShapeCount());
+    outer.clear();
+    for (int id : outerIds)
+        if (TMyShape* shape = ShapeById(id)) {
             SelectShape(shape);
+            outer.push_back(shape);
+        }
     return m_undo.MakeStep(kAdd, outer);
 }
 

@@ -135,15 +135,26 @@ public:
     {
         QImage part = image.copy(sr.toAlignedRect());
         QRectF target = m_transform.mapRect(r);
+        if (part.isNull() || !std::isfinite(target.width()) || !std::isfinite(target.height()))
+            return;
         if (m_transform.type() > QTransform::TxScale) {
-            // Turned pictures are drawn into an upright picture of their bounds first.
-            QImage upright(target.toAlignedRect().size(), QImage::Format_RGB32);
+            // Turned pictures are drawn into an upright picture of their visible bounds
+            // first (the metafile's 16-bit coordinates bound what can be visible).
+            const QRectF reach(-32768.0, -32768.0, 65535.0, 65535.0);
+            const QRect visible
+                = target.intersected(reach).intersected(QRectF(QPointF(0, 0), QSizeF(m_size))).toAlignedRect();
+            if (visible.isEmpty())
+                return;
+            QImage upright(visible.size(), QImage::Format_RGB32);
+            if (upright.isNull())
+                return;
             upright.fill(Qt::white);
             QPainter painter(&upright);
-            painter.setTransform(m_transform * QTransform::fromTranslate(-target.left(), -target.top()));
+            painter.setTransform(m_transform * QTransform::fromTranslate(-visible.left(), -visible.top()));
             painter.drawImage(r, part);
             painter.end();
             part = upright;
+            target = visible;
         }
         StretchDib(target, part.convertToFormat(QImage::Format_RGB888));
     }

@@ -1,6 +1,7 @@
 // Drawing damaged canvas files: whatever a canvas stream loads (coordinates of any
-// size, NaN, empty or huge pictures, broken groups) must paint, render as a page and
-// export as a metafile without a crash or a hang.
+// size, NaN, empty or huge pictures, broken groups, settings out of range) must paint,
+// render as a page, give a selection picture and export as a metafile without a
+// crash, undefined behaviour or a hang.
 #include "canvas/TMyCAD.h"
 #include "canvas/WmfWriter.h"
 
@@ -40,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     cad.LoadFromStream(input);
     for (int i = 0; i < cad.ShapeCount(); ++i)
         cad.SelectShape(cad.ShapeByIndex(i));
+    cad.SelectionPicture();
 
     QImage screen(64, 64, QImage::Format_RGB32);
     {

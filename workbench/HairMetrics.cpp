@@ -192,4 +192,12 @@ QString NotAnIntegerText(const QString& text)
     return QStringLiteral("'%1' is not a valid integer value").arg(text);
 }
 
+int TruncToInt(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    return int(std::clamp(std::trunc(value), double(std::numeric_limits<int>::min()),
+        double(std::numeric_limits<int>::max())));
+}
+
 } // namespace HairMetrics

@@ -48,4 +48,8 @@ std::optional<int> ParseInteger(QStringView text);
 // The conversion error shown for a text that is not an integer.
 QString NotAnIntegerText(const QString& text);
 
+// Truncation toward zero into the int range: NaN gives 0, values beyond the range
+// its ends (pen widths, ruler scales and scroll positions from any calibration).
+int TruncToInt(double value);
+
 } // namespace HairMetrics

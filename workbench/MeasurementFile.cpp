@@ -230,8 +230,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         return Fail(m_wb.Texts().Text(QStringLiteral("MessageImageRequired")),
             path + QStringLiteral(": the measurement holds no picture and no picture is loaded"));
 
-    // Result entries and the scale bar. Each entry ends up emptied, expanded and
-    // selected as after a change; the last one stays selected.
+    // Result entries and the scale bar.
     TMyShape* bar = nullptr;
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         TMyShape* shape = cad.ShapeByIndex(i);
@@ -242,16 +241,6 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         } else if (type != QLatin1String("T")) {
             m_wb.RegisterMeasuredShape(shape);
         }
-    }
-    ResultTree& tree = m_wb.Tree();
-    for (int i = 0; i < tree.Count(); ++i) {
-        tree.At(i).children.clear();
-        tree.At(i).expanded = true;
-    }
-    if (tree.Count() > 0) {
-        tree.ClearSelection();
-        tree.At(tree.Count() - 1).selected = true;
-        tree.SetScrollTarget(tree.Count() - 1);
     }
     if (bar != nullptr)
         m_wb.Scale().RecalibrateFromBar(bar);
@@ -269,6 +258,17 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         break;
     }
 
+    // Every entry as after a change: emptied, expanded, the last one selected.
+    ResultTree& tree = m_wb.Tree();
+    for (int i = 0; i < tree.Count(); ++i) {
+        tree.At(i).children.clear();
+        tree.At(i).expanded = true;
+    }
+    if (tree.Count() > 0) {
+        tree.ClearSelection();
+        tree.SetSelected(tree.Count() - 1, true);
+        tree.SetScrollTarget(tree.Count() - 1);
+    }
     RestorePatient(cad, m_wb.ResultRows());
     m_wb.SetZoomSlider(state.ui.zoomPosition, {});
     m_wb.RecomputeAll();

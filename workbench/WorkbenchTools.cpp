@@ -14,13 +14,6 @@
 
 namespace {
 
-int TruncToInt(double value)
-{
-    if (!std::isfinite(value))
-        return 0;
-    return int(std::clamp(std::trunc(value), -2147483648.0, 2147483647.0));
-}
-
 // Buttons after whose click the tool stays for more shapes only with Ctrl or the setting.
 bool IsSingleShotTool(ToolButton button)
 {
@@ -146,7 +139,7 @@ void Workbench::SetShowResults(bool down)
 
 int Workbench::HairPenWidth(int thickness) const
 {
-    return TruncToInt(thickness * m_state.Zoom * 0.01);
+    return HairMetrics::TruncToInt(thickness * m_state.Zoom * 0.01);
 }
 
 void Workbench::SetThicknessSlider(int value)
@@ -186,8 +179,8 @@ Workbench::ScrollPosition Workbench::SetZoomSlider(int position, const Viewport&
     const double centreY = (view.clientHeight * 0.5 + view.verticalScroll) / m_state.Zoom;
     const double centreX = (view.clientWidth * 0.5 + view.horizontalScroll) / m_state.Zoom;
     ApplyZoom();
-    return ScrollPosition { TruncToInt(centreX * m_state.Zoom - view.clientWidth * 0.5),
-        TruncToInt(centreY * m_state.Zoom - view.clientHeight * 0.5) };
+    return ScrollPosition { HairMetrics::TruncToInt(centreX * m_state.Zoom - view.clientWidth * 0.5),
+        HairMetrics::TruncToInt(centreY * m_state.Zoom - view.clientHeight * 0.5) };
 }
 
 void Workbench::ApplyZoom()
@@ -197,8 +190,8 @@ void Workbench::ApplyZoom()
     const QString zoomText = QStringLiteral("Zoom: ") + NumberText::Fixed(m_state.Zoom * 100, 2, m_separator) + '%';
     m_state.ui.zoomHint = zoomText;
     m_state.ui.statusZoom = zoomText;
-    m_canvasWidth = TruncToInt(m_state.ImageWidth * m_state.Zoom);
-    m_canvasHeight = TruncToInt(m_state.ImageHeight * m_state.Zoom);
+    m_canvasWidth = HairMetrics::TruncToInt(m_state.ImageWidth * m_state.Zoom);
+    m_canvasHeight = HairMetrics::TruncToInt(m_state.ImageHeight * m_state.Zoom);
     m_cad.ClientResized(m_canvasWidth, m_canvasHeight);
     m_calibration.UpdateRulers();
     for (int i = 0; i < m_cad.ShapeCount(); ++i) {
@@ -220,7 +213,7 @@ void Workbench::ApplyZoom()
 
 Workbench::ScrollPosition Workbench::MouseWheel(int delta, const Viewport& view)
 {
-    return SetZoomSlider(TruncToInt(m_state.ui.zoomPosition - delta / 12.0), view);
+    return SetZoomSlider(HairMetrics::TruncToInt(m_state.ui.zoomPosition - delta / 12.0), view);
 }
 
 void Workbench::CanvasMouseDown()

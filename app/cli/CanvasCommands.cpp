@@ -216,7 +216,8 @@ int RenderCommand(const QStringList& args)
         const auto bitmap = TNVFreeImage().Load(*picturePath, &reason);
         const QImage picture = bitmap ? bitmap->ToQImage() : QImage();
         if (picture.isNull())
-            return InputError(*picturePath + QStringLiteral(": the picture cannot be used (") + reason + QStringLiteral(")"));
+            return InputError(
+                *picturePath + QStringLiteral(": the picture cannot be used (") + reason + QStringLiteral(")"));
         cad.SetBkBitmap(picture);
         cad.SetBkBitmapMode(Stretch);
         cad.ClientResized(picture.width(), picture.height());

@@ -5,6 +5,7 @@
 #include "workbench/ui/TFormMain.h"
 
 #include <QApplication>
+#include <QSlider>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolButton>
@@ -28,6 +29,8 @@ void ScreenshotDriver::Step()
     }
     const double cx = m_window.Bench().State().ImageWidth * 0.5;
     const double cy = m_window.Bench().State().ImageHeight * 0.5;
+    // Thick enough to be seen at the fitted zoom: 12 pixels, 60 µm at the sample's calibration.
+    m_window.TrackBarThickness()->setValue(1200);
     m_window.ToolButtonOf(ToolButton::MultLine)->click();
     const QPointF hairs[][2] = {
         { { cx - 300, cy - 200 }, { cx - 120, cy - 420 } },

@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
+
 CanvasView::CanvasView(TMyCAD& cad, QWidget* parent)
     : QWidget(parent)
     , m_cad(cad)
@@ -123,15 +125,35 @@ void CanvasView::mousePressEvent(QMouseEvent* event)
     m_cad.MouseDown(event->button(), event->modifiers(), p.x(), p.y());
 }
 
+void CanvasView::ConfineCursor(const QRect& area)
+{
+    m_confinement = area;
+}
+
+void CanvasView::ReleaseCursor()
+{
+    m_confinement = QRect();
+}
+
 void CanvasView::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPoint p = Position(event);
+    const QPoint p = Confined(Position(event));
+    if (p != Position(event))
+        QCursor::setPos(mapToGlobal(p));
     m_cad.MouseMove(event->modifiers(), p.x(), p.y());
+}
+
+QPoint CanvasView::Confined(QPoint p) const
+{
+    if (m_confinement.isNull())
+        return p;
+    return QPoint(std::clamp(p.x(), m_confinement.left(), std::max(m_confinement.left(), m_confinement.right())),
+        std::clamp(p.y(), m_confinement.top(), std::max(m_confinement.top(), m_confinement.bottom())));
 }
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* event)
 {
-    const QPoint p = Position(event);
+    const QPoint p = Confined(Position(event));
     m_cad.MouseUp(event->button(), event->modifiers(), p.x(), p.y());
 }
 

@@ -32,6 +32,10 @@ public:
     void ClientSizeChanged(int width, int height) override;
     // Opens the "String List Editor" for a text box drawn with the mouse.
     bool EditStringList(QStringList& lines) override;
+    // While a button is held the mouse point is kept inside the area and the cursor is
+    // put back there (where the platform lets a program place the cursor).
+    void ConfineCursor(const QRect& area) override;
+    void ReleaseCursor() override;
     QSize sizeHint() const override;
 
 protected:
@@ -44,7 +48,11 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    // The point kept inside the cursor confinement, when there is one.
+    QPoint Confined(QPoint p) const;
+
     TMyCAD& m_cad;
     bool m_resizingForCanvas = false;
     QString m_hint;
+    QRect m_confinement;
 };

@@ -159,7 +159,7 @@ void TRsRuler::paintEvent(QPaintEvent*)
             const int w = metrics.horizontalAdvance(label);
             if (horizontal) {
                 const int y = m_direction == rdTop ? scaleBand.top() + metrics.ascent()
-                                                    : scaleBand.bottom() - metrics.descent();
+                                                   : scaleBand.bottom() - metrics.descent();
                 painter.drawText(p - w / 2, y, label);
             } else {
                 painter.drawText(scaleBand.center().x() - w / 2, p + metrics.ascent() / 2, label);

@@ -62,8 +62,8 @@ TEST(CanvasPaint, DamagedArea_SameAsThatPartOfAFullPaint)
 {
     TMyCAD cad;
     Prepare(cad);
-    cad.AddShape(SpPolyBezier, QString(), 0, { QPointF(10, 10), QPointF(100, 190), QPointF(200, 10), QPointF(290, 190) },
-        "C");
+    cad.AddShape(
+        SpPolyBezier, QString(), 0, { QPointF(10, 10), QPointF(100, 190), QPointF(200, 10), QPointF(290, 190) }, "C");
     AddLine(cad, 0, 100, 300, 100, SpRuleLine);
     cad.ClearSelection();
     const QImage full = PaintAll(cad);

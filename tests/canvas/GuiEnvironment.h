@@ -30,5 +30,4 @@ private:
 };
 
 // Registers the environment once per test program, whichever files include this.
-inline const bool kGuiEnvironmentRegistered
-    = (::testing::AddGlobalTestEnvironment(new GuiEnvironment), true);
+inline const bool kGuiEnvironmentRegistered = (::testing::AddGlobalTestEnvironment(new GuiEnvironment), true);

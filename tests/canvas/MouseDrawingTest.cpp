@@ -120,8 +120,7 @@ TEST(MouseDrawing, PolyBezier_FourClicksTakeMidpoint_DoubleClickLeavesFourNodes)
     EXPECT_EQ(c.cad.ShapeCount(), 0);
     c.mouse.DoubleClick(130, 10);
     ASSERT_EQ(c.cad.ShapeCount(), 1);
-    EXPECT_EQ(c.cad.ShapeByIndex(0)->Nodes(),
-        (std::vector<TMyPoint> { P(10, 10), P(30, 70), P(90, 70), P(110, 40) }));
+    EXPECT_EQ(c.cad.ShapeByIndex(0)->Nodes(), (std::vector<TMyPoint> { P(10, 10), P(30, 70), P(90, 70), P(110, 40) }));
 }
 
 TEST(MouseDrawing, PolyBezier_DoubleClickAfterAControlPoint_EndsOnTheMousePoint)
@@ -163,7 +162,8 @@ TEST(MouseDrawing, Polygon_DoubleClickOnLastPointCloses)
     c.mouse.Click(150, 50);
     c.mouse.DoubleClick(100, 130);
     ASSERT_EQ(c.cad.ShapeCount(), 1);
-    EXPECT_EQ(c.cad.ShapeByIndex(0)->Nodes(), (std::vector<TMyPoint> { P(50, 50), P(150, 50), P(100, 130), P(50, 50) }));
+    EXPECT_EQ(
+        c.cad.ShapeByIndex(0)->Nodes(), (std::vector<TMyPoint> { P(50, 50), P(150, 50), P(100, 130), P(50, 50) }));
 }
 
 TEST(MouseDrawing, Boxes_TwoClicksMakeCornersInClickOrder_ShiftMakesSquare)
@@ -173,8 +173,8 @@ TEST(MouseDrawing, Boxes_TwoClicksMakeCornersInClickOrder_ShiftMakesSquare)
         TDrawTool tool;
         const char* className;
     };
-    for (const Case& k : { Case { SpRectangle, "TMyRectangle" }, Case { SpEllipse, "TMyEllipse" },
-             Case { SpImage, "TMyImage" } }) {
+    for (const Case& k :
+        { Case { SpRectangle, "TMyRectangle" }, Case { SpEllipse, "TMyEllipse" }, Case { SpImage, "TMyImage" } }) {
         SCOPED_TRACE(k.className);
         Canvas c;
         c.cad.SetShapeTool(k.tool);
@@ -184,8 +184,8 @@ TEST(MouseDrawing, Boxes_TwoClicksMakeCornersInClickOrder_ShiftMakesSquare)
         c.mouse.Click(50, 50);
         ASSERT_EQ(c.cad.ShapeCount(), 1);
         EXPECT_STREQ(c.cad.ShapeByIndex(0)->ClassName(), k.className);
-        EXPECT_EQ(c.cad.ShapeByIndex(0)->Nodes(),
-            (std::vector<TMyPoint> { P(150, 130), P(50, 130), P(50, 50), P(150, 50) }));
+        EXPECT_EQ(
+            c.cad.ShapeByIndex(0)->Nodes(), (std::vector<TMyPoint> { P(150, 130), P(50, 130), P(50, 50), P(150, 50) }));
     }
     Canvas c;
     c.cad.SetShapeTool(SpRectangle);

@@ -245,8 +245,8 @@ TEST(MouseEditing, NodeRemoving_CodesAndClosingNode)
     c.mouse.Click(150, 50);
     EXPECT_EQ(c.Shape(0)->Nodes(), before);
 
-    c.cad.AddShape(SpPolygon, QString(), 0,
-        { QPointF(250, 50), QPointF(350, 50), QPointF(350, 150), QPointF(250, 150) }, "Quad");
+    c.cad.AddShape(
+        SpPolygon, QString(), 0, { QPointF(250, 50), QPointF(350, 50), QPointF(350, 150), QPointF(250, 150) }, "Quad");
     c.mouse.Click(250, 50); // the first node, which is also the closing node: the last handle wins
     c.mouse.Click(350, 150);
     EXPECT_EQ(c.Shape(1)->Nodes(), (std::vector<TMyPoint> { P(250, 50), P(350, 50), P(250, 150), P(250, 50) }));
@@ -260,8 +260,8 @@ TEST(MouseEditing, NodeRemoving_CodesAndClosingNode)
 TEST(MouseEditing, NodeRemoving_FirstNodeMovesTheClosingNode)
 {
     Canvas c;
-    c.cad.AddShape(SpPolygon, QString(), 0,
-        { QPointF(250, 50), QPointF(350, 50), QPointF(350, 150), QPointF(250, 150) }, "Quad");
+    c.cad.AddShape(
+        SpPolygon, QString(), 0, { QPointF(250, 50), QPointF(350, 50), QPointF(350, 150), QPointF(250, 150) }, "Quad");
     c.cad.SetShapeTool(SpPolylinePolygonPointRemoving);
     c.cad.SelectShapeById(0, true);
     TMyShape* quad = c.Shape(0);

@@ -4,6 +4,7 @@
 #include "tests/canvas/GuiEnvironment.h"
 
 #include "canvas/GradientTemplate.h"
+#include "canvas/ImageAdjust.h"
 #include "canvas/TMyCAD.h"
 #include "canvas/TMyImage.h"
 #include "canvas/TMyLine.h"
@@ -65,8 +66,9 @@ bool InkIn(const QImage& image, QRect area)
 TMyImage* AddImage(TMyCAD& cad, QRectF box)
 {
     auto image = std::make_unique<TMyImage>(&cad);
-    image->Nodes() = { TMyPoint { float(box.left()), float(box.top()) }, TMyPoint { float(box.right()), float(box.top()) },
-        TMyPoint { float(box.right()), float(box.bottom()) }, TMyPoint { float(box.left()), float(box.bottom()) } };
+    image->Nodes() = { TMyPoint { float(box.left()), float(box.top()) },
+        TMyPoint { float(box.right()), float(box.top()) }, TMyPoint { float(box.right()), float(box.bottom()) },
+        TMyPoint { float(box.left()), float(box.bottom()) } };
     image->ResetCenter();
     return static_cast<TMyImage*>(cad.AppendShape(std::move(image)));
 }
@@ -194,6 +196,14 @@ TEST(ShapeRendering, ImageAdjustments_OrderAndLimits)
     EXPECT_EQ(picture.pixel(0, 0), qRgb(10, 20, 60));
     EXPECT_EQ(picture.pixel(1, 0), qRgb(100, 200, 250));
     EXPECT_EQ(picture.pixel(0, 1), qRgb(255, 255, 255));
+}
+
+TEST(ImageAdjust, SettingsOutOfRangeFromDamagedFiles_AreIgnored)
+{
+    QImage picture(1, 1, QImage::Format_RGB32);
+    picture.setPixel(0, 0, qRgb(100, 150, 200));
+    const ImageAdjust::Settings damaged { false, std::numeric_limits<int>::min(), std::numeric_limits<int>::max() };
+    EXPECT_EQ(ImageAdjust::Adjust(picture, damaged).pixel(0, 0), qRgb(100, 150, 200));
 }
 
 TEST(ShapeRendering, ImageBorder_FramesThePictureWithoutHidingIt)

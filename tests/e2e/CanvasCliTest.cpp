@@ -198,6 +198,6 @@ TEST(CanvasCli, Render_PictureLaidUnderAMeasurementWithoutOne)
     ASSERT_EQ(marked.size(), QSize(64, 48));
     EXPECT_EQ(QColor(marked.pixel(63, 47)), QColor(Qt::green));
 
-    EXPECT_EQ(
-        RunCli({ "render", FixturePath("canvas/line-xp6.nvm"), out, "--picture", dir.Path("missing.png") }).exitCode, 1);
+    const QString missing = dir.Path("missing.png");
+    EXPECT_EQ(RunCli({ "render", FixturePath("canvas/line-xp6.nvm"), out, "--picture", missing }).exitCode, 1);
 }

@@ -91,5 +91,5 @@ TEST_F(NumericScale, Menu_152PixelsPerMillimetre_CalibratesAndCreatesBar)
     EXPECT_DOUBLE_EQ(state.Scale, 1.0 / 152.0);
     EXPECT_EQ(state.AreaUnitText, QStringLiteral("mm²"));
     EXPECT_GE(state.ScaleBarId, 0);
-    EXPECT_TRUE(m_window->FormScale()->EditPixelLength()->isReadOnly());
+    EXPECT_FALSE(m_window->FormScale()->isVisible());
 }

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QFontComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -28,7 +29,8 @@ LanguageFile FileOf(const QStringList& lines)
 
 template <typename T> T* Add(QWidget& window, const char* name)
 {
-    auto* widget = new T(&window);
+    auto* widget = new T;
+    widget->setParent(&window);
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
@@ -97,18 +99,14 @@ TEST(WindowTranslator, ListRules_MemoGapComboCountCheckListDefault)
 
 TEST(WindowTranslator, DerivedClass_GetsOnlyCaptionAndHint)
 {
-    class OwnMemo : public QPlainTextEdit
-    {
-    };
     QWidget window;
     window.setObjectName(QStringLiteral("FormD"));
-    auto* memo = new OwnMemo;
-    memo->setParent(&window);
-    memo->setObjectName(QStringLiteral("Memo1"));
-    memo->setPlainText(QStringLiteral("kept"));
-    WindowTranslator::Apply(FileOf({ "[FormD]", "FormD.Memo1.Lines[0]=new", "FormD.Memo1.Hint=tip" }), window);
-    EXPECT_EQ(memo->toPlainText(), QStringLiteral("kept"));
-    EXPECT_EQ(memo->toolTip(), QStringLiteral("tip"));
+    auto* fonts = new QFontComboBox(&window); // a QComboBox subclass
+    fonts->setObjectName(QStringLiteral("Fonts1"));
+    const QString first = fonts->itemText(0);
+    WindowTranslator::Apply(FileOf({ "[FormD]", "FormD.Fonts1.Items[0]=changed", "FormD.Fonts1.Hint=tip" }), window);
+    EXPECT_EQ(fonts->itemText(0), first);
+    EXPECT_EQ(fonts->toolTip(), QStringLiteral("tip"));
 }
 
 TEST(WindowTranslator, OwnedDialog_IsNotPartOfTheWindow_MenusAre)

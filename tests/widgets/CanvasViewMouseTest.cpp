@@ -105,3 +105,16 @@ TEST(StringListEditor, CountsLinesAndClears)
     clear->click();
     EXPECT_TRUE(editor.Lines().isEmpty());
 }
+
+TEST(CanvasViewMouse, HeldButtonKeepsTheMouseInsideTheControl)
+{
+    TMyCAD cad;
+    CanvasView view(cad);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    QTest::mousePress(&view, Qt::LeftButton, Qt::NoModifier, QPoint(60, 60));
+    QTest::mouseMove(&view, QPoint(-30, -40));
+    EXPECT_EQ(cad.TraceBand(), QRectF(QPointF(0, 0), QPointF(60, 60)));
+    QTest::mouseRelease(&view, Qt::LeftButton, Qt::NoModifier, QPoint(-30, -40));
+    EXPECT_TRUE(cad.TraceBand().isEmpty());
+}

@@ -9,23 +9,11 @@
 #include "workbench/WorkbenchState.h"
 
 #include <cmath>
-#include <limits>
 
 namespace {
 
 // The pixel length that stands in for 0, as the dialog keeps it (single precision).
 const double kZeroPixelLength = double(float(0.00001));
-
-int TruncToInt(double value)
-{
-    if (!std::isfinite(value))
-        return value > 0 ? std::numeric_limits<int>::max() : 0;
-    if (value >= double(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (value <= double(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return int(std::trunc(value));
-}
 
 } // namespace
 
@@ -88,10 +76,10 @@ void Calibration::UpdateRulers()
     }
     m_rulers.cornerUnit = m_state.RulerUnit;
     const double g = m_state.Zoom * 100.0 / m_state.Scale;
-    m_rulers.scale = TruncToInt(g);
+    m_rulers.scale = HairMetrics::TruncToInt(g);
     if (m_state.UnitText == QLatin1String("mm") && g > 750) {
         m_rulers.cornerUnit = RulerNone;
-        m_rulers.scale = TruncToInt(g * 0.001);
+        m_rulers.scale = HairMetrics::TruncToInt(g * 0.001);
     }
     // A damaged calibration (negative, infinite or not a number) gets no grid
     // spacing rather than a loop that never ends.

@@ -388,4 +388,6 @@ void TFormMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     m_canvasArea->View()->update();
+    if (m_fitPending)
+        QTimer::singleShot(0, this, &TFormMain::FitZoomToWindow);
 }

@@ -208,6 +208,8 @@ private:
     int m_appliedCursor = -1;
 
     PelorixSettings m_settings;
+    // The start-up fit waits until the window has its real size on the screen.
+    bool m_fitPending = false;
     bool m_settingsRead = false;
     bool m_startupDone = false;
     bool m_syncing = false;

@@ -16,7 +16,9 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTreeWidget>
+#include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 QAction* TFormMain::AddAction(
     QMenu* menu, const char* name, const QString& caption, int helpContext, const QKeySequence& shortcut)
@@ -188,6 +190,8 @@ void TFormMain::InfoCommand()
 bool TFormMain::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (type == QEvent::Expose && m_fitPending && watched == windowHandle())
+        QTimer::singleShot(0, this, &TFormMain::FitZoomToWindow);
     if (type == QEvent::MouseButtonPress && Bench().State().DirectHelpPending && watched->isWidgetType()) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::LeftButton)

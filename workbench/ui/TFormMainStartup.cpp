@@ -24,6 +24,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWindow>
 
 #include <cmath>
 
@@ -135,6 +136,7 @@ void TFormMain::RunStartup()
     if (total > panel)
         m_mainSplitter->setSizes({ total - panel, panel });
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    m_fitPending = true;
     FitZoomToWindow();
     SyncUi();
     SyncResults();
@@ -149,8 +151,13 @@ void TFormMain::FitZoomToWindow()
     area.topRuler = area.bottomRuler = area.leftRuler = area.rightRuler = CanvasArea::kRulerThickness;
     area.horizontalScrollBar = m_canvasArea->horizontalScrollBar()->sizeHint().height();
     area.verticalScrollBar = m_canvasArea->verticalScrollBar()->sizeHint().width();
-    if (StartUp::FitZoomToWindow(Bench(), area))
+    const bool fitted = StartUp::FitZoomToWindow(Bench(), area).has_value();
+    if (fitted)
         SyncUi();
+    // A window that is not on the screen yet has no final size: the fit is
+    // repeated when it gets one.
+    if (fitted && windowHandle() != nullptr && windowHandle()->isExposed())
+        m_fitPending = false;
 }
 
 // --- recovery of unsaved marks ---
