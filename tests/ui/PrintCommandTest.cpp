@@ -48,7 +48,8 @@ TEST_F(PrintCommand, Drucken_ShowsThePreviewOfPrelvo_AndLeavesNoFileBehind)
     EXPECT_TRUE(QDir(m_temp.Root()).entryList(QDir::Files).isEmpty())
         << qPrintable(QDir(m_temp.Root()).entryList(QDir::Files).join(' '));
 
-    // A second print opens a new report: the library was closed and unloaded.
+    // A second print opens a new report: the first was closed, and the title
+    // taken from the library's window is still readable afterwards.
     UiTest::OnNextDialog([&](QWidget* dialog) {
         shown = UiTest::DialogText(dialog);
         dialog->close();

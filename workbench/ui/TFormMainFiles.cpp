@@ -68,7 +68,7 @@ void TFormMain::ExportResultsCommand()
 void TFormMain::PrintCommand()
 {
     // The preview of the report library runs inside; the command returns when it
-    // is closed and the library is unloaded again.
+    // is closed and the report library has closed its report.
     Run([&] { PrintBridge::Print(Bench()); });
 }
 
