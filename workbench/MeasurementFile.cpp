@@ -17,6 +17,46 @@ namespace {
 
 const QString kType = QStringLiteral("Type");
 
+// The patient rows a host handed over travel with the measurement in the drawing's
+// own user data, so a report printed from a reloaded measurement names the patient.
+struct PatientKey
+{
+    int row;
+    const char* key;
+};
+constexpr PatientKey kPatientKeys[] = {
+    { RowName, "PatientName" }, { RowBirthdate, "PatientBirthdate" }, { RowDate, "ImageDate" }
+};
+
+// A patient row without text shows "-".
+bool Unfilled(const QString& text)
+{
+    return text.isEmpty() || text == QLatin1String("-");
+}
+
+void StorePatient(TMyCAD& cad, const std::vector<TGridResult>& rows)
+{
+    for (const PatientKey& patient : kPatientKeys) {
+        const QString key = QLatin1String(patient.key);
+        const QString& text = rows[size_t(patient.row)].text;
+        if (Unfilled(text))
+            cad.UserData().Delete(key);
+        else if (!cad.UserData().SetValue(key, text))
+            cad.UserData().Add(key, text);
+    }
+}
+
+// Rows a host has filled in this session keep the host's texts.
+void RestorePatient(const TMyCAD& cad, std::vector<TGridResult>& rows)
+{
+    for (const PatientKey& patient : kPatientKeys) {
+        TGridResult& row = rows[size_t(patient.row)];
+        const QString key = QLatin1String(patient.key);
+        if (Unfilled(row.text) && cad.UserData().Contains(key))
+            row.text = cad.UserData().GetValue(key);
+    }
+}
+
 int TruncatedCoordinate(float value)
 {
     if (!std::isfinite(value))
@@ -89,6 +129,7 @@ bool MeasurementFile::SaveMeasurementCommand(bool withPicture)
 bool MeasurementFile::SaveMeasurement(const QString& path, bool withPicture)
 {
     TMyCAD& cad = m_wb.Canvas();
+    StorePatient(cad, m_wb.ResultRows());
     bool saved = false;
     if (withPicture) {
         saved = cad.SaveToFile(path);
@@ -228,6 +269,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         tree.SetSelected(tree.Count() - 1, true);
         tree.SetScrollTarget(tree.Count() - 1);
     }
+    RestorePatient(cad, m_wb.ResultRows());
     m_wb.SetZoomSlider(state.ui.zoomPosition, {});
     m_wb.RecomputeAll();
     state.ui.zoomPosition = int(std::trunc(100 * std::log10(state.Zoom)));

@@ -201,7 +201,13 @@ LibraryRun RunLibrary(const QString& libraryPath, const QString& templatePath, c
                       const QString& exportPath)
 {
     // An absolute path: the library is never looked for along a search path.
+    // The library stays loaded once loaded: texts and type data built into it
+    // (window titles, string literals, meta-objects) are shared by reference with
+    // the program's widgets, caches and event queue and outlive CloseReport, so
+    // unmapping it would leave them pointing at freed memory. CloseReport alone
+    // ends the report; the next print opens a new one with InitReport.
     QLibrary library(QFileInfo(libraryPath).absoluteFilePath());
+    library.setLoadHints(QLibrary::PreventUnloadHint);
     if (!QFileInfo(libraryPath).isFile() || !library.load())
         return LibraryRun::NotFound;
     const auto init = reinterpret_cast<InitReportFunction>(library.resolve("InitReport"));
@@ -223,7 +229,6 @@ LibraryRun RunLibrary(const QString& libraryPath, const QString& templatePath, c
         if (close)
             close();
     }
-    library.unload();
     return result;
 }
 

@@ -63,7 +63,7 @@ enum class LibraryRun { Done, NotFound, NoInitReport, InitRefused, ExportFailed 
 
 // Loads the library from `libraryPath` (an absolute path, never a search), opens
 // the report, shows it (or, with an `exportPath`, writes it there instead), closes
-// it and unloads the library.
+// it. The library is never unloaded: what it made may outlive the report.
 LibraryRun RunLibrary(const QString& libraryPath, const QString& templatePath, const QString& tablePath,
                       const QString& exportPath = QString());
 

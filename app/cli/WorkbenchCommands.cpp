@@ -2,14 +2,12 @@
 // results export, and the picture export of measurement files. They run the
 // same logic as the main window; questions get their default answer.
 #include "app/cli/CliSupport.h"
+#include "app/cli/CliSession.h"
 
 #include "canvas/TMyCAD.h"
-#include "workbench/DefaultAnswerPrompt.h"
 #include "workbench/HostImport.h"
-#include "workbench/MeasurementFile.h"
 #include "workbench/ResultsExportCommand.h"
 #include "workbench/ResultsJson.h"
-#include "workbench/Workbench.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -18,45 +16,33 @@
 
 namespace {
 
-// Default answers; the messages are kept and go to stderr once the command knows
-// whether it failed (then only its one line is printed).
-class CliPrompt : public DefaultAnswerPrompt
+void PrintResults(const Workbench& workbench)
 {
-public:
-    void ShowMessage(const QString& text) override { m_messages << text; }
-    void ShowInformation(const QString& title, const QString& text) override
-    {
-        m_messages << (title.isEmpty() ? text : title + QStringLiteral(": ") + text);
-    }
-    void PrintMessages() const
-    {
-        for (QString message : m_messages) {
-            message.replace(QLatin1Char('\n'), QLatin1Char(' '));
-            std::fprintf(stderr, "%s\n", message.toUtf8().constData());
-        }
-    }
+    PrintJson(QJsonDocument(ResultsJson::ToJson(workbench.Results())));
+}
 
-private:
-    QStringList m_messages;
-};
+} // namespace
 
-// A workbench with its prompt, as the main window holds them.
-struct Session
+void CliPrompt::ShowInformation(const QString& title, const QString& text)
 {
-    CliPrompt prompt;
-    Workbench workbench { prompt };
-    MeasurementFile files { workbench };
+    m_messages << (title.isEmpty() ? text : title + QStringLiteral(": ") + text);
+}
 
-    int Succeed()
-    {
-        prompt.PrintMessages();
-        return kExitOk;
+void CliPrompt::PrintMessages() const
+{
+    for (QString message : m_messages) {
+        message.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        std::fprintf(stderr, "%s\n", message.toUtf8().constData());
     }
-};
+}
 
-// Loads a measurement file over the picture, when one is given (the picture file
-// is the operator's and is never deleted). The reason when it cannot be used.
-std::optional<QString> LoadMeasurement(Session& session, const QString& path, const std::optional<QString>& picture)
+int CliSession::Succeed()
+{
+    prompt.PrintMessages();
+    return kExitOk;
+}
+
+std::optional<QString> LoadMeasurement(CliSession& session, const QString& path, const std::optional<QString>& picture)
 {
     if (!QFileInfo(path).isFile())
         return path + QStringLiteral(": the file does not exist");
@@ -72,13 +58,6 @@ std::optional<QString> LoadMeasurement(Session& session, const QString& path, co
     return std::nullopt;
 }
 
-void PrintResults(const Workbench& workbench)
-{
-    PrintJson(QJsonDocument(ResultsJson::ToJson(workbench.Results())));
-}
-
-} // namespace
-
 int ImportHostCommand(const QStringList& args)
 {
     const QString usage = QStringLiteral("import-host EXCHANGE.ini [--save OUT.nvm] [--with-picture]");
@@ -88,7 +67,7 @@ int ImportHostCommand(const QStringList& args)
     const auto savePath = parsed->Option(QStringLiteral("--save"));
     if (parsed->Flag(QStringLiteral("--with-picture")) && !savePath)
         return UsageError(usage);
-    Session session;
+    CliSession session;
     const HostImportResult result = HostImport(session.workbench).ImportHostFile(parsed->positional[0]);
     switch (result.status) {
     case HostImportResult::Imported:
@@ -113,7 +92,7 @@ int ResultsCommand(const QStringList& args)
     const auto parsed = ParseArgs(args, { QStringLiteral("--picture") });
     if (!parsed || parsed->positional.size() != 1)
         return UsageError(QStringLiteral("results MEASUREMENT.nvm [--picture PICTURE]"));
-    Session session;
+    CliSession session;
     if (const auto error = LoadMeasurement(session, parsed->positional[0], parsed->Option(QStringLiteral("--picture"))))
         return InputError(*error);
     PrintResults(session.workbench);
@@ -133,7 +112,7 @@ int ExportCommand(const QStringList& args)
     const QString decimal = parsed->Option(QStringLiteral("--decimal")).value_or(QStringLiteral("."));
     if (decimal.size() != 1)
         return UsageError(usage);
-    Session session;
+    CliSession session;
     if (const auto error = LoadMeasurement(session, parsed->positional[0], parsed->Option(QStringLiteral("--picture"))))
         return InputError(*error);
     QString error;
@@ -156,7 +135,7 @@ bool IsMeasurement(const TMyCAD& cad)
 
 int RenderMeasurement(const QString& path, const QString& out, const std::optional<QString>& picture)
 {
-    Session session;
+    CliSession session;
     if (const auto error = LoadMeasurement(session, path, picture))
         return InputError(*error);
     QString format = QFileInfo(out).suffix().toLower();

@@ -1,6 +1,7 @@
 // pelorix-cli: the measuring program's logic without windows, for batch work,
 // host-program integration checks and end-to-end tests.
 #include "app/cli/CliSupport.h"
+#include "workbench/ProgramVersion.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -33,6 +34,9 @@ const std::map<QString, Command>& Commands()
         {QStringLiteral("export"),
          {ExportCommand, "export MEASUREMENT.nvm OUT.xls|OUT.txt [--picture P] [--decimal C]"}},
         {QStringLiteral("render"), {RenderCommand, "render FILE OUT.bmp|.jpg|.wmf|.dxf|.dxf1|.svg|.png [--picture P]"}},
+        {QStringLiteral("print-table"), {PrintTableCommand, "print-table MEASUREMENT.nvm OUT.dff [--picture P]"}},
+        {QStringLiteral("report"),
+         {ReportCommand, "report MEASUREMENT.nvm OUT.pdf|OUT.png [--template T.zrp] [--picture P]"}},
     };
     return commands;
 }
@@ -51,11 +55,14 @@ int main(int argc, char** argv)
 {
     // Commands that draw or measure text need the font engine, which lives in a
     // QGuiApplication; without a display it runs on the offscreen platform.
-    const bool needsGui = argc > 1 && std::string_view(argv[1]) == "render";
+    const std::string_view name = argc > 1 ? std::string_view(argv[1]) : std::string_view();
+    const bool needsGui = name == "render" || name == "print-table" || name == "report";
     if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app = needsGui ? std::make_unique<QGuiApplication>(argc, argv)
                                                      : std::make_unique<QCoreApplication>(argc, argv);
+    // The version a printed report shows as "ProgVersion".
+    QCoreApplication::setApplicationVersion(ProgramVersion::File());
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))

@@ -1,5 +1,7 @@
 #include "PelorixApplication.h"
 
+#include "workbench/ProgramVersion.h"
+
 #include <QMessageBox>
 
 #include <exception>
@@ -10,6 +12,8 @@ PelorixApplication::PelorixApplication(int& argc, char** argv)
     setApplicationName(QStringLiteral("Pelorix"));
     setApplicationDisplayName(QStringLiteral("Pelorix"));
     setOrganizationName(QStringLiteral("Pelorix"));
+    // The version a printed report shows as "ProgVersion".
+    setApplicationVersion(ProgramVersion::File());
 }
 
 bool PelorixApplication::notify(QObject* receiver, QEvent* event)

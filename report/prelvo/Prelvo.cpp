@@ -5,6 +5,7 @@
 #include "common/MessageSink.h"
 #include "report/ReportContext.h"
 #include "report/ReportMessages.h"
+#include "report/ui/ReportWindows.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -70,6 +71,8 @@ PRELVO_API bool InitReport(const char* templatePath, const char* resultDataPath)
 {
     if (g_report)
         return false;
+    // The windows come with the library; a program without widgets gets none.
+    ReportWindows::Install();
     EnsureApplication();
     g_report = std::make_unique<ReportContext>();
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))

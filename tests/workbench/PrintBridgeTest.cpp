@@ -13,6 +13,10 @@
 
 #include <cstdlib>
 
+#if !defined(_WIN32)
+#include <dlfcn.h>
+#endif
+
 namespace {
 
 const PrintBridge::ProgramTexts kProgram{QStringLiteral("0.1.0"), QStringLiteral("pelorix"),
@@ -160,4 +164,28 @@ TEST_F(PrintBridgeTest, WholePathThroughTheLibrary_PdfHoldsPatientAndValues)
     EXPECT_TRUE(content.contains(Row(RowThicknessMean).text)) << qPrintable(content);
     EXPECT_TRUE(content.contains(Row(RowLengthCum).text)) << qPrintable(content);
     EXPECT_TRUE(content.contains("pelorix 0.1.0")) << qPrintable(content);
+}
+
+// What the library made (window titles, literals) may outlive the report, so a
+// run closes the report but leaves the library mapped; a second run still works.
+TEST_F(PrintBridgeTest, RunLibrary_TwoRuns_BothDoneAndTheLibraryStaysLoaded)
+{
+    Prepare();
+    wb.UpdateResultsGrid();
+    QString error;
+    const auto files = PrintBridge::WritePrintFiles(wb, kProgram, &error);
+    ASSERT_TRUE(files) << qPrintable(error);
+    for (const char* name : {"first.pdf", "second.pdf"}) {
+        const QString pdf = m_temp.Path(name);
+        EXPECT_EQ(PrintBridge::RunLibrary(PRELVO_LIBRARY, PELORIX_TEMPLATE, files->table, pdf),
+                  PrintBridge::LibraryRun::Done);
+        EXPECT_GT(QFileInfo(pdf).size(), 0) << name;
+    }
+#if !defined(_WIN32)
+    void* handle = dlopen(QFile::encodeName(QFileInfo(QStringLiteral(PRELVO_LIBRARY)).absoluteFilePath()).constData(),
+                          RTLD_LAZY | RTLD_NOLOAD);
+    EXPECT_NE(handle, nullptr);
+    if (handle)
+        dlclose(handle);
+#endif
 }

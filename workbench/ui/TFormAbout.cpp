@@ -1,5 +1,7 @@
 #include "workbench/ui/TFormAbout.h"
 
+#include "workbench/ProgramVersion.h"
+
 #include <FreeImage.h>
 
 #include <QGridLayout>
@@ -49,12 +51,12 @@ TFormAbout::TFormAbout(QWidget* parent)
 
 QString TFormAbout::ProductVersion()
 {
-    return QStringLiteral(PELORIX_PRODUCT_VERSION);
+    return ProgramVersion::Product();
 }
 
 QString TFormAbout::FileVersion()
 {
-    return QStringLiteral(PELORIX_FILE_VERSION);
+    return ProgramVersion::File();
 }
 
 QString TFormAbout::VersionText() const

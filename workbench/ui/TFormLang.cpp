@@ -32,8 +32,6 @@ TFormLang::TFormLang(const LanguageTable& builtIn, QWidget* parent)
         { "MessageRecoveryTitle", "Wiederherstellung" },
         { "MessageRecovery",
             "Beim letzten Beenden waren Messungen nicht gespeichert. Sollen sie wiederhergestellt werden?" },
-        { "MessagePrintUnavailable",
-            "Drucken ist in dieser Version nicht möglich: die Berichtsbibliothek Prelvo ist nicht angebunden." },
         { "StatusLoadingPicture", "Bild wird geladen ..." },
         { "StatusSavingPicture", "Bild wird gespeichert ..." },
         { "StatusLoadingMeasurement", "Messung wird geladen ..." },

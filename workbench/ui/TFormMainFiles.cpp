@@ -1,9 +1,10 @@
 // The main window's file commands: pictures, measurement files, results export,
-// printing, dropped files, the recovery file and the host import at start-up.
+// printing through the report library, dropped files, the recovery file and the host import at start-up.
 #include "workbench/ui/TFormMain.h"
 
 #include "workbench/HostImport.h"
 #include "workbench/MeasurementFile.h"
+#include "workbench/PrintBridge.h"
 #include "workbench/ResultsExportCommand.h"
 #include "workbench/ui/TFormLang.h"
 #include "workbench/ui/WindowPrompt.h"
@@ -66,7 +67,9 @@ void TFormMain::ExportResultsCommand()
 
 void TFormMain::PrintCommand()
 {
-    m_prompt->ShowMessage(m_formLang->Text(QStringLiteral("MessagePrintUnavailable")));
+    // The preview of the report library runs inside; the command returns when it
+    // is closed and the report library has closed its report.
+    Run([&] { PrintBridge::Print(Bench()); });
 }
 
 void TFormMain::OpenDroppedFiles(const QStringList& paths)

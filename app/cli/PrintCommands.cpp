@@ -1,0 +1,96 @@
+// The printing commands of pelorix-cli: the variable table as "Drucken..." writes
+// it, and the whole print path through the report library into a PDF or PNG file.
+#include "app/cli/CliSupport.h"
+#include "app/cli/CliSession.h"
+
+#include "workbench/PrintBridge.h"
+#include "workbench/Workbench.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// Copies the written table to its target atomically (the temporary copy goes).
+bool MoveTable(const QString& from, const QString& to, QString* error)
+{
+    QFile in(from);
+    QSaveFile out(to);
+    bool moved = false;
+    if (in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly)) {
+        const QByteArray bytes = in.readAll();
+        moved = out.write(bytes) == bytes.size() && out.commit();
+    }
+    if (!moved)
+        *error = QStringLiteral("cannot write %1: %2").arg(to, out.errorString());
+    in.close();
+    QFile::remove(from);
+    return moved;
+}
+
+} // namespace
+
+int PrintTableCommand(const QStringList& args)
+{
+    const QString usage = QStringLiteral("print-table MEASUREMENT.nvm OUT.dff [--picture P]");
+    const auto parsed = ParseArgs(args, { QStringLiteral("--picture") });
+    if (!parsed || parsed->positional.size() != 2)
+        return UsageError(usage);
+    CliSession session;
+    if (const auto error
+        = LoadMeasurement(session, parsed->positional[0], parsed->Option(QStringLiteral("--picture"))))
+        return InputError(*error);
+    session.workbench.UpdateResultsGrid();
+    QString error;
+    const auto files = PrintBridge::WritePrintFiles(session.workbench, PrintBridge::ProgramTexts::Current(), &error);
+    if (!files)
+        return InputError(error);
+    // The pictures stay in the temporary folder: the table names them.
+    if (!MoveTable(files->table, parsed->positional[1], &error))
+        return InputError(error);
+    return session.Succeed();
+}
+
+int ReportCommand(const QStringList& args)
+{
+    const QString usage = QStringLiteral("report MEASUREMENT.nvm OUT.pdf|OUT.png [--template T.zrp] [--picture P]");
+    const auto parsed = ParseArgs(args, { QStringLiteral("--template"), QStringLiteral("--picture") });
+    if (!parsed || parsed->positional.size() != 2)
+        return UsageError(usage);
+    const QString out = parsed->positional[1];
+    const QString suffix = QFileInfo(out).suffix().toLower();
+    if (suffix != QLatin1String("pdf") && suffix != QLatin1String("png"))
+        return UsageError(usage);
+    const QString templatePath = parsed->Option(QStringLiteral("--template")).value_or(PrintBridge::TemplatePath());
+    if (!QFileInfo(templatePath).isFile())
+        return InputError(templatePath + QStringLiteral(": the report template does not exist"));
+    CliSession session;
+    if (const auto error
+        = LoadMeasurement(session, parsed->positional[0], parsed->Option(QStringLiteral("--picture"))))
+        return InputError(*error);
+    session.workbench.UpdateResultsGrid();
+    QString error;
+    const auto files = PrintBridge::WritePrintFiles(session.workbench, PrintBridge::ProgramTexts::Current(), &error);
+    if (!files)
+        return InputError(error);
+    const QString library = PrintBridge::LibraryPath();
+    const PrintBridge::LibraryRun run
+        = PrintBridge::RunLibrary(library, QFileInfo(templatePath).absoluteFilePath(), files->table, out);
+    // The table names the patient: every temporary file goes.
+    for (const QString& path : { files->original, files->marked, files->table })
+        QFile::remove(path);
+    switch (run) {
+    case PrintBridge::LibraryRun::Done:
+        return session.Succeed();
+    case PrintBridge::LibraryRun::NotFound:
+        return InputError(library + QStringLiteral(": the report library cannot be loaded"));
+    case PrintBridge::LibraryRun::NoInitReport:
+        return InputError(library + QStringLiteral(": the report library has no InitReport"));
+    case PrintBridge::LibraryRun::InitRefused:
+        return InputError(QStringLiteral("the report library refused to open the report"));
+    case PrintBridge::LibraryRun::ExportFailed:
+        break;
+    }
+    return InputError(QStringLiteral("the report could not be written to ") + out);
+}

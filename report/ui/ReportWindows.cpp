@@ -1,0 +1,74 @@
+#include "report/ui/ReportWindows.h"
+
+#include "report/ReportContext.h"
+#include "report/ui/TFormPrintImage.h"
+#include "report/ui/TFormPrintPreview.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QWindow>
+
+namespace {
+
+// The library's windows stay in front of the caller's window that was active when
+// the report was opened.
+void BelongToOwner(QWidget& window, const ReportContext& context)
+{
+    if (!context.OwnerWindow())
+        return;
+    window.winId();
+    if (QWindow* handle = window.windowHandle())
+        handle->setTransientParent(context.OwnerWindow());
+}
+
+} // namespace
+
+ReportWindows::ReportWindows()
+    : m_formPrintImage(std::make_unique<TFormPrintImage>())
+{
+    m_previousSink = MessageSink::SetHandler([](const QString& text) {
+        QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("Prelvo"), text);
+    });
+}
+
+ReportWindows::~ReportWindows()
+{
+    MessageSink::SetHandler(m_previousSink);
+}
+
+void ReportWindows::ShowPreview(ReportContext& context, TMyCAD& page)
+{
+    TFormPrintPreview preview(context, page);
+    BelongToOwner(preview, context);
+    if (OnPreviewCreated())
+        OnPreviewCreated()(preview);
+    preview.exec();
+}
+
+void ReportWindows::ShowImage(ReportContext& context, const QImage& page)
+{
+    m_formPrintImage->SetPicture(page);
+    BelongToOwner(*m_formPrintImage, context);
+    m_formPrintImage->exec();
+}
+
+void ReportWindows::ShowDesigner(ReportContext&)
+{
+    QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Prelvo"),
+        QStringLiteral("The report designer is not part of this version of Prelvo."));
+}
+
+void ReportWindows::Install()
+{
+    InstalledPresenterFactory() = [](ReportContext&) -> std::unique_ptr<ReportPresenter> {
+        if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return nullptr;
+        return std::make_unique<ReportWindows>();
+    };
+}
+
+std::function<void(TFormPrintPreview&)>& ReportWindows::OnPreviewCreated()
+{
+    static std::function<void(TFormPrintPreview&)> hook;
+    return hook;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "common/MessageSink.h"
+#include "report/ReportPresenter.h"
+
+#include <functional>
+#include <memory>
+
+class TFormPrintImage;
+class TFormPrintPreview;
+
+// The windows of the report library for one open report: the preview, the image
+// window (kept for the report's life) and the designer. While it lives the
+// library's messages are shown in message boxes.
+class ReportWindows : public ReportPresenter
+{
+public:
+    ReportWindows();
+    ~ReportWindows() override;
+
+    void ShowPreview(ReportContext& context, TMyCAD& page) override;
+    void ShowImage(ReportContext& context, const QImage& page) override;
+    void ShowDesigner(ReportContext& context) override;
+
+    TFormPrintImage& FormPrintImage() { return *m_formPrintImage; }
+
+    // Installs the windows as the presenter of every report opened from now on in a
+    // program with a widget application; other programs get none (export only).
+    static void Install();
+
+    // Called with each preview before it is shown modally (tests script it).
+    static std::function<void(TFormPrintPreview&)>& OnPreviewCreated();
+
+private:
+    std::unique_ptr<TFormPrintImage> m_formPrintImage;
+    MessageSink::Handler m_previousSink;
+};

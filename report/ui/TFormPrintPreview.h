@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+class CanvasView;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+class QScrollArea;
+class QStatusBar;
+class QToolButton;
+class ReportContext;
+class TFormPrelvoLang;
+class TMyCAD;
+
+// "Print Preview": the filled page of one report run, shown modally and on top of
+// other windows. "Print" asks for the printer and prints the report afresh from
+// the design and the data file; the zoom buttons work as in the designer; typing
+// the hidden access code opens the designer. Each time it is shown its texts come
+// from "PrelvoLang.ini" beside the program.
+class TFormPrintPreview : public QDialog
+{
+    Q_OBJECT
+public:
+    // `page` is copied into the preview's own canvas; the preview does not keep it.
+    TFormPrintPreview(ReportContext& context, TMyCAD& page, QWidget* parent = nullptr);
+    ~TFormPrintPreview() override;
+
+    TMyCAD& MyCADPreview() const { return *m_canvas; }
+    QString StatusText() const;
+    QString PrinterText() const;
+    bool StaysOnTop() const;
+    // The language window while the preview is shown; null otherwise.
+    TFormPrelvoLang* FormLang() const { return m_formLang; }
+
+    // The commands, as the buttons run them.
+    void FitHeight();
+    void FitWidth();
+    void ZoomIn();
+    void ZoomOut();
+    void PrintClick();
+    // One typed character of the hidden access code.
+    void TypeCharacter(QChar typed);
+
+    // Asks for the printer before printing; a print dialog unless replaced
+    // (tests). True to print.
+    std::function<bool(QPrinter& printer)> AskPrinter;
+    // The language file applied when shown; "PrelvoLang.ini" beside the program.
+    QString LanguageFilePath;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Translate();
+    void SetStayOnTop(bool onTop);
+    void ShowZoom();
+
+    ReportContext& m_context;
+    std::unique_ptr<TMyCAD> m_canvas;
+    QLineEdit* m_editPrinter;
+    QPushButton* m_buttonPrint;
+    QScrollArea* m_scrollBox;
+    CanvasView* m_view;
+    QStatusBar* m_statusBar;
+    TFormPrelvoLang* m_formLang = nullptr;
+    bool m_leftTopForGood = false;
+};
