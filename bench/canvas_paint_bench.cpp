@@ -5,6 +5,7 @@
 // picture, drawLine and drawPath of every hair). Also measured: the repaint of a
 // small damaged area (a hovered handle), a full repaint right after one hair moved,
 // and a cold frame after a change that redraws every shape (the cost after a zoom).
+#include "bench/MedianReporter.h"
 #include "canvas/TMyCAD.h"
 #include "canvas/TMyLine.h"
 
@@ -192,27 +193,6 @@ void BareFrame(benchmark::State& state, double zoom)
         }
     }
 }
-
-class MedianReporter : public benchmark::ConsoleReporter
-{
-public:
-    using ConsoleReporter::ConsoleReporter;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                m_medians[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-    double Median(const std::string& name) const
-    {
-        const auto found = m_medians.find(name);
-        return found == m_medians.end() ? 0.0 : found->second;
-    }
-
-private:
-    std::map<std::string, double> m_medians;
-};
 
 } // namespace
 

@@ -9,6 +9,7 @@
 #include "report/ui/TFormPrintImage.h"
 #include "report/ui/TFormPrintPreview.h"
 #include "tests/report/ReportFixtures.h"
+#include "tests/support/AppEnvironment.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -25,25 +26,7 @@
 
 namespace {
 
-class WidgetEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_app = std::make_unique<QApplication>(m_argc, m_argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[20] = "report_ui_tests";
-    char* m_argv[2] = { m_name, nullptr };
-    std::unique_ptr<QApplication> m_app;
-};
-
-const bool kRegistered = (::testing::AddGlobalTestEnvironment(new WidgetEnvironment), true);
+const bool kRegistered = (::testing::AddGlobalTestEnvironment(new AppEnvironment<QApplication>), true);
 
 // Shows previews like the library's windows do and runs a script on each while it
 // is open; counts the designer's showings.

@@ -1,5 +1,7 @@
 #include "tests/ui/UiTestSupport.h"
+#include "tests/support/AppEnvironment.h"
 
+#include <QApplication>
 #include <QAbstractButton>
 #include <QDialog>
 #include <QDir>
@@ -16,25 +18,7 @@
 
 namespace {
 
-class WidgetEnvironment : public ::testing::Environment
-{
-public:
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_app = std::make_unique<QApplication>(m_argc, m_argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "ui_tests";
-    char* m_argv[2] = { m_name, nullptr };
-    std::unique_ptr<QApplication> m_app;
-};
-
-const bool kRegistered = (::testing::AddGlobalTestEnvironment(new WidgetEnvironment), true);
+const bool kRegistered = (::testing::AddGlobalTestEnvironment(new AppEnvironment<QApplication>), true);
 
 std::deque<std::function<void(QWidget*)>>& Queue()
 {
