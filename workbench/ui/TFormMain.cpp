@@ -169,6 +169,10 @@ TFormMain::~TFormMain()
     qApp->removeEventFilter(this);
     Bench().OnStartRefreshTimer = nullptr;
     Bench().OnResultsChanged = nullptr;
+    // The canvas widget refers to the workbench's canvas, which goes with the
+    // workbench member before the base class deletes the child widgets.
+    delete m_canvasArea;
+    m_canvasArea = nullptr;
 }
 
 QString TFormMain::ProgramFile(const QString& name) const
