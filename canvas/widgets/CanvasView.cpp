@@ -1,6 +1,6 @@
 #include "canvas/widgets/CanvasView.h"
 
-#include "canvas/widgets/TFormMyCADStringEditor.h"
+#include "canvas/widgets/TFormStringListEditor.h"
 
 #include <QClipboard>
 #include <QCursor>
@@ -102,7 +102,7 @@ void CanvasView::resizeEvent(QResizeEvent* event)
 
 bool CanvasView::EditStringList(QStringList& lines)
 {
-    TFormMyCADStringEditor editor(this);
+    TFormStringListEditor editor(this);
     editor.SetLines(lines);
     if (editor.exec() != QDialog::Accepted)
         return false;

@@ -2,7 +2,7 @@
 #include "tests/canvas/CanvasBuilders.h"
 
 #include "canvas/widgets/CanvasView.h"
-#include "canvas/widgets/TFormMyCADStringEditor.h"
+#include "canvas/widgets/TFormStringListEditor.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -86,10 +86,10 @@ TEST(CanvasViewMouse, HoverSetsTheResizeCursorOverAHandle)
 
 TEST(StringListEditor, CountsLinesAndClears)
 {
-    EXPECT_EQ(TFormMyCADStringEditor::LineCountText(0), "0 lines");
-    EXPECT_EQ(TFormMyCADStringEditor::LineCountText(1), "1 line");
-    EXPECT_EQ(TFormMyCADStringEditor::LineCountText(2), "2 lines");
-    TFormMyCADStringEditor editor;
+    EXPECT_EQ(TFormStringListEditor::LineCountText(0), "0 lines");
+    EXPECT_EQ(TFormStringListEditor::LineCountText(1), "1 line");
+    EXPECT_EQ(TFormStringListEditor::LineCountText(2), "2 lines");
+    TFormStringListEditor editor;
     EXPECT_EQ(editor.windowTitle(), "String List Editor");
     editor.SetLines({ "Patient", "Datum" });
     EXPECT_EQ(editor.Lines(), (QStringList { "Patient", "Datum" }));

@@ -1,4 +1,4 @@
-#include "canvas/widgets/TFormMyCADStringEditor.h"
+#include "canvas/widgets/TFormStringListEditor.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TFormMyCADStringEditor::TFormMyCADStringEditor(QWidget* parent)
+TFormStringListEditor::TFormStringListEditor(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("String List Editor"));
@@ -25,11 +25,11 @@ TFormMyCADStringEditor::TFormMyCADStringEditor(QWidget* parent)
     connect(clear, &QPushButton::clicked, m_text, &QPlainTextEdit::clear);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_text, &QPlainTextEdit::textChanged, this, &TFormMyCADStringEditor::UpdateCount);
+    connect(m_text, &QPlainTextEdit::textChanged, this, &TFormStringListEditor::UpdateCount);
     UpdateCount();
 }
 
-QStringList TFormMyCADStringEditor::Lines() const
+QStringList TFormStringListEditor::Lines() const
 {
     const QString text = m_text->toPlainText();
     if (text.isEmpty())
@@ -40,17 +40,17 @@ QStringList TFormMyCADStringEditor::Lines() const
     return lines;
 }
 
-void TFormMyCADStringEditor::SetLines(const QStringList& lines)
+void TFormStringListEditor::SetLines(const QStringList& lines)
 {
     m_text->setPlainText(lines.join(QLatin1Char('\n')));
 }
 
-QString TFormMyCADStringEditor::LineCountText(int count)
+QString TFormStringListEditor::LineCountText(int count)
 {
     return QString::asprintf("%d line", count) + (count == 1 ? QString() : QStringLiteral("s"));
 }
 
-void TFormMyCADStringEditor::UpdateCount()
+void TFormStringListEditor::UpdateCount()
 {
     m_count->setText(LineCountText(static_cast<int>(Lines().size())));
 }

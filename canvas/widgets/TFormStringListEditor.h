@@ -8,11 +8,11 @@ class QPlainTextEdit;
 
 // The "String List Editor": edits the lines of a new text box. A line counter
 // above the text follows every change; "&Clear" empties the text.
-class TFormMyCADStringEditor : public QDialog
+class TFormStringListEditor : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TFormMyCADStringEditor(QWidget* parent = nullptr);
+    explicit TFormStringListEditor(QWidget* parent = nullptr);
 
     QStringList Lines() const;
     void SetLines(const QStringList& lines);
