@@ -46,6 +46,11 @@ public:
     void MouseMove(Qt::KeyboardModifiers modifiers, QPointF point);
     void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF point);
 
+    // Resizes a shape by one of its handles from where the handle is now to a screen
+    // point, as a mouse resize through that handle does, without snapping (the report
+    // designer's Shift+arrow keys). One undo step; nothing for a locked shape.
+    void ResizeByHandle(TMyShape& shape, int handle, QPointF to);
+
     // The tool changed: the state follows it and a shape in progress is dropped.
     void ToolChanged(TDrawTool tool);
     TActionState State() const { return m_state; }

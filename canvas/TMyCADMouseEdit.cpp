@@ -101,6 +101,22 @@ void TMyCADMouse::ResizingUp(Qt::KeyboardModifiers modifiers, QPointF point)
     m_cad.RerouteLinks(shape);
 }
 
+void TMyCADMouse::ResizeByHandle(TMyShape& shape, int handle, QPointF to)
+{
+    if (shape.Locked() || !shape.ResizeEnable() || handle < 0)
+        return;
+    const int operated = m_operatedId;
+    const int hot = m_handle;
+    m_operatedId = shape.ShapeId();
+    m_handle = handle;
+    m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), { &shape }, TUndoCause::Resize);
+    ResizeShape(shape, ResizeReference(shape), to);
+    m_cad.m_modified = true;
+    m_cad.RerouteLinks(&shape);
+    m_operatedId = operated;
+    m_handle = hot;
+}
+
 void TMyCADMouse::RotatingMove(QPointF point)
 {
     TMyShape* shape = Operated();

@@ -53,9 +53,47 @@ ReportContext::~ReportContext() = default;
 
 void ReportContext::ResetDesign()
 {
-    m_design->SetTheUNIT(mm);
-    m_design->SetPageOrientation(poPortrait);
-    m_design->SetPageStyle(A4);
+    ApplyDesignerSettings(*m_design);
+}
+
+void ReportContext::ApplyDesignerSettings(TMyCAD& canvas)
+{
+    canvas.SetTheUNIT(mm);
+    canvas.SetPageOrientation(poPortrait);
+    canvas.SetPageStyle(A4);
+    canvas.SetZoom(1.0);
+    canvas.SetArrowStyle(ANone);
+    canvas.SetArrowAngle(10);
+    canvas.SetArrowLength(30);
+    canvas.SetArrowOffset(0);
+    canvas.SetBkBitmapMode(Center);
+    canvas.SetColorOfBackGround(0xFFFFFF);
+    canvas.SetColorOfHot(0x808080);
+    canvas.SetDragMode(dgBoth);
+    canvas.SetDragTrace(true);
+    TGridObject grid = canvas.GridOperation();
+    grid.GridWidth = 20.0;
+    grid.GridHeight = 20.0;
+    grid.GridColor = 0xC0C0C0;
+    grid.GridPenSize = 1;
+    canvas.SetGridOperation(grid);
+    canvas.SetLinklineAroundShape(true);
+    canvas.SetMouseEffect(true);
+    canvas.SetOperateAllLayer(true);
+    canvas.SetPageFootAlignment(taRightJustify);
+    canvas.SetPrintABorder(true);
+    canvas.SetPrintBackground(false);
+    canvas.SetRatio(1.0);
+    canvas.SetResizeEnable(true);
+    canvas.SetRotateEnable(true);
+    canvas.SetRotateConstraintDegree(0);
+    canvas.SetReturnToSelecting(true);
+    canvas.SetSnap(true);
+    canvas.SetXYMode(Mode0);
+    TMyFont font = canvas.Font();
+    font.name = QStringLiteral("Tahoma");
+    font.SetSize(8);
+    canvas.SetFont(font);
 }
 
 bool ReportContext::LoadReportTemplate(const QString& archivePath)

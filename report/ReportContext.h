@@ -31,6 +31,9 @@ public:
 
     // The design canvas: A4 portrait in millimetres until a template replaces it.
     TMyCAD& MyCADPrint() { return *m_design; }
+    // The settings the designer gives its page canvas (unit, page, grid, snapping,
+    // default font...); the preview's canvas takes them too.
+    static void ApplyDesignerSettings(TMyCAD& canvas);
 
     // --- template and design ---
     // Loads the template archive into the design; false (design unchanged) when it

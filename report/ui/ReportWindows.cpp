@@ -1,6 +1,7 @@
 #include "report/ui/ReportWindows.h"
 
 #include "report/ReportContext.h"
+#include "report/ui/TFormPrintCAD.h"
 #include "report/ui/TFormPrintImage.h"
 #include "report/ui/TFormPrintPreview.h"
 
@@ -33,6 +34,8 @@ ReportWindows::ReportWindows()
 
 ReportWindows::~ReportWindows()
 {
+    // The designer goes before the report's design it shows.
+    m_formPrintCAD.reset();
     MessageSink::SetHandler(m_previousSink);
 }
 
@@ -52,10 +55,14 @@ void ReportWindows::ShowImage(ReportContext& context, const QImage& page)
     m_formPrintImage->exec();
 }
 
-void ReportWindows::ShowDesigner(ReportContext&)
+void ReportWindows::ShowDesigner(ReportContext& context)
 {
-    QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Prelvo"),
-        QStringLiteral("The report designer is not part of this version of Prelvo."));
+    if (!m_formPrintCAD)
+        m_formPrintCAD = std::make_unique<TFormPrintCAD>(context);
+    BelongToOwner(*m_formPrintCAD, context);
+    if (OnDesignerShown())
+        OnDesignerShown()(*m_formPrintCAD);
+    m_formPrintCAD->exec();
 }
 
 void ReportWindows::Install()
@@ -70,5 +77,11 @@ void ReportWindows::Install()
 std::function<void(TFormPrintPreview&)>& ReportWindows::OnPreviewCreated()
 {
     static std::function<void(TFormPrintPreview&)> hook;
+    return hook;
+}
+
+std::function<void(TFormPrintCAD&)>& ReportWindows::OnDesignerShown()
+{
+    static std::function<void(TFormPrintCAD&)> hook;
     return hook;
 }

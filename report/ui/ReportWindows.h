@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+class TFormPrintCAD;
 class TFormPrintImage;
 class TFormPrintPreview;
 
@@ -23,6 +24,9 @@ public:
     void ShowDesigner(ReportContext& context) override;
 
     TFormPrintImage& FormPrintImage() { return *m_formPrintImage; }
+    // The designer, made at its first showing and kept (with its zoom and
+    // selection) until the report is closed; null before.
+    TFormPrintCAD* FormPrintCAD() const { return m_formPrintCAD.get(); }
 
     // Installs the windows as the presenter of every report opened from now on in a
     // program with a widget application; other programs get none (export only).
@@ -30,8 +34,11 @@ public:
 
     // Called with each preview before it is shown modally (tests script it).
     static std::function<void(TFormPrintPreview&)>& OnPreviewCreated();
+    // Called with the designer each time before it is shown modally (tests script it).
+    static std::function<void(TFormPrintCAD&)>& OnDesignerShown();
 
 private:
     std::unique_ptr<TFormPrintImage> m_formPrintImage;
+    std::unique_ptr<TFormPrintCAD> m_formPrintCAD;
     MessageSink::Handler m_previousSink;
 };

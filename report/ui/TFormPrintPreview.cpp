@@ -1,6 +1,5 @@
 #include "report/ui/TFormPrintPreview.h"
 
-#include "canvas/widgets/CanvasView.h"
 #include "common/LanguageFile.h"
 #include "common/ui/WindowTranslator.h"
 #include "report/PreviewAccessCode.h"
@@ -8,41 +7,23 @@
 #include "report/ReportPageOutput.h"
 #include "report/ReportPresenter.h"
 #include "report/ReportZoom.h"
+#include "canvas/TMyCAD.h"
+#include "canvas/widgets/CanvasView.h"
+#include "report/ui/PageScrollBox.h"
 #include "report/ui/TFormPrelvoLang.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
-
-namespace {
-
-QToolButton* ZoomButton(QWidget* parent, const char* name, const QString& glyph, const QString& hint)
-{
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    button->setText(glyph);
-    button->setToolTip(hint);
-    button->setAutoRaise(true);
-    button->setFixedSize(34, 34);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
-
-} // namespace
 
 TFormPrintPreview::TFormPrintPreview(ReportContext& context, TMyCAD& page, QWidget* parent)
     : QDialog(parent)
@@ -64,41 +45,10 @@ TFormPrintPreview::TFormPrintPreview(ReportContext& context, TMyCAD& page, QWidg
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     LanguageFilePath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("PrelvoLang.ini"));
 
-    auto* top = new QWidget(this);
-    top->setObjectName(QStringLiteral("PanelTop"));
-    top->setFixedHeight(57);
-    QFont panelFont(QStringLiteral("Arial"));
-    panelFont.setPointSize(10);
-    top->setFont(panelFont);
-    auto* label = new QLabel(QStringLiteral("Printer"), top);
-    label->setObjectName(QStringLiteral("LabelPrinter"));
-    m_editPrinter = new QLineEdit(top);
-    m_editPrinter->setObjectName(QStringLiteral("EditPrinter"));
-    m_editPrinter->setReadOnly(true);
-    m_editPrinter->setFocusPolicy(Qt::NoFocus);
-    m_buttonPrint = new QPushButton(QStringLiteral("Print"), top);
-    m_buttonPrint->setObjectName(QStringLiteral("ButtonPrint"));
-    m_buttonPrint->setAutoDefault(false);
-    auto* fitH = ZoomButton(top, "SpeedButtonFitH", QStringLiteral("↕"), QStringLiteral("Fit height"));
-    auto* fitV = ZoomButton(top, "SpeedButtonFitV", QStringLiteral("↔"), QStringLiteral("Fit width"));
-    auto* zoomIn = ZoomButton(top, "SpeedButtonZoomIn", QStringLiteral("+"), QStringLiteral("Zoom in"));
-    auto* zoomOut = ZoomButton(top, "SpeedButtonZoomOut", QStringLiteral("−"), QStringLiteral("Zoom out"));
-    auto* topLayout = new QHBoxLayout(top);
-    topLayout->addWidget(label);
-    topLayout->addWidget(m_editPrinter, 1);
-    topLayout->addWidget(m_buttonPrint);
-    for (QToolButton* button : { fitH, fitV, zoomIn, zoomOut })
-        topLayout->addWidget(button);
-
-    m_scrollBox = new QScrollArea(this);
-    m_scrollBox->setObjectName(QStringLiteral("ScrollBoxPrint"));
-    m_scrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_scrollBox->setStyleSheet(QStringLiteral("QScrollArea { background: rgb(238, 238, 238); }"));
-    m_scrollBox->setFocusPolicy(Qt::NoFocus);
-    m_view = new CanvasView(*m_canvas);
-    m_view->setObjectName(QStringLiteral("MyCADPreview"));
-    m_view->setEnabled(false);
-    m_scrollBox->setWidget(m_view);
+    const PrinterPanel top = PrinterPanel::Create(this);
+    m_editPrinter = top.editPrinter;
+    m_scrollBox = new PageScrollBox(*m_canvas, QStringLiteral("MyCADPreview"), this);
+    m_scrollBox->View().setEnabled(false);
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBarPrint"));
@@ -107,15 +57,15 @@ TFormPrintPreview::TFormPrintPreview(ReportContext& context, TMyCAD& page, QWidg
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(top);
+    layout->addWidget(top.panel);
     layout->addWidget(m_scrollBox, 1);
     layout->addWidget(m_statusBar);
 
-    connect(m_buttonPrint, &QPushButton::clicked, this, &TFormPrintPreview::PrintClick);
-    connect(fitH, &QToolButton::clicked, this, &TFormPrintPreview::FitHeight);
-    connect(fitV, &QToolButton::clicked, this, &TFormPrintPreview::FitWidth);
-    connect(zoomIn, &QToolButton::clicked, this, &TFormPrintPreview::ZoomIn);
-    connect(zoomOut, &QToolButton::clicked, this, &TFormPrintPreview::ZoomOut);
+    connect(top.buttonPrint, &QPushButton::clicked, this, &TFormPrintPreview::PrintClick);
+    connect(top.fitHeight, &QToolButton::clicked, this, &TFormPrintPreview::FitHeight);
+    connect(top.fitWidth, &QToolButton::clicked, this, &TFormPrintPreview::FitWidth);
+    connect(top.zoomIn, &QToolButton::clicked, this, &TFormPrintPreview::ZoomIn);
+    connect(top.zoomOut, &QToolButton::clicked, this, &TFormPrintPreview::ZoomOut);
 
     AskPrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
@@ -130,7 +80,7 @@ TFormPrintPreview::TFormPrintPreview(ReportContext& context, TMyCAD& page, QWidg
 TFormPrintPreview::~TFormPrintPreview()
 {
     // The view goes before the canvas it shows.
-    delete m_scrollBox->takeWidget();
+    delete m_scrollBox;
 }
 
 QString TFormPrintPreview::StatusText() const
@@ -180,8 +130,7 @@ void TFormPrintPreview::showEvent(QShowEvent* event)
         return;
     Translate();
     m_editPrinter->setText(ReportZoom::UpdatePrinterPage(*m_canvas, m_context.Printer()));
-    m_scrollBox->horizontalScrollBar()->setValue(0);
-    m_scrollBox->verticalScrollBar()->setValue(0);
+    m_scrollBox->ScrollToTopLeft();
     m_canvas->SetZoom(1.0);
     if (m_canvas->Height() > 0)
         m_canvas->SetZoom(double(m_scrollBox->viewport()->height()) / m_canvas->Height());
@@ -195,41 +144,30 @@ void TFormPrintPreview::done(int result)
     QDialog::done(result);
 }
 
-void TFormPrintPreview::ShowZoom()
+void TFormPrintPreview::ShowZoom(const std::optional<QString>& text)
 {
-    m_statusBar->showMessage(ReportZoom::StatusText(m_canvas->Zoom()));
+    if (text)
+        m_statusBar->showMessage(*text);
 }
 
 void TFormPrintPreview::FitHeight()
 {
-    const int available = m_scrollBox->height() - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    if (const auto zoom = ReportZoom::Fit(m_canvas->Zoom(), available, m_canvas->Height())) {
-        m_canvas->SetZoom(*zoom);
-        ShowZoom();
-    }
-    m_scrollBox->viewport()->update();
+    ShowZoom(m_scrollBox->FitHeight());
 }
 
 void TFormPrintPreview::FitWidth()
 {
-    const int available = m_scrollBox->width() - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    if (const auto zoom = ReportZoom::Fit(m_canvas->Zoom(), available, m_canvas->Width())) {
-        m_canvas->SetZoom(*zoom);
-        ShowZoom();
-    }
-    m_scrollBox->viewport()->update();
+    ShowZoom(m_scrollBox->FitWidth());
 }
 
 void TFormPrintPreview::ZoomIn()
 {
-    m_canvas->SetZoom(ReportZoom::ZoomIn(m_canvas->Zoom()));
-    ShowZoom();
+    ShowZoom(m_scrollBox->ZoomIn());
 }
 
 void TFormPrintPreview::ZoomOut()
 {
-    m_canvas->SetZoom(ReportZoom::ZoomOut(m_canvas->Zoom()));
-    ShowZoom();
+    ShowZoom(m_scrollBox->ZoomOut());
 }
 
 void TFormPrintPreview::PrintClick()

@@ -4,15 +4,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
-class CanvasView;
-class QLabel;
 class QLineEdit;
 class QPrinter;
-class QPushButton;
-class QScrollArea;
+class PageScrollBox;
 class QStatusBar;
-class QToolButton;
 class ReportContext;
 class TFormPrelvoLang;
 class TMyCAD;
@@ -60,14 +57,12 @@ protected:
 private:
     void Translate();
     void SetStayOnTop(bool onTop);
-    void ShowZoom();
+    void ShowZoom(const std::optional<QString>& text);
 
     ReportContext& m_context;
     std::unique_ptr<TMyCAD> m_canvas;
     QLineEdit* m_editPrinter;
-    QPushButton* m_buttonPrint;
-    QScrollArea* m_scrollBox;
-    CanvasView* m_view;
+    PageScrollBox* m_scrollBox;
     QStatusBar* m_statusBar;
     TFormPrelvoLang* m_formLang = nullptr;
     bool m_leftTopForGood = false;

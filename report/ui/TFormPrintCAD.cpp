@@ -1,0 +1,547 @@
+#include "report/ui/TFormPrintCAD.h"
+
+#include "canvas/TMyCAD.h"
+#include "canvas/widgets/CanvasView.h"
+#include "report/NudgeSelection.h"
+#include "report/ReportContext.h"
+#include "report/ReportZoom.h"
+#include "report/ui/PageScrollBox.h"
+#include "report/ui/TComponentComboBox.h"
+#include "report/ui/TComponentInspector.h"
+#include "report/ui/TFormMyCADStringEditor.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Tool buttons: the drawing tools are toggles of one group, the others commands.
+struct ToolButtonSpec
+{
+    const char* name;
+    const char* text;
+    std::optional<TDrawTool> tool;
+};
+
+constexpr int kToolsPanelWidth = 216;
+
+} // namespace
+
+TFormPrintCAD::TFormPrintCAD(ReportContext& context, QWidget* parent)
+    : QDialog(parent)
+    , m_context(context)
+{
+    setObjectName(QStringLiteral("FormPrintCAD"));
+    setWindowTitle(QStringLiteral("Report Designer"));
+    QFont windowFont(QStringLiteral("Arial"));
+    windowFont.setPointSize(10);
+    setFont(windowFont);
+    resize(844, 700);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    BuildWindow();
+    ConnectCanvas();
+
+    m_stringEditor = std::make_unique<TFormMyCADStringEditor>(m_context, this);
+    m_stringEditor->LoadVariables(m_context.VariableRows());
+
+    AskFileName = [this](FileQuestion question) {
+        switch (question) {
+        case FileQuestion::OpenReport: {
+            QFileDialog dialog(this, QStringLiteral("Open Report"));
+            dialog.setNameFilters({ QStringLiteral("Norvane Report Design (RAW) (*.nrd)"),
+                QStringLiteral("Norvane ZReport (*.zrp)") });
+            dialog.setDefaultSuffix(QStringLiteral("nrd"));
+            dialog.setFileMode(QFileDialog::ExistingFile);
+            return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+        }
+        case FileQuestion::SaveReport: {
+            QFileDialog dialog(this, QStringLiteral("Save Report"));
+            dialog.setNameFilters({ QStringLiteral("Norvane Report (*.zrp)") });
+            dialog.setDefaultSuffix(QStringLiteral("zrp"));
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+        }
+        case FileQuestion::OpenResultFile:
+            return QFileDialog::getOpenFileName(this, QStringLiteral("Load Result File"), QString(),
+                QStringLiteral("*.txt (*.txt)"));
+        }
+        return QString();
+    };
+    AskPrinter = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    AskPrinterSetup = [this](QPrinter& printer) {
+        QPageSetupDialog dialog(&printer, this);
+        dialog.exec();
+    };
+}
+
+TFormPrintCAD::~TFormPrintCAD()
+{
+    if (m_filteringKeys)
+        qApp->removeEventFilter(this);
+    TMyCAD& canvas = MyCADPrint();
+    canvas.OnShapeAdded = nullptr;
+    canvas.OnShapeSelected = nullptr;
+    canvas.OnShapeDeleted = nullptr;
+    canvas.OnActionToolToSelecting = nullptr;
+    // The editor and the inspector go before the design they edit; the view detaches.
+    m_stringEditor.reset();
+    delete m_inspector;
+    delete m_scrollBox;
+}
+
+TMyCAD& TFormPrintCAD::MyCADPrint() const
+{
+    return m_context.MyCADPrint();
+}
+
+void TFormPrintCAD::BuildWindow()
+{
+    PrinterPanel top = PrinterPanel::Create(this);
+    m_editPrinter = top.editPrinter;
+    const int printIndex = top.layout->indexOf(top.buttonPrint);
+    QPushButton* setup = top.AddButton("ButtonPrinterSetup", QStringLiteral("Printer Setup"), printIndex + 1);
+    QPushButton* image = top.AddButton("ButtonImage", QStringLiteral("Image"));
+    QPushButton* preview = top.AddButton("ButtonPreview", QStringLiteral("Preview"));
+    connect(top.buttonPrint, &QPushButton::clicked, this, &TFormPrintCAD::PrintClick);
+    connect(setup, &QPushButton::clicked, this, &TFormPrintCAD::PrinterSetupClick);
+    connect(image, &QPushButton::clicked, this, &TFormPrintCAD::ImageClick);
+    connect(preview, &QPushButton::clicked, this, &TFormPrintCAD::PreviewClick);
+    connect(top.fitHeight, &QToolButton::clicked, this, &TFormPrintCAD::FitHeight);
+    connect(top.fitWidth, &QToolButton::clicked, this, &TFormPrintCAD::FitWidth);
+    connect(top.zoomIn, &QToolButton::clicked, this, &TFormPrintCAD::ZoomIn);
+    connect(top.zoomOut, &QToolButton::clicked, this, &TFormPrintCAD::ZoomOut);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+    splitter->setHandleWidth(5);
+    splitter->setChildrenCollapsible(false);
+    m_scrollBox = new PageScrollBox(MyCADPrint(), QStringLiteral("MyCADPrint"), splitter);
+    m_scrollBox->View().setFocusPolicy(Qt::ClickFocus);
+    auto* tools = new QWidget(splitter);
+    tools->setObjectName(QStringLiteral("PanelTools"));
+    tools->setMinimumWidth(120);
+    BuildTools(tools);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setSizes({ width() - kToolsPanelWidth - 5, kToolsPanelWidth });
+
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBarPrint"));
+    m_statusBar->setSizeGripEnabled(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(top.panel);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(m_statusBar);
+    BuildMenus();
+}
+
+void TFormPrintCAD::BuildMenus()
+{
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = bar->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("File1"));
+    const auto item = [this](QMenu* menu, const char* name, const QString& text, void (TFormPrintCAD::*slot)()) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    item(file, "OpenReport1", QStringLiteral("Open Report"), &TFormPrintCAD::OpenReportClick);
+    item(file, "SaveReport1", QStringLiteral("Save Report"), &TFormPrintCAD::SaveReportClick);
+    file->addSeparator();
+    item(file, "LoadResultFile1", QStringLiteral("Load Result File"), &TFormPrintCAD::LoadResultFileClick);
+    file->addSeparator();
+    // "Exit" closes the designer, as a clinician would expect of it.
+    QAction* exit = file->addAction(QStringLiteral("Exit"));
+    exit->setObjectName(QStringLiteral("Exit1"));
+    connect(exit, &QAction::triggered, this, &QDialog::accept);
+    QMenu* edit = bar->addMenu(QStringLiteral("Edit"));
+    edit->setObjectName(QStringLiteral("Edit1"));
+    item(edit, "Copy1", QStringLiteral("Copy"), &TFormPrintCAD::CopyClick);
+    item(edit, "Paste1", QStringLiteral("Paste"), &TFormPrintCAD::PasteClick);
+    item(edit, "Delete1", QStringLiteral("Delete"), &TFormPrintCAD::DeleteClick);
+    layout()->setMenuBar(bar);
+}
+
+void TFormPrintCAD::BuildTools(QWidget* panel)
+{
+    static const ToolButtonSpec kRows[3][4] = {
+        { { "SpeedButtonSelect", "Select", SpSelecting }, { "SpeedButtonLine", "Line", SpLine },
+            { "SpeedButtonRect", "Rect", SpRectangle }, { nullptr, nullptr, std::nullopt } },
+        { { "SpeedButtonImage", "Image", SpImage }, { "SpeedButtonText", "Text", SpText },
+            { "SpeedButtonVar", "V", std::nullopt }, { "SpeedButtonEllipse", "Ellipse", SpEllipse } },
+        { { "SpeedButtonFront", "To Front", std::nullopt }, { "SpeedButtonBack", "To Back", std::nullopt },
+            { "SpeedButtonRefresh", "Refresh", std::nullopt }, { nullptr, nullptr, std::nullopt } },
+    };
+    const std::map<QString, void (TFormPrintCAD::*)()> commands = {
+        { QStringLiteral("SpeedButtonVar"), &TFormPrintCAD::EditVariables },
+        { QStringLiteral("SpeedButtonFront"), &TFormPrintCAD::BringSelectionToFront },
+        { QStringLiteral("SpeedButtonBack"), &TFormPrintCAD::SendSelectionToBack },
+        { QStringLiteral("SpeedButtonRefresh"), &TFormPrintCAD::RefreshCanvas },
+    };
+    auto* grid = new QGridLayout;
+    grid->setSpacing(2);
+    m_tools = new QButtonGroup(this);
+    m_tools->setExclusive(true);
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column) {
+            const ToolButtonSpec& spec = kRows[row][column];
+            if (!spec.name)
+                continue;
+            auto* button = new QToolButton(panel);
+            button->setObjectName(QLatin1String(spec.name));
+            button->setText(QString::fromUtf8(spec.text));
+            button->setFocusPolicy(Qt::NoFocus);
+            button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+            grid->addWidget(button, row, column);
+            if (spec.tool) {
+                const TDrawTool tool = *spec.tool;
+                button->setCheckable(true);
+                m_tools->addButton(button);
+                m_toolButtons[tool] = button;
+                connect(button, &QToolButton::clicked, this, [this, tool] { ChooseTool(tool); });
+            } else {
+                const auto command = commands.at(button->objectName());
+                connect(button, &QToolButton::clicked, this, command);
+            }
+        }
+    m_toolButtons[SpSelecting]->setChecked(true);
+
+    m_componentCombo = new TComponentComboBox(panel);
+    m_componentCombo->SetCanvas(&MyCADPrint());
+    m_inspector = new TComponentInspector(panel);
+    m_inspector->SetCanvas(&MyCADPrint());
+    connect(m_componentCombo, &TComponentComboBox::ComponentChosen, this, [this](TMyShape* shape) {
+        m_inspector->Inspect(shape);
+    });
+    connect(m_inspector, &TComponentInspector::ValueChanged, this, [this] {
+        MyCADPrint().Invalidate();
+        ListComponents();
+    });
+
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addLayout(grid);
+    layout->addWidget(m_componentCombo);
+    layout->addWidget(m_inspector, 1);
+}
+
+void TFormPrintCAD::ConnectCanvas()
+{
+    TMyCAD& canvas = MyCADPrint();
+    canvas.OnShapeAdded = [this](TMyShape*&, int) {
+        // The canvas has gone back to selecting by itself.
+        SetToolButton(SpSelecting);
+        ListComponents();
+    };
+    canvas.OnShapeDeleted = [this](TMyShape*) {
+        // The inspector must not hold on to the shape; the list follows after the deletion.
+        m_inspector->Inspect(nullptr);
+        QMetaObject::invokeMethod(this, [this] { ListComponents(); }, Qt::QueuedConnection);
+    };
+    canvas.OnShapeSelected = [this](TMyShape*, TMyShape* selected) { ShowComponent(selected); };
+    canvas.OnActionToolToSelecting = [this] {
+        SetToolButton(SpSelecting);
+        ShowComponent(MyCADPrint().SelectedShape());
+    };
+}
+
+QString TFormPrintCAD::StatusText() const
+{
+    return m_statusBar->currentMessage();
+}
+
+QString TFormPrintCAD::PrinterText() const
+{
+    return m_editPrinter->text();
+}
+
+QString TFormPrintCAD::ToolButtonDown() const
+{
+    QAbstractButton* down = m_tools->checkedButton();
+    return down ? down->objectName() : QString();
+}
+
+void TFormPrintCAD::ShowZoom(const std::optional<QString>& text)
+{
+    if (text)
+        m_statusBar->showMessage(*text);
+}
+
+void TFormPrintCAD::ShowComponent(TMyShape* shape)
+{
+    m_inspector->Inspect(shape);
+    m_componentCombo->Choose(shape);
+}
+
+void TFormPrintCAD::ListComponents()
+{
+    m_componentCombo->Refresh();
+    m_componentCombo->Choose(m_inspector->Inspected());
+}
+
+void TFormPrintCAD::SetToolButton(TDrawTool tool)
+{
+    const auto button = m_toolButtons.find(tool);
+    if (button != m_toolButtons.end())
+        button->second->setChecked(true);
+}
+
+void TFormPrintCAD::ChooseTool(TDrawTool tool)
+{
+    MyCADPrint().SetShapeTool(tool);
+    SetToolButton(tool);
+}
+
+std::vector<TMyShape*> TFormPrintCAD::SelectionInListOrder() const
+{
+    std::vector<TMyShape*> shapes = MyCADPrint().GetSelection();
+    std::sort(shapes.begin(), shapes.end(),
+        [](const TMyShape* a, const TMyShape* b) { return a->ShapeIndex() < b->ShapeIndex(); });
+    return shapes;
+}
+
+void TFormPrintCAD::EditVariables()
+{
+    TMyShape* shape = MyCADPrint().SelectedShape();
+    if (!shape) {
+        m_statusBar->showMessage(QStringLiteral("Select one text or image box to bind it to variables."));
+        return;
+    }
+    if (m_stringEditor->EditBinding(*shape)) {
+        m_inspector->Inspect(shape);
+        MyCADPrint().Invalidate();
+    }
+}
+
+// With several shapes selected, each goes to the front (or back) keeping their
+// order among themselves; one undo step per shape.
+void TFormPrintCAD::BringSelectionToFront()
+{
+    std::vector<int> ids;
+    for (const TMyShape* shape : SelectionInListOrder())
+        ids.push_back(shape->ShapeId());
+    for (const int id : ids)
+        if (TMyShape* shape = MyCADPrint().ShapeById(id))
+            MyCADPrint().BringToFront(shape, true);
+    ListComponents();
+    MyCADPrint().Invalidate();
+}
+
+void TFormPrintCAD::SendSelectionToBack()
+{
+    std::vector<int> ids;
+    for (const TMyShape* shape : SelectionInListOrder())
+        ids.insert(ids.begin(), shape->ShapeId());
+    for (const int id : ids)
+        if (TMyShape* shape = MyCADPrint().ShapeById(id))
+            MyCADPrint().SendToBack(shape, true);
+    ListComponents();
+    MyCADPrint().Invalidate();
+}
+
+void TFormPrintCAD::RefreshCanvas()
+{
+    // Drawing the page at another zoom and back redraws every shape afresh.
+    TMyCAD& canvas = MyCADPrint();
+    const double zoom = canvas.Zoom();
+    canvas.SetZoom(zoom > 0.2 ? zoom - 0.1 : zoom / 2);
+    m_scrollBox->View().repaint();
+    canvas.SetZoom(zoom);
+    m_scrollBox->View().repaint();
+}
+
+void TFormPrintCAD::UpdatePrinterPage()
+{
+    // The page takes the printer's size in millimetres; the view keeps its zoom, so
+    // the page is drawn at the scale the user chose.
+    m_editPrinter->setText(ReportZoom::UpdatePrinterPage(MyCADPrint(), m_context.Printer()));
+}
+
+void TFormPrintCAD::PrintClick()
+{
+    if (!AskPrinter || !AskPrinter(m_context.Printer()))
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    UpdatePrinterPage();
+    m_context.RunReport(roPrint);
+    QApplication::restoreOverrideCursor();
+    accept();
+}
+
+void TFormPrintCAD::PrinterSetupClick()
+{
+    if (AskPrinterSetup)
+        AskPrinterSetup(m_context.Printer());
+    UpdatePrinterPage();
+}
+
+void TFormPrintCAD::ImageClick()
+{
+    m_context.RunReport(roImage);
+}
+
+void TFormPrintCAD::PreviewClick()
+{
+    m_context.RunReport(roPreview);
+}
+
+void TFormPrintCAD::FitHeight()
+{
+    ShowZoom(m_scrollBox->FitHeight());
+}
+
+void TFormPrintCAD::FitWidth()
+{
+    ShowZoom(m_scrollBox->FitWidth());
+}
+
+void TFormPrintCAD::ZoomIn()
+{
+    ShowZoom(m_scrollBox->ZoomIn());
+}
+
+void TFormPrintCAD::ZoomOut()
+{
+    ShowZoom(m_scrollBox->ZoomOut());
+}
+
+void TFormPrintCAD::OpenReportClick()
+{
+    const QString path = AskFileName ? AskFileName(FileQuestion::OpenReport) : QString();
+    if (path.isEmpty())
+        return;
+    m_inspector->Inspect(nullptr);
+    // A report that cannot be opened leaves the design as it was and says why.
+    if (m_context.OpenReport(path))
+        m_statusBar->showMessage(path);
+    else
+        m_statusBar->showMessage(m_context.StatusText());
+    ListComponents();
+    MyCADPrint().Invalidate();
+}
+
+void TFormPrintCAD::SaveReportClick()
+{
+    const QString path = AskFileName ? AskFileName(FileQuestion::SaveReport) : QString();
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (m_context.SaveReportTemplate(path, &error))
+        m_statusBar->showMessage(QStringLiteral("Saved: ") + path);
+    else
+        m_statusBar->showMessage(error);
+}
+
+void TFormPrintCAD::LoadResultFileClick()
+{
+    const QString path = AskFileName ? AskFileName(FileQuestion::OpenResultFile) : QString();
+    if (path.isEmpty())
+        return;
+    m_context.LoadResultData(path);
+    m_stringEditor->LoadVariables(m_context.VariableRows());
+}
+
+void TFormPrintCAD::CopyClick()
+{
+    MyCADPrint().CopyToClipboard();
+}
+
+void TFormPrintCAD::PasteClick()
+{
+    MyCADPrint().PasteFromClipboard();
+    ListComponents();
+    MyCADPrint().Invalidate();
+}
+
+void TFormPrintCAD::DeleteClick()
+{
+    m_inspector->Inspect(nullptr);
+    MyCADPrint().DeleteSelectedShapes();
+    ListComponents();
+    MyCADPrint().Invalidate();
+}
+
+bool TFormPrintCAD::KeyPressed(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (const auto nudge = NudgeSelection::ForKey(key, modifiers.testFlag(Qt::ShiftModifier))) {
+        NudgeSelection::Apply(MyCADPrint(), *nudge);
+        return true;
+    }
+    if (key == Qt::Key_Delete) {
+        DeleteClick();
+        return true;
+    }
+    if (key == Qt::Key_Escape) {
+        ChooseTool(SpSelecting);
+        return true;
+    }
+    return false;
+}
+
+void TFormPrintCAD::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (!m_filteringKeys) {
+        qApp->installEventFilter(this);
+        m_filteringKeys = true;
+    }
+    layout()->activate();
+    UpdatePrinterPage();
+    m_scrollBox->ScrollToTopLeft();
+    MyCADPrint().SetZoom(1.0);
+    FitHeight();
+    ListComponents();
+    ShowComponent(MyCADPrint().SelectedShape());
+}
+
+void TFormPrintCAD::hideEvent(QHideEvent* event)
+{
+    if (m_filteringKeys && !event->spontaneous()) {
+        qApp->removeEventFilter(this);
+        m_filteringKeys = false;
+    }
+    QDialog::hideEvent(event);
+}
+
+bool TFormPrintCAD::eventFilter(QObject* watched, QEvent* event)
+{
+    // Keys reach the designer before the focused control, as long as they are
+    // typed into this window and not into a dialog it opened.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        const auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() == this) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (KeyPressed(key->key(), key->modifiers()))
+                return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
