@@ -4,7 +4,13 @@
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/TFormMain.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLocale>
 #include <QSlider>
 #include <QMouseEvent>
 #include <QTimer>
@@ -12,10 +18,11 @@
 
 #include <cstdio>
 
-ScreenshotDriver::ScreenshotDriver(TFormMain& window, QString outPath)
+ScreenshotDriver::ScreenshotDriver(TFormMain& window, QString outPath, bool reportScreenshots)
     : QObject(&window)
     , m_window(window)
     , m_outPath(std::move(outPath))
+    , m_reportScreenshots(reportScreenshots)
 {
     QTimer::singleShot(200, this, &ScreenshotDriver::Step);
 }
@@ -69,7 +76,73 @@ void ScreenshotDriver::Drag(QPointF fromImage, QPointF toImage)
 
 void ScreenshotDriver::Finish()
 {
-    const bool saved = m_window.grab().save(m_outPath, "PNG");
-    std::fprintf(stderr, saved ? "screenshot: %s\n" : "screenshot: could not write %s\n", qPrintable(m_outPath));
-    QApplication::exit(saved ? 0 : 1);
+    m_saved = m_window.grab().save(m_outPath, "PNG");
+    std::fprintf(stderr, m_saved ? "screenshot: %s\n" : "screenshot: could not write %s\n", qPrintable(m_outPath));
+    if (m_saved && m_reportScreenshots)
+        PrintScreenshots();
+    QApplication::exit(m_saved ? 0 : 1);
+}
+
+QString ScreenshotDriver::SiblingPath(const QString& suffix) const
+{
+    const QFileInfo out(m_outPath);
+    return out.dir().filePath(out.completeBaseName() + suffix);
+}
+
+void ScreenshotDriver::WhenShown(const QString& title, std::function<void(QWidget*)> found, int attempts)
+{
+    QWidget* window = QApplication::activeModalWidget();
+    if (window && window->windowTitle() == title && window->isVisible()) {
+        // One more turn of the event loop lets the window paint its page.
+        QTimer::singleShot(300, this, [window, found] { found(window); });
+        return;
+    }
+    if (attempts <= 0) {
+        std::fprintf(stderr, "screenshot: the window \"%s\" did not open\n", qPrintable(title));
+        m_saved = false;
+        if (window)
+            window->close();
+        return;
+    }
+    QTimer::singleShot(200, this, [=, this] { WhenShown(title, found, attempts - 1); });
+}
+
+void ScreenshotDriver::PrintScreenshots()
+{
+    WhenShown(QStringLiteral("Print Preview"), [this](QWidget* preview) { CapturePreview(preview); });
+    // Runs the whole print path: the preview is modal, so this returns when it closes.
+    m_window.Action(QStringLiteral("Drucken1"))->trigger();
+}
+
+void ScreenshotDriver::CapturePreview(QWidget* preview)
+{
+    const QString path = SiblingPath(QStringLiteral("-preview.png"));
+    m_saved = preview->grab().save(path, "PNG") && m_saved;
+    std::fprintf(stderr, "screenshot: %s\n", qPrintable(path));
+    WhenShown(QStringLiteral("Report Designer"), [this](QWidget* designer) { CaptureDesigner(designer); });
+    // The hidden access code: the prefix letter and today's date as the system writes it.
+    const QString code = QStringLiteral("P") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    for (const QChar c : code) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(preview, &press);
+    }
+    preview->close();
+}
+
+void ScreenshotDriver::CaptureDesigner(QWidget* designer)
+{
+    // A text box chosen, so that the inspector shows what can be set on it.
+    if (auto* page = designer->findChild<QWidget*>(QStringLiteral("MyCADPrint"))) {
+        const QPoint at(page->width() / 4, page->height() / 10);
+        QMouseEvent press(QEvent::MouseButtonPress, at, page->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, page->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(page, &press);
+        QApplication::sendEvent(page, &release);
+    }
+    QTimer::singleShot(300, this, [this, designer] {
+        const QString path = SiblingPath(QStringLiteral("-designer.png"));
+        m_saved = designer->grab().save(path, "PNG") && m_saved;
+        std::fprintf(stderr, "screenshot: %s\n", qPrintable(path));
+        designer->close();
+    });
 }

@@ -4,23 +4,36 @@
 #include <QPointF>
 #include <QString>
 
+#include <functional>
+
+class QWidget;
 class TFormMain;
 
 // Drives a started main window like an operator: draws a few hairs and a
 // follicular unit with simulated mouse input, then saves a picture of the
-// window and ends the program.
+// window and ends the program. With the report pictures it first prints: the
+// preview is saved, the designer is opened from it by its access code and saved.
 class ScreenshotDriver : public QObject
 {
     Q_OBJECT
 public:
-    ScreenshotDriver(TFormMain& window, QString outPath);
+    ScreenshotDriver(TFormMain& window, QString outPath, bool reportScreenshots = false);
 
 private:
     void Step();
     void Drag(QPointF fromImage, QPointF toImage);
     void Finish();
+    // "Drucken...": waits for the preview and the designer and saves them.
+    void PrintScreenshots();
+    void CapturePreview(QWidget* preview);
+    void CaptureDesigner(QWidget* designer);
+    // Calls `found` with the shown modal window of that title once it is there.
+    void WhenShown(const QString& title, std::function<void(QWidget*)> found, int attempts = 100);
+    QString SiblingPath(const QString& suffix) const;
 
     TFormMain& m_window;
     QString m_outPath;
+    bool m_reportScreenshots = false;
+    bool m_saved = false;
     int m_waited = 0;
 };

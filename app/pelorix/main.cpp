@@ -5,6 +5,9 @@
 //   pelorix --screenshot OUT.png [EXCHANGE.ini]
 // draws a few hairs with simulated mouse input after the start-up and saves a
 // picture of the window (used by scripts/screenshot).
+//   pelorix --screenshot OUT.png --report-screenshots [EXCHANGE.ini]
+// then also prints: saves the print preview as OUT-preview.png and, opened from
+// the preview with its access code, the report designer as OUT-designer.png.
 //   pelorix --language-template OUT.ini
 // writes every text of every window as a language file to translate.
 #include "PelorixApplication.h"
@@ -33,6 +36,9 @@ int main(int argc, char** argv)
         QStringLiteral("Draw a few hairs after the start-up, save a picture of the window and quit."),
         QStringLiteral("OUT.png"));
     parser.addOption(screenshot);
+    QCommandLineOption reportScreenshots(QStringLiteral("report-screenshots"),
+        QStringLiteral("With --screenshot, also save the print preview and the report designer."));
+    parser.addOption(reportScreenshots);
     QCommandLineOption languageTemplate(QStringLiteral("language-template"),
         QStringLiteral("Write every text of every window as a language file and quit."), QStringLiteral("OUT.ini"));
     parser.addOption(languageTemplate);
@@ -57,6 +63,6 @@ int main(int argc, char** argv)
     window.show();
     std::unique_ptr<ScreenshotDriver> driver;
     if (parser.isSet(screenshot))
-        driver = std::make_unique<ScreenshotDriver>(window, parser.value(screenshot));
+        driver = std::make_unique<ScreenshotDriver>(window, parser.value(screenshot), parser.isSet(reportScreenshots));
     return app.exec();
 }
