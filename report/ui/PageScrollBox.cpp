@@ -9,12 +9,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
 
-PageScrollBox::PageScrollBox(TMyCAD& canvas, const QString& viewName, QWidget* parent)
+PageScrollBox::PageScrollBox(TMyCAD& canvas, const QString& viewName, QStatusBar& statusBar, QWidget* parent)
     : QScrollArea(parent)
     , m_view(new CanvasView(canvas))
+    , m_statusBar(statusBar)
 {
     setObjectName(QStringLiteral("ScrollBoxPrint"));
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -35,40 +37,40 @@ TMyCAD& PageScrollBox::Canvas() const
     return m_view->Canvas();
 }
 
-std::optional<QString> PageScrollBox::FitHeight()
+void PageScrollBox::ShowZoom()
 {
-    const int available = height() - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const auto zoom = ReportZoom::Fit(Canvas().Zoom(), available, Canvas().Height());
-    if (zoom)
-        Canvas().SetZoom(*zoom);
-    viewport()->update();
-    if (!zoom)
-        return std::nullopt;
-    return ReportZoom::StatusText(Canvas().Zoom());
+    m_statusBar.showMessage(ReportZoom::StatusText(Canvas().Zoom()));
 }
 
-std::optional<QString> PageScrollBox::FitWidth()
+void PageScrollBox::Fit(int available, int size)
 {
-    const int available = width() - style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const auto zoom = ReportZoom::Fit(Canvas().Zoom(), available, Canvas().Width());
-    if (zoom)
+    if (const auto zoom = ReportZoom::Fit(Canvas().Zoom(), available, size)) {
         Canvas().SetZoom(*zoom);
+        ShowZoom();
+    }
     viewport()->update();
-    if (!zoom)
-        return std::nullopt;
-    return ReportZoom::StatusText(Canvas().Zoom());
 }
 
-QString PageScrollBox::ZoomIn()
+void PageScrollBox::FitHeight()
+{
+    Fit(height() - style()->pixelMetric(QStyle::PM_ScrollBarExtent), Canvas().Height());
+}
+
+void PageScrollBox::FitWidth()
+{
+    Fit(width() - style()->pixelMetric(QStyle::PM_ScrollBarExtent), Canvas().Width());
+}
+
+void PageScrollBox::ZoomIn()
 {
     Canvas().SetZoom(ReportZoom::ZoomIn(Canvas().Zoom()));
-    return ReportZoom::StatusText(Canvas().Zoom());
+    ShowZoom();
 }
 
-QString PageScrollBox::ZoomOut()
+void PageScrollBox::ZoomOut()
 {
     Canvas().SetZoom(ReportZoom::ZoomOut(Canvas().Zoom()));
-    return ReportZoom::StatusText(Canvas().Zoom());
+    ShowZoom();
 }
 
 void PageScrollBox::ScrollToTopLeft()
@@ -129,4 +131,12 @@ QPushButton* PrinterPanel::AddButton(const char* name, const QString& text, int 
     button->setFocusPolicy(Qt::NoFocus);
     layout->insertWidget(position, button);
     return button;
+}
+
+void PrinterPanel::ConnectZoom(PageScrollBox& box) const
+{
+    QObject::connect(fitHeight, &QToolButton::clicked, &box, &PageScrollBox::FitHeight);
+    QObject::connect(fitWidth, &QToolButton::clicked, &box, &PageScrollBox::FitWidth);
+    QObject::connect(zoomIn, &QToolButton::clicked, &box, &PageScrollBox::ZoomIn);
+    QObject::connect(zoomOut, &QToolButton::clicked, &box, &PageScrollBox::ZoomOut);
 }

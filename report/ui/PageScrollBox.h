@@ -3,12 +3,12 @@
 #include <QScrollArea>
 #include <QString>
 
-#include <optional>
 
 class CanvasView;
 class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
+class QStatusBar;
 class QToolButton;
 class TMyCAD;
 
@@ -18,24 +18,28 @@ class PageScrollBox : public QScrollArea
 {
     Q_OBJECT
 public:
-    // The canvas is the caller's and must outlive the box.
-    PageScrollBox(TMyCAD& canvas, const QString& viewName, QWidget* parent = nullptr);
+    // The canvas is the caller's and must outlive the box; the zoom commands write
+    // "Zoom: N%" into the status bar.
+    PageScrollBox(TMyCAD& canvas, const QString& viewName, QStatusBar& statusBar, QWidget* parent = nullptr);
     ~PageScrollBox() override;
 
     CanvasView& View() const { return *m_view; }
     TMyCAD& Canvas() const;
 
-    // Each returns the status text "Zoom: N%" when the zoom changed; fitting leaves
-    // a canvas without size as it is.
-    std::optional<QString> FitHeight();
-    std::optional<QString> FitWidth();
-    QString ZoomIn();
-    QString ZoomOut();
+    // Fitting leaves a canvas without size (and the status bar) as it is.
+    void FitHeight();
+    void FitWidth();
+    void ZoomIn();
+    void ZoomOut();
     // Scrolls back to the page's top-left corner.
     void ScrollToTopLeft();
 
 private:
+    void Fit(int available, int size);
+    void ShowZoom();
+
     CanvasView* m_view;
+    QStatusBar& m_statusBar;
 };
 
 // The top panel both windows share: "Printer" with the printer field, "Print",
@@ -55,4 +59,6 @@ struct PrinterPanel
     static PrinterPanel Create(QWidget* parent);
     // A push button for the panel that never takes the keyboard focus from the page.
     QPushButton* AddButton(const char* name, const QString& text, int position = -1) const;
+    // The zoom buttons run the box's zoom commands.
+    void ConnectZoom(PageScrollBox& box) const;
 };

@@ -117,6 +117,9 @@ TMyCAD& TFormPrintCAD::MyCADPrint() const
 
 void TFormPrintCAD::BuildWindow()
 {
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBarPrint"));
+    m_statusBar->setSizeGripEnabled(false);
     PrinterPanel top = PrinterPanel::Create(this);
     m_editPrinter = top.editPrinter;
     const int printIndex = top.layout->indexOf(top.buttonPrint);
@@ -127,16 +130,13 @@ void TFormPrintCAD::BuildWindow()
     connect(setup, &QPushButton::clicked, this, &TFormPrintCAD::PrinterSetupClick);
     connect(image, &QPushButton::clicked, this, &TFormPrintCAD::ImageClick);
     connect(preview, &QPushButton::clicked, this, &TFormPrintCAD::PreviewClick);
-    connect(top.fitHeight, &QToolButton::clicked, this, &TFormPrintCAD::FitHeight);
-    connect(top.fitWidth, &QToolButton::clicked, this, &TFormPrintCAD::FitWidth);
-    connect(top.zoomIn, &QToolButton::clicked, this, &TFormPrintCAD::ZoomIn);
-    connect(top.zoomOut, &QToolButton::clicked, this, &TFormPrintCAD::ZoomOut);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("Splitter1"));
     splitter->setHandleWidth(5);
     splitter->setChildrenCollapsible(false);
-    m_scrollBox = new PageScrollBox(MyCADPrint(), QStringLiteral("MyCADPrint"), splitter);
+    m_scrollBox = new PageScrollBox(MyCADPrint(), QStringLiteral("MyCADPrint"), *m_statusBar, splitter);
+    top.ConnectZoom(*m_scrollBox);
     m_scrollBox->View().setFocusPolicy(Qt::ClickFocus);
     auto* tools = new QWidget(splitter);
     tools->setObjectName(QStringLiteral("PanelTools"));
@@ -145,10 +145,6 @@ void TFormPrintCAD::BuildWindow()
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 0);
     splitter->setSizes({ width() - kToolsPanelWidth - 5, kToolsPanelWidth });
-
-    m_statusBar = new QStatusBar(this);
-    m_statusBar->setObjectName(QStringLiteral("StatusBarPrint"));
-    m_statusBar->setSizeGripEnabled(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -287,12 +283,6 @@ QString TFormPrintCAD::ToolButtonDown() const
     return down ? down->objectName() : QString();
 }
 
-void TFormPrintCAD::ShowZoom(const std::optional<QString>& text)
-{
-    if (text)
-        m_statusBar->showMessage(*text);
-}
-
 void TFormPrintCAD::ShowComponent(TMyShape* shape)
 {
     m_inspector->Inspect(shape);
@@ -409,26 +399,6 @@ void TFormPrintCAD::ImageClick()
 void TFormPrintCAD::PreviewClick()
 {
     m_context.RunReport(roPreview);
-}
-
-void TFormPrintCAD::FitHeight()
-{
-    ShowZoom(m_scrollBox->FitHeight());
-}
-
-void TFormPrintCAD::FitWidth()
-{
-    ShowZoom(m_scrollBox->FitWidth());
-}
-
-void TFormPrintCAD::ZoomIn()
-{
-    ShowZoom(m_scrollBox->ZoomIn());
-}
-
-void TFormPrintCAD::ZoomOut()
-{
-    ShowZoom(m_scrollBox->ZoomOut());
 }
 
 void TFormPrintCAD::OpenReportClick()

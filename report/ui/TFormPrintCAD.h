@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas/CanvasTypes.h"
+#include "report/ui/PageScrollBox.h"
 
 #include <QDialog>
 
@@ -9,7 +10,6 @@
 #include <memory>
 #include <optional>
 
-class PageScrollBox;
 class QAbstractButton;
 class QButtonGroup;
 class QLineEdit;
@@ -56,10 +56,10 @@ public:
     void PrinterSetupClick();
     void ImageClick();
     void PreviewClick();
-    void FitHeight();
-    void FitWidth();
-    void ZoomIn();
-    void ZoomOut();
+    void FitHeight() { ScrollBoxPrint().FitHeight(); }
+    void FitWidth() { ScrollBoxPrint().FitWidth(); }
+    void ZoomIn() { ScrollBoxPrint().ZoomIn(); }
+    void ZoomOut() { ScrollBoxPrint().ZoomOut(); }
     void OpenReportClick();
     void SaveReportClick();
     void LoadResultFileClick();
@@ -90,7 +90,6 @@ private:
     void BuildMenus();
     void BuildTools(QWidget* panel);
     void ConnectCanvas();
-    void ShowZoom(const std::optional<QString>& text);
     void ShowComponent(TMyShape* shape);
     void ListComponents();
     void SetToolButton(TDrawTool tool);

@@ -45,14 +45,13 @@ TFormPrintPreview::TFormPrintPreview(ReportContext& context, TMyCAD& page, QWidg
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     LanguageFilePath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("PrelvoLang.ini"));
 
-    const PrinterPanel top = PrinterPanel::Create(this);
-    m_editPrinter = top.editPrinter;
-    m_scrollBox = new PageScrollBox(*m_canvas, QStringLiteral("MyCADPreview"), this);
-    m_scrollBox->View().setEnabled(false);
-
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBarPrint"));
     m_statusBar->setSizeGripEnabled(false);
+    const PrinterPanel top = PrinterPanel::Create(this);
+    m_editPrinter = top.editPrinter;
+    m_scrollBox = new PageScrollBox(*m_canvas, QStringLiteral("MyCADPreview"), *m_statusBar, this);
+    m_scrollBox->View().setEnabled(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -62,10 +61,7 @@ TFormPrintPreview::TFormPrintPreview(ReportContext& context, TMyCAD& page, QWidg
     layout->addWidget(m_statusBar);
 
     connect(top.buttonPrint, &QPushButton::clicked, this, &TFormPrintPreview::PrintClick);
-    connect(top.fitHeight, &QToolButton::clicked, this, &TFormPrintPreview::FitHeight);
-    connect(top.fitWidth, &QToolButton::clicked, this, &TFormPrintPreview::FitWidth);
-    connect(top.zoomIn, &QToolButton::clicked, this, &TFormPrintPreview::ZoomIn);
-    connect(top.zoomOut, &QToolButton::clicked, this, &TFormPrintPreview::ZoomOut);
+    top.ConnectZoom(*m_scrollBox);
 
     AskPrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
@@ -142,32 +138,6 @@ void TFormPrintPreview::done(int result)
     delete m_formLang;
     m_formLang = nullptr;
     QDialog::done(result);
-}
-
-void TFormPrintPreview::ShowZoom(const std::optional<QString>& text)
-{
-    if (text)
-        m_statusBar->showMessage(*text);
-}
-
-void TFormPrintPreview::FitHeight()
-{
-    ShowZoom(m_scrollBox->FitHeight());
-}
-
-void TFormPrintPreview::FitWidth()
-{
-    ShowZoom(m_scrollBox->FitWidth());
-}
-
-void TFormPrintPreview::ZoomIn()
-{
-    ShowZoom(m_scrollBox->ZoomIn());
-}
-
-void TFormPrintPreview::ZoomOut()
-{
-    ShowZoom(m_scrollBox->ZoomOut());
 }
 
 void TFormPrintPreview::PrintClick()

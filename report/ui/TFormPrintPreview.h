@@ -1,10 +1,11 @@
 #pragma once
 
+#include "report/ui/PageScrollBox.h"
+
 #include <QDialog>
 
 #include <functional>
 #include <memory>
-#include <optional>
 
 class QLineEdit;
 class QPrinter;
@@ -35,10 +36,11 @@ public:
     TFormPrelvoLang* FormLang() const { return m_formLang; }
 
     // The commands, as the buttons run them.
-    void FitHeight();
-    void FitWidth();
-    void ZoomIn();
-    void ZoomOut();
+    PageScrollBox& ScrollBoxPrint() const { return *m_scrollBox; }
+    void FitHeight() { ScrollBoxPrint().FitHeight(); }
+    void FitWidth() { ScrollBoxPrint().FitWidth(); }
+    void ZoomIn() { ScrollBoxPrint().ZoomIn(); }
+    void ZoomOut() { ScrollBoxPrint().ZoomOut(); }
     void PrintClick();
     // One typed character of the hidden access code.
     void TypeCharacter(QChar typed);
@@ -57,7 +59,6 @@ protected:
 private:
     void Translate();
     void SetStayOnTop(bool onTop);
-    void ShowZoom(const std::optional<QString>& text);
 
     ReportContext& m_context;
     std::unique_ptr<TMyCAD> m_canvas;
