@@ -15,6 +15,7 @@ TComponentComboBox::TComponentComboBox(QWidget* parent)
     : QComboBox(parent)
 {
     setObjectName(QStringLiteral("ComponentComboBox1"));
+    qRegisterMetaType<TMyShape*>("TMyShape*");
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     connect(this, &QComboBox::currentIndexChanged, this, &TComponentComboBox::EntryChosen);
 }
@@ -67,8 +68,9 @@ void TComponentComboBox::EntryChosen(int index)
     const int id = itemData(index).toInt();
     TMyShape* shape = id == kCanvasEntry ? nullptr : m_canvas->ShapeById(id);
     if (id != kCanvasEntry && shape == nullptr) {
-        Refresh(); // the shape went away since the list was made
-        return;
+        // The shape went away since the list was made: re-list and fall back to the canvas.
+        Refresh();
+        Choose(nullptr);
     }
     emit ComponentChosen(shape);
 }

@@ -235,14 +235,14 @@ bool TComponentInspector::EditWithDialog(const QString& path)
     case PropertyKind::Color: {
         QColorDialog dialog(ShapePainter::ToQColor(model->Color(path).value_or(0)), this);
         if (Run(dialog) == QDialog::Accepted)
-            applied = Model() && Model()->SetColor(path, FromQColor(dialog.selectedColor()), &error);
+            applied = Model() && Model()->SetColor(path, FromQColor(dialog.currentColor()), &error);
         break;
     }
     case PropertyKind::Font: {
         const TMyFont font = model->Font(path).value_or(TMyFont());
         QFontDialog dialog(ToQFont(font), this);
         if (Run(dialog) == QDialog::Accepted)
-            applied = Model() && Model()->SetFont(path, FromQFont(dialog.selectedFont(), font), &error);
+            applied = Model() && Model()->SetFont(path, FromQFont(dialog.currentFont(), font), &error);
         break;
     }
     case PropertyKind::StringList: {
