@@ -169,6 +169,7 @@ bool ComponentProperties::SetValue(const QString& path, const QString& text, QSt
     }
     if (!binding->parse(text, error))
         return false;
+    m_canvas->SetModified(true);
     m_canvas->Invalidate();
     return true;
 }
@@ -188,6 +189,7 @@ bool ComponentProperties::SetTyped(const QString& path, PropertyKind kind, const
         return Fail(error, QStringLiteral("Unknown property %1").arg(path));
     if (!binding->set(value, error))
         return false;
+    m_canvas->SetModified(true);
     m_canvas->Invalidate();
     return true;
 }

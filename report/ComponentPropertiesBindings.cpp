@@ -61,8 +61,15 @@ void ComponentProperties::BindShape(TMyShape& shape)
     TMyShape* s = &shape;
     TMyCAD* cad = m_canvas;
     auto& b = m_bindings;
+    // The canvas does not turn a locked shape; storing the angle anyway would draw its
+    // text and picture turned inside an unturned box, so the edit is refused.
     b.push_back(FloatProp(
-        QStringLiteral("Angle"), [s] { return double(s->Angle()); }, [s](double v) { s->SetAngle(float(v)); }, true));
+        QStringLiteral("Angle"), [s] { return double(s->Angle()); }, [s](double v) { s->SetAngle(float(v)); }, true,
+        [cad, s](double) -> std::optional<QString> {
+            if (!cad->OutermostGroup(s)->Locked())
+                return std::nullopt;
+            return QStringLiteral("The shape is locked");
+        }));
     b.push_back(BrushProp(
         QStringLiteral("Brush"), [s] { return s->Brush(); }, [s](const TMyBrush& v) { s->SetBrush(v); }));
     b.push_back(TextProp(

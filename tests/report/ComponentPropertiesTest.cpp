@@ -267,6 +267,14 @@ TEST_F(ComponentPropertiesTest, SetValue_AngleAndFlip_TurnAndMirrorTheNodes)
     EXPECT_NEAR(line->Nodes()[0].y, -50.0, 1e-3);
     EXPECT_EQ(props.Value("Angle"), "1.5707964");
 
+    // A locked shape keeps its angle: the canvas would not turn its nodes.
+    EXPECT_TRUE(props.SetValue("Locked", "True"));
+    QString error;
+    EXPECT_FALSE(props.SetValue("Angle", "0", &error));
+    EXPECT_EQ(error, "The shape is locked");
+    EXPECT_EQ(props.Value("Angle"), "1.5707964");
+    EXPECT_NEAR(line->Nodes()[0].y, -50.0, 1e-3);
+
     const int other = CanvasBuilders::AddLine(cad, 0, 0, 100, 0);
     TMyShape* flipped = cad.ShapeById(other);
     ComponentProperties flipProps(cad, flipped);
@@ -327,7 +335,9 @@ TEST_F(ComponentPropertiesTest, SetValue_CanvasStreamProperties_SurviveTemplateS
 {
     AddText();
     ComponentProperties props(cad, nullptr);
+    cad.SetModified(false);
     EXPECT_TRUE(props.SetValue("Ratio", "0.25"));
+    EXPECT_TRUE(cad.Modified());
     EXPECT_TRUE(props.SetValue("ColorOfBackGround", "clCream"));
     EXPECT_TRUE(props.SetValue("TheUNIT", "cm"));
     EXPECT_TRUE(props.SetValue("BkBitmapMode", "Stretch"));
