@@ -2,6 +2,8 @@
 
 #include "canvas/TMyCAD.h"
 #include "canvas/TMyShape.h"
+#include "common/TNVFreeImage.h"
+#include "report/PropertyBinders.h"
 
 #include <algorithm>
 #include <array>
@@ -66,13 +68,6 @@ constexpr std::array kColorNames = {
     NamedColor { 0x20000000, "clDefault" },
 };
 
-bool Fail(QString* error, const QString& text)
-{
-    if (error != nullptr)
-        *error = text;
-    return false;
-}
-
 void SortByName(std::vector<ComponentProperties::Binding>& bindings)
 {
     std::stable_sort(bindings.begin(), bindings.end(),
@@ -95,6 +90,8 @@ ComponentProperty Snapshot(const ComponentProperties::Binding& binding, const QS
 }
 
 } // namespace
+
+using PropertyBinders::Fail;
 
 ComponentProperties::ComponentProperties(TMyCAD& canvas, TMyShape* shape)
     : m_canvas(&canvas)
@@ -122,10 +119,11 @@ std::vector<ComponentProperty> ComponentProperties::List() const
     return list;
 }
 
-const ComponentProperties::Binding* ComponentProperties::Lookup(const QString& path) const
+const ComponentProperties::Binding* ComponentProperties::Lookup(const QString& path, QString* canonical) const
 {
     const std::vector<Binding>* level = &m_bindings;
     const Binding* found = nullptr;
+    QStringList names;
     for (const QString& part : path.split(QLatin1Char('.'))) {
         found = nullptr;
         for (const auto& binding : *level) {
@@ -136,19 +134,22 @@ const ComponentProperties::Binding* ComponentProperties::Lookup(const QString& p
         }
         if (found == nullptr)
             return nullptr;
+        names.append(found->name);
         level = &found->children;
     }
+    if (canonical != nullptr)
+        *canonical = names.join(QLatin1Char('.'));
     return found;
 }
 
 std::optional<ComponentProperty> ComponentProperties::Find(const QString& path) const
 {
-    const Binding* binding = Lookup(path);
+    QString canonical;
+    const Binding* binding = Lookup(path, &canonical);
     if (binding == nullptr)
         return std::nullopt;
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    ComponentProperty property = Snapshot(*binding, dot < 0 ? QString() : path.left(dot));
-    return property;
+    const qsizetype dot = canonical.lastIndexOf(QLatin1Char('.'));
+    return Snapshot(*binding, dot < 0 ? QString() : canonical.left(dot));
 }
 
 QString ComponentProperties::Value(const QString& path) const
@@ -283,4 +284,14 @@ QStringList ComponentProperties::ColorNames()
     for (const NamedColor& named : kColorNames)
         names.append(QString::fromLatin1(named.name));
     return names;
+}
+
+QImage ComponentProperties::LoadPicture(const QString& path, QString* error)
+{
+    QString reason;
+    const auto bitmap = TNVFreeImage().Load(path, &reason);
+    const QImage picture = bitmap ? bitmap->ToQImage() : QImage();
+    if (picture.isNull())
+        Fail(error, QStringLiteral("Cannot load the picture %1: %2").arg(path, reason));
+    return picture;
 }

@@ -91,6 +91,8 @@ public:
     static std::optional<TColor> ParseColor(const QString& text);
     // The names ColorText uses, standard colours first.
     static QStringList ColorNames();
+    // Decodes a picture file through the picture loader; a null image, with the reason, when it cannot.
+    static QImage LoadPicture(const QString& path, QString* error = nullptr);
 
     // How a property reads and writes its value; built per class (ComponentPropertiesBindings.cpp).
     struct Binding
@@ -112,7 +114,8 @@ private:
     void BindShape(TMyShape& shape);
     void BindShapeClass(TMyShape& shape);
     void BindCanvas();
-    const Binding* Lookup(const QString& path) const;
+    // The binding at a path; `canonical` receives the path spelt as the properties are named.
+    const Binding* Lookup(const QString& path, QString* canonical = nullptr) const;
     bool SetTyped(const QString& path, PropertyKind kind, const std::any& value, QString* error);
     std::any GetTyped(const QString& path, PropertyKind kind) const;
 

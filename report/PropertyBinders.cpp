@@ -2,7 +2,6 @@
 
 #include "canvas/CanvasTypeNames.h"
 #include "common/NumberText.h"
-#include "common/TNVFreeImage.h"
 
 #include <charconv>
 #include <cmath>
@@ -10,13 +9,6 @@
 namespace PropertyBinders {
 
 namespace {
-
-bool Fail(QString* error, const QString& text)
-{
-    if (error != nullptr)
-        *error = text;
-    return false;
-}
 
 QString InvalidValue()
 {
@@ -98,6 +90,13 @@ std::function<void(Field)> FieldSetter(std::function<T()> get, std::function<voi
 }
 
 } // namespace
+
+bool Fail(QString* error, const QString& text)
+{
+    if (error != nullptr)
+        *error = text;
+    return false;
+}
 
 FloatCheck Positive()
 {
@@ -267,11 +266,9 @@ Binding PictureProp(const QString& name, std::function<QImage()> get, std::funct
             set(QImage());
             return true;
         }
-        QString reason;
-        const auto bitmap = TNVFreeImage().Load(path, &reason);
-        const QImage picture = bitmap ? bitmap->ToQImage() : QImage();
+        const QImage picture = ComponentProperties::LoadPicture(path, error);
         if (picture.isNull())
-            return Fail(error, QStringLiteral("Cannot load the picture %1: %2").arg(path, reason));
+            return false;
         set(picture);
         return true;
     };

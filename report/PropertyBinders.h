@@ -16,6 +16,9 @@ using Binding = ComponentProperties::Binding;
 using FloatCheck = std::function<std::optional<QString>(double value)>;
 using TextCheck = std::function<std::optional<QString>(const QString& text)>;
 
+// Puts the reason into error (when given) and returns false.
+bool Fail(QString* error, const QString& text);
+
 FloatCheck Positive();
 FloatCheck Between(double low, double high);
 

@@ -11,9 +11,12 @@
 #include <QComboBox>
 #include <QFontDialog>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QSet>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -68,6 +71,17 @@ TMyFont FromQFont(const QFont& f, TMyFont font)
     font.style = uint8_t((f.bold() ? fsBold : 0) | (f.italic() ? fsItalic : 0) | (f.underline() ? fsUnderline : 0)
         | (f.strikeOut() ? fsStrikeOut : 0));
     return font;
+}
+
+// Shows a value; colour rows also get a swatch of the colour.
+void ShowValue(QTreeWidgetItem* item, const QString& value)
+{
+    item->setText(1, value);
+    if (PropertyKind(item->data(0, kKindRole).toInt()) != PropertyKind::Color)
+        return;
+    QPixmap swatch(12, 12);
+    swatch.fill(ShapePainter::ToQColor(ComponentProperties::ParseColor(value).value_or(0)));
+    item->setIcon(1, QIcon(swatch));
 }
 
 TColor FromQColor(const QColor& color)
@@ -202,8 +216,10 @@ bool TComponentInspector::CommitEdit(const QString& path, const QString& text)
     QString error = QStringLiteral("The inspected shape no longer exists");
     if (Applied(model && model->SetValue(path, text, &error)))
         return true;
-    MessageSink::Show(error);
     UpdateValues();
+    // Shown after the editor has closed: a message box opened while the view commits
+    // would take the focus from the editor and make it commit the same text again.
+    QTimer::singleShot(0, this, [error] { MessageSink::Show(error); });
     return false;
 }
 
@@ -306,10 +322,10 @@ void TComponentInspector::AddRows(QTreeWidgetItem* parent, const std::vector<Com
     for (const ComponentProperty& property : properties) {
         auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_tree);
         item->setText(0, property.name);
-        item->setText(1, property.value);
         item->setData(0, kPathRole, property.path);
         item->setData(0, kKindRole, int(property.kind));
         item->setData(0, kNamesRole, property.valueNames);
+        ShowValue(item, property.value);
         Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
         if (EditedInPlace(property.kind))
             flags |= Qt::ItemIsEditable;
@@ -328,5 +344,5 @@ void TComponentInspector::UpdateValues()
         return;
     }
     for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it)
-        (*it)->setText(1, model->Value((*it)->data(0, kPathRole).toString()));
+        ShowValue(*it, model->Value((*it)->data(0, kPathRole).toString()));
 }

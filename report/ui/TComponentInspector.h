@@ -47,7 +47,8 @@ public:
     // Runs an editor dialog and returns its result; unset: exec(). Tests script the dialogs here.
     std::function<int(QDialog& dialog)> RunDialog;
 
-    // Applies an in-place edit; a refusal is shown through MessageSink and the old value stays.
+    // Applies an in-place edit; a refusal is shown through MessageSink (once control returns
+    // to the event loop) and the old value stays.
     bool CommitEdit(const QString& path, const QString& text);
 
 signals:

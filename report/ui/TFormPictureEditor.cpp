@@ -1,7 +1,7 @@
 #include "report/ui/TFormPictureEditor.h"
 
 #include "common/MessageSink.h"
-#include "common/TNVFreeImage.h"
+#include "report/ComponentProperties.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -58,11 +58,10 @@ void TFormPictureEditor::SetPicture(const QImage& picture)
 
 bool TFormPictureEditor::LoadFromFile(const QString& path)
 {
-    QString reason;
-    const auto bitmap = TNVFreeImage().Load(path, &reason);
-    const QImage picture = bitmap ? bitmap->ToQImage() : QImage();
+    QString error;
+    const QImage picture = ComponentProperties::LoadPicture(path, &error);
     if (picture.isNull()) {
-        MessageSink::Show(QStringLiteral("Cannot load the picture %1: %2").arg(path, reason));
+        MessageSink::Show(error);
         return false;
     }
     SetPicture(picture);

@@ -69,6 +69,7 @@ TEST_F(ComponentPropertiesTest, List_Text_SortedWithClassPropertiesAndNoEvents)
     EXPECT_EQ(pen->value, "(TPen)");
     EXPECT_EQ(Names(pen->children), QStringList({ "Color", "Mode", "Style", "Width" }));
     EXPECT_EQ(pen->children[3].path, "Pen.Width");
+    EXPECT_EQ(props.Find("pen.width")->path, "Pen.Width");
     EXPECT_EQ(props.Value("Font.Style"), "[]");
     EXPECT_EQ(props.Find("Font.Style")->children.size(), 4u);
 }

@@ -109,6 +109,7 @@ TEST_F(ComponentInspectorTest, InPlaceEdit_BadText_ShowsTheReasonAndKeepsTheValu
     inspector.Inspect(Text());
     QSignalSpy changed(&inspector, &TComponentInspector::ValueChanged);
     EXPECT_FALSE(inspector.CommitEdit("Pen.Width", "thick"));
+    QCoreApplication::processEvents();
     EXPECT_EQ(messages.Messages(), QStringList({ "'thick' is not a valid integer value" }));
     EXPECT_EQ(Text()->Pen().width, 1);
     EXPECT_EQ(Row(inspector.Tree(), "Pen.Width")->text(1), "1");
