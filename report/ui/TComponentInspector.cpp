@@ -161,11 +161,12 @@ TComponentInspector::TComponentInspector(QWidget* parent)
         | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     m_tree->setItemDelegate(new PropertyDelegate(this));
     layout->addWidget(m_tree);
-    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, &TComponentInspector::RowActivated);
-    connect(m_tree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int column) {
-        if (HasEditorDialog(PropertyKind(item->data(0, kKindRole).toInt())))
-            RowActivated(item, column);
+    // A double click on a name edits its value; activation (double click or Enter) opens an editor dialog.
+    connect(m_tree, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int column) {
+        if (column == 0 && EditedInPlace(PropertyKind(item->data(0, kKindRole).toInt())))
+            m_tree->editItem(item, 1);
     });
+    connect(m_tree, &QTreeWidget::itemActivated, this, &TComponentInspector::RowActivated);
 }
 
 TComponentInspector::~TComponentInspector() = default;
@@ -290,14 +291,10 @@ bool TComponentInspector::EditWithDialog(const QString& path)
     return Applied(applied);
 }
 
-void TComponentInspector::RowActivated(QTreeWidgetItem* item, int column)
+void TComponentInspector::RowActivated(QTreeWidgetItem* item)
 {
-    const PropertyKind kind = PropertyKind(item->data(0, kKindRole).toInt());
-    const QString path = item->data(0, kPathRole).toString();
-    if (HasEditorDialog(kind))
-        EditWithDialog(path);
-    else if (column == 0 && EditedInPlace(kind))
-        m_tree->editItem(item, 1);
+    if (HasEditorDialog(PropertyKind(item->data(0, kKindRole).toInt())))
+        EditWithDialog(item->data(0, kPathRole).toString());
 }
 
 void TComponentInspector::Rebuild()

@@ -34,7 +34,7 @@ public:
     void Inspect(TMyShape* shape);
     // The inspected shape; null for the canvas (or when the shape was deleted).
     TMyShape* Inspected() const;
-    // Sets a property by path ("Pen.Width", "Lines", "Left"...) as the in-place editor would; false when refused.
+    // Sets a property by path ("Pen.Width", "Lines", "Font.Style.fsBold"...) as the in-place editor would; false when refused.
     bool SetValue(const QString& path, const QString& text);
     QString Value(const QString& path) const;
     // Opens the editor of a colour, font, string list, picture or user data property
@@ -59,7 +59,7 @@ private:
     std::optional<ComponentProperties> Model() const;
     void Rebuild();
     void AddRows(QTreeWidgetItem* parent, const std::vector<ComponentProperty>& properties);
-    void RowActivated(QTreeWidgetItem* item, int column);
+    void RowActivated(QTreeWidgetItem* item);
     int Run(QDialog& dialog);
     bool Applied(bool accepted);
 

@@ -163,6 +163,29 @@ TEST_F(ComponentInspectorTest, EditWithDialog_ColourFontAndLines_ApplyTheDialogs
     EXPECT_FALSE(inspector.EditWithDialog("Tag"));
 }
 
+TEST_F(ComponentInspectorTest, DoubleClick_ColourRow_OpensItsDialogOnce)
+{
+    inspector.Inspect(Text());
+    inspector.resize(400, 600);
+    inspector.show();
+    int dialogs = 0;
+    inspector.RunDialog = [&dialogs](QDialog& dialog) {
+        ++dialogs;
+        static_cast<QColorDialog&>(dialog).setCurrentColor(Qt::red);
+        return int(QDialog::Accepted);
+    };
+    QTreeWidget* tree = inspector.Tree();
+    QTreeWidgetItem* row = Row(tree, "ColorEnd");
+    tree->scrollToItem(row);
+    const QPoint centre = tree->visualItemRect(row).center();
+    // A real double click: press and release, then the second press arrives as a double click.
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, centre);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(Text()->ColorEnd(), 0x0000FF);
+    EXPECT_EQ(row->text(1), "clRed");
+}
+
 TEST_F(ComponentInspectorTest, EditWithDialog_UserData_OkReplacesThePairs)
 {
     Text()->UserData().Add("Old", "x");
