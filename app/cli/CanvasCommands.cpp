@@ -2,6 +2,7 @@
 // as pictures, metafiles, SVG and DXF.
 #include "app/cli/CliSupport.h"
 
+#include "canvas/CanvasTypeNames.h"
 #include "canvas/TMyCAD.h"
 #include "canvas/TMyElliArc.h"
 #include "canvas/TMyImage.h"
@@ -36,12 +37,6 @@ QJsonArray Ints(const std::vector<int>& values)
     for (int v : values)
         array.append(v);
     return array;
-}
-
-QString UnitName(TUnits unit)
-{
-    static const char* const kNames[] = { "pixel", "mm", "cm", "dm", "m", "inch" };
-    return unit <= inch ? QString::fromLatin1(kNames[unit]) : QString::number(int(unit));
 }
 
 // The class's own fields, under their names in lower camel case.
@@ -136,7 +131,7 @@ QJsonObject CanvasJson(const TMyCAD& cad)
         { QStringLiteral("version"), cad.StreamVersionText() },
         { QStringLiteral("width"), cad.Width() },
         { QStringLiteral("height"), cad.Height() },
-        { QStringLiteral("unit"), UnitName(cad.TheUNIT()) },
+        { QStringLiteral("unit"), CanvasTypeNames::NameOf(CanvasTypeNames::Units(), cad.TheUNIT()) },
         { QStringLiteral("ratio"), cad.Ratio() },
         { QStringLiteral("backgroundColor"), cad.ColorOfBackGround() },
         { QStringLiteral("background"), PictureSize(cad.BkBitmap()) },
