@@ -104,6 +104,9 @@ TFormPrintCAD::~TFormPrintCAD()
     canvas.OnShapeSelected = nullptr;
     canvas.OnShapeDeleted = nullptr;
     canvas.OnActionToolToSelecting = nullptr;
+    canvas.OnShapeMouseDragged = nullptr;
+    canvas.OnShapeMouseResizeFinished = nullptr;
+    canvas.OnShapeMouseRotated = nullptr;
     // The editor and the inspector go before the design they edit; the view detaches.
     m_stringEditor.reset();
     delete m_inspector;
@@ -261,6 +264,11 @@ void TFormPrintCAD::ConnectCanvas()
         QMetaObject::invokeMethod(this, [this] { ListComponents(); }, Qt::QueuedConnection);
     };
     canvas.OnShapeSelected = [this](TMyShape*, TMyShape* selected) { ShowComponent(selected); };
+    // Shapes changed by the mouse show their new values.
+    const TMyCAD::MouseShapeEvent changed = [this](TMyShape*, QPointF&, QPointF&) { m_inspector->UpdateValues(); };
+    canvas.OnShapeMouseDragged = changed;
+    canvas.OnShapeMouseResizeFinished = changed;
+    canvas.OnShapeMouseRotated = changed;
     canvas.OnActionToolToSelecting = [this] {
         SetToolButton(SpSelecting);
         ShowComponent(MyCADPrint().SelectedShape());
@@ -286,7 +294,8 @@ QString TFormPrintCAD::ToolButtonDown() const
 void TFormPrintCAD::ShowComponent(TMyShape* shape)
 {
     m_inspector->Inspect(shape);
-    m_componentCombo->Choose(shape);
+    // Shapes may have come by code (a template, a paste) since the list was made.
+    ListComponents();
 }
 
 void TFormPrintCAD::ListComponents()
@@ -461,6 +470,7 @@ bool TFormPrintCAD::KeyPressed(int key, Qt::KeyboardModifiers modifiers)
 {
     if (const auto nudge = NudgeSelection::ForKey(key, modifiers.testFlag(Qt::ShiftModifier))) {
         NudgeSelection::Apply(MyCADPrint(), *nudge);
+        m_inspector->UpdateValues();
         return true;
     }
     if (key == Qt::Key_Delete) {

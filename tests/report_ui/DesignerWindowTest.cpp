@@ -12,6 +12,8 @@
 #include "report/ReportTemplate.h"
 #include "report/ui/PageScrollBox.h"
 #include "report/ui/ReportWindows.h"
+#include "report/ui/TComponentComboBox.h"
+#include "report/ui/TComponentInspector.h"
 #include "report/ui/TFormPrintCAD.h"
 #include "report/ui/TFormPrintPreview.h"
 #include "tests/report/ReportFixtures.h"
@@ -325,4 +327,31 @@ TEST(DesignerFromPreview, AccessCode_OpensTheDesignerOnce_UntilThePrefixIsTypedA
     ReportWindows::OnDesignerShown() = nullptr;
     ReportWindows::OnPreviewCreated() = nullptr;
     EXPECT_EQ(shown, 2);
+}
+
+TEST_F(DesignerWindow, ClickedShape_ShowsInTheInspector_WhoseEditsChangeThePage)
+{
+    designer->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(designer.get()));
+    Canvas().SetZoom(1.0);
+    TMyRectangle* box = ReportDesign::AddRectangle(Canvas(), QRectF(100, 100, 80, 60), 0x00FF00, 0);
+    box->SetName(QStringLiteral("Frame"));
+    QWidget& view = designer->ScrollBoxPrint().View();
+    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(140, 130));
+    ASSERT_EQ(Canvas().SelectedShape(), box);
+    EXPECT_EQ(designer->ComponentInspector().Inspected(), box);
+    EXPECT_TRUE(designer->ComponentComboBox().currentText().startsWith("Frame: TMyRectangle"))
+        << qPrintable(designer->ComponentComboBox().currentText());
+
+    EXPECT_TRUE(designer->ComponentInspector().SetValue(QStringLiteral("Pen.Width"), QStringLiteral("3")));
+    EXPECT_EQ(box->Pen().width, 3);
+    // Nudged shapes keep being shown; Escape returns to selecting without losing them.
+    TypeIntoField(Qt::Key_Right);
+    EXPECT_EQ(designer->ComponentInspector().Inspected(), box);
+
+    // A deleted shape leaves the inspector on the page itself.
+    TypeIntoField(Qt::Key_Delete);
+    EXPECT_EQ(designer->ComponentInspector().Inspected(), nullptr);
+    QApplication::processEvents();
+    EXPECT_EQ(designer->ComponentComboBox().count(), 1);
 }
