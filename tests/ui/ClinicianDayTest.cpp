@@ -55,16 +55,20 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
     }
 
+    // A click on the canvas at a picture point.
+    void Click(QPointF imagePoint)
+    {
+        CanvasView* view = m_window->Canvas()->View();
+        const QPoint at = (imagePoint * m_window->Bench().State().Zoom).toPoint();
+        QTest::mouseMove(view, at);
+        QTest::mouseClick(view, Qt::LeftButton, {}, at);
+    }
+
     // The measuring tools' gesture: a click at each of two picture points.
     void Draw(QPointF fromImage, QPointF toImage)
     {
-        CanvasView* view = m_window->Canvas()->View();
-        const double zoom = m_window->Bench().State().Zoom;
-        for (QPointF point : { fromImage, toImage }) {
-            const QPoint at = (point * zoom).toPoint();
-            QTest::mouseMove(view, at);
-            QTest::mouseClick(view, Qt::LeftButton, {}, at);
-        }
+        Click(fromImage);
+        Click(toImage);
         Wait(10);
     }
 
@@ -77,7 +81,12 @@ protected:
         OnNextDialog([path](QWidget* dialog) {
             auto* files = qobject_cast<QFileDialog*>(dialog);
             ASSERT_TRUE(files) << qPrintable(DialogText(dialog));
-            files->selectFile(path);
+            // Typed into its file name box, as the operator does (selectFile leaves
+            // a box that has the focus alone).
+            files->setDirectory(QFileInfo(path).absolutePath());
+            auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_TRUE(name);
+            name->setText(QFileInfo(path).fileName());
             static_cast<QDialog*>(files)->accept(); // as its "Save"/"Open" button does
         });
         m_window->Action(QLatin1String(action))->trigger();
@@ -126,17 +135,24 @@ TEST_F(ClinicianDay, HostImportDrawPrintSaveReloadExport)
     const QString patient = QStringLiteral("Müller, Jürgen");
     EXPECT_EQ(Row(RowName), patient);
 
-    // A thin hair, two thick ones (at 200 pixels per millimetre a thickness of 500
-    // is 25 µm, 1200 is 60 µm) and a follicular unit, drawn with the tool buttons.
-    m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
-    Draw({ 1000, 900 }, { 1200, 900 });
-    m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->click();
+    // Two thick hairs, a thin one (at 200 pixels per millimetre a thickness of 1200
+    // is 60 µm, 500 is 25 µm) and a follicular unit, drawn with the tool buttons. The
+    // slider sets the thickness of the selected hairs too, so the last hair is
+    // unselected by a click beside it before the slider moves.
     m_window->TrackBarThickness()->setValue(1200);
+    m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->click();
     Draw({ 1000, 1000 }, { 1150, 1050 });
     Draw({ 1300, 1000 }, { 1300, 1200 });
+    m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->click();
+    Click({ 600, 1500 });
+    ASSERT_EQ(m_window->Bench().Canvas().SelectedCount(), 0);
+    m_window->TrackBarThickness()->setValue(500);
+    m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
+    Draw({ 1000, 900 }, { 1200, 900 });
     m_window->SpeedButton(QStringLiteral("SpeedButtonFollicularUnit"))->click();
     Draw({ 1400, 800 }, { 1450, 840 });
     m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->click();
+    Wait(250); // a resized or re-thickened hair is evaluated by the 100 ms refresh
     ASSERT_EQ(m_window->Tree()->topLevelItemCount(), 4);
     EXPECT_EQ(Row(RowCount), QStringLiteral("3"));
     EXPECT_EQ(Row(RowVellusCount), QStringLiteral("1"));
