@@ -211,8 +211,8 @@ void TFormMyCADStringEditor::BuildWidgets()
     connect(include, &QPushButton::clicked, this, [this] { Include(m_grid->currentRow()); });
     connect(m_grid, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { Include(row); });
     connect(exclude, &QPushButton::clicked, this, [this] { Exclude(SelectedListRow()); });
-    connect(m_list, &QListWidget::itemDoubleClicked, this,
-        [this](QListWidgetItem* item) { Exclude(m_list->row(item)); });
+    connect(
+        m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { Exclude(m_list->row(item)); });
     connect(preview, &QPushButton::clicked, this, &TFormMyCADStringEditor::PreviewClick);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -107,11 +107,11 @@ protected:
     // The spreadsheet's cell values as xlrd reads them; nothing when xlrd is missing.
     static std::optional<QJsonArray> ReadXls(const QString& path)
     {
-        const QString script = QStringLiteral(
-            "import json, sys, xlrd\n"
-            "book = xlrd.open_workbook(sys.argv[1], encoding_override='cp1252')\n"
-            "sheet = book.sheet_by_index(0)\n"
-            "print(json.dumps([[c.value for c in sheet.row(r)] for r in range(sheet.nrows)]))\n");
+        const QString script
+            = QStringLiteral("import json, sys, xlrd\n"
+                             "book = xlrd.open_workbook(sys.argv[1], encoding_override='cp1252')\n"
+                             "sheet = book.sheet_by_index(0)\n"
+                             "print(json.dumps([[c.value for c in sheet.row(r)] for r in range(sheet.nrows)]))\n");
         QProcess python;
         python.start(QStringLiteral("/usr/bin/python3"), { QStringLiteral("-c"), script, path });
         if (!python.waitForFinished(30000))
@@ -197,7 +197,8 @@ TEST_F(ClinicianDay, HostImportDrawPrintSaveReloadExport)
         const QString text = PdfText(pdf);
         EXPECT_TRUE(text.contains(patient)) << qPrintable(text);
         const QString countCaption = m_window->Grid()->Rows()[RowCount].caption;
-        EXPECT_TRUE(text.contains(QRegularExpression(QRegularExpression::escape(countCaption) + QStringLiteral(" +3\\b"))))
+        EXPECT_TRUE(
+            text.contains(QRegularExpression(QRegularExpression::escape(countCaption) + QStringLiteral(" +3\\b"))))
             << qPrintable(text);
     }
     EXPECT_EQ(Results(), measured); // printing changes no result
@@ -241,7 +242,8 @@ TEST_F(ClinicianDay, HostImportDrawPrintSaveReloadExport)
 
     const QString txt = m_temp.Path(QStringLiteral("results.txt"));
     RunWithFile("Ergebnisseexportieren1", txt);
-    const QStringList lines = Cp1252::Decode(TestSupport::ReadAll(txt)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    const QStringList lines
+        = Cp1252::Decode(TestSupport::ReadAll(txt)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), qsizetype(objects.size()) + 1);
     EXPECT_EQ(lines[0].split(QLatin1Char('\t')), captions);
     const QChar separator = QLocale().decimalPoint().front();
