@@ -10,10 +10,12 @@
 #include "report/ReportContext.h"
 #include "report/ReportDesign.h"
 #include "report/ReportTemplate.h"
+#include "report/ReportVariables.h"
 #include "report/ui/PageScrollBox.h"
 #include "report/ui/ReportWindows.h"
 #include "report/ui/TComponentComboBox.h"
 #include "report/ui/TComponentInspector.h"
+#include "report/ui/TFormMyCADStringEditor.h"
 #include "report/ui/TFormPrintCAD.h"
 #include "report/ui/TFormPrintPreview.h"
 #include "tests/report/ReportFixtures.h"
@@ -354,4 +356,22 @@ TEST_F(DesignerWindow, ClickedShape_ShowsInTheInspector_WhoseEditsChangeThePage)
     EXPECT_EQ(designer->ComponentInspector().Inspected(), nullptr);
     QApplication::processEvents();
     EXPECT_EQ(designer->ComponentComboBox().count(), 1);
+}
+
+TEST_F(DesignerWindow, V_BindsTheSelectedTextToVariablesOfTheLoadedResultFile)
+{
+    answeredPath = ReportFixtures::WriteResultData(dir, { { "Name", "Musterfrau, Erika" }, { "TotalCountValue", "42" } });
+    designer->LoadResultFileClick();
+    EXPECT_EQ(context.ResultFileName(), answeredPath);
+    TMyText* text = ReportDesign::AddText(Canvas(), QRectF(40, 40, 300, 30), { QStringLiteral("Patient") });
+    Canvas().SelectShape(text);
+    designer->FormMyCADStringEditor().Run = [](TFormMyCADStringEditor& editor) {
+        editor.SetDesignText(QStringLiteral("Patient: %s, %s hairs"));
+        editor.Include(1);
+        editor.Include(2);
+        return int(QDialog::Accepted);
+    };
+    designer->EditVariables();
+    EXPECT_EQ(ReportVariables::TextBinding(*text), QStringList({ "Name", "TotalCountValue" }));
+    ASSERT_TRUE(context.RunReport(roImage));
 }
