@@ -311,7 +311,11 @@ void TComponentInspector::Rebuild()
     for (QTreeWidgetItemIterator it(m_tree); *it != nullptr; ++it)
         if (expanded.contains((*it)->data(0, kPathRole).toString()))
             (*it)->setExpanded(true);
+    // Names take what they need, but the values keep at least 45 % of the width.
     m_tree->resizeColumnToContents(0);
+    const int widest = m_tree->viewport()->width() * 55 / 100;
+    if (widest > 0 && m_tree->columnWidth(0) > widest)
+        m_tree->setColumnWidth(0, widest);
 }
 
 void TComponentInspector::AddRows(QTreeWidgetItem* parent, const std::vector<ComponentProperty>& properties)
