@@ -21,6 +21,24 @@ TEST(ResultsGrid, HeaderBandAndNormalRows_UseTheirColours)
     EXPECT_EQ(at(RowBirthdate), QColor(0xEB, 0xEB, 0xD7)); // normal 0xD7EBEB
 }
 
+TEST(ResultsGrid, LongCaption_IsCutToItsColumn_ShortOnesStayWhole)
+{
+    ResultsGrid grid;
+    TGridResult longRow;
+    longRow.caption = QStringLiteral("Thickness Mean of every terminal hair");
+    TGridResult shortRow;
+    shortRow.caption = QStringLiteral("Count");
+    TGridResult header;
+    header.header = true;
+    header.caption = longRow.caption;
+    const QString shown = grid.ShownCaption(longRow);
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << qPrintable(shown);
+    EXPECT_LT(grid.fontMetrics().horizontalAdvance(shown), ResultsGrid::kColumnWidths[0]);
+    EXPECT_EQ(grid.ShownCaption(shortRow), "Count");
+    // Headings span the whole row and are never cut.
+    EXPECT_EQ(grid.ShownCaption(header), header.caption);
+}
+
 TEST(FileDialogs, NameFilters_KeepDescriptionsAndMakePatternsUsable)
 {
     EXPECT_EQ(FileDialogs::NameFilters(QStringLiteral("Norvane Measure (*.nvm)|*.nvm")),

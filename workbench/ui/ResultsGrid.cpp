@@ -1,6 +1,8 @@
 #include "workbench/ui/ResultsGrid.h"
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 QColor ColorOf(TColor color)
 {
@@ -32,6 +34,28 @@ QSize ResultsGrid::sizeHint() const
     return QSize(kColumnWidths[0] + kColumnWidths[1] + kColumnWidths[2], FullHeight());
 }
 
+QString ResultsGrid::ShownCaption(const TGridResult& row) const
+{
+    if (row.header)
+        return row.caption;
+    const int indent = std::max(1, font().pointSize());
+    return fontMetrics().elidedText(row.caption, Qt::ElideRight, kColumnWidths[0] - 2 * indent - 1);
+}
+
+bool ResultsGrid::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int index = help->pos().y() / kRowHeight;
+        if (index >= 0 && index < int(m_rows.size()) && ShownCaption(m_rows[size_t(index)]) != m_rows[size_t(index)].caption)
+            QToolTip::showText(help->globalPos(), m_rows[size_t(index)].caption, this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void ResultsGrid::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
@@ -59,7 +83,7 @@ void ResultsGrid::paintEvent(QPaintEvent*)
         painter.fillRect(rowRect, ColorOf(row.band ? row.bandColor : row.normalColor));
         painter.setFont(font());
         painter.setPen(ColorOf(row.band ? row.bandTextColor : row.normalTextColor));
-        text(2 * indent, row.caption);
+        text(2 * indent, ShownCaption(row));
         if (!row.unit.isEmpty())
             text(left2 + indent, row.unit);
         // Written last so that a long value runs on over the unit column.

@@ -8,7 +8,8 @@
 
 // The read-only results grid: three columns (100, 50, 150 pixels) of 16-pixel
 // rows, heading rows filled in the header colour with a bold caption, the other
-// rows in the band or normal colours. A long value runs on into the unit column.
+// rows in the band or normal colours. A long value runs on into the unit column;
+// a caption longer than its column ends in "…" and shows whole as the row's tip.
 class ResultsGrid : public QWidget
 {
     Q_OBJECT
@@ -24,8 +25,12 @@ public:
     int FullHeight() const;
     QSize sizeHint() const override;
 
+    // The caption as drawn: cut to its column with "…" when it is longer.
+    QString ShownCaption(const TGridResult& row) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     std::vector<TGridResult> m_rows;
