@@ -200,6 +200,10 @@ public:
     TMyShape* ShapeById(int id) const;
     int IndexOfShapeId(int id) const;
     int NextShapeId() const { return m_nextShapeId; }
+    // Gives every shape that ShapeById cannot find (a negative, repeated or largest
+    // possible id, which only damaged files hold) a fresh id, so that callers keeping
+    // shapes by id reach each of them. Returns how many shapes were renumbered.
+    int RenumberUnreachableShapes();
     // Adds a shape from screen points converted by XYMode; returns its ShapeId or -1
     // when the point count does not fit the tool, the tool makes no shape here, or
     // there is no layer (then "Error!There is no Layer!" is shown).

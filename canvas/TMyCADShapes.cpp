@@ -56,6 +56,29 @@ TMyShape* TMyCAD::ShapeById(int id) const
     return it == m_byId.end() ? nullptr : it->second;
 }
 
+int TMyCAD::RenumberUnreachableShapes()
+{
+    std::vector<TMyShape*> lost;
+    for (const auto& shape : m_shapes)
+        if (ShapeById(shape->ShapeId()) != shape.get())
+            lost.push_back(shape.get());
+    if (lost.empty())
+        return 0;
+    if (m_nextShapeId > std::numeric_limits<int>::max() - static_cast<int>(lost.size())) {
+        // No room after the largest id: every shape is numbered afresh in list order.
+        int id = 0;
+        for (const auto& shape : m_shapes)
+            shape->SetShapeId(id++);
+        m_nextShapeId = id;
+        RebuildIdMap();
+        return ShapeCount();
+    }
+    for (TMyShape* shape : lost)
+        shape->SetShapeId(m_nextShapeId++);
+    RebuildIdMap();
+    return static_cast<int>(lost.size());
+}
+
 int TMyCAD::IndexOfShapeId(int id) const
 {
     const TMyShape* shape = ShapeById(id);

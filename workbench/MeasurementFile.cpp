@@ -210,6 +210,9 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         Fail(QStringLiteral("Error loading measurement: ") + cad.LastError() + QStringLiteral(" [") + path
                 + QLatin1Char(']'),
             path + QStringLiteral(": the measurement file is damaged (") + cad.LastError() + QLatin1Char(')'));
+    // Entries, scale bar and border are kept by shape id: a damaged file's shapes
+    // whose ids find nothing get fresh ones, or they would be drawn but never counted.
+    cad.RenumberUnreachableShapes();
     // The canvas content was replaced: entries and ids of the old shapes must not
     // name shapes of the file that happen to carry the same ids.
     m_wb.Tree().Clear();

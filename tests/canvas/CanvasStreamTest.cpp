@@ -11,6 +11,9 @@
 #include "tests/support/TestSupport.h"
 
 #include <QBuffer>
+
+#include <limits>
+#include <set>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -494,4 +497,37 @@ TEST(CanvasStream, PictureBlocks_OtherBitmapKindsAndRefusedContents)
     bomb[30] = 1;
     bomb.append(QByteArray("\x00\x01", 2)); // end of bitmap
     EXPECT_FALSE(Load(cad, WithBackgroundBlock(bomb)));
+}
+
+TEST(CanvasStream, DamagedIds_RenumberedOnRequest_SoThatEveryShapeIsFoundByItsId)
+{
+    TMyCAD written;
+    for (int i = 0; i < 4; ++i)
+        AddLine(written, 0, 10 * i, 50, 10 * i);
+    written.ShapeByIndex(0)->SetShapeId(-4);
+    written.ShapeByIndex(2)->SetShapeId(3); // the same id as the last shape
+    TMyCAD cad;
+    ASSERT_TRUE(Load(cad, Save(written)));
+    // As read, two shapes cannot be found by their ids.
+    EXPECT_EQ(cad.ShapeById(-4), nullptr);
+    EXPECT_EQ(cad.ShapeById(3), cad.ShapeByIndex(2));
+    EXPECT_EQ(cad.RenumberUnreachableShapes(), 2);
+    std::set<int> ids;
+    for (int i = 0; i < cad.ShapeCount(); ++i) {
+        const TMyShape* shape = cad.ShapeByIndex(i);
+        EXPECT_EQ(cad.ShapeById(shape->ShapeId()), shape) << i;
+        ids.insert(shape->ShapeId());
+    }
+    EXPECT_EQ(ids.size(), 4u);
+    EXPECT_EQ(cad.ShapeByIndex(1)->ShapeId(), 1); // sound ids stay
+    EXPECT_EQ(cad.RenumberUnreachableShapes(), 0);
+
+    // The largest possible id leaves no room after it: every shape is numbered afresh.
+    written.ShapeByIndex(0)->SetShapeId(std::numeric_limits<int>::max());
+    TMyCAD full;
+    ASSERT_TRUE(Load(full, Save(written)));
+    EXPECT_EQ(full.RenumberUnreachableShapes(), 4);
+    for (int i = 0; i < full.ShapeCount(); ++i)
+        EXPECT_EQ(full.ShapeById(i), full.ShapeByIndex(i));
+    EXPECT_EQ(AddLine(full, 0, 0, 9, 9), 4);
 }

@@ -208,6 +208,36 @@ TEST_F(MeasurementTest, SaveWithoutPicture_LoadOverOtherPicture_KeepsPictureAndA
     EXPECT_EQ(Json(fresh)["objects"], Json(wb)["objects"]);
 }
 
+TEST_F(MeasurementTest, LoadDamagedIds_EveryHairCountedAndFoundByItsEntry)
+{
+    Measure();
+    const QString path = dir.Path("marks.nvm");
+    ASSERT_TRUE(files.SaveMeasurement(path, true));
+    // A damaged file: one hair with a negative id, another with the id of a third.
+    TMyCAD damaged;
+    ASSERT_TRUE(damaged.LoadFromFile(path));
+    std::vector<TMyShape*> hairs;
+    for (int i = 0; i < damaged.ShapeCount(); ++i) {
+        TMyShape* shape = damaged.ShapeByIndex(i);
+        const QString type = shape->UserData().GetValue("Type");
+        if (type != "M" && type != "T" && shape->Name() != "Border")
+            hairs.push_back(shape);
+    }
+    ASSERT_GE(hairs.size(), 3u);
+    hairs[0]->SetShapeId(-7);
+    hairs[1]->SetShapeId(hairs[2]->ShapeId());
+    ASSERT_TRUE(damaged.SaveToFile(path));
+
+    ScriptedPrompt freshPrompt;
+    Workbench fresh(freshPrompt);
+    MeasurementFile freshFiles(fresh);
+    ASSERT_TRUE(freshFiles.LoadMeasurement(path));
+    EXPECT_EQ(fresh.Tree().Count(), wb.Tree().Count());
+    for (const ResultTree::Entry& entry : fresh.Tree().Entries())
+        EXPECT_NE(fresh.Canvas().ShapeById(entry.node.shapeId), nullptr);
+    EXPECT_EQ(Json(fresh)["objects"], Json(wb)["objects"]);
+}
+
 TEST_F(MeasurementTest, LoadWithoutAnyPicture_ImageRequired_ShapesStayWithoutEntries)
 {
     Measure();
