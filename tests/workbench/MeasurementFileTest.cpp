@@ -235,7 +235,8 @@ TEST_F(MeasurementTest, LoadDamagedIds_EveryHairCountedAndFoundByItsEntry)
     EXPECT_EQ(fresh.Tree().Count(), wb.Tree().Count());
     for (const ResultTree::Entry& entry : fresh.Tree().Entries())
         EXPECT_NE(fresh.Canvas().ShapeById(entry.node.shapeId), nullptr);
-    EXPECT_EQ(Json(fresh)["objects"], Json(wb)["objects"]);
+    // The same counts, densities and means (the renumbered hairs' ids differ).
+    EXPECT_EQ(Json(fresh)["rows"], Json(wb)["rows"]);
 }
 
 TEST_F(MeasurementTest, LoadWithoutAnyPicture_ImageRequired_ShapesStayWithoutEntries)
