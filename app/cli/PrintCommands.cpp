@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <optional>
+
 namespace {
 
 // Copies the written table to its target atomically (the temporary copy goes).
@@ -29,6 +31,18 @@ bool MoveTable(const QString& from, const QString& to, QString* error)
     return moved;
 }
 
+// Loads the measurement (over --picture when given) and writes the print files of
+// its results; nothing, with the reason, when either fails.
+std::optional<PrintBridge::PrintFiles> LoadAndWritePrintFiles(CliSession& session, const CliArgs& parsed, QString& error)
+{
+    if (const auto loadError = LoadMeasurement(session, parsed.positional[0], parsed.Option(QStringLiteral("--picture")))) {
+        error = *loadError;
+        return std::nullopt;
+    }
+    session.workbench.UpdateResultsGrid();
+    return PrintBridge::WritePrintFiles(session.workbench, PrintBridge::ProgramTexts::Current(), &error);
+}
+
 } // namespace
 
 int PrintTableCommand(const QStringList& args)
@@ -38,12 +52,8 @@ int PrintTableCommand(const QStringList& args)
     if (!parsed || parsed->positional.size() != 2)
         return UsageError(usage);
     CliSession session;
-    if (const auto error
-        = LoadMeasurement(session, parsed->positional[0], parsed->Option(QStringLiteral("--picture"))))
-        return InputError(*error);
-    session.workbench.UpdateResultsGrid();
     QString error;
-    const auto files = PrintBridge::WritePrintFiles(session.workbench, PrintBridge::ProgramTexts::Current(), &error);
+    const auto files = LoadAndWritePrintFiles(session, *parsed, error);
     if (!files)
         return InputError(error);
     // The pictures stay in the temporary folder: the table names them.
@@ -66,12 +76,8 @@ int ReportCommand(const QStringList& args)
     if (!QFileInfo(templatePath).isFile())
         return InputError(templatePath + QStringLiteral(": the report template does not exist"));
     CliSession session;
-    if (const auto error
-        = LoadMeasurement(session, parsed->positional[0], parsed->Option(QStringLiteral("--picture"))))
-        return InputError(*error);
-    session.workbench.UpdateResultsGrid();
     QString error;
-    const auto files = PrintBridge::WritePrintFiles(session.workbench, PrintBridge::ProgramTexts::Current(), &error);
+    const auto files = LoadAndWritePrintFiles(session, *parsed, error);
     if (!files)
         return InputError(error);
     const QString library = PrintBridge::LibraryPath();

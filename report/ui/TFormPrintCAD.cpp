@@ -32,7 +32,7 @@
 namespace {
 
 // Tool buttons: the drawing tools are toggles of one group, the others commands.
-struct ToolButtonSpec
+struct ToolButtonEntry
 {
     const char* name;
     const char* text;
@@ -189,7 +189,7 @@ void TFormPrintCAD::BuildMenus()
 
 void TFormPrintCAD::BuildTools(QWidget* panel)
 {
-    static const ToolButtonSpec kRows[3][4] = {
+    static const ToolButtonEntry kRows[3][4] = {
         { { "SpeedButtonSelect", "Select", SpSelecting }, { "SpeedButtonLine", "Line", SpLine },
             { "SpeedButtonRect", "Rect", SpRectangle }, { nullptr, nullptr, std::nullopt } },
         { { "SpeedButtonImage", "Image", SpImage }, { "SpeedButtonText", "Text", SpText },
@@ -209,17 +209,17 @@ void TFormPrintCAD::BuildTools(QWidget* panel)
     m_tools->setExclusive(true);
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 4; ++column) {
-            const ToolButtonSpec& spec = kRows[row][column];
-            if (!spec.name)
+            const ToolButtonEntry& entry = kRows[row][column];
+            if (!entry.name)
                 continue;
             auto* button = new QToolButton(panel);
-            button->setObjectName(QLatin1String(spec.name));
-            button->setText(QString::fromUtf8(spec.text));
+            button->setObjectName(QLatin1String(entry.name));
+            button->setText(QString::fromUtf8(entry.text));
             button->setFocusPolicy(Qt::NoFocus);
             button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
             grid->addWidget(button, row, column);
-            if (spec.tool) {
-                const TDrawTool tool = *spec.tool;
+            if (entry.tool) {
+                const TDrawTool tool = *entry.tool;
                 button->setCheckable(true);
                 m_tools->addButton(button);
                 m_toolButtons[tool] = button;
