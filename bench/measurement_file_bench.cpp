@@ -36,8 +36,7 @@ public:
 const QString& MeasurementPath()
 {
     static const QString path = [] {
-        const QString file
-            = QDir::tempPath() + QStringLiteral("/pelorix_measurement_bench_%1.nvm").arg(getpid());
+        const QString file = QDir::tempPath() + QStringLiteral("/pelorix_measurement_bench_%1.nvm").arg(getpid());
         QuietPrompt prompt;
         Workbench wb(prompt);
         wb.Canvas().SetUndoRedoSize(0);
@@ -117,8 +116,8 @@ BENCHMARK(LoadMeasurement)->Apply(Configure);
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    MedianReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                   : benchmark::ConsoleReporter::OO_Tabular);
+    MedianReporter reporter(
+        isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     QFile::remove(MeasurementPath());

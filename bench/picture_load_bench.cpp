@@ -68,8 +68,8 @@ bool WriteTestJpeg(const QString& path)
     FILE* file = std::fopen(path.toLocal8Bit().constData(), "wb");
     if (file == nullptr)
         return false;
-    jpeg_compress_struct info{};
-    jpeg_error_mgr errors{};
+    jpeg_compress_struct info {};
+    jpeg_error_mgr errors {};
     info.err = jpeg_std_error(&errors);
     jpeg_create_compress(&info);
     jpeg_stdio_dest(&info, file);
@@ -84,7 +84,7 @@ bool WriteTestJpeg(const QString& path)
     uint32_t noise = 2463534242u;
     while (info.next_scanline < info.image_height) {
         FillRow(static_cast<int>(info.next_scanline), row, noise);
-        JSAMPROW rows[1] = {row.data()};
+        JSAMPROW rows[1] = { row.data() };
         jpeg_write_scanlines(&info, rows, 1);
     }
     jpeg_finish_compress(&info);
@@ -96,8 +96,8 @@ bool WriteTestJpeg(const QString& path)
 void PlainDecode(unsigned char* buffer)
 {
     FILE* file = std::fopen(g_picturePath.toLocal8Bit().constData(), "rb");
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
+    jpeg_decompress_struct info {};
+    jpeg_error_mgr errors {};
     info.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);
@@ -105,7 +105,7 @@ void PlainDecode(unsigned char* buffer)
     jpeg_start_decompress(&info);
     const size_t rowBytes = size_t(info.output_width) * info.output_components;
     while (info.output_scanline < info.output_height) {
-        JSAMPROW rows[1] = {buffer + rowBytes * info.output_scanline};
+        JSAMPROW rows[1] = { buffer + rowBytes * info.output_scanline };
         jpeg_read_scanlines(&info, rows, 1);
     }
     jpeg_finish_decompress(&info);
@@ -119,8 +119,8 @@ size_t DecodedBytes()
     FILE* file = std::fopen(g_picturePath.toLocal8Bit().constData(), "rb");
     if (file == nullptr)
         return 0;
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
+    jpeg_decompress_struct info {};
+    jpeg_error_mgr errors {};
     info.err = jpeg_std_error(&errors);
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, file);
@@ -136,7 +136,7 @@ size_t g_pictureBytes = 0;
 
 long MinorFaults()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_minflt;
 }
@@ -145,10 +145,15 @@ long MinorFaults()
 class FaultCounter
 {
 public:
-    explicit FaultCounter(benchmark::State& state) : m_state(state), m_start(MinorFaults()) {}
+    explicit FaultCounter(benchmark::State& state)
+        : m_state(state)
+        , m_start(MinorFaults())
+    {
+    }
     ~FaultCounter()
     {
-        m_state.counters["faults"] = benchmark::Counter(double(MinorFaults() - m_start), benchmark::Counter::kAvgIterations);
+        m_state.counters["faults"]
+            = benchmark::Counter(double(MinorFaults() - m_start), benchmark::Counter::kAvgIterations);
     }
 
 private:
@@ -263,8 +268,8 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("test picture: %s, %lld bytes, GLIBC_TUNABLES=%s\n", qPrintable(g_picturePath),
-                static_cast<long long>(QFileInfo(g_picturePath).size()),
-                std::getenv("GLIBC_TUNABLES") ? std::getenv("GLIBC_TUNABLES") : "(unset)");
+        static_cast<long long>(QFileInfo(g_picturePath).size()),
+        std::getenv("GLIBC_TUNABLES") ? std::getenv("GLIBC_TUNABLES") : "(unset)");
 
     // The case of a picture handed over at start-up: the first big allocation of the process.
     {
@@ -274,12 +279,12 @@ int main(int argc, char** argv)
         QString error;
         const bool loaded = LoadPicture(error) != nullptr;
         std::printf("first load in this process: %.1f ms, %ld page faults%s\n", timer.nsecsElapsed() / 1e6,
-                    MinorFaults() - faultsBefore, loaded ? "" : " (failed)");
+            MinorFaults() - faultsBefore, loaded ? "" : " (failed)");
     }
 
     benchmark::Initialize(&argc, argv);
-    MedianReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                   : benchmark::ConsoleReporter::OO_Tabular);
+    MedianReporter reporter(
+        isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
@@ -290,6 +295,6 @@ int main(int argc, char** argv)
     if (fresh > 0 && reused > 0 && loader > 0 && cold > 0)
         std::printf("medians: plain fresh %.1f ms, plain reused %.1f ms, loader %.1f ms, loader cold %.1f ms\n"
                     "loader/fresh %.2f, loader/reused %.2f, loader cold/fresh %.2f, loader cold/reused %.2f\n",
-                    fresh, reused, loader, cold, loader / fresh, loader / reused, cold / fresh, cold / reused);
+            fresh, reused, loader, cold, loader / fresh, loader / reused, cold / fresh, cold / reused);
     return 0;
 }

@@ -73,20 +73,21 @@ QImage MakePicture(bool marked)
 // The variable table with every variable of the shipped template.
 bool WriteTable(const QString& path, const QString& original, const QString& marked)
 {
-    QStringList names = {"ProgVersion", "ProgramName", "DateTime", "Name", "DateOfBirth", "ImageDate"};
-    QStringList values = {"0.1.0", "pelorix", "09.12.2026 10:15:00", "Musterfrau, Erika", "12.08.1964",
-                          "01.12.2026 09:30:00"};
-    for (const char* stem : {"TotalCount", "TotalDensity", "ThicknessMean", "Thickness_Cum", "LengthMean",
-                             "LengthCum", "VellusCount", "VellusDensity", "TerminalCount", "TerminalDensity",
-                             "FollicularUnitCount", "FollicularUnitDensity"}) {
+    QStringList names = { "ProgVersion", "ProgramName", "DateTime", "Name", "DateOfBirth", "ImageDate" };
+    QStringList values
+        = { "0.1.0", "pelorix", "09.12.2026 10:15:00", "Musterfrau, Erika", "12.08.1964", "01.12.2026 09:30:00" };
+    for (const char* stem :
+        { "TotalCount", "TotalDensity", "ThicknessMean", "Thickness_Cum", "LengthMean", "LengthCum", "VellusCount",
+            "VellusDensity", "TerminalCount", "TerminalDensity", "FollicularUnitCount", "FollicularUnitDensity" }) {
         names << QString::fromLatin1(stem) + "Caption" << QString::fromLatin1(stem) + "Value"
               << QString::fromLatin1(stem) + "Unit";
         values << QString::fromLatin1(stem) << QStringLiteral("123.45") << QStringLiteral("1/cm2");
     }
-    names << "ImageOriginal" << "ImageAnalysis";
+    names << "ImageOriginal"
+          << "ImageAnalysis";
     values << original << marked;
     QByteArray ini = "[General]\r\nColCount=2\r\nRowCount=" + QByteArray::number(names.size()) + "\r\n";
-    const QStringList* columns[] = {&names, &values};
+    const QStringList* columns[] = { &names, &values };
     for (int c = 0; c < 2; ++c) {
         ini += "[Col" + QByteArray::number(c) + "]\r\nName=" + (c == 0 ? "Name" : "Value") + "\r\nType=256\r\n";
         for (qsizetype r = 0; r < names.size(); ++r)
@@ -150,8 +151,8 @@ int main(int argc, char** argv)
     fixture.original = fixture.folder.filePath("imgo.bmp");
     fixture.marked = fixture.folder.filePath("imga.bmp");
     const QString table = fixture.folder.filePath("ResultDataFrameForPrint.dff");
-    if (!fixture.folder.isValid() || !MakePicture(false).save(fixture.original) || !MakePicture(true).save(fixture.marked)
-        || !WriteTable(table, fixture.original, fixture.marked)) {
+    if (!fixture.folder.isValid() || !MakePicture(false).save(fixture.original)
+        || !MakePicture(true).save(fixture.marked) || !WriteTable(table, fixture.original, fixture.marked)) {
         std::fprintf(stderr, "cannot write the test pictures\n");
         return 1;
     }
@@ -167,8 +168,8 @@ int main(int argc, char** argv)
     std::printf("two %d x %d 24-bit BMP pictures, template %s\n", kWidth, kHeight, PELORIX_TEMPLATE);
 
     benchmark::Initialize(&argc, argv);
-    MedianReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                   : benchmark::ConsoleReporter::OO_Tabular);
+    MedianReporter reporter(
+        isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
@@ -178,7 +179,6 @@ int main(int argc, char** argv)
     if (decode > 0 && pdf > 0 && png > 0)
         std::printf("medians: decode both %.0f ms, PDF %.0f ms, PNG 300 dpi %.0f ms\n"
                     "PDF/decode %.2f, PNG/decode %.2f; target under 1500 ms each: PDF %s, PNG %s\n",
-                    decode, pdf, png, pdf / decode, png / decode, pdf < 1500 ? "met" : "missed",
-                    png < 1500 ? "met" : "missed");
+            decode, pdf, png, pdf / decode, png / decode, pdf < 1500 ? "met" : "missed", png < 1500 ? "met" : "missed");
     return 0;
 }

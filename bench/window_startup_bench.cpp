@@ -80,8 +80,12 @@ void Decode(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(StartUpOnSample)->Name("Window/StartUpOnSample")->Unit(benchmark::kMillisecond)->Repetitions(7)
-    ->ReportAggregatesOnly(false)->Iterations(1);
+BENCHMARK(StartUpOnSample)
+    ->Name("Window/StartUpOnSample")
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(false)
+    ->Iterations(1);
 BENCHMARK(Decode)->Name("Picture/Decode")->Unit(benchmark::kMillisecond)->Repetitions(7)->Iterations(1);
 
 int main(int argc, char** argv)
@@ -90,8 +94,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    MedianReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                   : benchmark::ConsoleReporter::OO_Tabular);
+    MedianReporter reporter(
+        isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     const double startUp = reporter.Median("Window/StartUpOnSample");
@@ -99,6 +103,6 @@ int main(int argc, char** argv)
     if (startUp > 0 && decode > 0)
         std::printf("medians: start-up to a shown window %.1f ms (target < 1000 ms), picture decode %.1f ms\n"
                     "start-up/decode %.2f\n",
-                    startUp, decode, startUp / decode);
+            startUp, decode, startUp / decode);
     return 0;
 }

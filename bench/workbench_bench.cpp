@@ -23,9 +23,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <string>
 #include <map>
 #include <memory>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -72,8 +72,7 @@ Workbench& MeasurementOf(int n)
             cad.AddShape(SpEllipse, QString(), 0.0f,
                 { QPointF(x, y), QPointF(x + 30, y), QPointF(x + 30, y + 20), QPointF(x, y + 20) }, "Unit");
         } else {
-            const int id
-                = cad.AddShape(SpRuleLine, QString(), 0.0f, { QPointF(x, y), QPointF(x + 1, y) }, "Hair");
+            const int id = cad.AddShape(SpRuleLine, QString(), 0.0f, { QPointF(x, y), QPointF(x + 1, y) }, "Hair");
             cad.ShapeById(id)->UserData().Add("Type", "C");
         }
         cad.ClearSelection();
@@ -185,8 +184,8 @@ int main(int argc, char** argv)
 {
     Register();
     benchmark::Initialize(&argc, argv);
-    MedianReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                   : benchmark::ConsoleReporter::OO_Tabular);
+    MedianReporter reporter(
+        isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 

@@ -18,10 +18,10 @@ QStringList Names(std::initializer_list<const char*> names)
 
 const QStringList& DrawTool()
 {
-    static const QStringList names = Names({ "SpLinkLine", "SpSelecting", "SpRotateSelecting", "SpLine",
-        "SpRuleLine", "SpPolyLine", "SpRectangle", "SpLinkPoint", "SpLineLinkLine", "SpEllipse", "SpText", "SpImage",
-        "SpPolygon", "SpPolyBezier", "SpElliArc", "SpClose", "SpPolylinePolygonPointRemoving",
-        "SpPolylinePolygonPointAdding", "SpDragWhole", "SpBrowse" });
+    static const QStringList names
+        = Names({ "SpLinkLine", "SpSelecting", "SpRotateSelecting", "SpLine", "SpRuleLine", "SpPolyLine", "SpRectangle",
+            "SpLinkPoint", "SpLineLinkLine", "SpEllipse", "SpText", "SpImage", "SpPolygon", "SpPolyBezier", "SpElliArc",
+            "SpClose", "SpPolylinePolygonPointRemoving", "SpPolylinePolygonPointAdding", "SpDragWhole", "SpBrowse" });
     return names;
 }
 
@@ -127,9 +127,9 @@ const QStringList& BrushStyle()
 
 const QStringList& PenMode()
 {
-    static const QStringList names = Names({ "pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
-        "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask",
-        "pmNotMask", "pmXor", "pmNotXor" });
+    static const QStringList names
+        = Names({ "pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy", "pmMergePenNot", "pmMaskPenNot",
+            "pmMergeNotPen", "pmMaskNotPen", "pmMerge", "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor" });
     return names;
 }
 

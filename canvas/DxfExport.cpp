@@ -26,7 +26,6 @@ double Degrees(double radians)
     return d < 0 ? d + 360.0 : d;
 }
 
-
 // Logical pixels per millimetre at 96 pixels per inch.
 constexpr double kPixelsPerMm = 96.0 / 25.4;
 // Bounds the points of one exported curve, whatever the coordinates of a damaged file.

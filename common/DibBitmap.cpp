@@ -9,8 +9,8 @@ namespace {
 
 bool HasMasks555(FIBITMAP* bitmap)
 {
-    return FreeImage_GetRedMask(bitmap) == FI16_555_RED_MASK && FreeImage_GetGreenMask(bitmap) == FI16_555_GREEN_MASK &&
-           FreeImage_GetBlueMask(bitmap) == FI16_555_BLUE_MASK;
+    return FreeImage_GetRedMask(bitmap) == FI16_555_RED_MASK && FreeImage_GetGreenMask(bitmap) == FI16_555_GREEN_MASK
+        && FreeImage_GetBlueMask(bitmap) == FI16_555_BLUE_MASK;
 }
 
 // Expands one row of 1-, 4- or 8-bit palette indices to one byte per pixel.
@@ -54,8 +54,7 @@ BYTE FloatToByte(float value)
     return 0; // also NaN
 }
 
-template <typename Pixel, bool withAlpha>
-FIBITMAP* FloatToBitmap(FIBITMAP* source)
+template <typename Pixel, bool withAlpha> FIBITMAP* FloatToBitmap(FIBITMAP* source)
 {
     const unsigned width = FreeImage_GetWidth(source);
     const unsigned height = FreeImage_GetHeight(source);
@@ -79,14 +78,20 @@ FIBITMAP* FloatToBitmap(FIBITMAP* source)
 
 } // namespace
 
-DibBitmap::DibBitmap(FIBITMAP* adopted) noexcept : m_bitmap(adopted) {}
+DibBitmap::DibBitmap(FIBITMAP* adopted) noexcept
+    : m_bitmap(adopted)
+{
+}
 
 DibBitmap::~DibBitmap()
 {
     Reset(nullptr);
 }
 
-DibBitmap::DibBitmap(DibBitmap&& other) noexcept : m_bitmap(other.Release()) {}
+DibBitmap::DibBitmap(DibBitmap&& other) noexcept
+    : m_bitmap(other.Release())
+{
+}
 
 DibBitmap& DibBitmap::operator=(DibBitmap&& other) noexcept
 {

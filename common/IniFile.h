@@ -67,8 +67,8 @@ public:
 private:
     struct Line
     {
-        QString raw;   // the line as read; empty once the key's value was written
-        QString key;   // empty for lines that hold no key
+        QString raw; // the line as read; empty once the key's value was written
+        QString key; // empty for lines that hold no key
         QString value;
     };
     struct Section

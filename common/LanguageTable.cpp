@@ -13,66 +13,66 @@ struct BuiltIn
 
 // Pelorix's labels in window order with their built-in texts.
 constexpr BuiltIn kPelorix[] = {
-    {"GroupBoxMessages", "FileNameManual", "Handbuch.pdf"},
-    {"GroupBoxMessages", "MessageImageRequired", "Bitte erst Meßbild laden!"},
-    {"GroupBoxMessages", "MessageMeasureDelete", "Maßstab löschen"},
-    {"GroupBoxMessages", "MessageMeasureExists",
-     "Maßstab exisitert bereits. Soll der vorhandene Maßstab gelöscht werden?"},
-    {"GroupBoxMessages", "MessageLoadMFile", "Messung laden"},
-    {"GroupBoxMessages", "MessageLoadDelete", "Beim Laden werden alle vorhandenen Objekte gelöscht."},
-    {"GroupBoxMessages", "MessageNewMeasurement", "Neue Messung"},
-    {"GroupBoxMessages", "MessageNewMeasurementWarn", "Sollen alle vorhandenen Objekte gelöscht werden?"},
-    {"GroupBoxMessages", "MessageMeasureSelected", "Kopieren und Löschen"},
-    {"GroupBoxMessages", "MessageMeasureSelectedWarn",
-     "Beim Kopieren oder Löschen darf der Maßstab nicht selektiert sein."},
-    {"GroupBoxMessages", "MessageErrorSaveIni",
-     "Die Einstellungen konnten nicht in die Konfigurationsdatei geschrieben werden. Möglichweise sind dazu "
-     "Administratorrechte erforderlich."},
-    {"GroupBoxMessages", "MessageInvalidValueScale", "Ungültiger Wert"},
-    {"GroupBoxMessages", "MessageInvalidValueScaleWarn",
-     "Bitte geben Sie für Länge und Pixel Zahlen größer als 0 ein."},
-    {"GroupBoxParameters", "ColParameter", "Parameter"},
-    {"GroupBoxParameters", "ColValue", "Wert"},
-    {"GroupBoxParameters", "ColUnit", "Einheit"},
-    {"GroupBoxParameters", "LabelObject", "Objekt"},
-    {"GroupBoxParameters", "LabelLength", "Länge"},
-    {"GroupBoxParameters", "LabelWidth", "Breite"},
-    {"GroupBoxParameters", "LabelHeight", "Höhe"},
-    {"GroupBoxParameters", "LabelArea", "Fläche"},
-    {"GroupBoxParameters", "LabelPerimeter", "Umfang"},
-    {"GroupBoxParameters", "LabelRadius", "Radius"},
-    {"GroupBoxParameters", "LabelSemiAxis1", "Halbachse 1"},
-    {"GroupBoxParameters", "LabelSemiAxis2", "Halbachse 2"},
-    {"GroupBoxParameters", "LabelAngle", "Winkel"},
-    {"GroupBoxParameters", "LabelThickness", "Dicke"},
-    {"GroupBoxObjects", "LabelLine", "Haar"},
-    {"GroupBoxObjects", "LabelBezier", "Haar"},
-    {"GroupBoxObjects", "LabelFollicularUnit", "Follikuläre Einheit"},
-    {"GroupBoxParameters", "LabelPatient", "Patient"},
-    {"GroupBoxParameters", "LabelName", "Name"},
-    {"GroupBoxParameters", "LabelBirthdate", "Birthdate"},
-    {"GroupBoxParameters", "LabelImage", "Image"},
-    {"GroupBoxParameters", "LabelDate", "Date"},
-    {"GroupBoxParameters", "LabelAreaIncl", "Area"},
-    {"GroupBoxParameters", "LabelHairs", "Hairs"},
-    {"GroupBoxParameters", "LabelCount", "Count"},
-    {"GroupBoxParameters", "LabelDensity", "Density"},
-    {"GroupBoxParameters", "LabelThicknessMean", "Thickness Mean"},
-    {"GroupBoxParameters", "LabelThicknessCum", "Thickness Cum"},
-    {"GroupBoxParameters", "LabelLengthMean", "Length Mean"},
-    {"GroupBoxParameters", "LabelLengthCum", "Length Cum"},
-    {"GroupBoxParameters", "LabelVellusCount", "Vellus Count"},
-    {"GroupBoxParameters", "LabelVellusDensity", "Vellus Density"},
-    {"GroupBoxParameters", "LabelTerminalCount", "Terminal Count"},
-    {"GroupBoxParameters", "LabelTerminalDensity", "Terminal Density"},
-    {"GroupBoxParameters", "LabelFollicularUnits", "Follicular units"},
-    {"GroupBoxParameters", "LabelFollicularUnitDensity", "Fol. Unit Density"},
+    { "GroupBoxMessages", "FileNameManual", "Handbuch.pdf" },
+    { "GroupBoxMessages", "MessageImageRequired", "Bitte erst Meßbild laden!" },
+    { "GroupBoxMessages", "MessageMeasureDelete", "Maßstab löschen" },
+    { "GroupBoxMessages", "MessageMeasureExists",
+        "Maßstab exisitert bereits. Soll der vorhandene Maßstab gelöscht werden?" },
+    { "GroupBoxMessages", "MessageLoadMFile", "Messung laden" },
+    { "GroupBoxMessages", "MessageLoadDelete", "Beim Laden werden alle vorhandenen Objekte gelöscht." },
+    { "GroupBoxMessages", "MessageNewMeasurement", "Neue Messung" },
+    { "GroupBoxMessages", "MessageNewMeasurementWarn", "Sollen alle vorhandenen Objekte gelöscht werden?" },
+    { "GroupBoxMessages", "MessageMeasureSelected", "Kopieren und Löschen" },
+    { "GroupBoxMessages", "MessageMeasureSelectedWarn",
+        "Beim Kopieren oder Löschen darf der Maßstab nicht selektiert sein." },
+    { "GroupBoxMessages", "MessageErrorSaveIni",
+        "Die Einstellungen konnten nicht in die Konfigurationsdatei geschrieben werden. Möglichweise sind dazu "
+        "Administratorrechte erforderlich." },
+    { "GroupBoxMessages", "MessageInvalidValueScale", "Ungültiger Wert" },
+    { "GroupBoxMessages", "MessageInvalidValueScaleWarn",
+        "Bitte geben Sie für Länge und Pixel Zahlen größer als 0 ein." },
+    { "GroupBoxParameters", "ColParameter", "Parameter" },
+    { "GroupBoxParameters", "ColValue", "Wert" },
+    { "GroupBoxParameters", "ColUnit", "Einheit" },
+    { "GroupBoxParameters", "LabelObject", "Objekt" },
+    { "GroupBoxParameters", "LabelLength", "Länge" },
+    { "GroupBoxParameters", "LabelWidth", "Breite" },
+    { "GroupBoxParameters", "LabelHeight", "Höhe" },
+    { "GroupBoxParameters", "LabelArea", "Fläche" },
+    { "GroupBoxParameters", "LabelPerimeter", "Umfang" },
+    { "GroupBoxParameters", "LabelRadius", "Radius" },
+    { "GroupBoxParameters", "LabelSemiAxis1", "Halbachse 1" },
+    { "GroupBoxParameters", "LabelSemiAxis2", "Halbachse 2" },
+    { "GroupBoxParameters", "LabelAngle", "Winkel" },
+    { "GroupBoxParameters", "LabelThickness", "Dicke" },
+    { "GroupBoxObjects", "LabelLine", "Haar" },
+    { "GroupBoxObjects", "LabelBezier", "Haar" },
+    { "GroupBoxObjects", "LabelFollicularUnit", "Follikuläre Einheit" },
+    { "GroupBoxParameters", "LabelPatient", "Patient" },
+    { "GroupBoxParameters", "LabelName", "Name" },
+    { "GroupBoxParameters", "LabelBirthdate", "Birthdate" },
+    { "GroupBoxParameters", "LabelImage", "Image" },
+    { "GroupBoxParameters", "LabelDate", "Date" },
+    { "GroupBoxParameters", "LabelAreaIncl", "Area" },
+    { "GroupBoxParameters", "LabelHairs", "Hairs" },
+    { "GroupBoxParameters", "LabelCount", "Count" },
+    { "GroupBoxParameters", "LabelDensity", "Density" },
+    { "GroupBoxParameters", "LabelThicknessMean", "Thickness Mean" },
+    { "GroupBoxParameters", "LabelThicknessCum", "Thickness Cum" },
+    { "GroupBoxParameters", "LabelLengthMean", "Length Mean" },
+    { "GroupBoxParameters", "LabelLengthCum", "Length Cum" },
+    { "GroupBoxParameters", "LabelVellusCount", "Vellus Count" },
+    { "GroupBoxParameters", "LabelVellusDensity", "Vellus Density" },
+    { "GroupBoxParameters", "LabelTerminalCount", "Terminal Count" },
+    { "GroupBoxParameters", "LabelTerminalDensity", "Terminal Density" },
+    { "GroupBoxParameters", "LabelFollicularUnits", "Follicular units" },
+    { "GroupBoxParameters", "LabelFollicularUnitDensity", "Fol. Unit Density" },
 };
 
 constexpr BuiltIn kPrelvo[] = {
-    {"GroupBoxMessages", "MessageCloseData", "Schließen"},
-    {"GroupBoxMessages", "MessageCloseDataExpl", "Änderungen speichern?"},
-    {"GroupBoxMessages", "FileNotFound", "Datei %s nicht gefunden."},
+    { "GroupBoxMessages", "MessageCloseData", "Schließen" },
+    { "GroupBoxMessages", "MessageCloseDataExpl", "Änderungen speichern?" },
+    { "GroupBoxMessages", "FileNotFound", "Datei %s nicht gefunden." },
 };
 
 } // namespace
@@ -86,15 +86,15 @@ LanguageTable::LanguageTable(QString windowName, QString caption)
 void LanguageTable::Add(const QString& group, const QString& label, const QString& text)
 {
     m_index.insert(label, int(m_entries.size()));
-    m_entries.push_back({label, group, text});
+    m_entries.push_back({ label, group, text });
 }
 
 LanguageTable LanguageTable::Pelorix()
 {
     LanguageTable table(QStringLiteral("FormLang"), QStringLiteral("Language"));
-    table.m_groups = {{QStringLiteral("GroupBoxMessages"), QStringLiteral("Messages")},
-                      {QStringLiteral("GroupBoxParameters"), QStringLiteral("Parameters")},
-                      {QStringLiteral("GroupBoxObjects"), QStringLiteral("Objects")}};
+    table.m_groups = { { QStringLiteral("GroupBoxMessages"), QStringLiteral("Messages") },
+        { QStringLiteral("GroupBoxParameters"), QStringLiteral("Parameters") },
+        { QStringLiteral("GroupBoxObjects"), QStringLiteral("Objects") } };
     for (const BuiltIn& entry : kPelorix)
         table.Add(QString::fromLatin1(entry.group), QString::fromLatin1(entry.label), QString::fromUtf8(entry.text));
     return table;
@@ -103,7 +103,7 @@ LanguageTable LanguageTable::Pelorix()
 LanguageTable LanguageTable::Prelvo()
 {
     LanguageTable table(QStringLiteral("FormLang"), QStringLiteral("Language"));
-    table.m_groups = {{QStringLiteral("GroupBoxMessages"), QStringLiteral("Messages")}};
+    table.m_groups = { { QStringLiteral("GroupBoxMessages"), QStringLiteral("Messages") } };
     for (const BuiltIn& entry : kPrelvo)
         table.Add(QString::fromLatin1(entry.group), QString::fromLatin1(entry.label), QString::fromUtf8(entry.text));
     return table;

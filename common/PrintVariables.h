@@ -58,19 +58,19 @@ struct Quantity
     std::string_view stem;
     bool hasUnit;
 };
-inline constexpr std::array<Quantity, 12> kQuantities = {{
-    {"TotalCount", false},
-    {"TotalDensity", true},
-    {"ThicknessMean", true},
-    {"Thickness_Cum", true},
-    {"LengthMean", true},
-    {"LengthCum", true},
-    {"VellusCount", false},
-    {"VellusDensity", true},
-    {"TerminalCount", false},
-    {"TerminalDensity", true},
-    {"FollicularUnitCount", false},
-    {"FollicularUnitDensity", true},
-}};
+inline constexpr std::array<Quantity, 12> kQuantities = { {
+    { "TotalCount", false },
+    { "TotalDensity", true },
+    { "ThicknessMean", true },
+    { "Thickness_Cum", true },
+    { "LengthMean", true },
+    { "LengthCum", true },
+    { "VellusCount", false },
+    { "VellusDensity", true },
+    { "TerminalCount", false },
+    { "TerminalDensity", true },
+    { "FollicularUnitCount", false },
+    { "FollicularUnitDensity", true },
+} };
 
 } // namespace PrintVariables

@@ -31,10 +31,14 @@ QString RowKey(int row, const char* suffix)
 QString TCell::TextForm(const QString& missingText, QChar separator) const
 {
     switch (m_value.index()) {
-    case 1: return QString::number(std::get<qint32>(m_value));
-    case 2: return NumberText::General(std::get<double>(m_value), separator);
-    case 3: return std::get<QString>(m_value);
-    default: return missingText;
+    case 1:
+        return QString::number(std::get<qint32>(m_value));
+    case 2:
+        return NumberText::General(std::get<double>(m_value), separator);
+    case 3:
+        return std::get<QString>(m_value);
+    default:
+        return missingText;
     }
 }
 
@@ -46,7 +50,8 @@ TCol::TCol(QString name)
 TCell* TCol::Cell(int row)
 {
     if (row < 0 || row >= CellCount()) {
-        MessageSink::Show(QStringLiteral("Error in column: Row (%1) in column '%2' out of bounds").arg(row).arg(m_name));
+        MessageSink::Show(
+            QStringLiteral("Error in column: Row (%1) in column '%2' out of bounds").arg(row).arg(m_name));
         return nullptr;
     }
     return &m_cells[size_t(row)];
@@ -187,7 +192,8 @@ bool TDataFrame::WriteText(const QString& path, bool append, QChar separator, QC
     }
     for (int r = 0; r < m_rowCount; ++r) {
         for (int c = 0; c < ColumnCount(); ++c)
-            text += (c ? QStringLiteral("\t") : QString()) + TextForm(m_columns[size_t(c)]->m_cells[size_t(r)], separator);
+            text += (c ? QStringLiteral("\t") : QString())
+                + TextForm(m_columns[size_t(c)]->m_cells[size_t(r)], separator);
         text += QLatin1String("\r\n");
     }
     const QByteArray bytes = Cp1252::Encode(text);
@@ -268,7 +274,7 @@ bool TDataFrame::ReadDataFram(const IniFile& ini)
                                        "than the file holds")
                             .arg(colCount)
                             .arg(rowCount),
-                        true);
+                true);
     }
 
     for (int c = 0; c < colCount; ++c) {
@@ -280,8 +286,9 @@ bool TDataFrame::ReadDataFram(const IniFile& ini)
             return Fail(QStringLiteral("Error in ReadDataFram: No name specified for column %1").arg(c), true);
         const QString given = AddColumn(name);
         if (given != name)
-            return Fail(QStringLiteral("Name of Column '") + name + QStringLiteral("' not unique (occurs at least twice."),
-                        true);
+            return Fail(
+                QStringLiteral("Name of Column '") + name + QStringLiteral("' not unique (occurs at least twice."),
+                true);
         m_columns.back()->SetType(ini.ReadInteger(section, QStringLiteral("Type"), TCol::kText));
     }
 
@@ -298,7 +305,7 @@ bool TDataFrame::ReadDataFram(const IniFile& ini)
                 return Fail(QStringLiteral("Error in ReadDataFram: No integer specified for column %1 and row %2")
                                 .arg(c)
                                 .arg(r),
-                            true);
+                    true);
             column.m_cells[size_t(r)].SetText(ini.ReadString(section, key, QString()));
         }
     }

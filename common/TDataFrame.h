@@ -19,7 +19,7 @@ public:
     bool IsMissing() const { return std::holds_alternative<std::monostate>(m_value); }
     const Value& Get() const { return m_value; }
 
-    void SetMissing() { m_value = std::monostate{}; }
+    void SetMissing() { m_value = std::monostate {}; }
     void SetInteger(qint32 value) { m_value = value; }
     void SetFloat(double value) { m_value = value; }
     void SetText(const QString& value) { m_value = value; }

@@ -14,10 +14,10 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -58,7 +58,7 @@ void CollectTiffMessage(const char* module, const char* format, va_list argument
 void RouteTiffMessages()
 {
     using SetHandler = TiffHandler (*)(TiffHandler);
-    for (const char* name : {"TIFFSetErrorHandler", "TIFFSetWarningHandler"})
+    for (const char* name : { "TIFFSetErrorHandler", "TIFFSetWarningHandler" })
         if (auto set = reinterpret_cast<SetHandler>(dlsym(RTLD_DEFAULT, name)))
             set(CollectTiffMessage);
 }
@@ -66,7 +66,8 @@ void RouteTiffMessages()
 class MessageCapture
 {
 public:
-    MessageCapture() : m_previous(t_messages)
+    MessageCapture()
+        : m_previous(t_messages)
     {
         // The shared library initialises itself when it is loaded; a static build does not.
         static const bool initialised = [] {
@@ -164,7 +165,11 @@ struct DeclaredSize
 class HeaderReader
 {
 public:
-    explicit HeaderReader(QIODevice& device) : m_device(device) { m_ok = m_device.seek(0); }
+    explicit HeaderReader(QIODevice& device)
+        : m_device(device)
+    {
+        m_ok = m_device.seek(0);
+    }
     bool Ok() const { return m_ok; }
     QByteArray Bytes(qint64 count)
     {
@@ -210,7 +215,7 @@ std::optional<DeclaredSize> Result(HeaderReader& in, qint64 width, qint64 height
 {
     if (!in.Ok())
         return std::nullopt;
-    return DeclaredSize{width, height, bitsPerPixel};
+    return DeclaredSize { width, height, bitsPerPixel };
 }
 
 // The first image descriptor, which is the frame FreeImage decodes.
@@ -337,10 +342,13 @@ QString CheckIcoHeader(QIODevice& device)
     const qint32 height = qint32(in.U32Le());
     in.Skip(2);
     const quint32 bitCount = in.U16Le();
-    const bool knownDepth = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 ||
-                            bitCount == 32;
+    const bool knownDepth
+        = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
     if (!in.Ok() || width <= 0 || height < 2 || !knownDepth)
-        return QString("icon header is damaged (%1 x %2 pixels, %3 bits per pixel)").arg(width).arg(height / 2).arg(bitCount);
+        return QString("icon header is damaged (%1 x %2 pixels, %3 bits per pixel)")
+            .arg(width)
+            .arg(height / 2)
+            .arg(bitCount);
     return {};
 }
 
@@ -466,7 +474,8 @@ std::optional<DeclaredSize> PeekDeclaredSize(FREE_IMAGE_FORMAT format, QIODevice
 class HugePageScope
 {
 public:
-    explicit HugePageScope(size_t bytes) : m_active(bytes >= kMinimumBytes)
+    explicit HugePageScope(size_t bytes)
+        : m_active(bytes >= kMinimumBytes)
     {
         if (!m_active)
             return;
@@ -506,7 +515,7 @@ private:
 class HugePageScope
 {
 public:
-    explicit HugePageScope(size_t) {}
+    explicit HugePageScope(size_t) { }
 };
 #endif
 
@@ -514,7 +523,7 @@ using LoadFunction = std::function<FIBITMAP*(FREE_IMAGE_FORMAT format, int flags
 
 // Checks the declared size, decodes, and reduces the result to a standard bitmap.
 std::unique_ptr<DibBitmap> Decode(FREE_IMAGE_FORMAT format, const LoadFunction& load, QIODevice& device,
-                                  const TNVFreeImage::Limits& limits, MessageCapture& capture, QString* error)
+    const TNVFreeImage::Limits& limits, MessageCapture& capture, QString* error)
 {
     const QString decodeFailure = "FreeImage could not decode the picture (damaged or unsupported)";
     QString reason = format == FIF_ICO ? CheckIcoHeader(device) : format == FIF_HDR ? CheckHdrSize(device) : QString();
@@ -543,7 +552,8 @@ std::unique_ptr<DibBitmap> Decode(FREE_IMAGE_FORMAT format, const LoadFunction& 
         return Fail(error, capture.Explain(decodeFailure));
     // libjpeg fills whatever is missing with grey and only warns; measuring on that would mislead.
     if (format == FIF_JPEG && capture.Mentions("premature end"))
-        return Fail(error, capture.Explain("JPEG data ends before the picture is complete (truncated or damaged file)"));
+        return Fail(
+            error, capture.Explain("JPEG data ends before the picture is complete (truncated or damaged file)"));
     reason = CheckSize(bitmap.get(), limits);
     if (!reason.isEmpty())
         return Fail(error, reason);

@@ -36,7 +36,10 @@ public:
     };
 
     TNVFreeImage() = default;
-    explicit TNVFreeImage(const Limits& limits) : m_limits(limits) {}
+    explicit TNVFreeImage(const Limits& limits)
+        : m_limits(limits)
+    {
+    }
 
     // Decodes the picture file at path; nullptr when it does not exist, is not a
     // picture FreeImage knows, is damaged or too large, with the reason in error.

@@ -9,7 +9,7 @@
 
 namespace {
 
-std::atomic<quint64> g_counter{0};
+std::atomic<quint64> g_counter { 0 };
 
 // Gives up after this many names that exist already or cannot be made.
 constexpr int kMaxAttempts = 10000;

@@ -61,7 +61,7 @@ struct Bench
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool silenced = [] {
-        MessageSink::SetHandler([](const QString&) { });
+        MessageSink::SetHandler([](const QString&) {});
         return true;
     }();
     (void)silenced;

@@ -23,7 +23,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // Smaller bounds than the program's keep every input fast; the checks are the same.
-    static const TNVFreeImage loader(TNVFreeImage::Limits{.maxSide = 8192, .maxPixelBytes = 64 << 20});
+    static const TNVFreeImage loader(TNVFreeImage::Limits { .maxSide = 8192, .maxPixelBytes = 64 << 20 });
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     QString error;
 #ifdef PELORIX_LEAK_CHECKS

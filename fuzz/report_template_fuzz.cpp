@@ -30,7 +30,8 @@ struct Work
         TDataFrame table;
         table.AddColumn(QStringLiteral("Name"));
         table.AddColumn(QStringLiteral("Value"));
-        const char* const rows[][2] = {{"Name", "Ada"}, {"TotalCountValue", "42"}, {"ImageOriginal", "/nonexistent.bmp"}};
+        const char* const rows[][2]
+            = { { "Name", "Ada" }, { "TotalCountValue", "42" }, { "ImageOriginal", "/nonexistent.bmp" } };
         for (const auto& row : rows) {
             const int r = table.AddRow();
             table.Cell(0, r)->SetText(QString::fromLatin1(row[0]));

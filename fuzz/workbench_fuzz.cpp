@@ -36,7 +36,7 @@ int Clamped(float value, int low, int high)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const bool silenced = [] {
-        MessageSink::SetHandler([](const QString&) { });
+        MessageSink::SetHandler([](const QString&) {});
         return true;
     }();
     (void)silenced;

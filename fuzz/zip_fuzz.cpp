@@ -31,8 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     zip.UnzipFiles(archive, QString(), dest, true, true, false);
 
     // Everything extracted must sit below dest; dest's parent holds only dest.
-    const QStringList beside = QDir(work.filePath(QStringLiteral("dest"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    if (beside != QStringList{QStringLiteral("inner")})
+    const QStringList beside
+        = QDir(work.filePath(QStringLiteral("dest"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    if (beside != QStringList { QStringLiteral("inner") })
         std::abort();
     const QStringList top = QDir(work.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     if (top.size() != 2)

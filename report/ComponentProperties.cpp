@@ -268,8 +268,7 @@ std::optional<TColor> ComponentProperties::ParseColor(const QString& text)
     qint64 value = 0;
     if (trimmed.startsWith(QLatin1Char('$')) && trimmed.size() > 1 && trimmed.size() <= 9)
         value = trimmed.mid(1).toLongLong(&ok, 16);
-    else if (trimmed.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) && trimmed.size() > 2
-             && trimmed.size() <= 10)
+    else if (trimmed.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) && trimmed.size() > 2 && trimmed.size() <= 10)
         value = trimmed.mid(2).toLongLong(&ok, 16);
     else
         value = trimmed.toLongLong(&ok, 10);

@@ -102,7 +102,8 @@ void ComponentProperties::BindShape(TMyShape& shape)
         QStringLiteral("LogWidth"), [s] { return s->LogWidth(); }, [s](qint64 v) { s->SetLogWidth(int32_t(v)); },
         kIntMin, kIntMax));
     b.push_back(LinesProp(
-        QStringLiteral("MultiInfo"), [s] { return s->MultiInfo(); }, [s](const QStringList& v) { s->SetMultiInfo(v); }));
+        QStringLiteral("MultiInfo"), [s] { return s->MultiInfo(); },
+        [s](const QStringList& v) { s->SetMultiInfo(v); }));
     b.push_back(EnumProp(
         QStringLiteral("MultiInfoAlignment"), CanvasTypeNames::Alignment(),
         [s] { return int(s->MultiInfoAlignment()); }, [s](int v) { s->SetMultiInfoAlignment(TAlignment(v)); }));
@@ -117,7 +118,8 @@ void ComponentProperties::BindShape(TMyShape& shape)
     b.push_back(IntProp(
         QStringLiteral("Tag"), [s] { return s->Tag(); }, [s](qint64 v) { s->SetTag(int32_t(v)); }, kIntMin, kIntMax));
     b.push_back(UserDataProp(
-        QStringLiteral("UserData"), [s] { return s->UserData(); }, [s](const TUserData& v) { s->UserData().Assign(v); }));
+        QStringLiteral("UserData"), [s] { return s->UserData(); },
+        [s](const TUserData& v) { s->UserData().Assign(v); }));
     b.push_back(BoolProp(
         QStringLiteral("Visible"), [s] { return s->Visible(); }, [s](bool v) { s->SetVisible(v); }));
 }
@@ -163,8 +165,8 @@ void ComponentProperties::BindShapeClass(TMyShape& shape)
             QStringLiteral("Brightness"), [i] { return i->Brightness(); }, [i](qint64 v) { i->SetBrightness(int(v)); },
             -255, 255));
         b.push_back(IntProp(
-            QStringLiteral("Contrast"), [i] { return i->Contrast(); }, [i](qint64 v) { i->SetContrast(int(v)); },
-            -255, 255));
+            QStringLiteral("Contrast"), [i] { return i->Contrast(); }, [i](qint64 v) { i->SetContrast(int(v)); }, -255,
+            255));
         b.push_back(BoolProp(
             QStringLiteral("GrayScale"), [i] { return i->GrayScale(); }, [i](bool v) { i->SetGrayScale(v); }));
         b.push_back(BoolProp(
@@ -226,8 +228,10 @@ void ComponentProperties::BindCanvas()
     b.push_back(IntProp(
         QStringLiteral("ArrowAngle"), [c] { return c->ArrowAngle(); }, [c](qint64 v) { c->SetArrowAngle(int(v)); },
         kIntMin, kIntMax));
-    byteProp("ArrowLength", [c] { return c->ArrowLength(); }, [c](qint64 v) { c->SetArrowLength(uint8_t(v)); });
-    byteProp("ArrowOffset", [c] { return c->ArrowOffset(); }, [c](qint64 v) { c->SetArrowOffset(uint8_t(v)); });
+    byteProp(
+        "ArrowLength", [c] { return c->ArrowLength(); }, [c](qint64 v) { c->SetArrowLength(uint8_t(v)); });
+    byteProp(
+        "ArrowOffset", [c] { return c->ArrowOffset(); }, [c](qint64 v) { c->SetArrowOffset(uint8_t(v)); });
     b.push_back(EnumProp(
         QStringLiteral("ArrowStyle"), CanvasTypeNames::ArrowStyle(), [c] { return int(c->ArrowStyle()); },
         [c](int v) { c->SetArrowStyle(TArrowStyle(v)); }));
@@ -243,26 +247,33 @@ void ComponentProperties::BindCanvas()
         [c](TColor v) { c->SetColorOfBackGround(v); }));
     b.push_back(ColorProp(
         QStringLiteral("ColorOfHot"), [c] { return c->ColorOfHot(); }, [c](TColor v) { c->SetColorOfHot(v); }));
-    boolProp("CrossLine", [c] { return c->CrossLine(); }, [c](bool v) { c->SetCrossLine(v); });
+    boolProp(
+        "CrossLine", [c] { return c->CrossLine(); }, [c](bool v) { c->SetCrossLine(v); });
     b.push_back(EnumProp(
         QStringLiteral("DragMode"), CanvasTypeNames::DragMode(), [c] { return int(c->DragMode()); },
         [c](int v) { c->SetDragMode(TDragMode(v)); }));
-    boolProp("DragTrace", [c] { return c->DragTrace(); }, [c](bool v) { c->SetDragTrace(v); });
+    boolProp(
+        "DragTrace", [c] { return c->DragTrace(); }, [c](bool v) { c->SetDragTrace(v); });
     b.push_back(FontProp(
         QStringLiteral("Font"), [c] { return c->Font(); }, [c](const TMyFont& v) { c->SetFont(v); }));
     b.push_back(GridProp(
         QStringLiteral("GridOperation"), [c] { return c->GridOperation(); },
         [c](const TGridObject& v) { c->SetGridOperation(v); }));
-    boolProp("HotShow", [c] { return c->HotShow(); }, [c](bool v) { c->SetHotShow(v); });
-    byteProp("HotSize", [c] { return c->HotSize(); }, [c](qint64 v) { c->SetHotSize(uint8_t(v)); });
-    boolProp("LinklineAroundShape", [c] { return c->LinklineAroundShape(); },
-        [c](bool v) { c->SetLinklineAroundShape(v); });
+    boolProp(
+        "HotShow", [c] { return c->HotShow(); }, [c](bool v) { c->SetHotShow(v); });
+    byteProp(
+        "HotSize", [c] { return c->HotSize(); }, [c](qint64 v) { c->SetHotSize(uint8_t(v)); });
+    boolProp(
+        "LinklineAroundShape", [c] { return c->LinklineAroundShape(); }, [c](bool v) { c->SetLinklineAroundShape(v); });
     b.push_back(EnumProp(
         QStringLiteral("LinkLineDrawStyle"), CanvasTypeNames::LinkLineDrawStyle(),
         [c] { return int(c->LinkLineDrawStyle()); }, [c](int v) { c->SetLinkLineDrawStyle(TLinkLineDrawStyle(v)); }));
-    boolProp("LockBound", [c] { return c->LockBound(); }, [c](bool v) { c->SetLockBound(v); });
-    boolProp("MouseEffect", [c] { return c->MouseEffect(); }, [c](bool v) { c->SetMouseEffect(v); });
-    boolProp("OperateAllLayer", [c] { return c->OperateAllLayer(); }, [c](bool v) { c->SetOperateAllLayer(v); });
+    boolProp(
+        "LockBound", [c] { return c->LockBound(); }, [c](bool v) { c->SetLockBound(v); });
+    boolProp(
+        "MouseEffect", [c] { return c->MouseEffect(); }, [c](bool v) { c->SetMouseEffect(v); });
+    boolProp(
+        "OperateAllLayer", [c] { return c->OperateAllLayer(); }, [c](bool v) { c->SetOperateAllLayer(v); });
     b.push_back(TextProp(
         QStringLiteral("PageFoot"), [c] { return c->PageFoot(); }, [c](const QString& v) { c->SetPageFoot(v); }));
     b.push_back(EnumProp(
@@ -271,7 +282,8 @@ void ComponentProperties::BindCanvas()
     b.push_back(FontProp(
         QStringLiteral("PageFootFont"), [c] { return c->PageFootFont(); },
         [c](const TMyFont& v) { c->SetPageFootFont(v); }));
-    byteProp("PageFootToBottom", [c] { return c->PageFootToBottom(); },
+    byteProp(
+        "PageFootToBottom", [c] { return c->PageFootToBottom(); },
         [c](qint64 v) { c->SetPageFootToBottom(uint8_t(v)); });
     b.push_back(TextProp(
         QStringLiteral("PageHead"), [c] { return c->PageHead(); }, [c](const QString& v) { c->SetPageHead(v); }));
@@ -281,13 +293,14 @@ void ComponentProperties::BindCanvas()
     b.push_back(FontProp(
         QStringLiteral("PageHeadFont"), [c] { return c->PageHeadFont(); },
         [c](const TMyFont& v) { c->SetPageHeadFont(v); }));
-    byteProp("PageHeadToTop", [c] { return c->PageHeadToTop(); }, [c](qint64 v) { c->SetPageHeadToTop(uint8_t(v)); });
+    byteProp(
+        "PageHeadToTop", [c] { return c->PageHeadToTop(); }, [c](qint64 v) { c->SetPageHeadToTop(uint8_t(v)); });
     b.push_back(IntProp(
         QStringLiteral("PageHeight"), [c] { return c->PageHeight(); }, [c](qint64 v) { c->SetPageHeight(int(v)); }, 1,
         kMaxPageSide));
     b.push_back(EnumProp(
-        QStringLiteral("PageOrientation"), CanvasTypeNames::PageOrientation(), [c] { return int(c->PageOrientation()); },
-        [c](int v) { c->SetPageOrientation(TPageOrientation(v)); }));
+        QStringLiteral("PageOrientation"), CanvasTypeNames::PageOrientation(),
+        [c] { return int(c->PageOrientation()); }, [c](int v) { c->SetPageOrientation(TPageOrientation(v)); }));
     b.push_back(EnumProp(
         QStringLiteral("PageStyle"), CanvasTypeNames::PageStyle(), [c] { return int(c->PageStyle()); },
         [c](int v) { c->SetPageStyle(TPageStyle(v)); }));
@@ -296,40 +309,54 @@ void ComponentProperties::BindCanvas()
         kMaxPageSide));
     b.push_back(PenProp(
         QStringLiteral("Pen"), [c] { return c->Pen(); }, [c](const TMyPen& v) { c->SetPen(v); }));
-    boolProp("PrintABorder", [c] { return c->PrintABorder(); }, [c](bool v) { c->SetPrintABorder(v); });
-    byteProp("PrintABordertoBottom", [c] { return c->PrintABordertoBottom(); },
+    boolProp(
+        "PrintABorder", [c] { return c->PrintABorder(); }, [c](bool v) { c->SetPrintABorder(v); });
+    byteProp(
+        "PrintABordertoBottom", [c] { return c->PrintABordertoBottom(); },
         [c](qint64 v) { c->SetPrintABordertoBottom(uint8_t(v)); });
-    byteProp("PrintABordertoLeft", [c] { return c->PrintABordertoLeft(); },
+    byteProp(
+        "PrintABordertoLeft", [c] { return c->PrintABordertoLeft(); },
         [c](qint64 v) { c->SetPrintABordertoLeft(uint8_t(v)); });
-    byteProp("PrintABordertoRight", [c] { return c->PrintABordertoRight(); },
+    byteProp(
+        "PrintABordertoRight", [c] { return c->PrintABordertoRight(); },
         [c](qint64 v) { c->SetPrintABordertoRight(uint8_t(v)); });
-    byteProp("PrintABordertoTop", [c] { return c->PrintABordertoTop(); },
+    byteProp(
+        "PrintABordertoTop", [c] { return c->PrintABordertoTop(); },
         [c](qint64 v) { c->SetPrintABordertoTop(uint8_t(v)); });
-    boolProp("PrintBackground", [c] { return c->PrintBackground(); }, [c](bool v) { c->SetPrintBackground(v); });
+    boolProp(
+        "PrintBackground", [c] { return c->PrintBackground(); }, [c](bool v) { c->SetPrintBackground(v); });
     b.push_back(FloatProp(
-        QStringLiteral("Ratio"), [c] { return c->Ratio(); }, [c](double v) { c->SetRatio(v); }, false,
-        Positive()));
-    boolProp("ResizeEnable", [c] { return c->ResizeEnable(); }, [c](bool v) { c->SetResizeEnable(v); });
-    boolProp("ReturnToSelecting", [c] { return c->ReturnToSelecting(); }, [c](bool v) { c->SetReturnToSelecting(v); });
+        QStringLiteral("Ratio"), [c] { return c->Ratio(); }, [c](double v) { c->SetRatio(v); }, false, Positive()));
+    boolProp(
+        "ResizeEnable", [c] { return c->ResizeEnable(); }, [c](bool v) { c->SetResizeEnable(v); });
+    boolProp(
+        "ReturnToSelecting", [c] { return c->ReturnToSelecting(); }, [c](bool v) { c->SetReturnToSelecting(v); });
     b.push_back(IntProp(
         QStringLiteral("RotateConstraintDegree"), [c] { return c->RotateConstraintDegree(); },
         [c](qint64 v) { c->SetRotateConstraintDegree(int(v)); }, 0, 360));
-    boolProp("RotateEnable", [c] { return c->RotateEnable(); }, [c](bool v) { c->SetRotateEnable(v); });
+    boolProp(
+        "RotateEnable", [c] { return c->RotateEnable(); }, [c](bool v) { c->SetRotateEnable(v); });
     b.push_back(EnumProp(
         QStringLiteral("ShapeTool"), CanvasTypeNames::DrawTool(), [c] { return int(c->ShapeTool()); },
         [c](int v) { c->SetShapeTool(TDrawTool(v)); }));
-    boolProp("ShowHotLink", [c] { return c->ShowHotLink(); }, [c](bool v) { c->SetShowHotLink(v); });
-    boolProp("Snap", [c] { return c->Snap(); }, [c](bool v) { c->SetSnap(v); });
-    byteProp("SnapPixels", [c] { return c->SnapPixels(); }, [c](qint64 v) { c->SetSnapPixels(uint8_t(v)); });
-    boolProp("SnapShape", [c] { return c->SnapShape(); }, [c](bool v) { c->SetSnapShape(v); });
+    boolProp(
+        "ShowHotLink", [c] { return c->ShowHotLink(); }, [c](bool v) { c->SetShowHotLink(v); });
+    boolProp(
+        "Snap", [c] { return c->Snap(); }, [c](bool v) { c->SetSnap(v); });
+    byteProp(
+        "SnapPixels", [c] { return c->SnapPixels(); }, [c](qint64 v) { c->SetSnapPixels(uint8_t(v)); });
+    boolProp(
+        "SnapShape", [c] { return c->SnapShape(); }, [c](bool v) { c->SetSnapShape(v); });
     b.push_back(IntProp(
         QStringLiteral("Tag"), [c] { return c->Tag(); }, [c](qint64 v) { c->SetTag(int32_t(v)); }, kIntMin, kIntMax));
     b.push_back(EnumProp(
         QStringLiteral("TheUNIT"), CanvasTypeNames::Units(), [c] { return int(c->TheUNIT()); },
         [c](int v) { c->SetTheUNIT(TUnits(v)); }));
-    byteProp("UndoRedoSize", [c] { return c->UndoRedoSize(); }, [c](qint64 v) { c->SetUndoRedoSize(uint8_t(v)); });
+    byteProp(
+        "UndoRedoSize", [c] { return c->UndoRedoSize(); }, [c](qint64 v) { c->SetUndoRedoSize(uint8_t(v)); });
     b.push_back(UserDataProp(
-        QStringLiteral("UserData"), [c] { return c->UserData(); }, [c](const TUserData& v) { c->UserData().Assign(v); }));
+        QStringLiteral("UserData"), [c] { return c->UserData(); },
+        [c](const TUserData& v) { c->UserData().Assign(v); }));
     b.push_back(ReadOnlyProp(QStringLiteral("Version"), [] { return TMyCAD::Version(); }));
     b.push_back(EnumProp(
         QStringLiteral("XYMode"), CanvasTypeNames::XYMode(), [c] { return int(c->XYMode()); },

@@ -21,8 +21,8 @@ constexpr qint64 kMaxPixels = qint64(1) << 28;
 std::pair<qint64, qint64> FittedSize(qint64 iw, qint64 ih, int w, int h)
 {
     if (double(ih) >= double(iw) * (double(h) / double(w)))
-        return {qint64(w) * ih / h, ih};
-    return {iw, qint64(h) * iw / w};
+        return { qint64(w) * ih / h, ih };
+    return { iw, qint64(h) * iw / w };
 }
 
 std::unique_ptr<DibBitmap> Fit(std::unique_ptr<DibBitmap> image, int w, int h)
@@ -98,7 +98,8 @@ QImage NVBitmapForOutput(const QString& path, int w, int h, double zoom)
     auto image = TNVFreeImage().Load(path);
     if (!image)
         return QImage();
-    const auto [W, H] = w > 0 && h > 0 ? FittedSize(image->Width(), image->Height(), w, h) : std::pair<qint64, qint64>();
+    const auto [W, H]
+        = w > 0 && h > 0 ? FittedSize(image->Width(), image->Height(), w, h) : std::pair<qint64, qint64>();
     const double f = W > 0 && H > 0 && zoom > 0 ? double(w) * zoom / double(W) : 1.0;
     if (!(f < 1.0)) {
         const auto fitted = Fit(std::move(image), w, h);
@@ -114,7 +115,7 @@ QImage NVBitmapForOutput(const QString& path, int w, int h, double zoom)
         return QImage();
     fitted.fill(Qt::white);
     QPainter painter(&fitted);
-    painter.drawImage(QPoint(int((target.width() - inner.width()) * 0.5), int((target.height() - inner.height()) * 0.5)),
-                      picture);
+    painter.drawImage(
+        QPoint(int((target.width() - inner.width()) * 0.5), int((target.height() - inner.height()) * 0.5)), picture);
     return fitted;
 }

@@ -15,15 +15,24 @@ std::optional<Nudge> ForKey(int key, bool shift)
     int x = 0;
     int y = 0;
     switch (key) {
-    case Qt::Key_Left: x = -1; break;
-    case Qt::Key_Right: x = 1; break;
-    case Qt::Key_Up: y = -1; break;
-    case Qt::Key_Down: y = 1; break;
-    default: return std::nullopt;
+    case Qt::Key_Left:
+        x = -1;
+        break;
+    case Qt::Key_Right:
+        x = 1;
+        break;
+    case Qt::Key_Up:
+        y = -1;
+        break;
+    case Qt::Key_Down:
+        y = 1;
+        break;
+    default:
+        return std::nullopt;
     }
     if (shift)
-        return Nudge{ 0, 0, x, y };
-    return Nudge{ x, y, 0, 0 };
+        return Nudge { 0, 0, x, y };
+    return Nudge { x, y, 0, 0 };
 }
 
 int ResizeHandle(const char* className)

@@ -18,7 +18,7 @@ public:
     // What the preview does after a typed character.
     struct Reaction
     {
-        bool showDate = false;     // the prefix was typed: the status bar shows today's date
+        bool showDate = false; // the prefix was typed: the status bar shows today's date
         bool openDesigner = false; // the buffer equals the code
     };
 

@@ -79,8 +79,8 @@ Binding ObjectProp(const QString& name, const QString& typeName, std::vector<Bin
 
 // A child row that edits one field of an object: reads a copy, changes the field, sets the copy.
 template <typename T, typename Field>
-std::function<void(Field)> FieldSetter(std::function<T()> get, std::function<void(const T&)> set,
-                                       std::function<void(T&, Field)> change)
+std::function<void(Field)> FieldSetter(
+    std::function<T()> get, std::function<void(const T&)> set, std::function<void(T&, Field)> change)
 {
     return [get, set, change](Field value) {
         T object = get();
@@ -117,8 +117,8 @@ FloatCheck Between(double low, double high)
     };
 }
 
-Binding IntProp(const QString& name, std::function<qint64()> get, std::function<void(qint64)> set, qint64 low,
-                qint64 high)
+Binding IntProp(
+    const QString& name, std::function<qint64()> get, std::function<void(qint64)> set, qint64 low, qint64 high)
 {
     Binding b;
     b.name = name;
@@ -137,8 +137,8 @@ Binding IntProp(const QString& name, std::function<qint64()> get, std::function<
     return b;
 }
 
-Binding FloatProp(const QString& name, std::function<double()> get, std::function<void(double)> set, bool float32,
-                  FloatCheck check)
+Binding FloatProp(
+    const QString& name, std::function<double()> get, std::function<void(double)> set, bool float32, FloatCheck check)
 {
     Binding b;
     b.name = name;
@@ -185,8 +185,8 @@ Binding EnumProp(const QString& name, const QStringList& names, std::function<in
     return b;
 }
 
-Binding TextProp(const QString& name, std::function<QString()> get, std::function<void(const QString&)> set,
-                 TextCheck check)
+Binding TextProp(
+    const QString& name, std::function<QString()> get, std::function<void(const QString&)> set, TextCheck check)
 {
     Binding b;
     b.name = name;
@@ -345,7 +345,8 @@ Binding FontProp(const QString& name, std::function<TMyFont()> get, std::functio
         const int bit = 1 << i;
         styleBits.push_back(BoolProp(
             styles[i], [get, bit] { return (get().style & bit) != 0; },
-            FieldSetter<F, bool>(get, set, [bit](F& f, bool on) { f.style = uint8_t(on ? f.style | bit : f.style & ~bit); })));
+            FieldSetter<F, bool>(
+                get, set, [bit](F& f, bool on) { f.style = uint8_t(on ? f.style | bit : f.style & ~bit); })));
     }
     Binding style;
     style.name = QStringLiteral("Style");
@@ -371,8 +372,7 @@ Binding FontProp(const QString& name, std::function<TMyFont()> get, std::functio
         FieldSetter<F, TColor>(get, set, [](F& f, TColor v) { f.color = v; })));
     // Height is the cell height in pixels (negative: character height); the point size follows it.
     children.push_back(IntProp(
-        QStringLiteral("Height"), [get] { return get().height; },
-        field([](F& f, qint64 v) {
+        QStringLiteral("Height"), [get] { return get().height; }, field([](F& f, qint64 v) {
             f.height = int32_t(v);
             const int ppi = f.pixelsPerInch > 0 ? f.pixelsPerInch : 96;
             f.size = -int32_t(std::lround(double(v) * 72.0 / ppi));
@@ -390,8 +390,8 @@ Binding FontProp(const QString& name, std::function<TMyFont()> get, std::functio
         QStringLiteral("Pitch"), CanvasTypeNames::FontPitch(), [get] { return int(get().pitch); },
         FieldSetter<F, int>(get, set, [](F& f, int v) { f.pitch = uint8_t(v); })));
     children.push_back(IntProp(
-        QStringLiteral("Size"), [get] { return get().size; },
-        field([](F& f, qint64 v) { f.SetSize(int32_t(v)); }), 1, 1000));
+        QStringLiteral("Size"), [get] { return get().size; }, field([](F& f, qint64 v) { f.SetSize(int32_t(v)); }), 1,
+        1000));
     children.push_back(std::move(style));
 
     Binding b = ObjectProp(name, QStringLiteral("TFont"), std::move(children));

@@ -22,15 +22,15 @@ bool Fail(QString* error, const QString& text);
 FloatCheck Positive();
 FloatCheck Between(double low, double high);
 
-Binding IntProp(const QString& name, std::function<qint64()> get, std::function<void(qint64)> set, qint64 low,
-                qint64 high);
+Binding IntProp(
+    const QString& name, std::function<qint64()> get, std::function<void(qint64)> set, qint64 low, qint64 high);
 // float32 values are shown with the fewest digits that read back as the same float.
 Binding FloatProp(const QString& name, std::function<double()> get, std::function<void(double)> set, bool float32,
-                  FloatCheck check = {});
+    FloatCheck check = {});
 Binding BoolProp(const QString& name, std::function<bool()> get, std::function<void(bool)> set);
 Binding EnumProp(const QString& name, const QStringList& names, std::function<int()> get, std::function<void(int)> set);
-Binding TextProp(const QString& name, std::function<QString()> get, std::function<void(const QString&)> set,
-                 TextCheck check = {});
+Binding TextProp(
+    const QString& name, std::function<QString()> get, std::function<void(const QString&)> set, TextCheck check = {});
 Binding ColorProp(const QString& name, std::function<TColor()> get, std::function<void(TColor)> set);
 Binding LinesProp(const QString& name, std::function<QStringList()> get, std::function<void(const QStringList&)> set);
 // Set by text with a picture file path, decoded by the picture loader; empty text clears.

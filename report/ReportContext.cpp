@@ -98,8 +98,8 @@ void ReportContext::ApplyDesignerSettings(TMyCAD& canvas)
 
 bool ReportContext::LoadReportTemplate(const QString& archivePath)
 {
-    return ReportTemplate::LoadReportTemplate(*m_design, archivePath,
-                                              [this](const QString& text) { m_statusText = text; });
+    return ReportTemplate::LoadReportTemplate(
+        *m_design, archivePath, [this](const QString& text) { m_statusText = text; });
 }
 
 bool ReportContext::SaveReportTemplate(const QString& archivePath, QString* error)
@@ -243,7 +243,7 @@ bool ReportContext::ExportReport(const QString& outPath, QString* error, int dpi
         const QSizeF pageMm(copy->PageWidth(), copy->PageHeight());
         const bool landscape = copy->PageOrientation() == poLandscape;
         printer.setPageLayout(QPageLayout(QPageSize(landscape ? pageMm.transposed() : pageMm, QPageSize::Millimeter),
-                                          QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+            QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
         QString printError;
         if (!ReportPageOutput::PrintLayers(*copy, printer, layers, 1.0, &printError))
             return fail(printError);

@@ -14,12 +14,11 @@ namespace {
 
 TMyPoint Point(QPointF p)
 {
-    return TMyPoint{float(p.x()), float(p.y())};
+    return TMyPoint { float(p.x()), float(p.y()) };
 }
 
 // Gives the shape its box corners (clockwise from the top left) and puts it on the canvas.
-template<typename Shape>
-Shape* Place(TMyCAD& canvas, std::unique_ptr<Shape> shape, const std::vector<QPointF>& nodes)
+template <typename Shape> Shape* Place(TMyCAD& canvas, std::unique_ptr<Shape> shape, const std::vector<QPointF>& nodes)
 {
     for (const QPointF& p : nodes)
         shape->Nodes().push_back(Point(p));
@@ -29,7 +28,7 @@ Shape* Place(TMyCAD& canvas, std::unique_ptr<Shape> shape, const std::vector<QPo
 
 std::vector<QPointF> Corners(const QRectF& box)
 {
-    return {box.topLeft(), box.topRight(), box.bottomRight(), box.bottomLeft()};
+    return { box.topLeft(), box.topRight(), box.bottomRight(), box.bottomLeft() };
 }
 
 TMyPen Pen(TColor color, int width)
@@ -42,8 +41,8 @@ TMyPen Pen(TColor color, int width)
 
 } // namespace
 
-TMyText* AddText(TMyCAD& canvas, const QRectF& box, const QStringList& lines, const TextStyle& style,
-                 const QStringList& variables)
+TMyText* AddText(
+    TMyCAD& canvas, const QRectF& box, const QStringList& lines, const TextStyle& style, const QStringList& variables)
 {
     auto text = std::make_unique<TMyText>(&canvas);
     TMyFont font;
@@ -90,7 +89,7 @@ TMyLine* AddLine(TMyCAD& canvas, QPointF from, QPointF to, TColor pen, int penWi
     auto line = std::make_unique<TMyLine>(&canvas);
     line->SetArrowStyle(ANone);
     line->SetPen(Pen(pen, penWidth));
-    return Place(canvas, std::move(line), {from, to});
+    return Place(canvas, std::move(line), { from, to });
 }
 
 } // namespace ReportDesign

@@ -31,7 +31,7 @@ struct TextStyle
 
 // A text box; each placeholder of `lines` takes the next of `variables`.
 TMyText* AddText(TMyCAD& canvas, const QRectF& box, const QStringList& lines, const TextStyle& style = {},
-                 const QStringList& variables = {});
+    const QStringList& variables = {});
 // An image box filled at output time from the picture file the variable names.
 TMyImage* AddImage(TMyCAD& canvas, const QRectF& box, const QString& variable, bool border = true);
 // A rectangle; a fill of -1 leaves it clear.

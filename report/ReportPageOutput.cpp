@@ -57,8 +57,8 @@ bool PrintLayers(TMyCAD& canvas, QPrinter& printer, const std::vector<int>& laye
             *error = text;
         return false;
     };
-    printer.setPageOrientation(canvas.PageOrientation() == poLandscape ? QPageLayout::Landscape
-                                                                       : QPageLayout::Portrait);
+    printer.setPageOrientation(
+        canvas.PageOrientation() == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPainter painter;
     if (!painter.begin(&printer))
         return fail(QStringLiteral("the print job could not be started"));

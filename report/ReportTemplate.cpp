@@ -121,7 +121,7 @@ bool SaveReportTemplate(TMyCAD& canvas, const QString& archivePath, QString* err
         if (code < zmAddingFile)
             zipMessage = text;
     };
-    if (zip.ZipFiles({member}, staged, kCompressionLevel, false) != 0)
+    if (zip.ZipFiles({ member }, staged, kCompressionLevel, false) != 0)
         return fail(zipMessage);
     QString readError;
     const QByteArray archive = ReadFile(staged, &readError);

@@ -29,8 +29,8 @@ bool LoadReportTemplate(TMyCAD& canvas, const QString& archivePath, const Status
 // replacing `archivePath` atomically: a failed save keeps the previous file. The
 // member carries `memberTime` when valid (reproducible archives), otherwise the time
 // it was written. False with the reason in `error`.
-bool SaveReportTemplate(TMyCAD& canvas, const QString& archivePath, QString* error = nullptr,
-                        const QDateTime& memberTime = QDateTime());
+bool SaveReportTemplate(
+    TMyCAD& canvas, const QString& archivePath, QString* error = nullptr, const QDateTime& memberTime = QDateTime());
 
 // Loads a raw design (a canvas file) into the canvas; unchanged and false when the
 // file is not a whole canvas stream.

@@ -41,9 +41,13 @@ const char* const kTruthName = "sample-scalp-truth.json";
 
 // Every random number comes from here, each call in a fixed order, so that
 // the picture never changes between runs.
-class Dice {
+class Dice
+{
 public:
-    explicit Dice(quint32 seed) : m_generator(seed) {}
+    explicit Dice(quint32 seed)
+        : m_generator(seed)
+    {
+    }
     double Uniform(double low, double high) { return low + (high - low) * m_generator.generateDouble(); }
     int Between(int low, int high) { return low + int(m_generator.bounded(quint32(high - low + 1))); }
     bool Chance(double probability) { return m_generator.generateDouble() < probability; }
@@ -55,17 +59,22 @@ private:
 
 // Smooth random field: random values on a coarse lattice, interpolated with a
 // smoothstep. Several of these at different cell sizes make blotches and texture.
-class ValueNoise {
+class ValueNoise
+{
 public:
     ValueNoise(Dice& dice, double cellSize)
-        : m_cellSize(cellSize), m_columns(int(kWidth / cellSize) + 3), m_rows(int(kHeight / cellSize) + 3) {
+        : m_cellSize(cellSize)
+        , m_columns(int(kWidth / cellSize) + 3)
+        , m_rows(int(kHeight / cellSize) + 3)
+    {
         m_values.reserve(size_t(m_columns) * size_t(m_rows));
         for (int i = 0; i < m_columns * m_rows; ++i)
             m_values.push_back(float(dice.Uniform(-1.0, 1.0)));
     }
 
     // Value in -1..1 at picture position (x, y).
-    double At(double x, double y) const {
+    double At(double x, double y) const
+    {
         const double gx = x / m_cellSize;
         const double gy = y / m_cellSize;
         const int ix = std::clamp(int(gx), 0, m_columns - 2);
@@ -88,7 +97,8 @@ private:
     std::vector<float> m_values;
 };
 
-struct Hair {
+struct Hair
+{
     int id = 0;
     int unit = 0; // follicular unit number, 0 for a hair on its own
     QPointF opening; // centre of the follicle opening the hair grows from
@@ -101,34 +111,45 @@ struct Hair {
     double opacity = 1.0;
 };
 
-struct FollicleSite {
+struct FollicleSite
+{
     QPointF centre;
     double radius = 0.0;
     int hairCount = 0;
 };
 
-double Clamp255(double v) { return std::clamp(v, 0.0, 255.0); }
-
-QColor Blend(const QColor& a, const QColor& b, double share) {
-    return QColor(int(a.red() + share * (b.red() - a.red())), int(a.green() + share * (b.green() - a.green())),
-                  int(a.blue() + share * (b.blue() - a.blue())));
+double Clamp255(double v)
+{
+    return std::clamp(v, 0.0, 255.0);
 }
 
-QPointF BezierPoint(const QPointF p[4], double t) {
+QColor Blend(const QColor& a, const QColor& b, double share)
+{
+    return QColor(int(a.red() + share * (b.red() - a.red())), int(a.green() + share * (b.green() - a.green())),
+        int(a.blue() + share * (b.blue() - a.blue())));
+}
+
+QPointF BezierPoint(const QPointF p[4], double t)
+{
     const double u = 1.0 - t;
     return u * u * u * p[0] + 3.0 * u * u * t * p[1] + 3.0 * u * t * t * p[2] + t * t * t * p[3];
 }
 
-QPointF BezierTangent(const QPointF p[4], double t) {
+QPointF BezierTangent(const QPointF p[4], double t)
+{
     const double u = 1.0 - t;
     return 3.0 * u * u * (p[1] - p[0]) + 6.0 * u * t * (p[2] - p[1]) + 3.0 * t * t * (p[3] - p[2]);
 }
 
-double Norm(const QPointF& v) { return std::hypot(v.x(), v.y()); }
+double Norm(const QPointF& v)
+{
+    return std::hypot(v.x(), v.y());
+}
 
 // Arc length of the cubic by composite Simpson integration of the speed; 1024
 // intervals are far more than these gentle curves need for 0.01 px.
-double BezierLength(const QPointF p[4]) {
+double BezierLength(const QPointF p[4])
+{
     constexpr int intervals = 1024;
     const double h = 1.0 / intervals;
     double sum = Norm(BezierTangent(p, 0.0)) + Norm(BezierTangent(p, 1.0));
@@ -137,24 +158,27 @@ double BezierLength(const QPointF p[4]) {
     return sum * h / 3.0;
 }
 
-double HairLength(const Hair& hair) {
+double HairLength(const Hair& hair)
+{
     return hair.curved ? BezierLength(hair.points) : Norm(hair.points[3] - hair.points[0]);
 }
 
 // Points along the hair, close enough together to draw the sheen as a polyline.
-std::vector<QPointF> SampleHair(const Hair& hair) {
+std::vector<QPointF> SampleHair(const Hair& hair)
+{
     const int count = std::max(12, int(hair.length / 6.0));
     std::vector<QPointF> samples;
     samples.reserve(size_t(count) + 1);
     for (int i = 0; i <= count; ++i) {
         const double t = double(i) / count;
-        samples.push_back(hair.curved ? BezierPoint(hair.points, t)
-                                      : hair.points[0] + t * (hair.points[3] - hair.points[0]));
+        samples.push_back(
+            hair.curved ? BezierPoint(hair.points, t) : hair.points[0] + t * (hair.points[3] - hair.points[0]));
     }
     return samples;
 }
 
-bool InsideCircle(const QPointF& p) {
+bool InsideCircle(const QPointF& p)
+{
     const double dx = p.x() - kCircleX0;
     const double dy = p.y() - kCircleY0;
     return dx * dx + dy * dy <= double(kCircleRadius) * kCircleRadius;
@@ -162,15 +186,22 @@ bool InsideCircle(const QPointF& p) {
 
 // Control points are kept to 0.1 px so that the truth file, which writes one
 // decimal, states exactly the curve that was drawn.
-QPointF Tenth(const QPointF& p) { return {std::round(p.x() * 10.0) / 10.0, std::round(p.y() * 10.0) / 10.0}; }
+QPointF Tenth(const QPointF& p)
+{
+    return { std::round(p.x() * 10.0) / 10.0, std::round(p.y() * 10.0) / 10.0 };
+}
 
 // Direction in which the hairs around (x, y) grow: one main direction that
 // turns slowly across the picture, as hair streams do on the scalp.
-double FlowAngle(const ValueNoise& flow, const QPointF& p) { return 0.35 + 0.55 * flow.At(p.x(), p.y()); }
+double FlowAngle(const ValueNoise& flow, const QPointF& p)
+{
+    return 0.35 + 0.55 * flow.At(p.x(), p.y());
+}
 
 // Scatters follicle openings with a minimum spacing, then gives each one, one
 // to three hairs (two or three make a follicular unit).
-std::vector<FollicleSite> PlaceFollicles(Dice& dice) {
+std::vector<FollicleSite> PlaceFollicles(Dice& dice)
+{
     std::vector<FollicleSite> sites;
     constexpr double minSpacing = 62.0;
     constexpr double margin = 40.0;
@@ -180,9 +211,8 @@ std::vector<FollicleSite> PlaceFollicles(Dice& dice) {
         const double x = dice.Uniform(margin, kWidth - margin);
         const double y = dice.Uniform(margin, kHeight - margin);
         const QPointF candidate(x, y);
-        const bool crowded = std::any_of(sites.begin(), sites.end(), [&](const FollicleSite& s) {
-            return Norm(s.centre - candidate) < minSpacing;
-        });
+        const bool crowded = std::any_of(
+            sites.begin(), sites.end(), [&](const FollicleSite& s) { return Norm(s.centre - candidate) < minSpacing; });
         if (crowded)
             continue;
         FollicleSite site;
@@ -195,7 +225,8 @@ std::vector<FollicleSite> PlaceFollicles(Dice& dice) {
     return sites;
 }
 
-bool HairFitsPicture(const Hair& hair) {
+bool HairFitsPicture(const Hair& hair)
+{
     const double border = hair.thickness / 2.0 + 6.0;
     const std::vector<QPointF> samples = SampleHair(hair);
     return std::all_of(samples.begin(), samples.end(), [&](const QPointF& p) {
@@ -204,7 +235,8 @@ bool HairFitsPicture(const Hair& hair) {
 }
 
 // Terminal hairs brown to near-black, vellus hairs pale and greyish blond.
-QColor HairColour(Dice& dice, bool vellus) {
+QColor HairColour(Dice& dice, bool vellus)
+{
     const double hue = vellus ? dice.Uniform(22.0, 38.0) : dice.Uniform(14.0, 32.0);
     const double saturation = vellus ? dice.Uniform(0.22, 0.42) : dice.Uniform(0.42, 0.75);
     const double value = vellus ? dice.Uniform(0.55, 0.78) : dice.Uniform(0.10, 0.34);
@@ -214,7 +246,8 @@ QColor HairColour(Dice& dice, bool vellus) {
 // Shapes one hair from its root in the given direction. A hair that would
 // leave the picture is tried again shorter and a little turned; std::nullopt
 // when twenty tries all leave it.
-std::optional<Hair> GrowHair(Dice& dice, const QPointF& root, double baseAngle, bool vellus) {
+std::optional<Hair> GrowHair(Dice& dice, const QPointF& root, double baseAngle, bool vellus)
+{
     Hair hair;
     hair.vellus = vellus;
     hair.thickness = vellus ? dice.Between(4, 8) : dice.Between(12, 20);
@@ -249,7 +282,8 @@ std::optional<Hair> GrowHair(Dice& dice, const QPointF& root, double baseAngle, 
     return std::nullopt;
 }
 
-std::vector<Hair> GrowHairs(Dice& dice, const std::vector<FollicleSite>& sites, const ValueNoise& flow) {
+std::vector<Hair> GrowHairs(Dice& dice, const std::vector<FollicleSite>& sites, const ValueNoise& flow)
+{
     std::vector<Hair> hairs;
     int unitNumber = 0;
     for (const FollicleSite& site : sites) {
@@ -282,7 +316,8 @@ std::vector<Hair> GrowHairs(Dice& dice, const std::vector<FollicleSite>& sites, 
 
 // Skin: warm base tone, large reddish and pale blotches, a faint network of
 // skin furrows and fine mottling.
-void PaintSkin(QImage& image, Dice& dice) {
+void PaintSkin(QImage& image, Dice& dice)
+{
     const ValueNoise blotches(dice, 520.0);
     const ValueNoise redness(dice, 230.0);
     const ValueNoise mottling(dice, 38.0);
@@ -296,7 +331,7 @@ void PaintSkin(QImage& image, Dice& dice) {
             const double r = redness.At(x, y);
             const double m = mottling.At(x, y);
             const double furrow = std::pow(1.0 - std::abs(furrowsWide.At(x, y)), 10.0)
-                                  + 0.6 * std::pow(1.0 - std::abs(furrowsFine.At(x, y)), 12.0);
+                + 0.6 * std::pow(1.0 - std::abs(furrowsFine.At(x, y)), 12.0);
             const double light = 1.0 + 0.07 * b + 0.03 * m - 0.025 * furrow + 0.018 * grain.At(x, y);
             const double red = (216.0 + 12.0 * r) * light;
             const double green = (170.0 - 9.0 * r) * light;
@@ -308,7 +343,8 @@ void PaintSkin(QImage& image, Dice& dice) {
 
 // Fine red vessels shimmering through the skin, each a wandering thin line
 // that sometimes forks.
-void PaintVessels(QPainter& painter, Dice& dice) {
+void PaintVessels(QPainter& painter, Dice& dice)
+{
     for (int v = 0; v < 16; ++v) {
         const double x = dice.Uniform(0.0, kWidth);
         const double y = dice.Uniform(0.0, kHeight);
@@ -338,21 +374,22 @@ void PaintVessels(QPainter& painter, Dice& dice) {
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(QColor(185, 60, 62, alpha), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawPath(path);
-        painter.setPen(QPen(QColor(185, 60, 62, alpha * 2 / 3), width * 0.7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(
+            QPen(QColor(185, 60, 62, alpha * 2 / 3), width * 0.7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawPath(branches);
     }
 }
 
 // Openings without a visible hair, scattered like pores and empty follicles.
-void PaintEmptyOpenings(QPainter& painter, Dice& dice, const std::vector<FollicleSite>& sites) {
+void PaintEmptyOpenings(QPainter& painter, Dice& dice, const std::vector<FollicleSite>& sites)
+{
     int painted = 0;
     for (int attempt = 0; attempt < 4000 && painted < 45; ++attempt) {
         const double x = dice.Uniform(20.0, kWidth - 20.0);
         const double y = dice.Uniform(20.0, kHeight - 20.0);
         const QPointF centre(x, y);
-        const bool crowded = std::any_of(sites.begin(), sites.end(), [&](const FollicleSite& s) {
-            return Norm(s.centre - centre) < 50.0;
-        });
+        const bool crowded = std::any_of(
+            sites.begin(), sites.end(), [&](const FollicleSite& s) { return Norm(s.centre - centre) < 50.0; });
         if (crowded)
             continue;
         const double radius = dice.Uniform(7.0, 15.0);
@@ -369,7 +406,8 @@ void PaintEmptyOpenings(QPainter& painter, Dice& dice, const std::vector<Follicl
 }
 
 // The opening a hair grows from: a soft darker dimple with a pale rim.
-void PaintFollicle(QPainter& painter, const FollicleSite& site) {
+void PaintFollicle(QPainter& painter, const FollicleSite& site)
+{
     QRadialGradient gradient(site.centre, site.radius * 1.6);
     gradient.setColorAt(0.0, QColor(120, 72, 60, 120));
     gradient.setColorAt(0.45, QColor(150, 95, 80, 70));
@@ -380,7 +418,8 @@ void PaintFollicle(QPainter& painter, const FollicleSite& site) {
     painter.drawEllipse(site.centre, site.radius * 1.6, site.radius * 1.6);
 }
 
-QPainterPath HairPath(const Hair& hair) {
+QPainterPath HairPath(const Hair& hair)
+{
     QPainterPath path(hair.points[0]);
     if (hair.curved)
         path.cubicTo(hair.points[1], hair.points[2], hair.points[3]);
@@ -390,7 +429,8 @@ QPainterPath HairPath(const Hair& hair) {
 }
 
 // Offset of the samples to one side of the hair, for the highlight along it.
-std::vector<QPointF> OffsetSamples(const std::vector<QPointF>& samples, double distance) {
+std::vector<QPointF> OffsetSamples(const std::vector<QPointF>& samples, double distance)
+{
     std::vector<QPointF> result;
     result.reserve(samples.size());
     for (size_t i = 0; i < samples.size(); ++i) {
@@ -406,7 +446,8 @@ std::vector<QPointF> OffsetSamples(const std::vector<QPointF>& samples, double d
 // A hair: faint shadow, dark rim, lighter core and a sheen on the lit side
 // that comes and goes along the shaft. The ends are cut flat so that the drawn
 // hair is exactly as long as its curve.
-void PaintHair(QPainter& painter, Dice& dice, const Hair& hair) {
+void PaintHair(QPainter& painter, Dice& dice, const Hair& hair)
+{
     const QPainterPath path = HairPath(hair);
     const double w = hair.thickness;
     painter.setBrush(Qt::NoBrush);
@@ -447,7 +488,8 @@ void PaintHair(QPainter& painter, Dice& dice, const Hair& hair) {
 
 // Light falls off towards the edges of the dermatoscope's field, and the
 // camera adds a little grain to everything.
-void PaintLensAndGrain(QImage& image, Dice& dice) {
+void PaintLensAndGrain(QImage& image, Dice& dice)
+{
     const double halfDiagonal = std::hypot(kWidth / 2.0, kHeight / 2.0);
     for (int y = 0; y < kHeight; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -460,17 +502,18 @@ void PaintLensAndGrain(QImage& image, Dice& dice) {
             const double blueGrain = grain + dice.Uniform(-1.0, 1.0);
             const QRgb c = line[x];
             line[x] = qRgb(int(Clamp255(qRed(c) * light + redGrain)), int(Clamp255(qGreen(c) * light + grain)),
-                           int(Clamp255(qBlue(c) * light + blueGrain)));
+                int(Clamp255(qBlue(c) * light + blueGrain)));
         }
     }
 }
 
 // A light 1-2-1 blur in both directions, as the camera's optics soften every edge.
-void Soften(QImage& image) {
+void Soften(QImage& image)
+{
     std::vector<QRgb> row(size_t(std::max(kWidth, kHeight)));
     auto mix = [](QRgb a, QRgb b, QRgb c) {
         return qRgb((qRed(a) + 2 * qRed(b) + qRed(c) + 2) / 4, (qGreen(a) + 2 * qGreen(b) + qGreen(c) + 2) / 4,
-                    (qBlue(a) + 2 * qBlue(b) + qBlue(c) + 2) / 4);
+            (qBlue(a) + 2 * qBlue(b) + qBlue(c) + 2) / 4);
     };
     for (int y = 0; y < kHeight; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -486,20 +529,28 @@ void Soften(QImage& image) {
     }
 }
 
-QString Number(double value, int decimals) { return QString::number(value, 'f', decimals); }
+QString Number(double value, int decimals)
+{
+    return QString::number(value, 'f', decimals);
+}
 
-QString PointText(const QPointF& p) { return QStringLiteral("[%1, %2]").arg(Number(p.x(), 1), Number(p.y(), 1)); }
+QString PointText(const QPointF& p)
+{
+    return QStringLiteral("[%1, %2]").arg(Number(p.x(), 1), Number(p.y(), 1));
+}
 
-QString TruthJson(const std::vector<Hair>& hairs) {
+QString TruthJson(const std::vector<Hair>& hairs)
+{
     const auto vellus = std::count_if(hairs.begin(), hairs.end(), [](const Hair& h) { return h.vellus; });
-    const auto inside = std::count_if(hairs.begin(), hairs.end(), [](const Hair& h) { return InsideCircle(h.points[0]); });
-    const auto vellusInside = std::count_if(hairs.begin(), hairs.end(), [](const Hair& h) {
-        return h.vellus && InsideCircle(h.points[0]);
-    });
+    const auto inside
+        = std::count_if(hairs.begin(), hairs.end(), [](const Hair& h) { return InsideCircle(h.points[0]); });
+    const auto vellusInside = std::count_if(
+        hairs.begin(), hairs.end(), [](const Hair& h) { return h.vellus && InsideCircle(h.points[0]); });
     const auto inUnits = std::count_if(hairs.begin(), hairs.end(), [](const Hair& h) { return h.unit != 0; });
-    const int units = hairs.empty() ? 0 : std::max_element(hairs.begin(), hairs.end(), [](const Hair& a, const Hair& b) {
-        return a.unit < b.unit;
-    })->unit;
+    const int units
+        = hairs.empty() ? 0 : std::max_element(hairs.begin(), hairs.end(), [](const Hair& a, const Hair& b) {
+              return a.unit < b.unit;
+          })->unit;
 
     QStringList unitLines;
     int unitsInside = 0;
@@ -549,10 +600,10 @@ QString TruthJson(const std::vector<Hair>& hairs) {
         << ", \"radius\": " << kCircleRadius << "},\n";
     out << "  \"vellusMaxUm\": 40,\n";
     out << "  \"summary\": {\"hairs\": " << hairs.size() << ", \"terminal\": " << hairs.size() - size_t(vellus)
-        << ", \"vellus\": " << vellus << ", \"follicularUnits\": " << units << ", \"hairsInFollicularUnits\": " << inUnits
-        << ", \"hairsInsideCircle\": " << inside << ", \"vellusInsideCircle\": " << vellusInside
-        << ", \"terminalInsideCircle\": " << inside - vellusInside << ", \"follicularUnitsInsideCircle\": " << unitsInside
-        << "},\n";
+        << ", \"vellus\": " << vellus << ", \"follicularUnits\": " << units
+        << ", \"hairsInFollicularUnits\": " << inUnits << ", \"hairsInsideCircle\": " << inside
+        << ", \"vellusInsideCircle\": " << vellusInside << ", \"terminalInsideCircle\": " << inside - vellusInside
+        << ", \"follicularUnitsInsideCircle\": " << unitsInside << "},\n";
     out << "  \"follicularUnits\": [\n" << unitLines.join(",\n") << "\n  ],\n";
     out << "  \"hairs\": [\n" << hairLines.join(",\n") << "\n  ]\n";
     out << "}\n";
@@ -560,7 +611,8 @@ QString TruthJson(const std::vector<Hair>& hairs) {
     return json;
 }
 
-bool WriteText(const QString& path, const QString& text) {
+bool WriteText(const QString& path, const QString& text)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
@@ -570,7 +622,8 @@ bool WriteText(const QString& path, const QString& text) {
 
 } // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     QCoreApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: make_sample_picture OUTPUT_FOLDER\n");
@@ -607,8 +660,8 @@ int main(int argc, char* argv[]) {
     QSaveFile pictureFile(picturePath);
     if (!pictureFile.open(QIODevice::WriteOnly) || !picture.save(&pictureFile, "JPG", kJpegQuality)
         || !pictureFile.commit()) {
-        std::fprintf(stderr, "make_sample_picture: cannot write %s (is Qt's JPEG plugin installed?)\n",
-                     qPrintable(picturePath));
+        std::fprintf(
+            stderr, "make_sample_picture: cannot write %s (is Qt's JPEG plugin installed?)\n", qPrintable(picturePath));
         return 1;
     }
     const QString truthPath = folder.filePath(kTruthName);

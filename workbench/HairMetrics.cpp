@@ -196,8 +196,8 @@ int TruncToInt(double value)
 {
     if (std::isnan(value))
         return 0;
-    return int(std::clamp(std::trunc(value), double(std::numeric_limits<int>::min()),
-        double(std::numeric_limits<int>::max())));
+    return int(std::clamp(
+        std::trunc(value), double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
 }
 
 } // namespace HairMetrics

@@ -24,9 +24,8 @@ struct PatientKey
     int row;
     const char* key;
 };
-constexpr PatientKey kPatientKeys[] = {
-    { RowName, "PatientName" }, { RowBirthdate, "PatientBirthdate" }, { RowDate, "ImageDate" }
-};
+constexpr PatientKey kPatientKeys[]
+    = { { RowName, "PatientName" }, { RowBirthdate, "PatientBirthdate" }, { RowDate, "ImageDate" } };
 
 // A patient row without text shows "-".
 bool Unfilled(const QString& text)
@@ -199,8 +198,9 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     // A file that is no canvas file changes nothing.
     if (!TMyCAD::IsCanvasFile(path))
         return Fail(QStringLiteral("Invalid file type"),
-            path + (QFileInfo(path).isFile() ? QStringLiteral(": not a measurement file (no canvas file signature)")
-                                             : QStringLiteral(": the file does not exist")));
+            path
+                + (QFileInfo(path).isFile() ? QStringLiteral(": not a measurement file (no canvas file signature)")
+                                            : QStringLiteral(": the file does not exist")));
     const QImage current = cad.BkBitmap();
     m_lastError.clear();
     const bool complete = cad.LoadFromFile(path);

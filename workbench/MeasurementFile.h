@@ -24,7 +24,10 @@ struct BorderCircle
 class MeasurementFile
 {
 public:
-    explicit MeasurementFile(Workbench& workbench) : m_wb(workbench) { }
+    explicit MeasurementFile(Workbench& workbench)
+        : m_wb(workbench)
+    {
+    }
 
     // The file dialogs' filters.
     static const QString kMeasurementFilter;

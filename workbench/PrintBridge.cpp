@@ -51,7 +51,8 @@ bool WriteBmp(const QString& path, const QImage& picture, QString* error)
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    const QImage rgb = picture.isNull() ? QImage(1, 1, QImage::Format_RGB888) : picture.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb
+        = picture.isNull() ? QImage(1, 1, QImage::Format_RGB888) : picture.convertToFormat(QImage::Format_RGB888);
     if (!rgb.save(&buffer, "BMP")) {
         if (error)
             *error = QStringLiteral("cannot encode the picture for %1").arg(path);
@@ -69,21 +70,20 @@ ProgramTexts ProgramTexts::Current()
     QString timeFormat = locale.timeFormat(QLocale::LongFormat);
     timeFormat.remove(QLatin1Char('t')).replace(QStringLiteral("  "), QStringLiteral(" "));
     const QDateTime now = QDateTime::currentDateTime();
-    return {QCoreApplication::applicationVersion(), QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
-            locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-                + locale.toString(now.time(), timeFormat.trimmed())};
+    return { QCoreApplication::applicationVersion(), QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+        locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ')
+            + locale.toString(now.time(), timeFormat.trimmed()) };
 }
 
-void FillVariableTable(TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program,
-                       const PrintFiles& files)
+void FillVariableTable(
+    TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program, const PrintFiles& files)
 {
     table.Clear();
     table.AddColumn(QStringLiteral("Name"));
     table.AddColumn(QStringLiteral("Value"));
     table.AddColumn(QStringLiteral("Type"));
-    const auto row = [&](int index) -> TGridResult {
-        return index < int(rows.size()) ? rows[size_t(index)] : TGridResult();
-    };
+    const auto row
+        = [&](int index) -> TGridResult { return index < int(rows.size()) ? rows[size_t(index)] : TGridResult(); };
     const auto add = [&](const QString& name, const QString& value) {
         const int r = table.AddRow();
         table.Cell(0, r)->SetText(name);
@@ -152,7 +152,7 @@ std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTex
 {
     PrintFiles files;
     const auto fail = [&]() -> std::optional<PrintFiles> {
-        for (const QString& path : {files.original, files.marked, files.table})
+        for (const QString& path : { files.original, files.marked, files.table })
             if (!path.isEmpty())
                 QFile::remove(path);
         return std::nullopt;
@@ -197,8 +197,8 @@ QString TemplatePath()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Pelorix.zrp"));
 }
 
-LibraryRun RunLibrary(const QString& libraryPath, const QString& templatePath, const QString& tablePath,
-                      const QString& exportPath)
+LibraryRun RunLibrary(
+    const QString& libraryPath, const QString& templatePath, const QString& tablePath, const QString& exportPath)
 {
     // An absolute path: the library is never looked for along a search path.
     // The library stays loaded once loaded: texts and type data built into it

@@ -23,15 +23,15 @@ namespace PrintBridge {
 struct PrintFiles
 {
     QString original; // "imgo": the loaded picture, 24-bit BMP
-    QString marked;   // "imga": the picture with the marks, 24-bit BMP
-    QString table;    // "ResultDataFrameForPrint": the variable table, data-table INI form
+    QString marked; // "imga": the picture with the marks, 24-bit BMP
+    QString table; // "ResultDataFrameForPrint": the variable table, data-table INI form
 };
 
 // The texts of the first three variables.
 struct ProgramTexts
 {
-    QString version;  // the program's version
-    QString name;     // the executable's file name
+    QString version; // the program's version
+    QString name; // the executable's file name
     QString dateTime; // the locale's short date, a blank, the long time
     // The running program's texts at this moment.
     static ProgramTexts Current();
@@ -41,8 +41,8 @@ struct ProgramTexts
 // their order, every Type "String". Count variables hold the row's value in
 // general notation ("-1" for a row without value), the others the texts as the
 // grid shows them.
-void FillVariableTable(TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program,
-                       const PrintFiles& files);
+void FillVariableTable(
+    TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program, const PrintFiles& files);
 
 // The canvas's picture with the shapes of every layer drawn over it at 100 %, at
 // the picture's size. With a print colour other than -1 every shape is drawn in
@@ -65,7 +65,7 @@ enum class LibraryRun { Done, NotFound, NoInitReport, InitRefused, ExportFailed 
 // the report, shows it (or, with an `exportPath`, writes it there instead), closes
 // it. The library is never unloaded: what it made may outlive the report.
 LibraryRun RunLibrary(const QString& libraryPath, const QString& templatePath, const QString& tablePath,
-                      const QString& exportPath = QString());
+    const QString& exportPath = QString());
 
 // The whole print command on the workbench: results updated, files written,
 // library run, messages shown through the workbench's prompt, the pictures and

@@ -9,9 +9,8 @@
 namespace {
 
 // Column order of the export: object, then the nine quantities.
-const char* const kColumnLabels[] = {"LabelObject", "LabelLength", "LabelWidth", "LabelHeight", "LabelArea",
-                                     "LabelPerimeter", "LabelRadius", "LabelSemiAxis1", "LabelSemiAxis2",
-                                     "LabelAngle"};
+const char* const kColumnLabels[] = { "LabelObject", "LabelLength", "LabelWidth", "LabelHeight", "LabelArea",
+    "LabelPerimeter", "LabelRadius", "LabelSemiAxis1", "LabelSemiAxis2", "LabelAngle" };
 
 } // namespace
 
@@ -65,7 +64,7 @@ QByteArray SpreadsheetBytes(const std::vector<ExportObject>& objects, const Lang
 }
 
 bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts, const QString& path,
-            QChar localeSeparator, QString* error, bool* written)
+    QChar localeSeparator, QString* error, bool* written)
 {
     if (written)
         *written = false;

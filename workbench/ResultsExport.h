@@ -42,6 +42,6 @@ QByteArray SpreadsheetBytes(const std::vector<ExportObject>& objects, const Lang
 // extension writes nothing and returns true with `written` false. False, with
 // the path and the reason in `error`, when the file cannot be written.
 bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts, const QString& path,
-            QChar localeSeparator, QString* error = nullptr, bool* written = nullptr);
+    QChar localeSeparator, QString* error = nullptr, bool* written = nullptr);
 
 } // namespace ResultsExport

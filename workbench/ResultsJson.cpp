@@ -17,8 +17,9 @@ QJsonObject ToJson(const ResultsSnapshot& results)
     for (const ResultObject& object : results.objects) {
         QJsonArray params;
         for (const ResultParam& param : object.params)
-            params.append(QJsonObject { { QStringLiteral("name"), param.name }, { QStringLiteral("value"), param.value },
-                { QStringLiteral("unit"), param.unit }, { QStringLiteral("decimals"), param.decimals } });
+            params.append(
+                QJsonObject { { QStringLiteral("name"), param.name }, { QStringLiteral("value"), param.value },
+                    { QStringLiteral("unit"), param.unit }, { QStringLiteral("decimals"), param.decimals } });
         objects.append(QJsonObject { { QStringLiteral("id"), object.id }, { QStringLiteral("caption"), object.caption },
             { QStringLiteral("params"), params } });
     }

@@ -39,10 +39,18 @@ void TmxNativeExcel::NewFile()
     Put16(opening, 0x0010);
     Put16(opening, 0x0000);
     switch (m_biff) {
-    case bvBIFF2: Record(0x0009, opening.left(4)); break;
-    case bvBIFF3: Record(0x0209, opening); break;
-    case bvBIFF4: Record(0x0409, opening); break;
-    case bvBIFF5: Record(0x0809, opening); break;
+    case bvBIFF2:
+        Record(0x0009, opening.left(4));
+        break;
+    case bvBIFF3:
+        Record(0x0209, opening);
+        break;
+    case bvBIFF4:
+        Record(0x0409, opening);
+        break;
+    case bvBIFF5:
+        Record(0x0809, opening);
+        break;
     }
 
     QByteArray dimensions;
@@ -100,7 +108,7 @@ QByteArray TmxNativeExcel::CellHeader() const
     Put16(out, quint16(m_column - 1));
     out += char((Locked ? 0x40 : 0) | (Hidden ? 0x80 : 0));
     out += char((ActiveFont & 3) << 6);
-    static constexpr unsigned char kAlignment[] = {0, 1, 3, 2, 4, 7};
+    static constexpr unsigned char kAlignment[] = { 0, 1, 3, 2, 4, 7 };
     unsigned char third = kAlignment[Alignment];
     if (Borders & ebTop)
         third |= 0x20;
@@ -119,7 +127,8 @@ QByteArray TmxNativeExcel::CellHeader() const
 void TmxNativeExcel::Advance()
 {
     switch (MoveAfterEnter) {
-    case maNone: break;
+    case maNone:
+        break;
     case maRight:
         if (m_column < kLastColumn) {
             ++m_column;

@@ -306,8 +306,8 @@ void Workbench::ExpandAllNodes(bool expanded)
 Workbench::TreeCopy Workbench::CopyTree()
 {
     m_tree.ExpandAll(true);
-    const QStringList captions { m_texts.Text(QStringLiteral("ColParameter")),
-        m_texts.Text(QStringLiteral("ColValue")), m_texts.Text(QStringLiteral("ColUnit")) };
+    const QStringList captions { m_texts.Text(QStringLiteral("ColParameter")), m_texts.Text(QStringLiteral("ColValue")),
+        m_texts.Text(QStringLiteral("ColUnit")) };
     TreeCopy copy { m_tree.ToHtml(captions, m_separator), m_tree.ToRtf(captions, m_separator) };
     m_tree.ClearSelection();
     ResultsChanged();

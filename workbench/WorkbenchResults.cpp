@@ -53,7 +53,8 @@ void Workbench::RegisterMeasuredShape(TMyShape* shape)
         prefix = m_labels.follicularUnit;
     shape->SetCaption(WithSuffix(prefix, shape));
 
-    const int index = m_tree.Append(TResultNode { shape->ShapeId(), shape->Caption(), kRoot, 0.0, m_state.UnitText, 0 });
+    const int index
+        = m_tree.Append(TResultNode { shape->ShapeId(), shape->Caption(), kRoot, 0.0, m_state.UnitText, 0 });
     EvaluateShape(shape, index);
     m_tree.At(index).expanded = true;
     m_tree.ClearSelection();
@@ -97,8 +98,7 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
     const double length = pixelLength * s;
     const QString childCaption = curved ? m_labels.bezier : m_labels.line;
     const int id = shape->ShapeId();
-    entry.children.push_back(
-        TResultNode { id, childCaption, m_labels.length, length, m_state.UnitText, 2 });
+    entry.children.push_back(TResultNode { id, childCaption, m_labels.length, length, m_state.UnitText, 2 });
 
     const QString thicknessText = shape->UserData().GetValue(kThickness);
     const auto thickness = HairMetrics::ParseInteger(thicknessText);

@@ -247,14 +247,13 @@ void Workbench::CanvasMouseUp(double x, double y, bool ctrl)
 void Workbench::CanvasMouseMove(double x, double y)
 {
     m_state.ui.statusMouse = QStringLiteral("X: ") + NumberText::Fixed(x / m_state.Zoom + 0.5, 0, m_separator)
-        + QStringLiteral("  Y:") + NumberText::Fixed(y / m_state.Zoom + 0.5, 0, m_separator)
-        + QStringLiteral(" Pixel");
+        + QStringLiteral("  Y:") + NumberText::Fixed(y / m_state.Zoom + 0.5, 0, m_separator) + QStringLiteral(" Pixel");
 }
 
 void Workbench::QuickCount(double x, double y)
 {
-    const int id = m_cad.AddShape(
-        SpRuleLine, QString(), 0.0f, { QPointF(x, y), QPointF(x + 1, y) }, QStringLiteral("Hair"));
+    const int id
+        = m_cad.AddShape(SpRuleLine, QString(), 0.0f, { QPointF(x, y), QPointF(x + 1, y) }, QStringLiteral("Hair"));
     TMyShape* mark = m_cad.ShapeById(id);
     if (mark == nullptr)
         return;

@@ -10,8 +10,8 @@ std::optional<QString> CliArgs::Option(const QString& name) const
     return std::nullopt;
 }
 
-std::optional<CliArgs> ParseArgs(const QStringList& args, const QStringList& valueOptions,
-                                 const QStringList& flagOptions)
+std::optional<CliArgs> ParseArgs(
+    const QStringList& args, const QStringList& valueOptions, const QStringList& flagOptions)
 {
     CliArgs parsed;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -24,7 +24,7 @@ std::optional<CliArgs> ParseArgs(const QStringList& args, const QStringList& val
                     std::fprintf(stderr, "option %s needs a value\n", qPrintable(arg));
                     return std::nullopt;
                 }
-                parsed.options.append({arg, args[++i]});
+                parsed.options.append({ arg, args[++i] });
             } else {
                 std::fprintf(stderr, "unknown option %s\n", qPrintable(arg));
                 return std::nullopt;

@@ -13,7 +13,7 @@ enum CliExit : int { kExitOk = 0, kExitInput = 1, kExitUsage = 2 };
 struct CliArgs
 {
     QStringList positional;
-    QStringList flags;                // options without a value, e.g. "--with-picture"
+    QStringList flags; // options without a value, e.g. "--with-picture"
     QList<QPair<QString, QString>> options;
 
     std::optional<QString> Option(const QString& name) const;
@@ -22,8 +22,8 @@ struct CliArgs
 
 // Splits arguments; `valueOptions` take a value, `flagOptions` do not. Nothing,
 // with a message on stderr, when an option is unknown or lacks its value.
-std::optional<CliArgs> ParseArgs(const QStringList& args, const QStringList& valueOptions,
-                                 const QStringList& flagOptions = {});
+std::optional<CliArgs> ParseArgs(
+    const QStringList& args, const QStringList& valueOptions, const QStringList& flagOptions = {});
 
 // Prints one English line on stderr and returns kExitInput.
 int InputError(const QString& message);

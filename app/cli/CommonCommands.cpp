@@ -28,49 +28,49 @@ int HostInfoCommand(const QStringList& args)
     QJsonArray subjects;
     for (int i = 0; i < exchange.Count(); ++i) {
         const structImage image = exchange.ImageRecord(i);
-        images.append(QJsonObject{
-            {QStringLiteral("Image"), image.Image},
-            {QStringLiteral("Date"), image.Date},
-            {QStringLiteral("Time"), image.Time},
-            {QStringLiteral("Pp100MM"), image.Pp100MM},
-            {QStringLiteral("ExclusionCircleRadiusInPixel"), image.ExclusionCircleRadiusInPixel},
-            {QStringLiteral("ExclusionCircleX0InPixel"), image.ExclusionCircleX0InPixel},
-            {QStringLiteral("ExclusionCircleY0InPixel"), image.ExclusionCircleY0InPixel},
-            {QStringLiteral("ResultFileDB"), image.ResultFileDB},
+        images.append(QJsonObject {
+            { QStringLiteral("Image"), image.Image },
+            { QStringLiteral("Date"), image.Date },
+            { QStringLiteral("Time"), image.Time },
+            { QStringLiteral("Pp100MM"), image.Pp100MM },
+            { QStringLiteral("ExclusionCircleRadiusInPixel"), image.ExclusionCircleRadiusInPixel },
+            { QStringLiteral("ExclusionCircleX0InPixel"), image.ExclusionCircleX0InPixel },
+            { QStringLiteral("ExclusionCircleY0InPixel"), image.ExclusionCircleY0InPixel },
+            { QStringLiteral("ResultFileDB"), image.ResultFileDB },
         });
         const structSubject subject = exchange.SubjectRecord(i);
-        subjects.append(QJsonObject{
-            {QStringLiteral("Name"), subject.Name},
-            {QStringLiteral("Firstname"), subject.Firstname},
-            {QStringLiteral("Birthdate"), subject.Birthdate},
+        subjects.append(QJsonObject {
+            { QStringLiteral("Name"), subject.Name },
+            { QStringLiteral("Firstname"), subject.Firstname },
+            { QStringLiteral("Birthdate"), subject.Birthdate },
         });
     }
     QJsonArray additional;
     for (qsizetype i = 0; i < exchange.AdditionalNames().size(); ++i)
-        additional.append(QJsonObject{{QStringLiteral("name"), exchange.AdditionalNames()[i]},
-                                      {QStringLiteral("value"), exchange.AdditionalValues().value(i)}});
+        additional.append(QJsonObject { { QStringLiteral("name"), exchange.AdditionalNames()[i] },
+            { QStringLiteral("value"), exchange.AdditionalValues().value(i) } });
 
-    const QJsonObject analysis{
-        {QStringLiteral("Automatic"), exchange.Automatic},
-        {QStringLiteral("Result"), exchange.Result},
-        {QStringLiteral("ResultDetail"), exchange.ResultDetail},
-        {QStringLiteral("ResultImage"), exchange.ResultImage},
-        {QStringLiteral("StoppAtEnd"), exchange.StoppAtEnd},
-        {QStringLiteral("ResultRequest"), exchange.ResultRequest},
-        {QStringLiteral("ResultFileAppend"), exchange.ResultFileAppend},
+    const QJsonObject analysis {
+        { QStringLiteral("Automatic"), exchange.Automatic },
+        { QStringLiteral("Result"), exchange.Result },
+        { QStringLiteral("ResultDetail"), exchange.ResultDetail },
+        { QStringLiteral("ResultImage"), exchange.ResultImage },
+        { QStringLiteral("StoppAtEnd"), exchange.StoppAtEnd },
+        { QStringLiteral("ResultRequest"), exchange.ResultRequest },
+        { QStringLiteral("ResultFileAppend"), exchange.ResultFileAppend },
     };
-    PrintJson(QJsonDocument(QJsonObject{
-        {QStringLiteral("count"), exchange.Count()},
-        {QStringLiteral("sender"), exchange.Sender},
-        {QStringLiteral("receiver"), exchange.Receiver},
-        {QStringLiteral("images"), images},
-        {QStringLiteral("subjects"), subjects},
-        {QStringLiteral("analysis"), analysis},
-        {QStringLiteral("ResultImageDirectory"), exchange.ResultImageDirectory},
-        {QStringLiteral("ResultFile"), exchange.ResultFile},
-        {QStringLiteral("ResultFileDetail"), exchange.ResultFileDetail},
-        {QStringLiteral("ResultFileDB"), exchange.ResultFileDB},
-        {QStringLiteral("additional"), additional},
+    PrintJson(QJsonDocument(QJsonObject {
+        { QStringLiteral("count"), exchange.Count() },
+        { QStringLiteral("sender"), exchange.Sender },
+        { QStringLiteral("receiver"), exchange.Receiver },
+        { QStringLiteral("images"), images },
+        { QStringLiteral("subjects"), subjects },
+        { QStringLiteral("analysis"), analysis },
+        { QStringLiteral("ResultImageDirectory"), exchange.ResultImageDirectory },
+        { QStringLiteral("ResultFile"), exchange.ResultFile },
+        { QStringLiteral("ResultFileDetail"), exchange.ResultFileDetail },
+        { QStringLiteral("ResultFileDB"), exchange.ResultFileDB },
+        { QStringLiteral("additional"), additional },
     }));
     return kExitOk;
 }
@@ -86,11 +86,11 @@ int PictureInfoCommand(const QStringList& args)
     const auto bitmap = TNVFreeImage().Load(path, &error);
     if (!bitmap)
         return InputError(path + QStringLiteral(": ") + error);
-    PrintJson(QJsonDocument(QJsonObject{
-        {QStringLiteral("width"), bitmap->Width()},
-        {QStringLiteral("height"), bitmap->Height()},
-        {QStringLiteral("bpp"), bitmap->Bpp()},
-        {QStringLiteral("paletteSize"), bitmap->PaletteSize()},
+    PrintJson(QJsonDocument(QJsonObject {
+        { QStringLiteral("width"), bitmap->Width() },
+        { QStringLiteral("height"), bitmap->Height() },
+        { QStringLiteral("bpp"), bitmap->Bpp() },
+        { QStringLiteral("paletteSize"), bitmap->PaletteSize() },
     }));
     return kExitOk;
 }
@@ -98,7 +98,7 @@ int PictureInfoCommand(const QStringList& args)
 int TableConvertCommand(const QStringList& args)
 {
     const QString usage = QStringLiteral("table-convert IN.dff OUT.txt [--decimal C]");
-    const auto parsed = ParseArgs(args, {QStringLiteral("--decimal")});
+    const auto parsed = ParseArgs(args, { QStringLiteral("--decimal") });
     if (!parsed || parsed->positional.size() != 2)
         return UsageError(usage);
     QChar decimal = QLatin1Char('.');
@@ -121,7 +121,8 @@ int TableConvertCommand(const QStringList& args)
     const bool read = table.ReadDataFram(in);
     MessageSink::SetHandler(previous);
     if (!read)
-        return InputError(in + QStringLiteral(": ") + (messages.isEmpty() ? table.LastError() : messages.join(QStringLiteral("; "))));
+        return InputError(
+            in + QStringLiteral(": ") + (messages.isEmpty() ? table.LastError() : messages.join(QStringLiteral("; "))));
     if (!table.WriteText(out, false, decimal))
         return InputError(table.LastError());
     return kExitOk;

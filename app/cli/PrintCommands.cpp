@@ -1,7 +1,7 @@
 // The printing commands of pelorix-cli: the variable table as "Drucken..." writes
 // it, and the whole print path through the report library into a PDF or PNG file.
-#include "app/cli/CliSupport.h"
 #include "app/cli/CliSession.h"
+#include "app/cli/CliSupport.h"
 
 #include "workbench/PrintBridge.h"
 #include "workbench/Workbench.h"
@@ -33,9 +33,11 @@ bool MoveTable(const QString& from, const QString& to, QString* error)
 
 // Loads the measurement (over --picture when given) and writes the print files of
 // its results; nothing, with the reason, when either fails.
-std::optional<PrintBridge::PrintFiles> LoadAndWritePrintFiles(CliSession& session, const CliArgs& parsed, QString& error)
+std::optional<PrintBridge::PrintFiles> LoadAndWritePrintFiles(
+    CliSession& session, const CliArgs& parsed, QString& error)
 {
-    if (const auto loadError = LoadMeasurement(session, parsed.positional[0], parsed.Option(QStringLiteral("--picture")))) {
+    if (const auto loadError
+        = LoadMeasurement(session, parsed.positional[0], parsed.Option(QStringLiteral("--picture")))) {
         error = *loadError;
         return std::nullopt;
     }

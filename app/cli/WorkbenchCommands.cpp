@@ -1,8 +1,8 @@
 // The measuring workbench's commands of pelorix-cli: host import, results,
 // results export, and the picture export of measurement files. They run the
 // same logic as the main window; questions get their default answer.
-#include "app/cli/CliSupport.h"
 #include "app/cli/CliSession.h"
+#include "app/cli/CliSupport.h"
 
 #include "canvas/TMyCAD.h"
 #include "workbench/HostImport.h"
@@ -77,11 +77,10 @@ int ImportHostCommand(const QStringList& args)
     case HostImportResult::PictureFailed:
         return InputError(QStringLiteral("the picture of the exchange file cannot be loaded: ") + result.error);
     case HostImportResult::MeasurementFailed:
-        return InputError(QStringLiteral("the measurement file named by MeasureResultsFile cannot be loaded: ")
-            + result.error);
+        return InputError(
+            QStringLiteral("the measurement file named by MeasureResultsFile cannot be loaded: ") + result.error);
     }
-    if (savePath
-        && !session.files.SaveMeasurement(*savePath, parsed->Flag(QStringLiteral("--with-picture"))))
+    if (savePath && !session.files.SaveMeasurement(*savePath, parsed->Flag(QStringLiteral("--with-picture"))))
         return InputError(session.files.LastError());
     PrintResults(session.workbench);
     return session.Succeed();

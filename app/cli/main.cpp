@@ -23,20 +23,21 @@ struct Command
 const std::map<QString, Command>& Commands()
 {
     static const std::map<QString, Command> commands = {
-        {QStringLiteral("host-info"), {HostInfoCommand, "host-info EXCHANGE.ini"}},
-        {QStringLiteral("picture-info"), {PictureInfoCommand, "picture-info PICTURE"}},
-        {QStringLiteral("table-convert"), {TableConvertCommand, "table-convert IN.dff OUT.txt [--decimal C]"}},
-        {QStringLiteral("canvas-dump"), {CanvasDumpCommand, "canvas-dump FILE"}},
-        {QStringLiteral("canvas-resave"), {CanvasResaveCommand, "canvas-resave IN OUT"}},
-        {QStringLiteral("import-host"),
-         {ImportHostCommand, "import-host EXCHANGE.ini [--save OUT.nvm] [--with-picture]"}},
-        {QStringLiteral("results"), {ResultsCommand, "results MEASUREMENT.nvm [--picture PICTURE]"}},
-        {QStringLiteral("export"),
-         {ExportCommand, "export MEASUREMENT.nvm OUT.xls|OUT.txt [--picture P] [--decimal C]"}},
-        {QStringLiteral("render"), {RenderCommand, "render FILE OUT.bmp|.jpg|.wmf|.dxf|.dxf1|.svg|.png [--picture P]"}},
-        {QStringLiteral("print-table"), {PrintTableCommand, "print-table MEASUREMENT.nvm OUT.dff [--picture P]"}},
-        {QStringLiteral("report"),
-         {ReportCommand, "report MEASUREMENT.nvm OUT.pdf|OUT.png [--template T.zrp] [--picture P]"}},
+        { QStringLiteral("host-info"), { HostInfoCommand, "host-info EXCHANGE.ini" } },
+        { QStringLiteral("picture-info"), { PictureInfoCommand, "picture-info PICTURE" } },
+        { QStringLiteral("table-convert"), { TableConvertCommand, "table-convert IN.dff OUT.txt [--decimal C]" } },
+        { QStringLiteral("canvas-dump"), { CanvasDumpCommand, "canvas-dump FILE" } },
+        { QStringLiteral("canvas-resave"), { CanvasResaveCommand, "canvas-resave IN OUT" } },
+        { QStringLiteral("import-host"),
+            { ImportHostCommand, "import-host EXCHANGE.ini [--save OUT.nvm] [--with-picture]" } },
+        { QStringLiteral("results"), { ResultsCommand, "results MEASUREMENT.nvm [--picture PICTURE]" } },
+        { QStringLiteral("export"),
+            { ExportCommand, "export MEASUREMENT.nvm OUT.xls|OUT.txt [--picture P] [--decimal C]" } },
+        { QStringLiteral("render"),
+            { RenderCommand, "render FILE OUT.bmp|.jpg|.wmf|.dxf|.dxf1|.svg|.png [--picture P]" } },
+        { QStringLiteral("print-table"), { PrintTableCommand, "print-table MEASUREMENT.nvm OUT.dff [--picture P]" } },
+        { QStringLiteral("report"),
+            { ReportCommand, "report MEASUREMENT.nvm OUT.pdf|OUT.png [--template T.zrp] [--picture P]" } },
     };
     return commands;
 }
@@ -59,8 +60,8 @@ int main(int argc, char** argv)
     const bool needsGui = name == "render" || name == "print-table" || name == "report";
     if (needsGui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> app = needsGui ? std::make_unique<QGuiApplication>(argc, argv)
-                                                     : std::make_unique<QCoreApplication>(argc, argv);
+    std::unique_ptr<QCoreApplication> app
+        = needsGui ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     // The version a printed report shows as "ProgVersion".
     QCoreApplication::setApplicationVersion(ProgramVersion::File());
     QStringList args = QCoreApplication::arguments();

@@ -11,8 +11,8 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QSlider>
 #include <QMouseEvent>
+#include <QSlider>
 #include <QTimer>
 #include <QToolButton>
 
@@ -134,8 +134,10 @@ void ScreenshotDriver::CaptureDesigner(QWidget* designer)
     // A text box chosen, so that the inspector shows what can be set on it.
     if (auto* page = designer->findChild<QWidget*>(QStringLiteral("MyCADPrint"))) {
         const QPoint at(page->width() / 4, page->height() / 10);
-        QMouseEvent press(QEvent::MouseButtonPress, at, page->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, page->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent press(
+            QEvent::MouseButtonPress, at, page->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(
+            QEvent::MouseButtonRelease, at, page->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(page, &press);
         QApplication::sendEvent(page, &release);
     }

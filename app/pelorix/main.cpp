@@ -42,8 +42,8 @@ int main(int argc, char** argv)
     QCommandLineOption languageTemplate(QStringLiteral("language-template"),
         QStringLiteral("Write every text of every window as a language file and quit."), QStringLiteral("OUT.ini"));
     parser.addOption(languageTemplate);
-    parser.addPositionalArgument(QStringLiteral("exchange"), QStringLiteral("Host exchange file to import."),
-        QStringLiteral("[EXCHANGE.ini]"));
+    parser.addPositionalArgument(
+        QStringLiteral("exchange"), QStringLiteral("Host exchange file to import."), QStringLiteral("[EXCHANGE.ini]"));
     parser.process(app);
 
     TFormMain::Options options;
@@ -53,7 +53,8 @@ int main(int argc, char** argv)
         options.startupTimer = false;
         TFormMain window(options);
         QSaveFile out(parser.value(languageTemplate));
-        if (!out.open(QIODevice::WriteOnly) || out.write(LanguageTemplate::Build(window.Windows())) < 0 || !out.commit()) {
+        if (!out.open(QIODevice::WriteOnly) || out.write(LanguageTemplate::Build(window.Windows())) < 0
+            || !out.commit()) {
             std::fprintf(stderr, "pelorix: cannot write %s\n", qPrintable(parser.value(languageTemplate)));
             return 1;
         }

@@ -3,7 +3,6 @@
 #include <QScrollArea>
 #include <QString>
 
-
 class CanvasView;
 class QHBoxLayout;
 class QLineEdit;

@@ -34,7 +34,8 @@ public:
     void Inspect(TMyShape* shape);
     // The inspected shape; null for the canvas (or when the shape was deleted).
     TMyShape* Inspected() const;
-    // Sets a property by path ("Pen.Width", "Lines", "Font.Style.fsBold"...) as the in-place editor would; false when refused.
+    // Sets a property by path ("Pen.Width", "Lines", "Font.Style.fsBold"...) as the in-place editor would; false when
+    // refused.
     bool SetValue(const QString& path, const QString& text);
     QString Value(const QString& path) const;
     // Opens the editor of a colour, font, string list, picture or user data property

@@ -71,8 +71,8 @@ bool TFormPictureEditor::LoadFromFile(const QString& path)
 bool TFormPictureEditor::SaveToFile(const QString& path)
 {
     QSaveFile file(path);
-    const bool saved = !m_picture.isNull() && file.open(QIODevice::WriteOnly) && m_picture.save(&file, "BMP")
-        && file.commit();
+    const bool saved
+        = !m_picture.isNull() && file.open(QIODevice::WriteOnly) && m_picture.save(&file, "BMP") && file.commit();
     if (!saved) {
         const QString reason = m_picture.isNull() ? QStringLiteral("there is no picture") : file.errorString();
         MessageSink::Show(QStringLiteral("Cannot save the picture %1: %2").arg(path, reason));

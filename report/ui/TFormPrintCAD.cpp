@@ -66,8 +66,8 @@ TFormPrintCAD::TFormPrintCAD(ReportContext& context, QWidget* parent)
         switch (question) {
         case FileQuestion::OpenReport: {
             QFileDialog dialog(this, QStringLiteral("Open Report"));
-            dialog.setNameFilters({ QStringLiteral("Norvane Report Design (RAW) (*.nrd)"),
-                QStringLiteral("Norvane ZReport (*.zrp)") });
+            dialog.setNameFilters(
+                { QStringLiteral("Norvane Report Design (RAW) (*.nrd)"), QStringLiteral("Norvane ZReport (*.zrp)") });
             dialog.setDefaultSuffix(QStringLiteral("nrd"));
             dialog.setFileMode(QFileDialog::ExistingFile);
             return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
@@ -80,8 +80,8 @@ TFormPrintCAD::TFormPrintCAD(ReportContext& context, QWidget* parent)
             return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
         }
         case FileQuestion::OpenResultFile:
-            return QFileDialog::getOpenFileName(this, QStringLiteral("Load Result File"), QString(),
-                QStringLiteral("*.txt (*.txt)"));
+            return QFileDialog::getOpenFileName(
+                this, QStringLiteral("Load Result File"), QString(), QStringLiteral("*.txt (*.txt)"));
         }
         return QString();
     };
@@ -235,9 +235,8 @@ void TFormPrintCAD::BuildTools(QWidget* panel)
     m_componentCombo->SetCanvas(&MyCADPrint());
     m_inspector = new TComponentInspector(panel);
     m_inspector->SetCanvas(&MyCADPrint());
-    connect(m_componentCombo, &TComponentComboBox::ComponentChosen, this, [this](TMyShape* shape) {
-        m_inspector->Inspect(shape);
-    });
+    connect(m_componentCombo, &TComponentComboBox::ComponentChosen, this,
+        [this](TMyShape* shape) { m_inspector->Inspect(shape); });
     connect(m_inspector, &TComponentInspector::ValueChanged, this, [this] {
         MyCADPrint().Invalidate();
         ListComponents();
@@ -261,7 +260,8 @@ void TFormPrintCAD::ConnectCanvas()
     canvas.OnShapeDeleted = [this](TMyShape*) {
         // The inspector must not hold on to the shape; the list follows after the deletion.
         m_inspector->Inspect(nullptr);
-        QMetaObject::invokeMethod(this, [this] { ListComponents(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { ListComponents(); }, Qt::QueuedConnection);
     };
     canvas.OnShapeSelected = [this](TMyShape*, TMyShape* selected) { ShowComponent(selected); };
     // Shapes changed by the mouse show their new values.

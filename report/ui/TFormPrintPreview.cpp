@@ -1,5 +1,7 @@
 #include "report/ui/TFormPrintPreview.h"
 
+#include "canvas/TMyCAD.h"
+#include "canvas/widgets/CanvasView.h"
 #include "common/LanguageFile.h"
 #include "common/ui/WindowTranslator.h"
 #include "report/PreviewAccessCode.h"
@@ -7,8 +9,6 @@
 #include "report/ReportPageOutput.h"
 #include "report/ReportPresenter.h"
 #include "report/ReportZoom.h"
-#include "canvas/TMyCAD.h"
-#include "canvas/widgets/CanvasView.h"
 #include "report/ui/PageScrollBox.h"
 #include "report/ui/TFormPrelvoLang.h"
 
@@ -100,8 +100,8 @@ void TFormPrintPreview::SetStayOnTop(bool onTop)
         return;
     // Telling the shown window directly: setWindowFlags would hide the dialog,
     // which ends its modal loop.
-    const Qt::WindowFlags flags = onTop ? windowFlags() | Qt::WindowStaysOnTopHint
-                                        : windowFlags() & ~Qt::WindowStaysOnTopHint;
+    const Qt::WindowFlags flags
+        = onTop ? windowFlags() | Qt::WindowStaysOnTopHint : windowFlags() & ~Qt::WindowStaysOnTopHint;
     overrideWindowFlags(flags);
     if (QWindow* window = windowHandle())
         window->setFlags(flags);

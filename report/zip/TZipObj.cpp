@@ -18,28 +18,50 @@ namespace {
 QString MessageTemplate(int code)
 {
     switch (code) {
-    case zmErrOpenOutputFile: return QStringLiteral("Error opening output file %s!");
-    case zmErrOpenFileInZip: return QStringLiteral("Error opening %s in zipfile!");
-    case zmErrOpenFileForReading: return QStringLiteral("Error opening %s for reading!");
-    case zmErrReadFile: return QStringLiteral("Error reading %s!");
-    case zmErrWriteFileInZip: return QStringLiteral("Error writing %s in the zipfile!");
-    case zmErrCloseFileInZip: return QStringLiteral("Error closing %s in the zipfile!");
-    case zmErrCloseOutputFile: return QStringLiteral("Error closing output file %s!");
-    case zmErrOpenArchive: return QStringLiteral("Cannot open archive file %s !");
-    case zmErrReadArchiveInfo: return QStringLiteral("Error reading archive information (file %s).");
-    case zmErrReadZipFile: return QStringLiteral("Error reading zip file %s!");
-    case zmErrWriteExtractedFile: return QStringLiteral("Error writing extracted file %s!");
-    case zmErrCloseZipFile: return QStringLiteral("Error closing zipfile %s!");
-    case zmErrFileNotFound: return QStringLiteral("File %s not found in the zipfile!");
-    case zmAddingFile: return QStringLiteral("Adding file %s to %s ...");
-    case zmOpeningOutputFile: return QStringLiteral("Opening output file %s ...");
-    case zmArchiveCreated: return QStringLiteral("Archive file %s successfully created.");
-    case zmCreatingDirectory: return QStringLiteral("Creating directory: %s");
-    case zmFileExists: return QStringLiteral("The file %s exists already. Overwrite?");
-    case zmPleaseConfirm: return QStringLiteral("Please confirm");
-    case zmExtractionCancelled: return QStringLiteral("Extraction cancelled by user!");
-    case zmExtractingFile: return QStringLiteral("Extracting file: %s...");
-    default: return QStringLiteral("Unknown error occured!");
+    case zmErrOpenOutputFile:
+        return QStringLiteral("Error opening output file %s!");
+    case zmErrOpenFileInZip:
+        return QStringLiteral("Error opening %s in zipfile!");
+    case zmErrOpenFileForReading:
+        return QStringLiteral("Error opening %s for reading!");
+    case zmErrReadFile:
+        return QStringLiteral("Error reading %s!");
+    case zmErrWriteFileInZip:
+        return QStringLiteral("Error writing %s in the zipfile!");
+    case zmErrCloseFileInZip:
+        return QStringLiteral("Error closing %s in the zipfile!");
+    case zmErrCloseOutputFile:
+        return QStringLiteral("Error closing output file %s!");
+    case zmErrOpenArchive:
+        return QStringLiteral("Cannot open archive file %s !");
+    case zmErrReadArchiveInfo:
+        return QStringLiteral("Error reading archive information (file %s).");
+    case zmErrReadZipFile:
+        return QStringLiteral("Error reading zip file %s!");
+    case zmErrWriteExtractedFile:
+        return QStringLiteral("Error writing extracted file %s!");
+    case zmErrCloseZipFile:
+        return QStringLiteral("Error closing zipfile %s!");
+    case zmErrFileNotFound:
+        return QStringLiteral("File %s not found in the zipfile!");
+    case zmAddingFile:
+        return QStringLiteral("Adding file %s to %s ...");
+    case zmOpeningOutputFile:
+        return QStringLiteral("Opening output file %s ...");
+    case zmArchiveCreated:
+        return QStringLiteral("Archive file %s successfully created.");
+    case zmCreatingDirectory:
+        return QStringLiteral("Creating directory: %s");
+    case zmFileExists:
+        return QStringLiteral("The file %s exists already. Overwrite?");
+    case zmPleaseConfirm:
+        return QStringLiteral("Please confirm");
+    case zmExtractionCancelled:
+        return QStringLiteral("Extraction cancelled by user!");
+    case zmExtractingFile:
+        return QStringLiteral("Extracting file: %s...");
+    default:
+        return QStringLiteral("Unknown error occured!");
     }
 }
 
@@ -93,8 +115,8 @@ quint32 TZipObj::ToDosDateTime(const QDateTime& time)
     const QDate d = local.date();
     const QTime t = local.time();
     const int year = std::clamp(d.year(), 1980, 2107);
-    return quint32((year - 1980) << 25 | d.month() << 21 | d.day() << 16 | t.hour() << 11 | t.minute() << 5
-                   | t.second() / 2);
+    return quint32(
+        (year - 1980) << 25 | d.month() << 21 | d.day() << 16 | t.hour() << 11 | t.minute() << 5 | t.second() / 2);
 }
 
 QDateTime TZipObj::FromDosDateTime(quint32 dos)
@@ -143,13 +165,13 @@ int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int leve
         if (seen.contains(path))
             return;
         seen.insert(path);
-        entries.push_back({path, info.isDir(), info.isDir() ? 0 : info.size()});
+        entries.push_back({ path, info.isDir(), info.isDir() ? 0 : info.size() });
     };
     for (const QString& file : files) {
         const QFileInfo info(file);
         if (info.isDir()) {
             QDirIterator it(info.absoluteFilePath(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                            QDirIterator::Subdirectories);
+                QDirIterator::Subdirectories);
             while (it.hasNext()) {
                 it.next();
                 add(it.fileInfo());
@@ -186,11 +208,11 @@ int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int leve
         for (const Entry& e : entries)
             m_totalSize += e.size;
 
-    Message(zmOpeningOutputFile, {archive});
+    Message(zmOpeningOutputFile, { archive });
     QFile::remove(archive);
     zipFile zf = zipOpen64(QFile::encodeName(archive).constData(), APPEND_STATUS_CREATE);
     if (!zf) {
-        Message(zmErrOpenOutputFile, {archive});
+        Message(zmErrOpenOutputFile, { archive });
         return zmErrOpenOutputFile;
     }
 
@@ -204,10 +226,10 @@ int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int leve
             member.remove(0, 1);
         if (entry.folder)
             member += QLatin1Char('/');
-        Message(zmAddingFile, {member, archive});
+        Message(zmAddingFile, { member, archive });
 
         const QFileInfo info(entry.path);
-        zip_fileinfo zi{};
+        zip_fileinfo zi {};
         zi.dosDate = ToDosDateTime(info.lastModified());
         // The file's attribute bits as the archive records them: archive, folder, read-only.
         zi.external_fa = entry.folder ? 0x10 : 0x20;
@@ -215,16 +237,16 @@ int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int leve
             zi.external_fa |= 0x01;
         const QByteArray name = Cp1252::Encode(member);
         if (zipOpenNewFileInZip64(zf, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr,
-                                  level == 0 ? 0 : Z_DEFLATED, level, entry.size >= 0xFFFFFFFFLL)
+                level == 0 ? 0 : Z_DEFLATED, level, entry.size >= 0xFFFFFFFFLL)
             != ZIP_OK) {
-            Message(zmErrOpenFileInZip, {member});
+            Message(zmErrOpenFileInZip, { member });
             result = zmErrOpenFileInZip;
             break;
         }
         if (!entry.folder) {
             QFile in(entry.path);
             if (!in.open(QIODevice::ReadOnly)) {
-                Message(zmErrOpenFileForReading, {entry.path});
+                Message(zmErrOpenFileForReading, { entry.path });
                 zipCloseFileInZip(zf);
                 result = zmErrOpenFileForReading;
                 break;
@@ -234,12 +256,12 @@ int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int leve
             for (;;) {
                 const qint64 got = in.read(buffer.data(), kBlockSize);
                 if (got < 0 || (got < kBlockSize && !in.atEnd())) {
-                    Message(zmErrReadFile, {entry.path});
+                    Message(zmErrReadFile, { entry.path });
                     result = zmErrReadFile;
                     break;
                 }
                 if (got > 0 && zipWriteInFileInZip(zf, buffer.data(), unsigned(got)) != ZIP_OK) {
-                    Message(zmErrWriteFileInZip, {member});
+                    Message(zmErrWriteFileInZip, { member });
                     result = zmErrWriteFileInZip;
                     break;
                 }
@@ -250,7 +272,7 @@ int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int leve
             FileProgress(100);
         }
         if (zipCloseFileInZip(zf) != ZIP_OK && result == 0) {
-            Message(zmErrCloseFileInZip, {member});
+            Message(zmErrCloseFileInZip, { member });
             result = zmErrCloseFileInZip;
         }
         if (result != 0)
@@ -258,19 +280,19 @@ int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int leve
     }
 
     if (zipClose(zf, nullptr) != ZIP_OK && result == 0) {
-        Message(zmErrCloseOutputFile, {archive});
+        Message(zmErrCloseOutputFile, { archive });
         TotalProgress(0);
         return zmErrCloseOutputFile;
     }
     if (result != 0)
         return result;
     TotalProgress(100);
-    Message(zmArchiveCreated, {archive});
+    Message(zmArchiveCreated, { archive });
     return 0;
 }
 
 int TZipObj::UnzipFiles(const QString& archive, const QString& names, const QString& destination, bool extract,
-                        bool overwrite, bool ignoreFolders, QStringList* listing)
+    bool overwrite, bool ignoreFolders, QStringList* listing)
 {
     m_totalSize = m_totalDone = m_fileSize = m_fileDone = 0;
     FileProgress(0);
@@ -281,7 +303,7 @@ int TZipObj::UnzipFiles(const QString& archive, const QString& names, const QStr
 
     unzFile uf = unzOpen64(QFile::encodeName(archive).constData());
     if (!uf) {
-        Message(zmErrOpenArchive, {archive});
+        Message(zmErrOpenArchive, { archive });
         return zmErrOpenArchive;
     }
 
@@ -315,7 +337,7 @@ int TZipObj::UnzipFiles(const QString& archive, const QString& names, const QStr
             for (const QString& name : wanted) {
                 // 2 asks for a comparison without regard to letter case.
                 if (unzLocateFile(uf, Cp1252::Encode(name).constData(), 2) != UNZ_OK) {
-                    Message(zmErrFileNotFound, {name});
+                    Message(zmErrFileNotFound, { name });
                     result = 2;
                     break;
                 }
@@ -343,7 +365,7 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
     unz_file_info64 info;
     const int infoResult = unzGetCurrentFileInfo64(uf, &info, rawName, sizeof rawName, nullptr, 0, nullptr, 0);
     if (infoResult != UNZ_OK) {
-        Message(zmErrReadArchiveInfo, {QString()});
+        Message(zmErrReadArchiveInfo, { QString() });
         return infoResult;
     }
     const QString name = Cp1252::Decode(rawName, qsizetype(qstrnlen(rawName, sizeof rawName)));
@@ -353,11 +375,11 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
         if (ignoreFolders)
             return 0;
         if (EscapesDestination(name) || parts.isEmpty()) {
-            Message(zmErrWriteExtractedFile, {name});
+            Message(zmErrWriteExtractedFile, { name });
             return -1;
         }
         const QString folder = destination + parts.join(QLatin1Char('/'));
-        Message(zmCreatingDirectory, {folder});
+        Message(zmCreatingDirectory, { folder });
         return QDir().mkpath(folder) ? 0 : -1;
     }
 
@@ -371,14 +393,14 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
         relative = parts.join(QLatin1Char('/'));
     }
     if (relative.isEmpty() || info.uncompressed_size > quint64(kMaxMemberSize)) {
-        Message(zmErrWriteExtractedFile, {name});
+        Message(zmErrWriteExtractedFile, { name });
         return -1;
     }
     const QString target = destination + relative;
 
     if (QFileInfo::exists(target) && !overwrite) {
         const Answer answer = OnAskOverwrite
-            ? OnAskOverwrite(MessageText(zmFileExists, {target}), MessageText(zmPleaseConfirm))
+            ? OnAskOverwrite(MessageText(zmFileExists, { target }), MessageText(zmPleaseConfirm))
             : Answer::No;
         if (answer == Answer::No)
             return 0;
@@ -390,22 +412,22 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
     if (!ignoreFolders) {
         const QString folder = QFileInfo(target).absolutePath();
         if (!QFileInfo(folder).isDir()) {
-            Message(zmCreatingDirectory, {folder});
+            Message(zmCreatingDirectory, { folder });
             QDir().mkpath(folder);
         }
     }
 
     if (unzOpenCurrentFile(uf) != UNZ_OK) {
-        Message(zmErrReadArchiveInfo, {name});
+        Message(zmErrReadArchiveInfo, { name });
         return zmErrReadArchiveInfo;
     }
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        Message(zmErrOpenOutputFile, {target});
+        Message(zmErrOpenOutputFile, { target });
         unzCloseCurrentFile(uf);
         return zmErrOpenOutputFile;
     }
-    Message(zmExtractingFile, {target});
+    Message(zmExtractingFile, { target });
 
     m_fileSize = qint64(info.uncompressed_size);
     m_fileDone = 0;
@@ -414,7 +436,7 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
     for (;;) {
         const int got = unzReadCurrentFile(uf, buffer.data(), unsigned(buffer.size()));
         if (got < 0) {
-            Message(zmErrReadZipFile, {name});
+            Message(zmErrReadZipFile, { name });
             result = got;
             break;
         }
@@ -422,7 +444,7 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
             break;
         // Never more than the member declares, whatever the compressed data holds.
         if (m_fileDone + got > m_fileSize || out.write(buffer.data(), got) != got) {
-            Message(zmErrWriteExtractedFile, {target});
+            Message(zmErrWriteExtractedFile, { target });
             result = -1;
             break;
         }
@@ -439,7 +461,7 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
     }
     const int closeResult = unzCloseCurrentFile(uf);
     if (result == 0 && closeResult != UNZ_OK) {
-        Message(zmErrCloseZipFile, {name});
+        Message(zmErrCloseZipFile, { name });
         QFile::remove(target);
         result = closeResult;
     }

@@ -66,7 +66,7 @@ public:
     // the last part of its name. 0 when all went well; 2 when a member is missing;
     // 1 or another nonzero value on errors; -100 when the user cancelled.
     int UnzipFiles(const QString& archive, const QString& names, const QString& destination, bool extract,
-                   bool overwrite, bool ignoreFolders, QStringList* listing = nullptr);
+        bool overwrite, bool ignoreFolders, QStringList* listing = nullptr);
 
     // MS-DOS date and time of a local time, and back.
     static quint32 ToDosDateTime(const QDateTime& time);

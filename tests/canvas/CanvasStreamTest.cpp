@@ -12,11 +12,11 @@
 
 #include <QBuffer>
 
-#include <limits>
-#include <set>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <limits>
+#include <set>
 
 #include <gtest/gtest.h>
 

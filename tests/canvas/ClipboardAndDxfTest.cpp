@@ -167,10 +167,12 @@ TEST(Dxf, TextRotation_InDegreesCounterClockwise)
     // counter-clockwise with y up. A quarter turn on screen is 270 degrees there.
     TMyCAD cad;
     cad.ClientResized(400, 400);
-    const int id = cad.AddShape(SpText, "Hallo", 0, { QPointF(0, 0), QPointF(40, 0), QPointF(40, 12), QPointF(0, 12) }, "T");
+    const int id
+        = cad.AddShape(SpText, "Hallo", 0, { QPointF(0, 0), QPointF(40, 0), QPointF(40, 12), QPointF(0, 12) }, "T");
     cad.ShapeById(id)->StoreAngle(float(M_PI / 2));
     const auto pairs = Pairs(Dxf(cad));
-    const auto text = std::find(pairs.begin(), pairs.end(), std::make_pair(QStringLiteral("0"), QStringLiteral("TEXT")));
+    const auto text
+        = std::find(pairs.begin(), pairs.end(), std::make_pair(QStringLiteral("0"), QStringLiteral("TEXT")));
     ASSERT_NE(text, pairs.end());
     const auto rotation = std::find_if(text, pairs.end(), [](const auto& pair) { return pair.first == "50"; });
     ASSERT_NE(rotation, pairs.end());

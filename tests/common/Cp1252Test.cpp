@@ -5,14 +5,18 @@
 TEST(Cp1252, Encode_UnitAndGermanCharacters_UseCodePageBytes)
 {
     EXPECT_EQ(Cp1252::Encode(QStringLiteral("µm²ß€")), QByteArray("\xB5m\xB2\xDF\x80"));
-    EXPECT_EQ(Cp1252::Encode(QStringLiteral("Länge Öl Über")), QByteArray("L\xE4nge \xD6l \xDC" "ber"));
+    EXPECT_EQ(Cp1252::Encode(QStringLiteral("Länge Öl Über")),
+        QByteArray("L\xE4nge \xD6l \xDC"
+                   "ber"));
 }
 
 TEST(Cp1252, Decode_HighRange_DiffersFromLatin1)
 {
     // 0x80-0x9F are typographic characters, not control codes.
     EXPECT_EQ(Cp1252::Decode(QByteArray("\x80\x84\x93\x94\x96\x99")), QStringLiteral("€„“”–™"));
-    EXPECT_EQ(Cp1252::Decode(QByteArray("Gr\xF6\xDF" "e \xB5m\xB2")), QStringLiteral("Größe µm²"));
+    EXPECT_EQ(Cp1252::Decode(QByteArray("Gr\xF6\xDF"
+                                        "e \xB5m\xB2")),
+        QStringLiteral("Größe µm²"));
 }
 
 TEST(Cp1252, RoundTrip_EveryByte_IsIdentity)

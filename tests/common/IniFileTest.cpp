@@ -19,7 +19,7 @@ IniFile Parse(const QByteArray& bytes)
 
 TEST(IniFile, Read_NamesMatchWithoutCaseAndValueIsRestAfterFirstEquals)
 {
-    const IniFile ini = Parse(CrLf({"[General]", "Sender=Host=1 ", "  Count = 3", "[image0]", "PP100mm=15230"}));
+    const IniFile ini = Parse(CrLf({ "[General]", "Sender=Host=1 ", "  Count = 3", "[image0]", "PP100mm=15230" }));
     EXPECT_EQ(ini.ReadString("general", "SENDER", "x"), QStringLiteral("Host=1 "));
     EXPECT_EQ(ini.ReadInteger("GENERAL", "count", 0), 3);
     EXPECT_EQ(ini.ReadInteger("Image0", "Pp100MM", -1), 15230);
@@ -28,7 +28,7 @@ TEST(IniFile, Read_NamesMatchWithoutCaseAndValueIsRestAfterFirstEquals)
 
 TEST(IniFile, Read_IntegersAndBooleansFallBackToDefault)
 {
-    const IniFile ini = Parse(CrLf({"[S]", "a=12abc", "b=", "c=99999999999", "d=-7", "t=2", "f=0", "n=-1", "x=yes"}));
+    const IniFile ini = Parse(CrLf({ "[S]", "a=12abc", "b=", "c=99999999999", "d=-7", "t=2", "f=0", "n=-1", "x=yes" }));
     EXPECT_EQ(ini.ReadInteger("S", "a", 5), 5);
     EXPECT_EQ(ini.ReadInteger("S", "b", 5), 5);
     EXPECT_EQ(ini.ReadInteger("S", "c", 5), 5);
@@ -44,22 +44,22 @@ TEST(IniFile, Read_IntegersAndBooleansFallBackToDefault)
 TEST(IniFile, Read_LongValuesAreCutAt2047Characters)
 {
     const QString longValue(3000, QLatin1Char('v'));
-    const IniFile ini = Parse(CrLf({"[S]", "k=" + longValue}));
+    const IniFile ini = Parse(CrLf({ "[S]", "k=" + longValue }));
     EXPECT_EQ(ini.ReadString("S", "k", {}).size(), 2047);
 }
 
 TEST(IniFile, Sections_CountOnlyWhenTheyHoldAKey)
 {
-    const IniFile ini = Parse(CrLf({"[Empty]", "; comment only", "", "[Full]", "k=v", "[RecordData]"}));
+    const IniFile ini = Parse(CrLf({ "[Empty]", "; comment only", "", "[Full]", "k=v", "[RecordData]" }));
     EXPECT_FALSE(ini.SectionExists("Empty"));
     EXPECT_TRUE(ini.SectionExists("full"));
     EXPECT_FALSE(ini.SectionExists("RecordData"));
-    EXPECT_EQ(ini.Sections(), QStringList{"Full"});
+    EXPECT_EQ(ini.Sections(), QStringList { "Full" });
 }
 
 TEST(IniFile, Read_FirstOfDuplicateSectionsAndKeysWins)
 {
-    const IniFile ini = Parse(CrLf({"[A]", "k=1", "K=2", "[a]", "k=3", "j=4"}));
+    const IniFile ini = Parse(CrLf({ "[A]", "k=1", "K=2", "[a]", "k=3", "j=4" }));
     EXPECT_EQ(ini.ReadInteger("A", "k", 0), 1);
     // Keys of a later section of the same name are not seen, as with the system's functions.
     EXPECT_FALSE(ini.ValueExists("A", "j"));
@@ -76,14 +76,15 @@ TEST(IniFile, Read_AcceptsAnyLineEnding)
 
 TEST(IniFile, Write_UpdatesInPlaceAddsKeysAtSectionEndAndSectionsAtFileEnd)
 {
-    IniFile ini = Parse(CrLf({"; head", "[Form]", "Top = 10", "Left=20", "", "[Settings]", "Color=255"}));
+    IniFile ini = Parse(CrLf({ "; head", "[Form]", "Top = 10", "Left=20", "", "[Settings]", "Color=255" }));
     ini.WriteInteger("form", "LEFT", 30);
     ini.WriteString("Form", "Width", "640");
     ini.WriteBool("Settings", "Grid", true);
     ini.WriteBool("Settings", "Rulers", false);
     ini.WriteString("New", "k", "v");
-    EXPECT_EQ(ini.ToBytes(), CrLf({"; head", "[Form]", "Top = 10", "Left=30", "Width=640", "", "[Settings]",
-                                    "Color=255", "Grid=1", "Rulers=0", "[New]", "k=v"}));
+    EXPECT_EQ(ini.ToBytes(),
+        CrLf({ "; head", "[Form]", "Top = 10", "Left=30", "Width=640", "", "[Settings]", "Color=255", "Grid=1",
+            "Rulers=0", "[New]", "k=v" }));
 }
 
 TEST(IniFile, Write_LineBreaksInValuesCannotForgeKeys)
@@ -91,7 +92,7 @@ TEST(IniFile, Write_LineBreaksInValuesCannotForgeKeys)
     IniFile ini;
     ini.WriteString("Subject0", "Name", "Doe\r\n[General]\r\nCount=99");
     const IniFile back = Parse(ini.ToBytes());
-    EXPECT_EQ(back.Sections(), QStringList{"Subject0"});
+    EXPECT_EQ(back.Sections(), QStringList { "Subject0" });
     EXPECT_EQ(back.ReadString("Subject0", "Name", {}), QStringLiteral("Doe  [General]  Count=99"));
 }
 
@@ -101,7 +102,8 @@ TEST(IniFile, Text_IsWindows1252UnlessTheFileHasAUtf8Mark)
     EXPECT_EQ(cp.ReadString("FormLang", "FormLang.LabelLength.Caption", {}), QStringLiteral("Länge €"));
     EXPECT_EQ(cp.ToBytes(), QByteArray("[FormLang]\r\nFormLang.LabelLength.Caption=L\xE4nge \x80\r\n"));
 
-    const IniFile utf8 = Parse(QByteArray("\xEF\xBB\xBF[S]\r\nk=Gr\xC3\xB6\xC3\x9F" "e\r\n"));
+    const IniFile utf8 = Parse(QByteArray("\xEF\xBB\xBF[S]\r\nk=Gr\xC3\xB6\xC3\x9F"
+                                          "e\r\n"));
     EXPECT_TRUE(utf8.IsUtf8());
     EXPECT_EQ(utf8.ReadString("S", "k", {}), QStringLiteral("Größe"));
     EXPECT_TRUE(utf8.ToBytes().startsWith("\xEF\xBB\xBF"));

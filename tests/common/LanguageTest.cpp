@@ -26,7 +26,7 @@ TEST(LanguageTable, BuiltInTexts_AreGermanWithEnglishResultRows)
     EXPECT_EQ(table.Entries().size(), 49u);
     EXPECT_EQ(table.Text("MessageImageRequired"), QStringLiteral("Bitte erst Meßbild laden!"));
     EXPECT_EQ(table.Text("MessageMeasureExists"),
-              QStringLiteral("Maßstab exisitert bereits. Soll der vorhandene Maßstab gelöscht werden?"));
+        QStringLiteral("Maßstab exisitert bereits. Soll der vorhandene Maßstab gelöscht werden?"));
     EXPECT_EQ(table.Text("LabelFollicularUnit"), QStringLiteral("Follikuläre Einheit"));
     EXPECT_EQ(table.Text("LabelFollicularUnitDensity"), QStringLiteral("Fol. Unit Density"));
     EXPECT_EQ(table.Text("FileNameManual"), QStringLiteral("Handbuch.pdf"));
@@ -44,11 +44,13 @@ TEST(LanguageTable, BuiltInTexts_AreGermanWithEnglishResultRows)
 TEST(LanguageTable, Apply_ReplacesNonEmptyCaptionsOfItsOwnSectionOnly)
 {
     LanguageTable table = LanguageTable::Pelorix();
-    table.Apply(FileOf({"[FormMain]", "FormLang.LabelWidth.Caption=Width", "[FormLang]", "FormLang.Caption=Sprache",
-                        "FormLang.LabelLength.Caption=Length", "FormLang.LabelHeight.Caption=",
-                        "FormLang.GroupBoxMessages.Caption=Meldungen", "FormLang.LabelArea.Caption=Fl\xE4" "che 2"}));
+    table.Apply(FileOf({ "[FormMain]", "FormLang.LabelWidth.Caption=Width", "[FormLang]", "FormLang.Caption=Sprache",
+        "FormLang.LabelLength.Caption=Length",
+        "FormLang.LabelHeight.Caption=", "FormLang.GroupBoxMessages.Caption=Meldungen",
+        "FormLang.LabelArea.Caption=Fl\xE4"
+        "che 2" }));
     EXPECT_EQ(table.Text("LabelLength"), QStringLiteral("Length"));
-    EXPECT_EQ(table.Text("LabelHeight"), QStringLiteral("Höhe"));  // empty value keeps the built-in text
+    EXPECT_EQ(table.Text("LabelHeight"), QStringLiteral("Höhe")); // empty value keeps the built-in text
     EXPECT_EQ(table.Text("LabelWidth"), QStringLiteral("Breite")); // key in another section has no effect
     EXPECT_EQ(table.Caption(), QStringLiteral("Sprache"));
     EXPECT_EQ(table.GroupCaption("GroupBoxMessages"), QStringLiteral("Meldungen"));
@@ -58,7 +60,8 @@ TEST(LanguageTable, Apply_Utf8FileWithMark)
 {
     LanguageTable table = LanguageTable::Pelorix();
     LanguageFile file;
-    file.LoadFromBytes("\xEF\xBB\xBF[FormLang]\r\nFormLang.LabelLength.Caption=\xD0\x94\xD0\xBB\xD0\xB8\xD0\xBD\xD0\xB0\r\n");
+    file.LoadFromBytes(
+        "\xEF\xBB\xBF[FormLang]\r\nFormLang.LabelLength.Caption=\xD0\x94\xD0\xBB\xD0\xB8\xD0\xBD\xD0\xB0\r\n");
     table.Apply(file);
     EXPECT_EQ(table.Text("LabelLength"), QStringLiteral("Длина"));
 }
@@ -68,7 +71,7 @@ TEST(LanguageFile, WindowName_IsThePartBeforeTheFirstUnderscore)
     EXPECT_EQ(LanguageFile::WindowName("FormX_2"), QStringLiteral("FormX"));
     EXPECT_EQ(LanguageFile::WindowName("FormMain"), QStringLiteral("FormMain"));
     EXPECT_EQ(LanguageFile::WindowName("A_B_C"), QStringLiteral("A"));
-    const LanguageFile file = FileOf({"[FormX]", "FormX.Caption=Title", "FormX.Button1.Caption=OK"});
+    const LanguageFile file = FileOf({ "[FormX]", "FormX.Caption=Title", "FormX.Button1.Caption=OK" });
     EXPECT_EQ(file.WindowCaption(LanguageFile::WindowName("FormX_2")), QStringLiteral("Title"));
 }
 
@@ -94,7 +97,7 @@ TEST(LanguageFile, ComponentRules)
     EXPECT_EQ(file.Caption(w, "Drucken1"), QStringLiteral("Print"));
     EXPECT_EQ(file.Hint(w, "Drucken1"), QStringLiteral("Prints the report"));
     EXPECT_FALSE(file.Caption(w, "NoSuchButton"));
-    EXPECT_EQ(file.MemoLines(w, "Memo1"), (QStringList{"first", ""}));
+    EXPECT_EQ(file.MemoLines(w, "Memo1"), (QStringList { "first", "" }));
     EXPECT_FALSE(file.MemoLines(w, "Memo2"));
     EXPECT_FALSE(file.CheckListItem(w, "Check1", 0)); // "fsdef" keeps the built-in text
     EXPECT_EQ(file.CheckListItem(w, "Check1", 1), QString());

@@ -52,9 +52,9 @@ TEST(TDataFrame, Cell_OutOfRange_IsReportedAndYieldsNothing)
     EXPECT_EQ(table.Cell(0, 1), nullptr);
     EXPECT_EQ(table.Column(0)->Cell(-1), nullptr);
     EXPECT_NE(table.Cell(0, 0), nullptr);
-    EXPECT_EQ(messages.Messages(), (QStringList{"Error in DataFrame: Column (1) out of bounds",
-                                                "Error in DataFrame: Row (1) out of bounds",
-                                                "Error in column: Row (-1) in column 'Name' out of bounds"}));
+    EXPECT_EQ(messages.Messages(),
+        (QStringList { "Error in DataFrame: Column (1) out of bounds", "Error in DataFrame: Row (1) out of bounds",
+            "Error in column: Row (-1) in column 'Name' out of bounds" }));
 }
 
 TEST(TDataFrame, TextForm_OfEachKind)
@@ -118,8 +118,8 @@ TEST(TDataFrame, WriteIni_HasTheExactLayout)
     FillExample(table);
     ASSERT_TRUE(table.WriteIni(dir.Path("t.dff")));
     EXPECT_EQ(TestSupport::ReadAll(dir.Path("t.dff")),
-              CrLf({"[General]", "ColCount=2", "RowCount=1", "[Col0]", "Name=Name", "Type=256", "Row0Value=DateTime",
-                    "[Col1]", "Name=Value", "Type=256", "Row0IsMissing=1", "Row0Value=NA"}));
+        CrLf({ "[General]", "ColCount=2", "RowCount=1", "[Col0]", "Name=Name", "Type=256", "Row0Value=DateTime",
+            "[Col1]", "Name=Value", "Type=256", "Row0IsMissing=1", "Row0Value=NA" }));
 
     TDataFrame back;
     ASSERT_TRUE(back.ReadDataFram(dir.Path("t.dff")));
@@ -135,7 +135,7 @@ TEST(TDataFrame, WriteIni_ZeroColumnsAndNumbersWithPoint)
     empty.AddRow();
     empty.AddRow();
     ASSERT_TRUE(empty.WriteIni(dir.Path("e.dff")));
-    EXPECT_EQ(TestSupport::ReadAll(dir.Path("e.dff")), CrLf({"[General]", "ColCount=0", "RowCount=2"}));
+    EXPECT_EQ(TestSupport::ReadAll(dir.Path("e.dff")), CrLf({ "[General]", "ColCount=0", "RowCount=2" }));
 
     TDataFrame numbers;
     numbers.AddColumn("V");
@@ -174,7 +174,7 @@ TEST(TDataFrame, WriteText_SeparatorsHeaderAndAppend)
 
     ASSERT_TRUE(table.WriteText(path, true, QLatin1Char(' '), QLatin1Char('.')));
     EXPECT_EQ(TestSupport::ReadAll(path),
-              QByteArray("Objekt\tL\xE4nge\r\nHaar 1\t2,5\r\nHaar 2\t\r\nHaar 1\t2.5\r\nHaar 2\t\r\n"));
+        QByteArray("Objekt\tL\xE4nge\r\nHaar 1\t2,5\r\nHaar 2\t\r\nHaar 1\t2.5\r\nHaar 2\t\r\n"));
 
     const QString fresh = dir.Path("fresh.txt");
     ASSERT_TRUE(table.WriteText(fresh, true, QLatin1Char('.')));
@@ -203,26 +203,17 @@ TEST(TDataFrame, ReadDataFram_DamagedFiles_ReportAndKeepWhatWasRead)
         int columns;
         int rows;
     } cases[] = {
-        {"duplicate column name",
-         {"[General]", "ColCount=2", "RowCount=0", "[Col0]", "Name=A", "[Col1]", "Name=A"},
-         "Name of Column 'A' not unique (occurs at least twice.",
-         2,
-         0},
-        {"value key of row 2 absent",
-         {"[General]", "ColCount=1", "RowCount=4", "[Col0]", "Name=A", "Row0Value=x", "Row1IsMissing=1", "Row3Value=z"},
-         "Error in ReadDataFram: No integer specified for column 0 and row 2",
-         1,
-         3},
-        {"column without a name",
-         {"[General]", "ColCount=3", "RowCount=1", "[Col0]", "Name=A", "Row0Value=1"},
-         "Error in ReadDataFram: No name specified for column 1",
-         1,
-         0},
-        {"sizes far beyond the file",
-         {"[General]", "ColCount=50000", "RowCount=100000", "[Col0]", "Name=A", "Row0Value=1"},
-         "Error in ReadDataFram: ColCount 50000 and RowCount 100000 describe more cells than the file holds",
-         0,
-         0},
+        { "duplicate column name", { "[General]", "ColCount=2", "RowCount=0", "[Col0]", "Name=A", "[Col1]", "Name=A" },
+            "Name of Column 'A' not unique (occurs at least twice.", 2, 0 },
+        { "value key of row 2 absent",
+            { "[General]", "ColCount=1", "RowCount=4", "[Col0]", "Name=A", "Row0Value=x", "Row1IsMissing=1",
+                "Row3Value=z" },
+            "Error in ReadDataFram: No integer specified for column 0 and row 2", 1, 3 },
+        { "column without a name", { "[General]", "ColCount=3", "RowCount=1", "[Col0]", "Name=A", "Row0Value=1" },
+            "Error in ReadDataFram: No name specified for column 1", 1, 0 },
+        { "sizes far beyond the file",
+            { "[General]", "ColCount=50000", "RowCount=100000", "[Col0]", "Name=A", "Row0Value=1" },
+            "Error in ReadDataFram: ColCount 50000 and RowCount 100000 describe more cells than the file holds", 0, 0 },
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -230,7 +221,7 @@ TEST(TDataFrame, ReadDataFram_DamagedFiles_ReportAndKeepWhatWasRead)
         TDataFrame table;
         MessageCapture messages;
         EXPECT_FALSE(table.ReadDataFram(path)) << c.name;
-        EXPECT_EQ(messages.Messages(), QStringList{c.message}) << c.name;
+        EXPECT_EQ(messages.Messages(), QStringList { c.message }) << c.name;
         EXPECT_EQ(table.ColumnCount(), c.columns) << c.name;
         EXPECT_EQ(table.RowCount(), c.rows) << c.name;
     }
@@ -239,9 +230,9 @@ TEST(TDataFrame, ReadDataFram_DamagedFiles_ReportAndKeepWhatWasRead)
 TEST(TDataFrame, ReadDataFram_ValuesComeBackAsTexts)
 {
     TempDir dir;
-    const QString path = dir.Write(
-        "t.dff", CrLf({"[general]", "colcount=2", "rowcount=2", "[Col0]", "Name=Count", "Type=3", "Row0Value=12",
-                       "Row1Value=", "[Col1]", "Name=Text", "Row0Value=" + QString(3000, 'x'), "Row1IsMissing=1"}));
+    const QString path = dir.Write("t.dff",
+        CrLf({ "[general]", "colcount=2", "rowcount=2", "[Col0]", "Name=Count", "Type=3", "Row0Value=12",
+            "Row1Value=", "[Col1]", "Name=Text", "Row0Value=" + QString(3000, 'x'), "Row1IsMissing=1" }));
     TDataFrame table;
     ASSERT_TRUE(table.ReadDataFram(path));
     EXPECT_EQ(table.Column(0)->Type(), 3);
@@ -256,6 +247,6 @@ TEST(TDataFrame, ReadDataFram_NoColumns_GivesEmptyTableWhateverRowCount)
 {
     TempDir dir;
     TDataFrame table;
-    ASSERT_TRUE(table.ReadDataFram(dir.Write("t.dff", CrLf({"[General]", "ColCount=0", "RowCount=5"}))));
+    ASSERT_TRUE(table.ReadDataFram(dir.Write("t.dff", CrLf({ "[General]", "ColCount=0", "RowCount=5" }))));
     EXPECT_EQ(table.RowCount(), 0);
 }

@@ -1,5 +1,5 @@
-#include "common/DibBitmap.h"
 #include "common/TNVFreeImage.h"
+#include "common/DibBitmap.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -55,14 +55,14 @@ FiBitmap RedOverBlue(int width, int height)
 std::array<int, 3> Rgb(const DibBitmap& bitmap, int x, int y)
 {
     const uint8_t* pixel = bitmap.ScanLine(y) + 3 * x;
-    return {pixel[FI_RGBA_RED], pixel[FI_RGBA_GREEN], pixel[FI_RGBA_BLUE]};
+    return { pixel[FI_RGBA_RED], pixel[FI_RGBA_GREEN], pixel[FI_RGBA_BLUE] };
 }
 
 } // namespace
 
 TEST(DibBitmap, Create_EveryDepth_HasPaddedRowsAndPalette)
 {
-    for (int bpp : {1, 4, 8, 15, 16, 24, 32}) {
+    for (int bpp : { 1, 4, 8, 15, 16, 24, 32 }) {
         const auto bitmap = DibBitmap::Create(13, 5, bpp);
         ASSERT_TRUE(bitmap) << bpp;
         EXPECT_EQ(bitmap->Width(), 13);
@@ -135,10 +135,10 @@ TEST(DibBitmap, ToQImage_AlphaChannel)
 
 TEST(DibBitmap, ToQImage_SmallDepths_ExpandToIndexed8)
 {
-    for (int bpp : {1, 4, 8}) {
+    for (int bpp : { 1, 4, 8 }) {
         auto bitmap = DibBitmap::Create(9, 2, bpp);
         const int last = (1 << bpp) - 1;
-        ASSERT_TRUE(bitmap->SetPalette({qRgb(1, 2, 3), qRgb(200, 100, 50)}));
+        ASSERT_TRUE(bitmap->SetPalette({ qRgb(1, 2, 3), qRgb(200, 100, 50) }));
         std::memset(bitmap->ScanLine(1), 0xFF, static_cast<size_t>(bitmap->Pitch())); // top row: highest index
         const QImage image = bitmap->ToQImage();
         ASSERT_EQ(image.format(), QImage::Format_Indexed8) << bpp;
@@ -160,7 +160,7 @@ TEST(DibBitmap, SixteenBits_MasksDecideDepthAndColours)
     EXPECT_EQ(rgb555->ToQImage().pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(rgb565->ToQImage().pixel(0, 0), qRgb(0, 255, 0));
     ASSERT_TRUE(rgb555->ConvertTo24Bits());
-    EXPECT_EQ(Rgb(*rgb555, 0, 0), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_EQ(Rgb(*rgb555, 0, 0), (std::array<int, 3> { 255, 0, 0 }));
 }
 
 TEST(TNVFreeImage, Load_TypeComesFromContentsNotName)
@@ -173,20 +173,20 @@ TEST(TNVFreeImage, Load_TypeComesFromContentsNotName)
     ASSERT_TRUE(bitmap) << error.toStdString();
     EXPECT_TRUE(error.isEmpty());
     EXPECT_EQ(bitmap->Bpp(), 24);
-    EXPECT_EQ(Rgb(*bitmap, 0, 7), (std::array<int, 3>{255, 0, 0})); // lossless, so exact
-    EXPECT_EQ(Rgb(*bitmap, 0, 0), (std::array<int, 3>{0, 0, 255}));
+    EXPECT_EQ(Rgb(*bitmap, 0, 7), (std::array<int, 3> { 255, 0, 0 })); // lossless, so exact
+    EXPECT_EQ(Rgb(*bitmap, 0, 0), (std::array<int, 3> { 0, 0, 255 }));
 }
 
 TEST(TNVFreeImage, Load_PaletteDepths_KeepPaletteAndConvertToTrueColour)
 {
     TestSupport::TempDir dir;
-    for (int bpp : {1, 4, 8}) {
+    for (int bpp : { 1, 4, 8 }) {
         FiBitmap picture(FreeImage_Allocate(16, 4, bpp));
         RGBQUAD* palette = FreeImage_GetPalette(picture.get());
-        palette[0] = RGBQUAD{10, 20, 30, 0}; // blue, green, red
-        palette[1] = RGBQUAD{200, 150, 100, 0};
-        FreeImage_SetPixelIndex(picture.get(), 3, 2, std::array<BYTE, 1>{1}.data());
-        for (FREE_IMAGE_FORMAT format : {FIF_BMP, FIF_PNG, FIF_TIFF}) {
+        palette[0] = RGBQUAD { 10, 20, 30, 0 }; // blue, green, red
+        palette[1] = RGBQUAD { 200, 150, 100, 0 };
+        FreeImage_SetPixelIndex(picture.get(), 3, 2, std::array<BYTE, 1> { 1 }.data());
+        for (FREE_IMAGE_FORMAT format : { FIF_BMP, FIF_PNG, FIF_TIFF }) {
             const QString path = dir.Write(QString("p%1-%2").arg(bpp).arg(format), Encode(picture.get(), format));
             QString error;
             auto bitmap = TNVFreeImage().Load(path, &error);
@@ -195,8 +195,8 @@ TEST(TNVFreeImage, Load_PaletteDepths_KeepPaletteAndConvertToTrueColour)
             EXPECT_EQ(bitmap->PaletteSize(), 1 << bpp) << format;
             EXPECT_EQ(bitmap->Palette().value(1), qRgb(100, 150, 200)) << format;
             ASSERT_TRUE(bitmap->ConvertTo24Bits());
-            EXPECT_EQ(Rgb(*bitmap, 3, 2), (std::array<int, 3>{100, 150, 200})) << bpp << " " << format;
-            EXPECT_EQ(Rgb(*bitmap, 4, 2), (std::array<int, 3>{30, 20, 10})) << bpp << " " << format;
+            EXPECT_EQ(Rgb(*bitmap, 3, 2), (std::array<int, 3> { 100, 150, 200 })) << bpp << " " << format;
+            EXPECT_EQ(Rgb(*bitmap, 4, 2), (std::array<int, 3> { 30, 20, 10 })) << bpp << " " << format;
         }
     }
 }
@@ -207,11 +207,12 @@ TEST(TNVFreeImage, Load_SixteenBitGreyAndFortyEightBitColour_BecomeEightBitsPerC
     FiBitmap grey(FreeImage_AllocateT(FIT_UINT16, 4, 2));
     reinterpret_cast<WORD*>(FreeImage_GetScanLine(grey.get(), 1))[2] = 0xAB12;
     FiBitmap colour(FreeImage_AllocateT(FIT_RGB16, 4, 2));
-    reinterpret_cast<FIRGB16*>(FreeImage_GetScanLine(colour.get(), 1))[2] = FIRGB16{0x1234, 0xABCD, 0xFF00};
+    reinterpret_cast<FIRGB16*>(FreeImage_GetScanLine(colour.get(), 1))[2] = FIRGB16 { 0x1234, 0xABCD, 0xFF00 };
     FiBitmap withAlpha(FreeImage_AllocateT(FIT_RGBA16, 4, 2));
-    reinterpret_cast<FIRGBA16*>(FreeImage_GetScanLine(withAlpha.get(), 1))[2] = FIRGBA16{0x1234, 0xABCD, 0xFF00, 0x8000};
+    reinterpret_cast<FIRGBA16*>(FreeImage_GetScanLine(withAlpha.get(), 1))[2]
+        = FIRGBA16 { 0x1234, 0xABCD, 0xFF00, 0x8000 };
 
-    for (FREE_IMAGE_FORMAT format : {FIF_PNG, FIF_TIFF}) {
+    for (FREE_IMAGE_FORMAT format : { FIF_PNG, FIF_TIFF }) {
         const auto g = TNVFreeImage().Load(dir.Write(QString("g%1").arg(format), Encode(grey.get(), format)));
         ASSERT_TRUE(g);
         EXPECT_EQ(g->Bpp(), 8);
@@ -221,7 +222,7 @@ TEST(TNVFreeImage, Load_SixteenBitGreyAndFortyEightBitColour_BecomeEightBitsPerC
         const auto c = TNVFreeImage().Load(dir.Write(QString("c%1").arg(format), Encode(colour.get(), format)));
         ASSERT_TRUE(c);
         EXPECT_EQ(c->Bpp(), 24);
-        EXPECT_EQ(Rgb(*c, 2, 1), (std::array<int, 3>{0x12, 0xAB, 0xFF}));
+        EXPECT_EQ(Rgb(*c, 2, 1), (std::array<int, 3> { 0x12, 0xAB, 0xFF }));
 
         const auto a = TNVFreeImage().Load(dir.Write(QString("a%1").arg(format), Encode(withAlpha.get(), format)));
         ASSERT_TRUE(a);
@@ -234,11 +235,11 @@ TEST(TNVFreeImage, Load_FloatingPointTiff_ClampsColourAndScalesGrey)
 {
     TestSupport::TempDir dir;
     FiBitmap colour(FreeImage_AllocateT(FIT_RGBF, 2, 1));
-    reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(colour.get(), 0))[0] = FIRGBF{0.5f, 2.0f, -1.0f};
+    reinterpret_cast<FIRGBF*>(FreeImage_GetScanLine(colour.get(), 0))[0] = FIRGBF { 0.5f, 2.0f, -1.0f };
     const auto c = TNVFreeImage().Load(dir.Write("rgbf.tif", Encode(colour.get(), FIF_TIFF)));
     ASSERT_TRUE(c);
     EXPECT_EQ(c->Bpp(), 24);
-    EXPECT_EQ(Rgb(*c, 0, 0), (std::array<int, 3>{128, 255, 0}));
+    EXPECT_EQ(Rgb(*c, 0, 0), (std::array<int, 3> { 128, 255, 0 }));
 
     FiBitmap grey(FreeImage_AllocateT(FIT_FLOAT, 3, 1));
     auto* values = reinterpret_cast<float*>(FreeImage_GetScanLine(grey.get(), 0));
@@ -265,11 +266,11 @@ TEST(TNVFreeImage, Load_FifteenBitBmp_ReportsFifteen)
 TEST(TNVFreeImage, Load_MultiPageFiles_GiveFirstPage)
 {
     TestSupport::TempDir dir;
-    for (FREE_IMAGE_FORMAT format : {FIF_TIFF, FIF_GIF}) {
+    for (FREE_IMAGE_FORMAT format : { FIF_TIFF, FIF_GIF }) {
         const QString path = dir.Path(format == FIF_TIFF ? "pages.tif" : "pages.gif");
         FIMULTIBITMAP* pages = FreeImage_OpenMultiBitmap(format, QFile::encodeName(path).constData(), TRUE, FALSE);
         ASSERT_NE(pages, nullptr);
-        for (int width : {7, 11}) {
+        for (int width : { 7, 11 }) {
             FiBitmap page(FreeImage_Allocate(width, 5, 8));
             FreeImage_AppendPage(pages, page.get());
         }
@@ -306,14 +307,17 @@ TEST(TNVFreeImage, Load_UnusableFiles_GiveNothingAndAReason)
     std::memcpy(hugeBmp.data() + 18, &side, 4);
     std::memcpy(hugeBmp.data() + 22, &side, 4);
     // A 1 x 1 GIF whose frame claims 40000 x 40000 pixels; FreeImage cannot read GIF headers alone.
-    const QByteArray hugeGif = QByteArray::fromHex("474946383961010001008000000000" "00ffffff2c00000000409c409c000202440100" "3b");
+    const QByteArray hugeGif = QByteArray::fromHex("474946383961010001008000000000"
+                                                   "00ffffff2c00000000409c409c000202440100"
+                                                   "3b");
 
     // Regression: FreeImage allocated this icon at 8 bits but read its rows at 12, past the buffer.
     QByteArray oddIcon = Encode(FiBitmap(FreeImage_Allocate(16, 16, 8)).get(), FIF_ICO);
     oddIcon[22 + 14] = 12;
 
     // Regression: FreeImage allocated one row for this height of -1 but wrote 2^32 - 1 rows.
-    const QByteArray negativeHdr = QByteArray("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y -1 +X 8\n") + QByteArray(64, '\x80');
+    const QByteArray negativeHdr
+        = QByteArray("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y -1 +X 8\n") + QByteArray(64, '\x80');
 
     const struct
     {
@@ -321,16 +325,16 @@ TEST(TNVFreeImage, Load_UnusableFiles_GiveNothingAndAReason)
         QByteArray bytes;
         const char* reason;
     } cases[] = {
-        {"empty.png", "", "file is empty"},
-        {"noise.dat", QByteArray(300, '\x5A'), "format not recognised by FreeImage"},
-        {"cut.jpg", jpeg.left(jpeg.size() * 2 / 3), "JPEG data ends before the picture is complete"},
-        {"cut.png", png.left(png.size() / 2), "FreeImage could not decode the picture (damaged or unsupported)"},
-        {"header.jpg", jpeg.left(20), "FreeImage could not decode the picture (damaged or unsupported)"},
-        {"cut.bmp", Encode(RedOverBlue(8, 8).get(), FIF_BMP).left(100), "BMP pixel data ends early"},
-        {"odd-depth.ico", oddIcon, "icon header is damaged (16 x 16 pixels, 12 bits per pixel)"},
-        {"negative.hdr", negativeHdr, "Radiance picture size is damaged: -Y -1 +X 8"},
-        {"huge.bmp", hugeBmp, "picture is too large: 100000 x 100000 pixels"},
-        {"huge.gif", hugeGif, "picture is too large: 40000 x 40000 pixels"},
+        { "empty.png", "", "file is empty" },
+        { "noise.dat", QByteArray(300, '\x5A'), "format not recognised by FreeImage" },
+        { "cut.jpg", jpeg.left(jpeg.size() * 2 / 3), "JPEG data ends before the picture is complete" },
+        { "cut.png", png.left(png.size() / 2), "FreeImage could not decode the picture (damaged or unsupported)" },
+        { "header.jpg", jpeg.left(20), "FreeImage could not decode the picture (damaged or unsupported)" },
+        { "cut.bmp", Encode(RedOverBlue(8, 8).get(), FIF_BMP).left(100), "BMP pixel data ends early" },
+        { "odd-depth.ico", oddIcon, "icon header is damaged (16 x 16 pixels, 12 bits per pixel)" },
+        { "negative.hdr", negativeHdr, "Radiance picture size is damaged: -Y -1 +X 8" },
+        { "huge.bmp", hugeBmp, "picture is too large: 100000 x 100000 pixels" },
+        { "huge.gif", hugeGif, "picture is too large: 40000 x 40000 pixels" },
     };
     for (const auto& c : cases) {
         QString fromFile;
@@ -352,9 +356,9 @@ TEST(TNVFreeImage, Limits_RefuseBeforeDecoding)
     const QByteArray png = Encode(RedOverBlue(100, 50).get(), FIF_PNG);
     QString error;
     EXPECT_TRUE(TNVFreeImage().LoadFromMemory(png, &error));
-    EXPECT_FALSE(TNVFreeImage({.maxSide = 99}).LoadFromMemory(png, &error));
+    EXPECT_FALSE(TNVFreeImage({ .maxSide = 99 }).LoadFromMemory(png, &error));
     EXPECT_EQ(error, "picture is too large: 100 x 50 pixels (at most 99 pixels a side)");
-    EXPECT_FALSE(TNVFreeImage({.maxPixelBytes = 100 * 50 * 3 - 1}).LoadFromMemory(png, &error));
+    EXPECT_FALSE(TNVFreeImage({ .maxPixelBytes = 100 * 50 * 3 - 1 }).LoadFromMemory(png, &error));
     EXPECT_EQ(error, "picture is too large: 100 x 50 pixels need 15000 bytes (at most 14999 bytes)");
 }
 

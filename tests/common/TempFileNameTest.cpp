@@ -16,7 +16,8 @@ TEST(TempFileName, Create_UsesTempFolderPidAndGrowingCounter)
     const auto first = TempFileName::Create("imgo", "bmp");
     const auto second = TempFileName::Create("imgo", "bmp");
     ASSERT_TRUE(first && second);
-    const QRegularExpression pattern(QStringLiteral("^imgo_PID_%1_(\\d+)\\.bmp$").arg(QCoreApplication::applicationPid()));
+    const QRegularExpression pattern(
+        QStringLiteral("^imgo_PID_%1_(\\d+)\\.bmp$").arg(QCoreApplication::applicationPid()));
     const auto m1 = pattern.match(QFileInfo(*first).fileName());
     const auto m2 = pattern.match(QFileInfo(*second).fileName());
     ASSERT_TRUE(m1.hasMatch()) << first->toStdString();
@@ -34,8 +35,9 @@ TEST(TempFileName, Create_SkipsExistingNamesAndMakesOwnerOnlyFiles)
     ASSERT_TRUE(probe);
     const int next = QFileInfo(*probe).completeBaseName().section('_', -1).toInt() + 1;
     for (int i = next; i < next + 3; ++i)
-        dir.Write(QStringLiteral("ResultDataFrameForPrint_PID_%1_%2.dff").arg(QCoreApplication::applicationPid()).arg(i),
-                  "someone else's");
+        dir.Write(
+            QStringLiteral("ResultDataFrameForPrint_PID_%1_%2.dff").arg(QCoreApplication::applicationPid()).arg(i),
+            "someone else's");
     const auto made = TempFileName::Create("ResultDataFrameForPrint", "dff");
     ASSERT_TRUE(made);
     EXPECT_TRUE(made->endsWith(QStringLiteral("_%1.dff").arg(next + 3))) << made->toStdString();

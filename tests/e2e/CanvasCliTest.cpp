@@ -102,8 +102,7 @@ TEST(CanvasCli, Resave_CurrentVersionIsByteIdenticalOldVersionsUpgraded)
     EXPECT_EQ(dump.Json()["shapes"].toArray()[0].toObject()["id"].toInt(), 4);
 
     EXPECT_EQ(RunCli({ "canvas-resave", FixturePath("canvas/line-xp6.json"), out }).exitCode, 1);
-    EXPECT_EQ(
-        RunCli({ "canvas-resave", FixturePath("canvas/line-xp6.nvm"), dir.Path("no/dir/x.nvm") }).exitCode, 1);
+    EXPECT_EQ(RunCli({ "canvas-resave", FixturePath("canvas/line-xp6.nvm"), dir.Path("no/dir/x.nvm") }).exitCode, 1);
     EXPECT_EQ(RunCli({ "canvas-resave", out }).exitCode, 2);
 }
 

@@ -25,9 +25,8 @@ protected:
     {
         HairMeasurement();
         const QString saved = dir.Path("patient.nvm");
-        const CliRun run = RunCli(
-            { "import-host", Exchange("Add0Name=MeasureResultsFile\r\nAdd0Value=hairs.nvm"), "--save", saved,
-                "--with-picture" });
+        const CliRun run = RunCli({ "import-host", Exchange("Add0Name=MeasureResultsFile\r\nAdd0Value=hairs.nvm"),
+            "--save", saved, "--with-picture" });
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
         return saved;
     }
@@ -91,7 +90,8 @@ TEST_F(PrintCli, Report_PdfHoldsPatientAndMeasuredValues_NothingLeftBehind)
     EXPECT_TRUE(LeftInTemp().isEmpty()) << qPrintable(LeftInTemp().join(' '));
 
     const QString text = dir.Path("report.txt");
-    if (std::system(("pdftotext -layout '" + QFile::encodeName(pdf) + "' '" + QFile::encodeName(text) + "'").constData())
+    if (std::system(
+            ("pdftotext -layout '" + QFile::encodeName(pdf) + "' '" + QFile::encodeName(text) + "'").constData())
         != 0)
         GTEST_SKIP() << "pdftotext is not available";
     const QString content = QString::fromUtf8(TestSupport::ReadAll(text));

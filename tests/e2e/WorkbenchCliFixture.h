@@ -65,4 +65,3 @@ inline QString LastLine(const QString& text)
     const QStringList lines = text.trimmed().split(QLatin1Char('\n'));
     return lines.isEmpty() ? QString() : lines.last();
 }
-

@@ -52,8 +52,8 @@ TEST_F(WorkbenchCli, RoundTrip_ImportWithMeasurement_SaveWithPicture_ResultsIden
     ASSERT_EQ(results.exitCode, 0) << results.err.toStdString();
     EXPECT_EQ(WithoutPatient(results.Json()), WithoutPatient(imported.Json()));
     // A file with its own picture ignores --picture.
-    EXPECT_EQ(RunCli({ "results", saved, "--picture", DataPath("sample/sample-scalp.jpg") }).Json()["imageWidth"],
-        2592);
+    EXPECT_EQ(
+        RunCli({ "results", saved, "--picture", DataPath("sample/sample-scalp.jpg") }).Json()["imageWidth"], 2592);
 }
 
 TEST_F(WorkbenchCli, Results_WithoutPicture_NeedsPictureOption)
@@ -100,8 +100,8 @@ TEST_F(WorkbenchCli, Errors_SayWhatWasWrong)
     QFile::remove(dir.Path("sample-scalp.jpg"));
     run = RunCli({ "import-host", exchange });
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(LastLine(run.err).startsWith("the picture of the exchange file cannot be loaded: "
-        + dir.Path("sample-scalp.jpg")))
+    EXPECT_TRUE(LastLine(run.err).startsWith(
+        "the picture of the exchange file cannot be loaded: " + dir.Path("sample-scalp.jpg")))
         << run.err.toStdString();
 
     const QString notes = dir.Write("notes.nvm", "hello");

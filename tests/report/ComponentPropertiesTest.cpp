@@ -50,9 +50,8 @@ TEST_F(ComponentPropertiesTest, List_Text_SortedWithClassPropertiesAndNoEvents)
     EXPECT_FALSE(names.contains("OnClick"));
     EXPECT_FALSE(names.contains("Bitmap"));
     QStringList sorted = names;
-    std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    std::sort(sorted.begin(), sorted.end(),
+        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     EXPECT_EQ(names, sorted);
 
     const auto hAlign = props.Find("HAlignment");

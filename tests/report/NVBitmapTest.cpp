@@ -34,7 +34,7 @@ std::pair<int, int> Span(const QImage& image, bool horizontal)
             EXPECT_EQ(p | 0xFF000000u, 0xFFFFFFFFu) << i; // bands are white
         }
     }
-    return {first, last};
+    return { first, last };
 }
 
 } // namespace

@@ -32,8 +32,8 @@ struct RecordingPresenter : ReportPresenter
 void FillDesign(ReportContext& context, bool hiddenBox = false)
 {
     TMyCAD& cad = context.MyCADPrint();
-    ReportDesign::AddText(cad, QRectF(40, 40, 400, 30), {QStringLiteral("Patient: %s")}, {},
-                          {QStringLiteral("Name")});
+    ReportDesign::AddText(
+        cad, QRectF(40, 40, 400, 30), { QStringLiteral("Patient: %s") }, {}, { QStringLiteral("Name") });
     if (hiddenBox) {
         ReportDesign::AddRectangle(cad, QRectF(100, 500, 200, 200), 0x000000, 0x000000);
         cad.HideLayer(cad.CurrentLayer());
@@ -56,7 +56,7 @@ TEST(ReportContext, ImageRun_A4At96PixelsPerInchAndTheDesignUntouched)
     TempDir dir;
     ReportContext context;
     FillDesign(context, true);
-    context.LoadResultData(WriteResultData(dir, {{"Name", "Ada"}}));
+    context.LoadResultData(WriteResultData(dir, { { "Name", "Ada" } }));
     const QByteArray before = ReportTemplate::CanvasBytes(context.MyCADPrint());
 
     ASSERT_TRUE(context.RunReport(roImage));
@@ -64,7 +64,7 @@ TEST(ReportContext, ImageRun_A4At96PixelsPerInchAndTheDesignUntouched)
     // The box lies on a hidden layer and still prints.
     EXPECT_EQ(QColor(context.ImagePage().pixel(200, 600)), QColor(Qt::black));
     EXPECT_EQ(ReportTemplate::CanvasBytes(context.MyCADPrint()), before);
-    EXPECT_EQ(LinesAt(context.MyCADPrint(), 0), QStringList{"Patient: %s"});
+    EXPECT_EQ(LinesAt(context.MyCADPrint(), 0), QStringList { "Patient: %s" });
     EXPECT_FALSE(context.MyCADPrint().IsLayerVisible(context.MyCADPrint().CurrentLayer()));
 }
 
@@ -73,7 +73,7 @@ TEST(ReportContext, Preview_WorkingCopyGoesToThePresenterOrBecomesAPage)
     TempDir dir;
     ReportContext context;
     FillDesign(context);
-    context.LoadResultData(WriteResultData(dir, {{"Name", "Ada"}}));
+    context.LoadResultData(WriteResultData(dir, { { "Name", "Ada" } }));
     EXPECT_EQ(context.VariableRows().size(), 1u);
 
     ASSERT_TRUE(context.RunReport(roPreview)); // headless: the rendered page
@@ -83,14 +83,14 @@ TEST(ReportContext, Preview_WorkingCopyGoesToThePresenterOrBecomesAPage)
     RecordingPresenter* recorded = presenter.get();
     context.SetPresenter(std::move(presenter));
     ASSERT_TRUE(context.RunReport(roPreview));
-    EXPECT_EQ(recorded->previewName, QStringList{"Patient: Ada"});
+    EXPECT_EQ(recorded->previewName, QStringList { "Patient: Ada" });
     ASSERT_TRUE(context.RunReport(roImage));
     EXPECT_EQ(recorded->imageSize, QSize(794, 1123));
 
     // The data file is read again at every output: without it the designed text shows.
     QFile::remove(context.ResultFileName());
     ASSERT_TRUE(context.RunReport(roPreview));
-    EXPECT_EQ(recorded->previewName, QStringList{"Patient: %s"});
+    EXPECT_EQ(recorded->previewName, QStringList { "Patient: %s" });
 }
 
 TEST(ReportContext, UnreadablePicture_NothingIsOutput)
@@ -99,7 +99,7 @@ TEST(ReportContext, UnreadablePicture_NothingIsOutput)
     ReportContext context;
     ReportDesign::AddImage(context.MyCADPrint(), QRectF(40, 40, 200, 150), QStringLiteral("ImageOriginal"));
     const QString broken = dir.Write("broken.bmp", "BM damaged");
-    context.LoadResultData(WriteResultData(dir, {{"ImageOriginal", broken}}));
+    context.LoadResultData(WriteResultData(dir, { { "ImageOriginal", broken } }));
     auto presenter = std::make_unique<RecordingPresenter>();
     RecordingPresenter* recorded = presenter.get();
     context.SetPresenter(std::move(presenter));
@@ -117,7 +117,7 @@ TEST(ReportContext, UnknownMode_ReportedAsPrintError)
     ReportContext context;
     TestSupport::MessageCapture messages;
     EXPECT_FALSE(context.RunReport(static_cast<ReportOutput>(7)));
-    EXPECT_EQ(messages.Messages(), QStringList{ReportMessages::kPrintError});
+    EXPECT_EQ(messages.Messages(), QStringList { ReportMessages::kPrintError });
 }
 
 TEST(ReportContext, PrintRun_OnAPdfPrinter_WritesThePage)
@@ -125,7 +125,7 @@ TEST(ReportContext, PrintRun_OnAPdfPrinter_WritesThePage)
     TempDir dir;
     ReportContext context;
     FillDesign(context);
-    context.LoadResultData(WriteResultData(dir, {{"Name", "Ada Lovelace"}}));
+    context.LoadResultData(WriteResultData(dir, { { "Name", "Ada Lovelace" } }));
     context.Printer().setOutputFormat(QPrinter::PdfFormat);
     context.Printer().setOutputFileName(dir.Path("printed.pdf"));
     ASSERT_TRUE(context.RunReport(roPrint));
@@ -149,8 +149,8 @@ TEST(ReportContext, ExportOfTheShippedTemplate_PdfTextHoldsPatientAndValues)
     const QString text = ReportFixtures::PdfText(dir.Path("report.pdf"));
     if (text.isEmpty())
         GTEST_SKIP() << "pdftotext is not available";
-    for (const char* expected : {"Musterfrau, Erika", "12.08.1964", "187.23", "1/cm²", "Fol. Unit Density", "84.70",
-                                 "2583.00", "pelorix 0.1.0", "Printed 09.12.2026 10:15:00"})
+    for (const char* expected : { "Musterfrau, Erika", "12.08.1964", "187.23", "1/cm²", "Fol. Unit Density", "84.70",
+             "2583.00", "pelorix 0.1.0", "Printed 09.12.2026 10:15:00" })
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << qPrintable(text);
     EXPECT_FALSE(text.contains("(null)")) << qPrintable(text);
 

@@ -21,7 +21,7 @@ namespace ReportFixtures {
 
 // Writes a result data file as Pelorix does: columns Name, Value, Type ("String").
 inline QString WriteResultData(const TestSupport::TempDir& dir, const std::vector<std::pair<QString, QString>>& rows,
-                               const QString& name = QStringLiteral("result.dff"))
+    const QString& name = QStringLiteral("result.dff"))
 {
     TDataFrame table;
     table.AddColumn(QStringLiteral("Name"));
@@ -52,7 +52,7 @@ inline QString WritePicture(const TestSupport::TempDir& dir, const QString& name
 inline QStringList LinesAt(const TMyCAD& cad, int index)
 {
     const auto* text = dynamic_cast<const TMyText*>(cad.ShapeByIndex(index));
-    return text ? text->Lines() : QStringList{QStringLiteral("<not a text>")};
+    return text ? text->Lines() : QStringList { QStringLiteral("<not a text>") };
 }
 
 } // namespace ReportFixtures
@@ -64,31 +64,30 @@ namespace ReportFixtures {
 inline QString WritePrintTable(const TestSupport::TempDir& dir, const QString& original, const QString& marked)
 {
     std::vector<std::pair<QString, QString>> rows = {
-        {"ProgVersion", "0.1.0"},
-        {"ProgramName", "pelorix"},
-        {"DateTime", "09.12.2026 10:15:00"},
-        {"Name", "Musterfrau, Erika"},
-        {"DateOfBirth", "12.08.1964"},
-        {"ImageDate", "01.12.2026 09:30:00"},
+        { "ProgVersion", "0.1.0" },
+        { "ProgramName", "pelorix" },
+        { "DateTime", "09.12.2026 10:15:00" },
+        { "Name", "Musterfrau, Erika" },
+        { "DateOfBirth", "12.08.1964" },
+        { "ImageDate", "01.12.2026 09:30:00" },
     };
     const char* const values[][3] = {
-        {"Count", "42", ""},
-        {"Density", "187.23", "1/cm²"},
-        {"Thickness Mean", "61.50", "µm"},
-        {"Thickness Cum", "2583.00", "µm"},
-        {"Length Mean", "3.21", "mm"},
-        {"Length Cum", "134.82", "mm"},
-        {"Vellus Count", "7", ""},
-        {"Vellus Density", "31.20", "1/cm²"},
-        {"Terminal Count", "35", ""},
-        {"Terminal Density", "156.03", "1/cm²"},
-        {"Follicular units", "19", ""},
-        {"Fol. Unit Density", "84.70", "1/cm²"},
+        { "Count", "42", "" },
+        { "Density", "187.23", "1/cm²" },
+        { "Thickness Mean", "61.50", "µm" },
+        { "Thickness Cum", "2583.00", "µm" },
+        { "Length Mean", "3.21", "mm" },
+        { "Length Cum", "134.82", "mm" },
+        { "Vellus Count", "7", "" },
+        { "Vellus Density", "31.20", "1/cm²" },
+        { "Terminal Count", "35", "" },
+        { "Terminal Density", "156.03", "1/cm²" },
+        { "Follicular units", "19", "" },
+        { "Fol. Unit Density", "84.70", "1/cm²" },
     };
-    const char* const stems[] = {"TotalCount", "TotalDensity", "ThicknessMean", "Thickness_Cum",
-                                 "LengthMean", "LengthCum", "VellusCount", "VellusDensity",
-                                 "TerminalCount", "TerminalDensity", "FollicularUnitCount",
-                                 "FollicularUnitDensity"};
+    const char* const stems[]
+        = { "TotalCount", "TotalDensity", "ThicknessMean", "Thickness_Cum", "LengthMean", "LengthCum", "VellusCount",
+              "VellusDensity", "TerminalCount", "TerminalDensity", "FollicularUnitCount", "FollicularUnitDensity" };
     for (int i = 0; i < 12; ++i) {
         const QString stem = QString::fromLatin1(stems[i]);
         rows.emplace_back(stem + "Caption", QString::fromUtf8(values[i][0]));

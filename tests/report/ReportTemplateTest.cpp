@@ -57,8 +57,9 @@ void WriteArchive(const QString& path, const std::vector<std::pair<QByteArray, Q
     zipFile zf = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
     ASSERT_NE(zf, nullptr);
     for (const auto& [name, content] : members) {
-        zip_fileinfo zi{};
-        ASSERT_EQ(zipOpenNewFileInZip(zf, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 7), ZIP_OK);
+        zip_fileinfo zi {};
+        ASSERT_EQ(
+            zipOpenNewFileInZip(zf, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 7), ZIP_OK);
         ASSERT_EQ(zipWriteInFileInZip(zf, content.constData(), unsigned(content.size())), ZIP_OK);
         ASSERT_EQ(zipCloseFileInZip(zf), ZIP_OK);
     }
@@ -68,8 +69,7 @@ void WriteArchive(const QString& path, const std::vector<std::pair<QByteArray, Q
 // A design with a bound text and an image box.
 void FillDesign(TMyCAD& cad)
 {
-    ReportDesign::AddText(cad, QRectF(40, 40, 300, 30), {QStringLiteral("Name: %s")}, {},
-                          {QStringLiteral("Name")});
+    ReportDesign::AddText(cad, QRectF(40, 40, 300, 30), { QStringLiteral("Name: %s") }, {}, { QStringLiteral("Name") });
     ReportDesign::AddImage(cad, QRectF(40, 100, 200, 150), QStringLiteral("ImageOriginal"));
 }
 
@@ -79,7 +79,7 @@ class ReportTemplateTest : public ::testing::Test
 protected:
     TempDir m_dir;
     TempDir m_temp;
-    TestSupport::ScopedEnv m_env{"TEMP", QFile::encodeName(m_temp.Root())};
+    TestSupport::ScopedEnv m_env { "TEMP", QFile::encodeName(m_temp.Root()) };
 
     QStringList LeftInTemp() const
     {
@@ -155,7 +155,7 @@ TEST_F(ReportTemplateTest, MemberNameInOtherCaseAndFurtherMembers_StillLoads)
     FillDesign(design);
     const QByteArray stream = ReportTemplate::CanvasBytes(design);
     const QString archive = m_dir.Path("other.zrp");
-    WriteArchive(archive, {{"readme.txt", "hello"}, {"TEMP_DIRPT.RPT", stream}, {"../escape.rpt", stream}});
+    WriteArchive(archive, { { "readme.txt", "hello" }, { "TEMP_DIRPT.RPT", stream }, { "../escape.rpt", stream } });
     TMyCAD loaded;
     ASSERT_TRUE(ReportTemplate::LoadReportTemplate(loaded, archive));
     EXPECT_EQ(loaded.ShapeCount(), 2);
@@ -170,20 +170,20 @@ TEST_F(ReportTemplateTest, UnusableArchives_LeaveTheDesignUnchanged)
     TMyCAD design;
     FillDesign(design);
     const QByteArray stream = ReportTemplate::CanvasBytes(design);
-    WriteArchive(m_dir.Path("wrong-member.zrp"), {{"design.rpt", stream}});
-    WriteArchive(m_dir.Path("climbing.zrp"), {{"../temp_dirpt.rpt", stream}});
-    WriteArchive(m_dir.Path("not-canvas.zrp"), {{"temp_dirpt.rpt", "PK but not a canvas stream"}});
-    WriteArchive(m_dir.Path("cut-stream.zrp"), {{"temp_dirpt.rpt", stream.left(stream.size() - 40)}});
-    WriteArchive(m_dir.Path("whole.zrp"), {{"temp_dirpt.rpt", stream}});
+    WriteArchive(m_dir.Path("wrong-member.zrp"), { { "design.rpt", stream } });
+    WriteArchive(m_dir.Path("climbing.zrp"), { { "../temp_dirpt.rpt", stream } });
+    WriteArchive(m_dir.Path("not-canvas.zrp"), { { "temp_dirpt.rpt", "PK but not a canvas stream" } });
+    WriteArchive(m_dir.Path("cut-stream.zrp"), { { "temp_dirpt.rpt", stream.left(stream.size() - 40) } });
+    WriteArchive(m_dir.Path("whole.zrp"), { { "temp_dirpt.rpt", stream } });
     const QByteArray whole = TestSupport::ReadAll(m_dir.Path("whole.zrp"));
     m_dir.Write("truncated.zrp", whole.left(whole.size() / 2));
     m_dir.Write("text.zrp", "not an archive");
 
-    for (const char* name : {"missing.zrp", "wrong-member.zrp", "climbing.zrp", "not-canvas.zrp", "cut-stream.zrp",
-                             "truncated.zrp", "text.zrp", "no-folder/x.zrp"}) {
+    for (const char* name : { "missing.zrp", "wrong-member.zrp", "climbing.zrp", "not-canvas.zrp", "cut-stream.zrp",
+             "truncated.zrp", "text.zrp", "no-folder/x.zrp" }) {
         SCOPED_TRACE(name);
         ReportContext context;
-        ReportDesign::AddText(context.MyCADPrint(), QRectF(0, 0, 10, 10), {QStringLiteral("kept")});
+        ReportDesign::AddText(context.MyCADPrint(), QRectF(0, 0, 10, 10), { QStringLiteral("kept") });
         const QByteArray before = ReportTemplate::CanvasBytes(context.MyCADPrint());
         TestSupport::MessageCapture messages;
         EXPECT_FALSE(context.LoadReportTemplate(m_dir.Path(QString::fromLatin1(name))));

@@ -19,8 +19,9 @@ void WriteRawArchive(const QString& path, const std::vector<std::pair<QByteArray
     zipFile zf = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
     ASSERT_NE(zf, nullptr);
     for (const auto& [name, content] : members) {
-        zip_fileinfo zi{};
-        ASSERT_EQ(zipOpenNewFileInZip(zf, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 7), ZIP_OK);
+        zip_fileinfo zi {};
+        ASSERT_EQ(
+            zipOpenNewFileInZip(zf, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, 7), ZIP_OK);
         ASSERT_EQ(zipWriteInFileInZip(zf, content.constData(), unsigned(content.size())), ZIP_OK);
         ASSERT_EQ(zipCloseFileInZip(zf), ZIP_OK);
     }
@@ -56,7 +57,7 @@ TEST(TZipObj, ZipOneFile_OneDeflatedMemberUnderItsBareName)
     TZipObj zip;
     Recorder rec;
     rec.Attach(zip);
-    ASSERT_EQ(zip.ZipFiles({file}, archive, 7, false), 0);
+    ASSERT_EQ(zip.ZipFiles({ file }, archive, 7, false), 0);
     EXPECT_EQ(rec.codes.front(), zmOpeningOutputFile);
     EXPECT_EQ(rec.codes.back(), zmArchiveCreated);
     EXPECT_TRUE(rec.texts.contains("Adding file temp_dirpt.rpt to " + archive + " ..."));
@@ -70,7 +71,7 @@ TEST(TZipObj, ZipOneFile_OneDeflatedMemberUnderItsBareName)
     EXPECT_EQ(bytes.count("PK\x01\x02"), 1); // one central directory entry
 
     // Zipping again replaces the archive rather than adding to it.
-    ASSERT_EQ(zip.ZipFiles({file}, archive, 7, false), 0);
+    ASSERT_EQ(zip.ZipFiles({ file }, archive, 7, false), 0);
     EXPECT_EQ(TestSupport::ReadAll(archive).count("PK\x01\x02"), 1);
 
     QDir().mkpath(dir.Path("out"));
@@ -86,14 +87,15 @@ TEST(TZipObj, ZipFolder_MembersRelativeToTheSharedFolder)
     dir.Write("a/x.txt", "x");
     dir.Write("a/sub/y.txt", "y");
     TZipObj zip;
-    ASSERT_EQ(zip.ZipFiles({dir.Path("a"), dir.Path("a/x.txt"), dir.Path("missing")}, dir.Path("f.zip"), 0, false), 0);
+    ASSERT_EQ(
+        zip.ZipFiles({ dir.Path("a"), dir.Path("a/x.txt"), dir.Path("missing") }, dir.Path("f.zip"), 0, false), 0);
     QStringList listing;
     ASSERT_EQ(zip.UnzipFiles(dir.Path("f.zip"), "", dir.Path("out"), false, false, false, &listing), 0);
     QStringList names;
     for (const QString& row : listing)
         names << row.section('\t', 0, 0);
     names.sort();
-    EXPECT_EQ(names, (QStringList{"sub/", "sub/y.txt", "x.txt"}));
+    EXPECT_EQ(names, (QStringList { "sub/", "sub/y.txt", "x.txt" }));
     EXPECT_EQ(zip.ZipFiles({}, dir.Path("none.zip"), 7, false), 0);
     EXPECT_FALSE(QFile::exists(dir.Path("none.zip")));
 }
@@ -101,7 +103,7 @@ TEST(TZipObj, ZipFolder_MembersRelativeToTheSharedFolder)
 TEST(TZipObj, Unzip_LooksUpMembersWithoutLetterCase)
 {
     TempDir dir;
-    WriteRawArchive(dir.Path("t.zrp"), {{"readme.txt", "other"}, {"TEMP_DIRPT.RPT", "design"}});
+    WriteRawArchive(dir.Path("t.zrp"), { { "readme.txt", "other" }, { "TEMP_DIRPT.RPT", "design" } });
     TZipObj zip;
     ASSERT_EQ(zip.UnzipFiles(dir.Path("t.zrp"), "temp_dirpt.rpt\n", dir.Root(), true, true, true), 0);
     EXPECT_EQ(TestSupport::ReadAll(dir.Path("TEMP_DIRPT.RPT")), QByteArray("design"));
@@ -111,7 +113,7 @@ TEST(TZipObj, Unzip_LooksUpMembersWithoutLetterCase)
 TEST(TZipObj, Unzip_MissingMemberOrArchive_FailsWithMessage)
 {
     TempDir dir;
-    WriteRawArchive(dir.Path("t.zrp"), {{"other.rpt", "x"}});
+    WriteRawArchive(dir.Path("t.zrp"), { { "other.rpt", "x" } });
     TZipObj zip;
     Recorder rec;
     rec.Attach(zip);
@@ -130,13 +132,12 @@ TEST(TZipObj, Unzip_HostileNamesNeverLeaveTheDestination)
 {
     TempDir dir;
     QDir().mkpath(dir.Path("dest"));
-    WriteRawArchive(dir.Path("evil.zip"), {{"../escape.txt", "1"},
-                                           {"..\\..\\escape2.txt", "2"},
-                                           {"/tmp/pelorix-absolute-escape.txt", "3"},
-                                           {"ok/inner.txt", "4"}});
+    WriteRawArchive(dir.Path("evil.zip"),
+        { { "../escape.txt", "1" }, { "..\\..\\escape2.txt", "2" }, { "/tmp/pelorix-absolute-escape.txt", "3" },
+            { "ok/inner.txt", "4" } });
     TZipObj zip;
     // Keeping folders: the climbing and absolute names are refused.
-    for (const char* name : {"../escape.txt", "..\\..\\escape2.txt", "/tmp/pelorix-absolute-escape.txt"})
+    for (const char* name : { "../escape.txt", "..\\..\\escape2.txt", "/tmp/pelorix-absolute-escape.txt" })
         EXPECT_NE(zip.UnzipFiles(dir.Path("evil.zip"), name, dir.Path("dest"), true, true, false), 0) << name;
     EXPECT_FALSE(QFile::exists(dir.Path("escape.txt")));
     EXPECT_FALSE(QFile::exists("/tmp/pelorix-absolute-escape.txt"));
@@ -152,7 +153,7 @@ TEST(TZipObj, Unzip_HostileNamesNeverLeaveTheDestination)
 TEST(TZipObj, Unzip_ExistingFileAsksUnlessOverwriting)
 {
     TempDir dir;
-    WriteRawArchive(dir.Path("t.zip"), {{"a.txt", "new"}});
+    WriteRawArchive(dir.Path("t.zip"), { { "a.txt", "new" } });
     dir.Write("a.txt", "old");
     TZipObj zip;
     QString asked;
@@ -174,8 +175,8 @@ TEST(TZipObj, Unzip_ExistingFileAsksUnlessOverwriting)
 
 TEST(TZipObj, Messages_FillPlaceholdersLiterally)
 {
-    EXPECT_EQ(TZipObj::MessageText(zmAddingFile, {"a%sb", "c.zip"}), QStringLiteral("Adding file a%sb to c.zip ..."));
-    EXPECT_EQ(TZipObj::MessageText(zmErrReadFile, {"%n%x"}), QStringLiteral("Error reading %n%x!"));
+    EXPECT_EQ(TZipObj::MessageText(zmAddingFile, { "a%sb", "c.zip" }), QStringLiteral("Adding file a%sb to c.zip ..."));
+    EXPECT_EQ(TZipObj::MessageText(zmErrReadFile, { "%n%x" }), QStringLiteral("Error reading %n%x!"));
     EXPECT_EQ(TZipObj::MessageText(999), QStringLiteral("Unknown error occured!"));
     EXPECT_EQ(TZipObj::MessageText(zmPleaseConfirm), QStringLiteral("Please confirm"));
 }

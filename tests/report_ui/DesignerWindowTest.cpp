@@ -44,10 +44,7 @@ protected:
         designer = std::make_unique<TFormPrintCAD>(context);
         designer->AskFileName = [this](TFormPrintCAD::FileQuestion) { return answeredPath; };
     }
-    void TearDown() override
-    {
-        designer.reset();
-    }
+    void TearDown() override { designer.reset(); }
 
     TMyCAD& Canvas() { return context.MyCADPrint(); }
 
@@ -110,8 +107,8 @@ TEST_F(DesignerWindow, Tools_DrawTheirShapes_ThenSelectIsDownAgain)
 TEST_F(DesignerWindow, Shown_FitsThePageToTheHeight_ZoomCommandsKeepTheirLimits)
 {
     designer->show();
-    const int available = designer->ScrollBoxPrint().height()
-        - designer->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int available
+        = designer->ScrollBoxPrint().height() - designer->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     EXPECT_NEAR(Canvas().Height(), available, 2);
     EXPECT_TRUE(designer->StatusText().startsWith("Zoom: "));
 
@@ -212,8 +209,8 @@ TEST_F(DesignerWindow, ToFrontAndToBack_ReorderTheSelection_AndCanBeUndone)
 
 TEST_F(DesignerWindow, Print_PrintsTheFilledReportAndClosesTheDesigner_ImageAndPreviewKeepItOpen)
 {
-    ReportDesign::AddText(Canvas(), QRectF(40, 40, 300, 30), { QStringLiteral("Patient: %s") }, {},
-        { QStringLiteral("Name") });
+    ReportDesign::AddText(
+        Canvas(), QRectF(40, 40, 300, 30), { QStringLiteral("Patient: %s") }, {}, { QStringLiteral("Name") });
     context.LoadResultData(ReportFixtures::WriteResultData(dir, { { "Name", "Musterfrau, Erika" } }));
     designer->show();
 
@@ -265,8 +262,8 @@ TEST_F(DesignerWindow, NoPrinter_LeavesThePrinterFieldEmptyAndThePageAsItWas)
 
 TEST_F(DesignerWindow, SaveAndOpenReport_RoundTripTheDesign_ABadFileLeavesItAndSaysWhy)
 {
-    ReportDesign::AddText(Canvas(), QRectF(40, 40, 300, 30), { QStringLiteral("Count: %s") }, {},
-        { QStringLiteral("TotalCountValue") });
+    ReportDesign::AddText(
+        Canvas(), QRectF(40, 40, 300, 30), { QStringLiteral("Count: %s") }, {}, { QStringLiteral("TotalCountValue") });
     ReportDesign::AddRectangle(Canvas(), QRectF(10, 10, 50, 40), 0xFF0000, 0);
     const QByteArray designed = ReportTemplate::CanvasBytes(Canvas());
     answeredPath = dir.Path("mine.zrp");
@@ -360,7 +357,8 @@ TEST_F(DesignerWindow, ClickedShape_ShowsInTheInspector_WhoseEditsChangeThePage)
 
 TEST_F(DesignerWindow, V_BindsTheSelectedTextToVariablesOfTheLoadedResultFile)
 {
-    answeredPath = ReportFixtures::WriteResultData(dir, { { "Name", "Musterfrau, Erika" }, { "TotalCountValue", "42" } });
+    answeredPath
+        = ReportFixtures::WriteResultData(dir, { { "Name", "Musterfrau, Erika" }, { "TotalCountValue", "42" } });
     designer->LoadResultFileClick();
     EXPECT_EQ(context.ResultFileName(), answeredPath);
     TMyText* text = ReportDesign::AddText(Canvas(), QRectF(40, 40, 300, 30), { QStringLiteral("Patient") });

@@ -60,8 +60,8 @@ protected:
     {
         (void)kRegistered;
         ASSERT_TRUE(context.LoadReportTemplate(QStringLiteral(PELORIX_TEMPLATE)));
-        context.LoadResultData(ReportFixtures::WriteResultData(dir,
-            { { "Name", "Musterfrau, Erika" }, { "TotalCountCaption", "Count" }, { "TotalCountValue", "42" } }));
+        context.LoadResultData(ReportFixtures::WriteResultData(
+            dir, { { "Name", "Musterfrau, Erika" }, { "TotalCountCaption", "Count" }, { "TotalCountValue", "42" } }));
         auto owned = std::make_unique<ScriptedPresenter>();
         presenter = owned.get();
         presenter->languageFile = dir.Path("PrelvoLang.ini");
@@ -78,7 +78,8 @@ protected:
     static QString PdfText(const QString& pdf)
     {
         const QString text = pdf + ".txt";
-        if (std::system(("pdftotext '" + QFile::encodeName(pdf) + "' '" + QFile::encodeName(text) + "'").constData()) != 0)
+        if (std::system(("pdftotext '" + QFile::encodeName(pdf) + "' '" + QFile::encodeName(text) + "'").constData())
+            != 0)
             return QString();
         return QString::fromUtf8(TestSupport::ReadAll(text));
     }

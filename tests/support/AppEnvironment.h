@@ -10,8 +10,7 @@
 // offscreen platform unless another is asked for; nothing when one exists already.
 // App is QGuiApplication for drawing tests (text needs the font engine) and
 // QApplication for widget tests.
-template <typename App>
-class AppEnvironment : public ::testing::Environment
+template <typename App> class AppEnvironment : public ::testing::Environment
 {
 public:
     void SetUp() override

@@ -41,8 +41,8 @@ public:
     // types the scale value (when enabled) and presses OK or the window button.
     // The dialog closes only when its check allows it; a refused close is recorded
     // and counts as the window button.
-    static ScaleScript Answer(const QString& pixelLength, const QString& scaleValue, const QString& unit,
-        bool ok = true)
+    static ScaleScript Answer(
+        const QString& pixelLength, const QString& scaleValue, const QString& unit, bool ok = true)
     {
         return [=](ScaleDialogModel& model) {
             if (model.PixelLengthEditable() && !pixelLength.isEmpty())
@@ -114,8 +114,7 @@ public:
     }
 
 private:
-    template <typename T>
-    static T Next(std::deque<T>& queue, T fallback)
+    template <typename T> static T Next(std::deque<T>& queue, T fallback)
     {
         if (!queue.empty()) {
             std::swap(fallback, queue.front());

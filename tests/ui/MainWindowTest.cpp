@@ -29,8 +29,7 @@ protected:
     // Starts on the sample case: calibrated picture with its evaluation circle.
     void StartOnSample()
     {
-        Create({ QStringLiteral("PelorixLang.ini"), QStringLiteral("help/Pelorix.html"),
-                   QStringLiteral("Camera.ini") },
+        Create({ QStringLiteral("PelorixLang.ini"), QStringLiteral("help/Pelorix.html"), QStringLiteral("Camera.ini") },
             CopySample());
         m_window->RunStartup();
         m_window->activateWindow();
@@ -79,8 +78,14 @@ TEST_F(MainWindow, StartUp_SampleCase_ShowsCalibratedPictureWithPatient)
 TEST_F(MainWindow, StartUp_NoLanguageNoHelp_InformsAndKeepsGermanTexts)
 {
     Create({});
-    OnNextDialog([&](QWidget* d) { m_shown << DialogText(d); PressButton(d, QStringLiteral("OK")); });
-    OnNextDialog([&](QWidget* d) { m_shown << DialogText(d); PressButton(d, QStringLiteral("OK")); });
+    OnNextDialog([&](QWidget* d) {
+        m_shown << DialogText(d);
+        PressButton(d, QStringLiteral("OK"));
+    });
+    OnNextDialog([&](QWidget* d) {
+        m_shown << DialogText(d);
+        PressButton(d, QStringLiteral("OK"));
+    });
     m_window->RunStartup();
     ASSERT_EQ(m_shown.size(), 2);
     EXPECT_TRUE(m_shown[0].endsWith(QStringLiteral("Sprachdatei fehlt.\nNo language file.\n\n[PelorixLang.ini]")));
@@ -195,8 +200,8 @@ TEST_F(MainWindow, Menus_ShortcutsSeparatorsAndHelpContexts)
 
     const std::pair<const char*, int> contexts[] = { { "SpeedButtonSelect", 2002 }, { "SpeedButtonSpline", 2004 },
         { "TrackBarZoom", 2015 }, { "TreeViewResult", 2017 }, { "Ergebnisseexportieren1", 1108 },
-        { "Numerisch1", 1303 }, { "Einstellungenspeichern1", 1408 }, { "Kopieren2", 3004 },
-        { "Beschriftung2", 4004 }, { "PopupMenuCanvas", 4001 } };
+        { "Numerisch1", 1303 }, { "Einstellungenspeichern1", 1408 }, { "Kopieren2", 3004 }, { "Beschriftung2", 4004 },
+        { "PopupMenuCanvas", 4001 } };
     for (const auto& [name, context] : contexts)
         EXPECT_EQ(TFormMain::HelpContextOf(m_window->findChild<QObject*>(QLatin1String(name))), context) << name;
 }
@@ -244,7 +249,10 @@ TEST_F(MainWindow, Settings_NotWritable_ShowsTheMessage)
 {
     Create();
     QDir(m_dir.Root()).mkdir(QStringLiteral("Pelorix.ini")); // a folder cannot be written as a file
-    OnNextDialog([&](QWidget* d) { m_shown << DialogText(d); PressButton(d, QStringLiteral("OK")); });
+    OnNextDialog([&](QWidget* d) {
+        m_shown << DialogText(d);
+        PressButton(d, QStringLiteral("OK"));
+    });
     m_window->Action(QStringLiteral("Einstellungenspeichern1"))->trigger();
     ASSERT_EQ(m_shown.size(), 1);
     EXPECT_TRUE(m_shown[0].endsWith(LanguageTable::Pelorix().Text(QStringLiteral("MessageErrorSaveIni"))));
@@ -284,7 +292,10 @@ TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart)
     m_window.reset();
 
     Create();
-    OnNextDialog([&](QWidget* d) { m_shown << DialogText(d); PressButton(d, QStringLiteral("&Yes").remove('&')); });
+    OnNextDialog([&](QWidget* d) {
+        m_shown << DialogText(d);
+        PressButton(d, QStringLiteral("&Yes").remove('&'));
+    });
     m_window->RunStartup();
     ASSERT_EQ(m_shown.size(), 1);
     EXPECT_TRUE(m_shown[0].startsWith(QStringLiteral("Wiederherstellung|")));

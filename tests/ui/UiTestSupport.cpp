@@ -1,8 +1,8 @@
 #include "tests/ui/UiTestSupport.h"
 #include "tests/support/AppEnvironment.h"
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -120,8 +120,8 @@ void MainWindowFixture::TearDown()
 QString MainWindowFixture::CopySample()
 {
     for (const char* name : { "exchange.ini", "sample-scalp.jpg" })
-        QFile::copy(TestSupport::DataPath(QStringLiteral("sample/") + QLatin1String(name)),
-            m_dir.Path(QLatin1String(name)));
+        QFile::copy(
+            TestSupport::DataPath(QStringLiteral("sample/") + QLatin1String(name)), m_dir.Path(QLatin1String(name)));
     return m_dir.Path(QStringLiteral("exchange.ini"));
 }
 

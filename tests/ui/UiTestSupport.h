@@ -32,8 +32,8 @@ void Wait(int milliseconds);
 class MainWindowFixture : public ::testing::Test
 {
 protected:
-    void Create(const QStringList& shippedFiles = { QStringLiteral("PelorixLang.ini"),
-                    QStringLiteral("help/Pelorix.html") },
+    void Create(
+        const QStringList& shippedFiles = { QStringLiteral("PelorixLang.ini"), QStringLiteral("help/Pelorix.html") },
         const QString& hostFile = QString());
     void TearDown() override;
     // The dialogs shown so far (title and text), in order.

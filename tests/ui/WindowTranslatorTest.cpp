@@ -11,11 +11,11 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFontComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QHeaderView>
 #include <QTreeWidget>
 
 namespace {
@@ -78,11 +78,11 @@ TEST(WindowTranslator, ListRules_MemoGapComboCountCheckListDefault)
     tree->setHeaderLabels({ QStringLiteral("h0"), QStringLiteral("h1") });
     tree->header()->setObjectName(QStringLiteral("Header1"));
 
-    WindowTranslator::Apply(FileOf({ "[FormT]", "FormT.Memo1.Lines[0]=one", "FormT.Memo1.Lines[1]=two",
-                                "FormT.Memo1.Lines[3]=four", "FormT.Combo1.Items[0]=A", "FormT.Combo1.Items[1]=",
-                                "FormT.Combo1.Items[3]=D", "FormT.Combo1.Items[5]=F", "FormT.CheckList1.Items[0]=fsdef",
-                                "FormT.CheckList1.Items[1]=", "FormT.CheckList1.Items[2]=Z", "FormT.Radio1.Items[1]=R1",
-                                "FormT.Edit1.EditLabel.Caption=Label", "FormT.Header1.Section[1]=H1" }),
+    WindowTranslator::Apply(
+        FileOf({ "[FormT]", "FormT.Memo1.Lines[0]=one", "FormT.Memo1.Lines[1]=two", "FormT.Memo1.Lines[3]=four",
+            "FormT.Combo1.Items[0]=A", "FormT.Combo1.Items[1]=", "FormT.Combo1.Items[3]=D", "FormT.Combo1.Items[5]=F",
+            "FormT.CheckList1.Items[0]=fsdef", "FormT.CheckList1.Items[1]=", "FormT.CheckList1.Items[2]=Z",
+            "FormT.Radio1.Items[1]=R1", "FormT.Edit1.EditLabel.Caption=Label", "FormT.Header1.Section[1]=H1" }),
         window);
 
     EXPECT_EQ(memo->toPlainText(), QStringLiteral("one\ntwo"));

@@ -1,6 +1,6 @@
 // The canvas widget and the rulers on the offscreen platform.
-#include "tests/support/AppEnvironment.h"
 #include "tests/canvas/CanvasBuilders.h"
+#include "tests/support/AppEnvironment.h"
 
 #include "canvas/widgets/CanvasView.h"
 #include "canvas/widgets/TRsRuler.h"

@@ -60,7 +60,9 @@ protected:
             QStringLiteral("ExclusionCircleY0InPixel=%1").arg(record.y0), "[Subject0]", "Name=Müller",
             "Firstname=Jürgen", "Birthdate=07.11.1968" };
         if (!record.measurement.isEmpty())
-            lines << "[Additional]" << "Add0Name=MeasureResultsFile" << "Add0Value=" + record.measurement;
+            lines << "[Additional]"
+                  << "Add0Name=MeasureResultsFile"
+                  << "Add0Value=" + record.measurement;
         return dir.Write(name, Cp1252::Encode(lines.join("\r\n") + "\r\n"));
     }
 
@@ -155,7 +157,8 @@ TEST_F(HostImportTest, MeasureResultsFile_LoadedAfterTheDiscardQuestion)
 
     // Refused: the current hairs stay and the file is not loaded.
     prompt.okCancel.push_back(false);
-    HostImportResult result = HostImport(wb, dir.Root()).ImportHostFile(Exchange(HostRecord::Measurement("earlier.nvm")));
+    HostImportResult result
+        = HostImport(wb, dir.Root()).ImportHostFile(Exchange(HostRecord::Measurement("earlier.nvm")));
     EXPECT_FALSE(result.measurementLoaded);
     EXPECT_EQ(prompt.questions.last(), "Messung laden");
     EXPECT_EQ(wb.Tree().Count(), 2);

@@ -19,14 +19,14 @@
 
 namespace {
 
-const PrintBridge::ProgramTexts kProgram{QStringLiteral("0.1.0"), QStringLiteral("pelorix"),
-                                         QStringLiteral("09.12.2026 10:15:00")};
+const PrintBridge::ProgramTexts kProgram { QStringLiteral("0.1.0"), QStringLiteral("pelorix"),
+    QStringLiteral("09.12.2026 10:15:00") };
 
 class PrintBridgeTest : public WorkbenchTest
 {
 protected:
     TestSupport::TempDir m_temp;
-    TestSupport::ScopedEnv m_env{"TEMP", QFile::encodeName(m_temp.Root())};
+    TestSupport::ScopedEnv m_env { "TEMP", QFile::encodeName(m_temp.Root()) };
 
     // A 400 x 300 grey picture on the canvas, calibrated, with the patient's name.
     void Prepare()
@@ -63,7 +63,7 @@ TEST_F(PrintBridgeTest, VariableTable_FortyStringRowsInOrder)
     Prepare();
     wb.UpdateResultsGrid();
     TDataFrame table;
-    PrintBridge::FillVariableTable(table, wb.ResultRows(), kProgram, {"/t/imgo.bmp", "/t/imga.bmp", "/t/x.dff"});
+    PrintBridge::FillVariableTable(table, wb.ResultRows(), kProgram, { "/t/imgo.bmp", "/t/imga.bmp", "/t/x.dff" });
     ASSERT_EQ(table.ColumnCount(), 3);
     EXPECT_EQ(table.Column(0)->Name(), "Name");
     EXPECT_EQ(table.Column(1)->Name(), "Value");
@@ -71,7 +71,8 @@ TEST_F(PrintBridgeTest, VariableTable_FortyStringRowsInOrder)
     ASSERT_EQ(table.RowCount(), 40);
     for (int r = 0; r < 40; ++r) {
         const auto name = PrintVariables::kNames[size_t(r)];
-        EXPECT_EQ(table.Column(0)->Cell(r)->TextForm(QString()), QString::fromLatin1(name.data(), qsizetype(name.size())));
+        EXPECT_EQ(
+            table.Column(0)->Cell(r)->TextForm(QString()), QString::fromLatin1(name.data(), qsizetype(name.size())));
         EXPECT_EQ(table.Column(2)->Cell(r)->TextForm(QString()), "String");
     }
     const auto values = Values(table);
@@ -102,7 +103,7 @@ TEST_F(PrintBridgeTest, Files_ConsecutiveCountersOwnerOnlyAndNewNamesEachTime)
     EXPECT_TRUE(QFileInfo(first->original).fileName().startsWith("imgo_PID_"));
     EXPECT_TRUE(QFileInfo(first->table).fileName().startsWith("ResultDataFrameForPrint_PID_"));
     EXPECT_TRUE(first->table.endsWith(".dff"));
-    for (const QString& path : {first->original, first->marked, first->table})
+    for (const QString& path : { first->original, first->marked, first->table })
         EXPECT_EQ(QFileInfo(path).permissions() & (QFile::ReadOther | QFile::ReadGroup), QFile::Permissions())
             << qPrintable(path);
     EXPECT_EQ(QImage(first->original).size(), QSize(400, 300));
@@ -136,7 +137,8 @@ TEST_F(PrintBridgeTest, MarkedPicture_PrintColourOnTheCopyOnly)
 
 TEST_F(PrintBridgeTest, Print_LibraryBesideTheProgramAndNothingLeftBehind)
 {
-    EXPECT_EQ(PrintBridge::RunLibrary(m_temp.Path("libPrelvo.so"), "t.zrp", "t.dff"), PrintBridge::LibraryRun::NotFound);
+    EXPECT_EQ(
+        PrintBridge::RunLibrary(m_temp.Path("libPrelvo.so"), "t.zrp", "t.dff"), PrintBridge::LibraryRun::NotFound);
     EXPECT_EQ(QFileInfo(PrintBridge::LibraryPath()).absolutePath(), QCoreApplication::applicationDirPath());
     Prepare();
     PrintBridge::Print(wb); // the library beside the test program shows no window here
@@ -154,9 +156,12 @@ TEST_F(PrintBridgeTest, WholePathThroughTheLibrary_PdfHoldsPatientAndValues)
     const auto files = PrintBridge::WritePrintFiles(wb, kProgram, &error);
     ASSERT_TRUE(files) << qPrintable(error);
     const QString pdf = m_temp.Path("report.pdf");
-    ASSERT_EQ(PrintBridge::RunLibrary(PRELVO_LIBRARY, PELORIX_TEMPLATE, files->table, pdf), PrintBridge::LibraryRun::Done);
+    ASSERT_EQ(
+        PrintBridge::RunLibrary(PRELVO_LIBRARY, PELORIX_TEMPLATE, files->table, pdf), PrintBridge::LibraryRun::Done);
     const QString text = pdf + ".txt";
-    if (std::system(("pdftotext -layout '" + QFile::encodeName(pdf) + "' '" + QFile::encodeName(text) + "'").constData()) != 0)
+    if (std::system(
+            ("pdftotext -layout '" + QFile::encodeName(pdf) + "' '" + QFile::encodeName(text) + "'").constData())
+        != 0)
         GTEST_SKIP() << "pdftotext is not available";
     const QString content = QString::fromUtf8(TestSupport::ReadAll(text));
     EXPECT_TRUE(content.contains("Musterfrau, Erika")) << qPrintable(content);
@@ -175,15 +180,15 @@ TEST_F(PrintBridgeTest, RunLibrary_TwoRuns_BothDoneAndTheLibraryStaysLoaded)
     QString error;
     const auto files = PrintBridge::WritePrintFiles(wb, kProgram, &error);
     ASSERT_TRUE(files) << qPrintable(error);
-    for (const char* name : {"first.pdf", "second.pdf"}) {
+    for (const char* name : { "first.pdf", "second.pdf" }) {
         const QString pdf = m_temp.Path(name);
         EXPECT_EQ(PrintBridge::RunLibrary(PRELVO_LIBRARY, PELORIX_TEMPLATE, files->table, pdf),
-                  PrintBridge::LibraryRun::Done);
+            PrintBridge::LibraryRun::Done);
         EXPECT_GT(QFileInfo(pdf).size(), 0) << name;
     }
 #if !defined(_WIN32)
     void* handle = dlopen(QFile::encodeName(QFileInfo(QStringLiteral(PRELVO_LIBRARY)).absoluteFilePath()).constData(),
-                          RTLD_LAZY | RTLD_NOLOAD);
+        RTLD_LAZY | RTLD_NOLOAD);
     EXPECT_NE(handle, nullptr);
     if (handle)
         dlclose(handle);

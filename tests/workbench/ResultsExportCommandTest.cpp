@@ -47,7 +47,8 @@ protected:
 
 bool XlrdAvailable()
 {
-    return QProcess::execute(QStringLiteral("/usr/bin/python3"), { QStringLiteral("-c"), QStringLiteral("import xlrd") })
+    return QProcess::execute(
+               QStringLiteral("/usr/bin/python3"), { QStringLiteral("-c"), QStringLiteral("import xlrd") })
         == 0;
 }
 
@@ -95,7 +96,8 @@ TEST_F(ExportCommandTest, Text_LocaleDecimalCommaAndWholeCaption)
     const QList<QByteArray> lines = TestSupport::ReadAll(dir.Path("results.txt")).split('\n');
     ASSERT_GE(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith("Objekt\tL\xE4nge\t"));
-    EXPECT_EQ(lines[1], wb.Texts().Text("LabelLine").toLatin1() + " (" + QByteArray(300, 'n') + ")\t0,5\t\t\t\t\t\t\t\t\r");
+    EXPECT_EQ(
+        lines[1], wb.Texts().Text("LabelLine").toLatin1() + " (" + QByteArray(300, 'n') + ")\t0,5\t\t\t\t\t\t\t\t\r");
     EXPECT_EQ(lines[2], "Follikul\xE4re Einheit\t\t\t\t\t\t\t\t\t\r");
 }
 

@@ -27,31 +27,33 @@ QByteArray Words(std::initializer_list<int> words)
 // One record: code, length, data.
 QByteArray Rec(int code, const QByteArray& data)
 {
-    return Words({code, int(data.size())}) + data;
+    return Words({ code, int(data.size()) }) + data;
 }
 
 QByteArray Label(int row, int column, const QByteArray& cp1252)
 {
-    return Rec(0x0004, Words({row, column}) + QByteArray("\x40\x00\x00", 3) + char(cp1252.size()) + cp1252);
+    return Rec(0x0004, Words({ row, column }) + QByteArray("\x40\x00\x00", 3) + char(cp1252.size()) + cp1252);
 }
 
 QByteArray Number(int row, int column, double value)
 {
     QByteArray bytes(8, 0);
     std::memcpy(bytes.data(), &value, 8);
-    return Rec(0x0003, Words({row, column}) + QByteArray("\x40\x00\x00", 3) + bytes);
+    return Rec(0x0003, Words({ row, column }) + QByteArray("\x40\x00\x00", 3) + bytes);
 }
 
 QByteArray Opening()
 {
-    return Rec(0x0809, Words({0x0200, 0x0010, 0})) + Rec(0x0200, Words({0, 65535, 0, 256, 0}));
+    return Rec(0x0809, Words({ 0x0200, 0x0010, 0 })) + Rec(0x0200, Words({ 0, 65535, 0, 256, 0 }));
 }
 
 QByteArray HeaderRow()
 {
     QByteArray out;
-    const char* captions[] = {"Objekt", "L\xE4nge", "Breite", "H\xF6he", "Fl\xE4" "che", "Umfang", "Radius",
-                              "Halbachse 1", "Halbachse 2", "Winkel"};
+    const char* captions[] = { "Objekt", "L\xE4nge", "Breite", "H\xF6he",
+        "Fl\xE4"
+        "che",
+        "Umfang", "Radius", "Halbachse 1", "Halbachse 2", "Winkel" };
     for (int c = 0; c < 10; ++c)
         out += Label(0, c, captions[c]);
     return out;
@@ -59,15 +61,15 @@ QByteArray HeaderRow()
 
 QByteArray Closing()
 {
-    return Rec(0x0012, Words({1})) + Rec(0x000A, {});
+    return Rec(0x0012, Words({ 1 })) + Rec(0x000A, {});
 }
 
 std::vector<ExportObject> SampleObjects()
 {
     return {
-        {"Haar 1", 3, {{"Länge", 0.5}, {"Dicke", 62.0}}},
-        {"Follikuläre Einheit 1", 4, {}},
-        {"Gesamt", -1, {{"Länge", 9.0}}},
+        { "Haar 1", 3, { { "Länge", 0.5 }, { "Dicke", 62.0 } } },
+        { "Follikuläre Einheit 1", 4, {} },
+        { "Gesamt", -1, { { "Länge", 9.0 } } },
     };
 }
 
@@ -115,12 +117,13 @@ TEST(ResultsExport, Text_LocaleSeparatorAndObjectsWithShapesOnly)
 {
     TempDir dir;
     std::vector<ExportObject> objects = SampleObjects();
-    objects.push_back({QString(300, QLatin1Char('n')), 5, {}});
+    objects.push_back({ QString(300, QLatin1Char('n')), 5, {} });
     ASSERT_TRUE(ResultsExport::Export(objects, LanguageTable::Pelorix(), dir.Path("r.txt"), QLatin1Char(',')));
-    const QByteArray header = "Objekt\tL\xE4nge\tBreite\tH\xF6he\tFl\xE4" "che\tUmfang\tRadius\tHalbachse 1\tHalbachse 2\tWinkel\r\n";
+    const QByteArray header = "Objekt\tL\xE4nge\tBreite\tH\xF6he\tFl\xE4"
+                              "che\tUmfang\tRadius\tHalbachse 1\tHalbachse 2\tWinkel\r\n";
     EXPECT_EQ(TestSupport::ReadAll(dir.Path("r.txt")),
-              header + "Haar 1\t0,5\t\t\t\t\t\t\t\t\r\nFollikul\xE4re Einheit 1\t\t\t\t\t\t\t\t\t\r\n"
-                  + QByteArray(300, 'n') + "\t\t\t\t\t\t\t\t\t\r\n");
+        header + "Haar 1\t0,5\t\t\t\t\t\t\t\t\r\nFollikul\xE4re Einheit 1\t\t\t\t\t\t\t\t\t\r\n" + QByteArray(300, 'n')
+            + "\t\t\t\t\t\t\t\t\t\r\n");
 
     // The spreadsheet cuts the long name to 255 characters.
     const QByteArray sheet = ResultsExport::SpreadsheetBytes(objects, LanguageTable::Pelorix());
@@ -131,10 +134,10 @@ TEST(ResultsExport, Export_UnwritableFile_IsReported)
 {
     TempDir dir;
     QString error;
-    for (const char* name : {"no/dir/r.txt", "no/dir/r.xls"}) {
+    for (const char* name : { "no/dir/r.txt", "no/dir/r.xls" }) {
         error.clear();
-        EXPECT_FALSE(ResultsExport::Export(SampleObjects(), LanguageTable::Pelorix(), dir.Path(name), QLatin1Char('.'),
-                                           &error));
+        EXPECT_FALSE(
+            ResultsExport::Export(SampleObjects(), LanguageTable::Pelorix(), dir.Path(name), QLatin1Char('.'), &error));
         EXPECT_TRUE(error.contains(dir.Path(name))) << error.toStdString();
     }
 }
@@ -163,7 +166,7 @@ TEST(TmxNativeExcel, AttributesVersionsAndRestartAfterClose)
 {
     TmxNativeExcel sheet;
     sheet.SetBIFF(bvBIFF2);
-    EXPECT_EQ(sheet.Buffer(), Rec(0x0009, Words({0x0200, 0x0010})) + Rec(0x0000, Words({0, 65535, 0, 256})));
+    EXPECT_EQ(sheet.Buffer(), Rec(0x0009, Words({ 0x0200, 0x0010 })) + Rec(0x0000, Words({ 0, 65535, 0, 256 })));
     sheet.SetBIFF(bvBIFF5);
     sheet.Locked = false;
     sheet.Hidden = true;
@@ -176,7 +179,7 @@ TEST(TmxNativeExcel, AttributesVersionsAndRestartAfterClose)
     sheet.CloseFile();
     EXPECT_EQ(sheet.Status(), esClosed);
     sheet.ProtectSheet(false);
-    EXPECT_EQ(sheet.Buffer(), Opening() + Rec(0x0012, Words({0})));
+    EXPECT_EQ(sheet.Buffer(), Opening() + Rec(0x0012, Words({ 0 })));
 }
 
 TEST(TmxNativeExcel, SetFileName_ForcesTheSpreadsheetExtension)

@@ -22,8 +22,8 @@ protected:
         QDir().mkpath(programDir);
         QFile cameras(programDir + "Camera.ini");
         ASSERT_TRUE(cameras.open(QIODevice::WriteOnly));
-        cameras.write(CrLf({"[DermaCam 50]", "Pp100MM=15230", "ExclusionCircleRadiusInPixel=700",
-                            "ExclusionCircleX0InPixel=800", "ExclusionCircleY0InPixel=600", "[Empty]"}));
+        cameras.write(CrLf({ "[DermaCam 50]", "Pp100MM=15230", "ExclusionCircleRadiusInPixel=700",
+            "ExclusionCircleX0InPixel=800", "ExclusionCircleY0InPixel=600", "[Empty]" }));
     }
 
     QString Exchange(const QStringList& lines) { return dir.Write("exchange.ini", CrLf(lines)); }
@@ -53,16 +53,40 @@ TEST_F(TInterfaceBATest, Sectioned_ReadsEveryFieldAndTwoRecords)
 {
     TInterfaceBA exchange(TInterfaceBA::miReceive, programDir);
     ASSERT_TRUE(exchange.Read(Exchange({
-        "[General]", "Sender=DermaHost", "Receiver=Pelorix", "Count=2",
-        "[Image0]", "Image=C:\\pics\\a.jpg", "ResultFileDB=db0", "Date=01.02.2026", "Time=10:11",
-        "Pp100MM=15230", "ExclusionCircleRadiusInPixel=500", "ExclusionCircleX0InPixel=640",
+        "[General]",
+        "Sender=DermaHost",
+        "Receiver=Pelorix",
+        "Count=2",
+        "[Image0]",
+        "Image=C:\\pics\\a.jpg",
+        "ResultFileDB=db0",
+        "Date=01.02.2026",
+        "Time=10:11",
+        "Pp100MM=15230",
+        "ExclusionCircleRadiusInPixel=500",
+        "ExclusionCircleX0InPixel=640",
         "ExclusionCircleY0InPixel=480",
-        "[Subject0]", "Name=Müller", "Firstname=Jürgen", "Birthdate=1970-03-04",
-        "[image1]", "image=b.jpg",
-        "[Analysis]", "Automatic=1", "Result=7", "StoppAtEnd=0", "ResultRequest=0", "ResultFileAppend=-1",
-        "ResultImageDirectory=C:\\out\\\\", "ResultFile=out.txt", "ResultFileDetail=D:\\r\\detail.txt",
+        "[Subject0]",
+        "Name=Müller",
+        "Firstname=Jürgen",
+        "Birthdate=1970-03-04",
+        "[image1]",
+        "image=b.jpg",
+        "[Analysis]",
+        "Automatic=1",
+        "Result=7",
+        "StoppAtEnd=0",
+        "ResultRequest=0",
+        "ResultFileAppend=-1",
+        "ResultImageDirectory=C:\\out\\\\",
+        "ResultFile=out.txt",
+        "ResultFileDetail=D:\\r\\detail.txt",
         "ResultFileDB=db.txt",
-        "[Additional]", "Add0Name=MeasureResultsFile", "Add0Value=C:\\m.nvm", "Add1Name=Operator", "Add1Value=A. B.",
+        "[Additional]",
+        "Add0Name=MeasureResultsFile",
+        "Add0Value=C:\\m.nvm",
+        "Add1Name=Operator",
+        "Add1Value=A. B.",
     }))) << exchange.ErrorString().toStdString();
     EXPECT_FALSE(exchange.IsRecordDialect());
     EXPECT_EQ(exchange.Sender, QStringLiteral("DermaHost"));
@@ -100,20 +124,19 @@ TEST_F(TInterfaceBATest, Sectioned_ReadsEveryFieldAndTwoRecords)
     EXPECT_EQ(exchange.ResultFileDB, programDir + "db.txt");
     EXPECT_EQ(exchange.AdditionalValue("MeasureResultsFile"), QStringLiteral("C:\\m.nvm"));
     EXPECT_EQ(exchange.AdditionalValue("measureresultsfile"), QString()); // names compare with case
-    EXPECT_EQ(exchange.AdditionalNames(), (QStringList{"MeasureResultsFile", "Operator"}));
+    EXPECT_EQ(exchange.AdditionalNames(), (QStringList { "MeasureResultsFile", "Operator" }));
 }
 
 TEST_F(TInterfaceBATest, Sectioned_PathRulesAndAdditionalGap)
 {
     TInterfaceBA exchange(TInterfaceBA::miReceive, programDir);
-    ASSERT_TRUE(exchange.Read(Exchange({"[General]", "Count=1", "[Analysis]", "ResultImageDirectory=/data/out",
-                                        "ResultFile=/data/r.txt", "[Additional]", "Add0Name=A", "Add0Value=1",
-                                        "Add2Name=C", "Add2Value=3"})));
+    ASSERT_TRUE(exchange.Read(Exchange({ "[General]", "Count=1", "[Analysis]", "ResultImageDirectory=/data/out",
+        "ResultFile=/data/r.txt", "[Additional]", "Add0Name=A", "Add0Value=1", "Add2Name=C", "Add2Value=3" })));
     EXPECT_EQ(exchange.ResultImageDirectory, QStringLiteral("/data/out/"));
     EXPECT_EQ(exchange.ResultFile, QStringLiteral("/data/r.txt"));
     EXPECT_EQ(exchange.ResultFileDetail, programDir + "detail.txt");
     EXPECT_EQ(exchange.ResultFileDB, QString()); // an empty path stays empty
-    EXPECT_EQ(exchange.AdditionalNames(), QStringList{"A"});
+    EXPECT_EQ(exchange.AdditionalNames(), QStringList { "A" });
     EXPECT_EQ(exchange.AdditionalValue("C"), QString());
 }
 
@@ -124,11 +147,11 @@ TEST_F(TInterfaceBATest, Sectioned_WithoutPictureRecord_FailsWithReason)
         QStringList lines;
         const char* reason;
     } cases[] = {
-        {{"[General]", "Sender=x"}, "key Count is missing in section [General]"},
-        {{"[General]", "Count=0"}, "[General] Count=0 must be 1 or more"},
-        {{"[General]", "Count=-3"}, "[General] Count=-3 must be 1 or more"},
-        {{"[General]", "Count=two"}, "[General] Count=two must be 1 or more"},
-        {{"[General]", "Count=2000000000"}, "Count=2000000000 is more picture records than"},
+        { { "[General]", "Sender=x" }, "key Count is missing in section [General]" },
+        { { "[General]", "Count=0" }, "[General] Count=0 must be 1 or more" },
+        { { "[General]", "Count=-3" }, "[General] Count=-3 must be 1 or more" },
+        { { "[General]", "Count=two" }, "[General] Count=two must be 1 or more" },
+        { { "[General]", "Count=2000000000" }, "Count=2000000000 is more picture records than" },
     };
     for (const auto& c : cases) {
         TInterfaceBA exchange(TInterfaceBA::miReceive, programDir);
@@ -141,7 +164,7 @@ TEST_F(TInterfaceBATest, Sectioned_WithoutPictureRecord_FailsWithReason)
 TEST_F(TInterfaceBATest, Read_MissingFileAfterGoodRead_LeavesNoStaleCount)
 {
     TInterfaceBA exchange(TInterfaceBA::miReceive, programDir);
-    ASSERT_TRUE(exchange.Read(Exchange({"[General]", "Count=1", "[Image0]", "Image=a.jpg"})));
+    ASSERT_TRUE(exchange.Read(Exchange({ "[General]", "Count=1", "[Image0]", "Image=a.jpg" })));
     EXPECT_FALSE(exchange.Read(dir.Path("gone.ini")));
     EXPECT_TRUE(exchange.ErrorString().contains("does not exist"));
     EXPECT_EQ(exchange.Count(), 0);
@@ -151,9 +174,9 @@ TEST_F(TInterfaceBATest, Read_MissingFileAfterGoodRead_LeavesNoStaleCount)
 TEST_F(TInterfaceBATest, RecordDialect_UsesCameraTable)
 {
     TInterfaceBA exchange(TInterfaceBA::miReceive, programDir);
-    ASSERT_TRUE(exchange.Read(Exchange({"[RecordData]", "Cameratype=dermacam 50", "filename=/p/x.bmp",
-                                        "Aufnahmedatum=3.4.2026", "Name=Weiß", "Vorname=Anna",
-                                        "Geburtsdatum=1.1.1980", "[General]", "Count=5", "Sender=ignored"})));
+    ASSERT_TRUE(exchange.Read(
+        Exchange({ "[RecordData]", "Cameratype=dermacam 50", "filename=/p/x.bmp", "Aufnahmedatum=3.4.2026", "Name=Weiß",
+            "Vorname=Anna", "Geburtsdatum=1.1.1980", "[General]", "Count=5", "Sender=ignored" })));
     EXPECT_TRUE(exchange.IsRecordDialect());
     ASSERT_EQ(exchange.Count(), 1);
     const structImage image = exchange.ImageRecord(0);
@@ -173,9 +196,9 @@ TEST_F(TInterfaceBATest, RecordDialect_UsesCameraTable)
 
 TEST_F(TInterfaceBATest, RecordDialect_UnknownOrEmptyCameraType_GivesZeroCalibration)
 {
-    for (const QString& type : {QStringLiteral("Unknown"), QString(), QStringLiteral("Empty")}) {
+    for (const QString& type : { QStringLiteral("Unknown"), QString(), QStringLiteral("Empty") }) {
         TInterfaceBA exchange(TInterfaceBA::miReceive, programDir);
-        ASSERT_TRUE(exchange.Read(Exchange({"[RecordData]", "Cameratype=" + type, "filename=x.jpg"})));
+        ASSERT_TRUE(exchange.Read(Exchange({ "[RecordData]", "Cameratype=" + type, "filename=x.jpg" })));
         const structImage image = exchange.ImageRecord(0);
         EXPECT_EQ(image.Pp100MM, 0) << type.toStdString();
         EXPECT_EQ(image.ExclusionCircleRadiusInPixel, 0);
@@ -184,14 +207,14 @@ TEST_F(TInterfaceBATest, RecordDialect_UnknownOrEmptyCameraType_GivesZeroCalibra
     }
     QFile::remove(programDir + "Camera.ini");
     TInterfaceBA exchange(TInterfaceBA::miReceive, programDir);
-    ASSERT_TRUE(exchange.Read(Exchange({"[RecordData]", "Cameratype=DermaCam 50"})));
+    ASSERT_TRUE(exchange.Read(Exchange({ "[RecordData]", "Cameratype=DermaCam 50" })));
     EXPECT_EQ(exchange.ImageRecord(0).Pp100MM, 0);
 }
 
 TEST_F(TInterfaceBATest, RecordDataWithoutKeys_IsReadAsSectionedDialect)
 {
     TInterfaceBA exchange(TInterfaceBA::miReceive, programDir);
-    ASSERT_TRUE(exchange.Read(Exchange({"[RecordData]", "", "[General]", "Count=1", "[Image0]", "Image=s.jpg"})));
+    ASSERT_TRUE(exchange.Read(Exchange({ "[RecordData]", "", "[General]", "Count=1", "[Image0]", "Image=s.jpg" })));
     EXPECT_FALSE(exchange.IsRecordDialect());
     EXPECT_EQ(exchange.ImageRecord(0).Image, QStringLiteral("s.jpg"));
 }

@@ -349,8 +349,8 @@ TEST_F(ToolsTest, LineColourAndFont_ApplyToSelectionAndCanvasOnly)
     font.name = "Liberation Sans";
     font.height = -20;
     prompt.fonts.push_back(font);
-    const int text = Cad().AddShape(SpText, QString(), 0.0f,
-        { QPointF(10, 10), QPointF(50, 10), QPointF(50, 30), QPointF(10, 30) }, "Text");
+    const int text = Cad().AddShape(
+        SpText, QString(), 0.0f, { QPointF(10, 10), QPointF(50, 10), QPointF(50, 30), QPointF(10, 30) }, "Text");
     static_cast<TMyText*>(Cad().ShapeById(text))->SetLines({ "abc" });
     wb.FontCommand();
     EXPECT_EQ(Cad().Font().height, 20);

@@ -26,7 +26,8 @@ TEST(WorkbenchUndo, HairAddedThenUndone_LeavesNoEntry_RedoBringsItBack)
     ScriptedPrompt prompt;
     Workbench wb(prompt);
     wb.Canvas().ClientResized(400, 300);
-    const int hair = wb.Canvas().AddShape(SpRuleLine, QString(), 0.0f, { QPointF(10, 10), QPointF(110, 10) }, QStringLiteral("Hair"));
+    const int hair = wb.Canvas().AddShape(
+        SpRuleLine, QString(), 0.0f, { QPointF(10, 10), QPointF(110, 10) }, QStringLiteral("Hair"));
     ASSERT_GE(hair, 0);
     ASSERT_EQ(wb.Tree().Count(), 1);
     ASSERT_TRUE(wb.UndoCommand());

@@ -103,10 +103,12 @@ bool TInterfaceBA::ReadRecordDialect(const IniFile& ini)
         IniFile cameras(cameraTable);
         if (cameras.Load() && cameras.SectionExists(m_cameraType)) {
             image.Pp100MM = cameras.ReadInteger(m_cameraType, QStringLiteral("Pp100MM"), 0);
-            image.ExclusionCircleRadiusInPixel =
-                cameras.ReadInteger(m_cameraType, QStringLiteral("ExclusionCircleRadiusInPixel"), 0);
-            image.ExclusionCircleX0InPixel = cameras.ReadInteger(m_cameraType, QStringLiteral("ExclusionCircleX0InPixel"), 0);
-            image.ExclusionCircleY0InPixel = cameras.ReadInteger(m_cameraType, QStringLiteral("ExclusionCircleY0InPixel"), 0);
+            image.ExclusionCircleRadiusInPixel
+                = cameras.ReadInteger(m_cameraType, QStringLiteral("ExclusionCircleRadiusInPixel"), 0);
+            image.ExclusionCircleX0InPixel
+                = cameras.ReadInteger(m_cameraType, QStringLiteral("ExclusionCircleX0InPixel"), 0);
+            image.ExclusionCircleY0InPixel
+                = cameras.ReadInteger(m_cameraType, QStringLiteral("ExclusionCircleY0InPixel"), 0);
         }
     }
     image.Image = ini.ReadString(section, QStringLiteral("filename"), QString());
@@ -141,7 +143,8 @@ bool TInterfaceBA::ReadSectionedDialect(const IniFile& ini)
         image.Date = ini.ReadString(imageSection, QStringLiteral("Date"), QString());
         image.Time = ini.ReadString(imageSection, QStringLiteral("Time"), QString());
         image.Pp100MM = ini.ReadInteger(imageSection, QStringLiteral("Pp100MM"), 0);
-        image.ExclusionCircleRadiusInPixel = ini.ReadInteger(imageSection, QStringLiteral("ExclusionCircleRadiusInPixel"), 0);
+        image.ExclusionCircleRadiusInPixel
+            = ini.ReadInteger(imageSection, QStringLiteral("ExclusionCircleRadiusInPixel"), 0);
         image.ExclusionCircleX0InPixel = ini.ReadInteger(imageSection, QStringLiteral("ExclusionCircleX0InPixel"), 0);
         image.ExclusionCircleY0InPixel = ini.ReadInteger(imageSection, QStringLiteral("ExclusionCircleY0InPixel"), 0);
 
@@ -161,11 +164,12 @@ bool TInterfaceBA::ReadSectionedDialect(const IniFile& ini)
     ResultRequest = ini.ReadBool(analysis, QStringLiteral("ResultRequest"), true);
     ResultFileAppend = ini.ReadBool(analysis, QStringLiteral("ResultFileAppend"), false);
 
-    ResultImageDirectory =
-        NormaliseDirectory(ini.ReadString(analysis, QStringLiteral("ResultImageDirectory"), m_programDirectory));
-    ResultFile = WithProgramDirectory(ini.ReadString(analysis, QStringLiteral("ResultFile"), QStringLiteral("result.txt")));
-    ResultFileDetail =
-        WithProgramDirectory(ini.ReadString(analysis, QStringLiteral("ResultFileDetail"), QStringLiteral("detail.txt")));
+    ResultImageDirectory
+        = NormaliseDirectory(ini.ReadString(analysis, QStringLiteral("ResultImageDirectory"), m_programDirectory));
+    ResultFile
+        = WithProgramDirectory(ini.ReadString(analysis, QStringLiteral("ResultFile"), QStringLiteral("result.txt")));
+    ResultFileDetail = WithProgramDirectory(
+        ini.ReadString(analysis, QStringLiteral("ResultFileDetail"), QStringLiteral("detail.txt")));
     ResultFileDB = ini.ReadString(analysis, QStringLiteral("ResultFileDB"), QString());
     if (!ResultFileDB.isEmpty())
         ResultFileDB = WithProgramDirectory(ResultFileDB);

@@ -38,8 +38,8 @@ CanvasArea::CanvasArea(TMyCAD& cad, QWidget* parent)
         m_rulers[i]->SetFlat(true);
     }
     // Each ruler has a corner box at either end: top ruler 1-2, bottom 3-4, left 5-6, right 7-8.
-    static const TCornerPosition positions[] = { cpLeftTop, cpRightTop, cpLeftBottom, cpRightBottom, cpLeftTop,
-        cpLeftBottom, cpRightTop, cpRightBottom };
+    static const TCornerPosition positions[]
+        = { cpLeftTop, cpRightTop, cpLeftBottom, cpRightBottom, cpLeftTop, cpLeftBottom, cpRightTop, cpRightBottom };
     for (size_t i = 0; i < m_corners.size(); ++i) {
         m_corners[i] = new TRsRulerCorner(m_page);
         m_corners[i]->setObjectName(QStringLiteral("RsRulerCorner%1").arg(i + 1));

@@ -47,7 +47,8 @@ bool ResultsGrid::event(QEvent* event)
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const int index = help->pos().y() / kRowHeight;
-        if (index >= 0 && index < int(m_rows.size()) && ShownCaption(m_rows[size_t(index)]) != m_rows[size_t(index)].caption)
+        if (index >= 0 && index < int(m_rows.size())
+            && ShownCaption(m_rows[size_t(index)]) != m_rows[size_t(index)].caption)
             QToolTip::showText(help->globalPos(), m_rows[size_t(index)].caption, this);
         else
             QToolTip::hideText();
@@ -90,7 +91,8 @@ void ResultsGrid::paintEvent(QPaintEvent*)
         painter.save();
         painter.setClipRect(QRect(left1, top, width() - left1, kRowHeight));
         if (!row.unit.isEmpty())
-            painter.fillRect(QRect(left1 + indent, top + 1, painter.fontMetrics().horizontalAdvance(row.text), kRowHeight - 1),
+            painter.fillRect(
+                QRect(left1 + indent, top + 1, painter.fontMetrics().horizontalAdvance(row.text), kRowHeight - 1),
                 ColorOf(row.band ? row.bandColor : row.normalColor));
         text(left1 + indent, row.text);
         painter.restore();

@@ -89,7 +89,8 @@ QSlider* MakeSlider(QWidget* parent, const char* name, const QString& hint, int 
 }
 
 // A band of the tool bar: a caption above a slider.
-QWidget* SliderBand(QWidget* parent, const char* bandName, const char* labelName, const QString& caption, QSlider* slider)
+QWidget* SliderBand(
+    QWidget* parent, const char* bandName, const char* labelName, const QString& caption, QSlider* slider)
 {
     auto* band = new QWidget(parent);
     band->setObjectName(QLatin1String(bandName));
@@ -227,7 +228,8 @@ void TFormMain::BuildToolBar()
 
     m_thickness = MakeSlider(bar, "TrackBarThickness", QStringLiteral("Set hair thickness"), 1, 5000, 500, 500);
     m_zoom = MakeSlider(bar, "TrackBarZoom", QStringLiteral("Zoom"), -80, 80, 10, 0);
-    bar->addWidget(SliderBand(bar, "PanelThickness", "LabelTrackBarThickness", QStringLiteral("Thickness"), m_thickness));
+    bar->addWidget(
+        SliderBand(bar, "PanelThickness", "LabelTrackBarThickness", QStringLiteral("Thickness"), m_thickness));
     bar->addSeparator();
     bar->addWidget(SliderBand(bar, "PanelZoom", "LabelTrackBarZoom", QStringLiteral("Zoom"), m_zoom));
     connect(m_thickness, &QSlider::valueChanged, this, &TFormMain::ThicknessChanged);
@@ -289,7 +291,8 @@ void TFormMain::BuildCentre()
         if (!m_syncing && index >= 0 && index < Bench().Tree().Count())
             Bench().Tree().At(index).expanded = expanded;
     };
-    connect(m_tree, &QTreeWidget::itemExpanded, this, [keepExpansion](QTreeWidgetItem* item) { keepExpansion(item, true); });
+    connect(m_tree, &QTreeWidget::itemExpanded, this,
+        [keepExpansion](QTreeWidgetItem* item) { keepExpansion(item, true); });
     connect(m_tree, &QTreeWidget::itemCollapsed, this,
         [keepExpansion](QTreeWidgetItem* item) { keepExpansion(item, false); });
     setCentralWidget(m_mainSplitter);

@@ -2,19 +2,19 @@
 // thickness and zoom sliders, the mouse wheel, the keyboard, cursors and rulers.
 #include "workbench/ui/TFormMain.h"
 
-#include "workbench/ui/CanvasArea.h"
 #include "canvas/widgets/CanvasView.h"
+#include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/ToolIcons.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTimer>
 
 void TFormMain::ToolButtonClicked(ToolButton button)
 {
@@ -143,6 +143,6 @@ void TFormMain::ApplyCursor()
 void TFormMain::SyncRulers()
 {
     const RulerSettings& rulers = Bench().Scale().Rulers();
-    m_canvasArea->SetRulerScale(rulers.scale, rulers.longTickEvery, TRulerUnit(Bench().State().RulerUnit),
-        TRulerUnit(rulers.cornerUnit));
+    m_canvasArea->SetRulerScale(
+        rulers.scale, rulers.longTickEvery, TRulerUnit(Bench().State().RulerUnit), TRulerUnit(rulers.cornerUnit));
 }

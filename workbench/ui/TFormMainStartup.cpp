@@ -4,8 +4,8 @@
 #include "workbench/ui/TFormMain.h"
 
 #include "common/LanguageFile.h"
-#include "workbench/StartUp.h"
 #include "common/ui/WindowTranslator.h"
+#include "workbench/StartUp.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
 #include "workbench/ui/TFormAbout.h"

@@ -65,7 +65,8 @@ QIcon Icon(ToolButton button)
     case ToolButton::Select:
         return IconOf([](QPainter& p) {
             p.setBrush(Qt::white);
-            p.drawPolygon(QPolygonF({ { 6, 3 }, { 6, 19 }, { 10, 15 }, { 13, 21 }, { 15, 20 }, { 12, 14 }, { 18, 14 } }));
+            p.drawPolygon(
+                QPolygonF({ { 6, 3 }, { 6, 19 }, { 10, 15 }, { 13, 21 }, { 15, 20 }, { 12, 14 }, { 18, 14 } }));
         });
     case ToolButton::QuickHairCount:
         return IconOf([](QPainter& p) {
