@@ -1,9 +1,11 @@
 // pelorix-cli: the measuring program's logic without windows, for batch work,
 // host-program integration checks and end-to-end tests.
 #include "app/cli/CliSupport.h"
+#include "common/TNVFreeImage.h"
 #include "workbench/ProgramVersion.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -64,6 +66,9 @@ int main(int argc, char** argv)
         = needsGui ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     // The version a printed report shows as "ProgVersion".
     QCoreApplication::setApplicationVersion(ProgramVersion::File());
+    // The picture size limit set in Pelorix.ini beside the programs applies here as in the window.
+    TNVFreeImage::SetDefaultLimits(
+        TNVFreeImage::LimitsFromIni(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Pelorix.ini"))));
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))

@@ -4,6 +4,7 @@
 #include "workbench/ui/TFormMain.h"
 
 #include "common/LanguageFile.h"
+#include "common/TNVFreeImage.h"
 #include "common/ui/WindowTranslator.h"
 #include "workbench/StartUp.h"
 #include "workbench/ui/CanvasArea.h"
@@ -31,6 +32,7 @@
 void TFormMain::ReadSettings()
 {
     ApplySettings(PelorixSettings::Read(ProgramFile(QStringLiteral("Pelorix.ini"))));
+    TNVFreeImage::SetDefaultLimits(TNVFreeImage::LimitsFromIni(ProgramFile(QStringLiteral("Pelorix.ini"))));
 }
 
 void TFormMain::ApplySettings(const PelorixSettings& settings)
