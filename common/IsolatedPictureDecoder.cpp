@@ -94,8 +94,9 @@ IsolatedPictureDecoder::Result IsolatedPictureDecoder::Decode(const QString& pat
         }
     }
     const bool readTimedOut = child.TimedOut();
-    // A decoder that has said all it had to ends at once; one that has not is not waited for.
-    const ChildProcess::Exit exit = child.Finish(QDeadlineTimer(complete ? 1000 : 0), !complete);
+    // A decoder that has said all it had to, or closed its output early, ends at once (the
+    // deadline still holds); one that ran out of time is killed without waiting.
+    const ChildProcess::Exit exit = child.Finish(complete ? QDeadlineTimer(1000) : deadline, readTimedOut);
     result.messages = QString::fromUtf8(messages).simplified();
     if (complete && reply.status == kDecoded && refusal.isEmpty() && bitmap) {
         result.format = reply.format;

@@ -358,7 +358,8 @@ PictureHeader ReadIco(QByteArrayView bytes)
                            .arg(bitCount));
     PictureHeader header = Sized(width, height / 2, 32);
     const double palette = bitCount <= 8 ? 4 << bitCount : 0;
-    const double pixels = double((qint64(width) * bitCount + 31) / 32 * 4) * (height / 2);
+    // The colour rows, then the transparency mask of one bit a pixel.
+    const double pixels = double((qint64(width) * bitCount + 31) / 32 * 4 + (qint64(width) + 31) / 32 * 4) * (height / 2);
     const double needed = double(at) + 40 + palette + pixels;
     if (Incomplete(bytes.size(), needed))
         header.problem = EndsEarly("icon", bytes.size(), needed);
@@ -387,7 +388,9 @@ PictureHeader ReadPsd(QByteArrayView bytes)
     PictureHeader header = Sized(width, height, 4.0 * std::max<quint32>(depth, 8));
     in.Skip(in.U32Be()); // colour mode data
     in.Skip(in.U32Be()); // image resources
-    const qint64 layersLength = version == 2 ? (qint64(in.U32Be()) << 32) | in.U32Be() : in.U32Be();
+    const qint64 layersHigh = version == 2 ? in.U32Be() : 0; // 64 bits long in a large document
+    const qint64 layersLow = in.U32Be();
+    const qint64 layersLength = layersHigh > 0xFFFF ? -1 : (layersHigh << 32) | layersLow;
     in.Skip(layersLength);
     const quint32 compression = in.U16Be();
     if (!in.Ok()) {
