@@ -35,8 +35,8 @@ IsolatedPictureDecoder::Result IsolatedPictureDecoder::Decode(const QString& pat
 {
     Result result;
     if (program.isEmpty()) {
-        result.error = Unreadable(QStringLiteral("the picture decoder %1 is missing beside the program")
-                                      .arg(QLatin1String(kProgramName)));
+        result.error = Unreadable(
+            QStringLiteral("the picture decoder %1 is missing beside the program").arg(QLatin1String(kProgramName)));
         return result;
     }
     const int cpuSeconds = int(std::ceil(milliseconds / 1000.0)) + 1;
@@ -70,8 +70,8 @@ IsolatedPictureDecoder::Result IsolatedPictureDecoder::Decode(const QString& pat
         const auto type = FREE_IMAGE_TYPE(reply.type);
         refusal = checkSize ? checkSize(reply.width, reply.height, reply.bpp) : QString();
         if (refusal.isEmpty() && type >= FIT_BITMAP && type <= FIT_RGBAF)
-            bitmap.reset(FreeImage_AllocateT(
-                type, int(reply.width), int(reply.height), int(reply.bpp), reply.redMask, reply.greenMask, reply.blueMask));
+            bitmap.reset(FreeImage_AllocateT(type, int(reply.width), int(reply.height), int(reply.bpp), reply.redMask,
+                reply.greenMask, reply.blueMask));
         if (refusal.isEmpty() && !bitmap)
             refusal = Unreadable(QStringLiteral("the decoder described a bitmap that cannot be made (%1 x %2, %3 bits)")
                                      .arg(reply.width)
@@ -110,11 +110,14 @@ IsolatedPictureDecoder::Result IsolatedPictureDecoder::Decode(const QString& pat
     else if (complete)
         result.error = Unreadable(QStringLiteral("FreeImage could not decode it (damaged or unsupported)"));
     else if (readTimedOut || exit.timedOut)
-        result.error = Unreadable(QStringLiteral("decoding took longer than %1 (damaged file?)").arg(Seconds(milliseconds)));
+        result.error
+            = Unreadable(QStringLiteral("decoding took longer than %1 (damaged file?)").arg(Seconds(milliseconds)));
     else if (exit.cpuLimit)
-        result.error = Unreadable(QStringLiteral("decoding took more than %1 s of processor time (damaged file?)").arg(cpuSeconds));
+        result.error = Unreadable(
+            QStringLiteral("decoding took more than %1 s of processor time (damaged file?)").arg(cpuSeconds));
     else if (exit.crashed)
-        result.error = Unreadable(QStringLiteral("the decoder crashed on it (signal %1; damaged file)").arg(exit.signal));
+        result.error
+            = Unreadable(QStringLiteral("the decoder crashed on it (signal %1; damaged file)").arg(exit.signal));
     else
         result.error = Unreadable(QStringLiteral("the decoder stopped without an answer (exit code %1; damaged file "
                                                  "or more than its %2 MiB of memory)")

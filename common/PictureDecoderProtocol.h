@@ -19,8 +19,7 @@ namespace PictureDecoderProtocol {
 inline constexpr char kProgramName[] = "pelorix-picture-decoder";
 inline constexpr uint32_t kMagic = 0x31524450; // "PDR1"
 
-enum Status : uint32_t
-{
+enum Status : uint32_t {
     kDecoded = 0,
     kNotRecognised = 1, // the contents are no picture FreeImage knows
     kNotDecoded = 2, // FreeImage gave up

@@ -359,7 +359,8 @@ PictureHeader ReadIco(QByteArrayView bytes)
     PictureHeader header = Sized(width, height / 2, 32);
     const double palette = bitCount <= 8 ? 4 << bitCount : 0;
     // The colour rows, then the transparency mask of one bit a pixel.
-    const double pixels = double((qint64(width) * bitCount + 31) / 32 * 4 + (qint64(width) + 31) / 32 * 4) * (height / 2);
+    const double pixels
+        = double((qint64(width) * bitCount + 31) / 32 * 4 + (qint64(width) + 31) / 32 * 4) * (height / 2);
     const double needed = double(at) + 40 + palette + pixels;
     if (Incomplete(bytes.size(), needed))
         header.problem = EndsEarly("icon", bytes.size(), needed);
@@ -413,7 +414,8 @@ PictureHeader ReadPsd(QByteArrayView bytes)
             packed += in.U(unit, true);
         needed = double(in.Pos()) + packed;
     } else if (compression > 3) {
-        header.problem = QString("Photoshop picture data has an unknown compression %1 (damaged file)").arg(compression);
+        header.problem
+            = QString("Photoshop picture data has an unknown compression %1 (damaged file)").arg(compression);
         return header;
     }
     if (Incomplete(bytes.size(), needed))
@@ -567,8 +569,7 @@ PictureHeader ReadWbmp(QByteArrayView bytes)
 // An X bitmap: C source with "#define name_width N", "#define name_height N" and an array.
 PictureHeader ReadXbm(QByteArrayView bytes)
 {
-    static const QRegularExpression sizes(
-        R"(#define\s+\S*_width\s+(\d{1,10})\s+#define\s+\S*_height\s+(\d{1,10}))");
+    static const QRegularExpression sizes(R"(#define\s+\S*_width\s+(\d{1,10})\s+#define\s+\S*_height\s+(\d{1,10}))");
     const QString text = QString::fromLatin1(bytes.first(std::min<qsizetype>(bytes.size(), 1024)));
     const QRegularExpressionMatch match = sizes.match(text);
     if (!match.hasMatch())
@@ -598,7 +599,8 @@ PictureHeader ReadXbm(QByteArrayView bytes)
 PictureHeader ReadXpm(QByteArrayView bytes)
 {
     static const QRegularExpression values(R"("\s*(\d{1,10})\s+(\d{1,10})\s+\d+\s+\d+)");
-    const QRegularExpressionMatch match = values.match(QString::fromLatin1(bytes.first(std::min<qsizetype>(bytes.size(), 4096))));
+    const QRegularExpressionMatch match
+        = values.match(QString::fromLatin1(bytes.first(std::min<qsizetype>(bytes.size(), 4096))));
     if (!match.hasMatch())
         return Damaged("X pixmap has no size line in its first lines (damaged file)");
     return Sized(match.captured(1).toLongLong(), match.captured(2).toLongLong(), 32);

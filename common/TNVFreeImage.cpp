@@ -214,9 +214,8 @@ BitmapPtr DecodeHere(FREE_IMAGE_FORMAT format, const PictureHeader& header, cons
 // The time a separate decoder gets: the base, and more for a picture that declares many pixels.
 int DecoderMilliseconds(const PictureHeader& header, const TNVFreeImage::Limits& limits)
 {
-    const double megapixels = (header.sizeKnown ? double(header.width) * double(header.height)
-                                                : double(limits.maxPixels))
-        / 1e6;
+    const double megapixels
+        = (header.sizeKnown ? double(header.width) * double(header.height) : double(limits.maxPixels)) / 1e6;
     return limits.isolatedMilliseconds + int(std::min(megapixels, 100000.0) * 25);
 }
 

@@ -67,8 +67,8 @@ int main(int argc, char** argv)
     // The version a printed report shows as "ProgVersion".
     QCoreApplication::setApplicationVersion(ProgramVersion::File());
     // The picture size limit set in Pelorix.ini beside the programs applies here as in the window.
-    TNVFreeImage::SetDefaultLimits(
-        TNVFreeImage::LimitsFromIni(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Pelorix.ini"))));
+    TNVFreeImage::SetDefaultLimits(TNVFreeImage::LimitsFromIni(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Pelorix.ini"))));
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))
