@@ -36,7 +36,7 @@ FIBITMAP* Pattern(int width, int height, int bpp)
     FIBITMAP* bitmap = FreeImage_Allocate(width, height, bpp);
     for (int y = 0; y < height; ++y)
         for (unsigned i = 0; i < FreeImage_GetLine(bitmap); ++i)
-            FreeImage_GetScanLine(bitmap, y)[i] = BYTE(i * 7 + y * 13);
+            FreeImage_GetScanLine(bitmap, y)[i] = BYTE(i * 7 + unsigned(y) * 13);
     return bitmap;
 }
 
@@ -106,6 +106,30 @@ QByteArray Tga(int width, int height, bool packed)
     return bytes;
 }
 
+QByteArray Le32(qint64 v)
+{
+    return Le16(int(v & 0xFFFF)) + Le16(int(v >> 16));
+}
+
+// An 8-bit BMP packed in runs of 5 equal pixels (RLE8), with row and picture ends.
+QByteArray RleBmp(int width, int height)
+{
+    QByteArray data;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; x += 5)
+            data += char(5) + QByteArray(1, char(Sample(x, y, 0)));
+        if (y + 1 < height) // FreeImage takes an end of line before the end of the picture as damage
+            data += QByteArray(2, '\0');
+    }
+    data += QByteArray("\0\1", 2);
+    QByteArray palette;
+    for (int i = 0; i < 256; ++i)
+        palette += QByteArray(3, char(i)) + '\0';
+    const int offset = 14 + 40 + 1024;
+    return "BM" + Le32(offset + data.size()) + Le32(0) + Le32(offset) + Le32(40) + Le32(width) + Le32(height) + Le16(1)
+        + Le16(8) + Le32(1) + Le32(data.size()) + Le32(2835) + Le32(2835) + Le32(256) + Le32(0) + palette + data;
+}
+
 QByteArray Xbm(int width, int height)
 {
     QByteArray bytes = "#define p_width " + QByteArray::number(width) + "\n#define p_height "
@@ -146,6 +170,7 @@ TEST(DamagedPicture, EveryFormat_LoadsWholeAndIsRefusedCut)
         { "p.jpg", Encode(Pattern(40, 30, 24), FIF_JPEG) },
         { "p.png", Encode(Pattern(40, 30, 24), FIF_PNG) },
         { "p.bmp", Encode(Pattern(40, 30, 24), FIF_BMP) },
+        { "packed.bmp", RleBmp(40, 30) },
         { "p.tif", Encode(Pattern(40, 30, 24), FIF_TIFF) },
         { "p.gif", Encode(Pattern(40, 30, 8), FIF_GIF) },
         { "p.ico", Encode(Pattern(32, 32, 24), FIF_ICO) },
