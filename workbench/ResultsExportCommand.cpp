@@ -6,7 +6,8 @@
 
 namespace ResultsExportCommand {
 
-const QString kFilter = QStringLiteral("Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt");
+const QString kFilter
+    = QStringLiteral("Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
 
 bool ExportTo(const Workbench& workbench, const QString& path, QChar localeSeparator, QString* error, bool* written)
 {

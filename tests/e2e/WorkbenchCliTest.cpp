@@ -113,7 +113,7 @@ TEST_F(WorkbenchCli, Errors_SayWhatWasWrong)
     run = RunCli({ "results", notes, "--picture", dir.Path("gone.jpg") });
     EXPECT_EQ(run.exitCode, 1);
 
-    EXPECT_EQ(RunCli({ "export", notes, dir.Path("r.csv") }).exitCode, 2);
+    EXPECT_EQ(RunCli({ "export", notes, dir.Path("r.ods") }).exitCode, 2);
     EXPECT_EQ(RunCli({ "export", notes, dir.Path("r.txt"), "--decimal", ",," }).exitCode, 2);
     EXPECT_EQ(RunCli({ "import-host", exchange, "--with-picture" }).exitCode, 2);
     EXPECT_EQ(RunCli({ "results" }).exitCode, 2);
