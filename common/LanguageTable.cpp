@@ -72,6 +72,9 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxMessages", "MessageExportFormats", "Ergebnisse werden als .xls, .txt oder .csv gespeichert." },
     { "GroupBoxMessages", "MessagePictureFormats",
         "Bilder werden als .bmp, .jpg, .jpeg, .wmf, .dxf, .svg oder .png gespeichert." },
+    { "GroupBoxMessages", "MessageXlsCodePage",
+        "Die .xls-Datei kann nicht jedes Zeichen der Namen darstellen (dort steht \"?\"); .csv und .txt "
+        "behalten sie." },
 };
 
 constexpr BuiltIn kPrelvo[] = {

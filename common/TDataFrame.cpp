@@ -204,8 +204,8 @@ bool TDataFrame::WriteText(const QString& path, bool append, QChar separator, QC
         QFile existing(path);
         const bool existingUtf8 = existing.open(QIODevice::ReadOnly) && existing.read(3) == kUtf8Bom;
         if (utf8 && !existingUtf8)
-            return Fail(QStringLiteral("Unable to write to %1: the text has characters Windows-1252 lacks").arg(path),
-                false);
+            return Fail(
+                QStringLiteral("Unable to write to %1: the text has characters Windows-1252 lacks").arg(path), false);
         utf8 = existingUtf8;
     }
     QByteArray bytes = utf8 ? text.toUtf8() : Cp1252::Encode(text);

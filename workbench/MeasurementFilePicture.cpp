@@ -107,7 +107,8 @@ bool MeasurementFile::SavePictureCommand()
     // said so, never passed over in silence.
     const QString format = PictureFormatOf(*path);
     if (format.isEmpty()) {
-        const QString message = *path + QStringLiteral(": ") + m_wb.Texts().Text(QStringLiteral("MessagePictureFormats"));
+        const QString message
+            = *path + QStringLiteral(": ") + m_wb.Texts().Text(QStringLiteral("MessagePictureFormats"));
         return Fail(message, message);
     }
     bool written = false;

@@ -13,8 +13,8 @@ namespace ResultsExportCommand {
 extern const QString kFilter;
 
 // Asks for a file and exports; a file that cannot be written is reported with
-// its path and the system's reason, an unknown extension with the accepted ones. `localeSeparator` is the locale's decimal
-// separator for the text file. False when cancelled, refused or failed.
+// its path and the system's reason, an unknown extension with the accepted ones. `localeSeparator` is the locale's
+// decimal separator for the text file. False when cancelled, refused or failed.
 bool Run(Workbench& workbench, QChar localeSeparator);
 
 // Exports to `path` by its extension (any case). False, with the reason in

@@ -235,8 +235,7 @@ void Workbench::UpdateResultsGrid()
         SetRowNoValue(RowTerminalCount);
     } else {
         const double thicknessMean = calibrated ? *micrometres * m_state.ThicknessSum / n : m_state.ThicknessSum / n;
-        SetRowValue(
-            RowThicknessMean, thicknessMean, fixed(thicknessMean), calibrated ? QStringLiteral("µm") : unit);
+        SetRowValue(RowThicknessMean, thicknessMean, fixed(thicknessMean), calibrated ? QStringLiteral("µm") : unit);
         const double lengthMean = m_state.LengthSum / n;
         SetRowValue(RowLengthMean, lengthMean, fixed(lengthMean), unit);
         count(RowVellusCount, m_state.VellusCount);

@@ -128,7 +128,8 @@ TEST(MouseDrawing, PolyBezier_SixClicks_EndsOnTheSixthAndKeepsTheSmoothJoin)
 {
     Canvas c;
     c.cad.SetShapeTool(SpPolyBezier);
-    for (QPoint p : { QPoint(10, 10), QPoint(30, 70), QPoint(90, 70), QPoint(130, 10), QPoint(170, 0), QPoint(210, 40) })
+    for (QPoint p :
+        { QPoint(10, 10), QPoint(30, 70), QPoint(90, 70), QPoint(130, 10), QPoint(170, 0), QPoint(210, 40) })
         c.mouse.Click(p.x(), p.y());
     c.mouse.DoubleClick(210, 40);
     ASSERT_EQ(c.cad.ShapeCount(), 1);

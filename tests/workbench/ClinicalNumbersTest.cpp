@@ -78,8 +78,8 @@ TEST_F(ClinicalNumbers, EvaluatedField_CircleOverTheEdge_CountsEveryPixelOnThePi
 
 TEST(ClinicalUnits, MillimetreMicrometreAndCentimetre_SameCountsDensitiesAndThicknesses)
 {
-    const UnitCase calibrations[] = { { "1", "mm", "1.00", "mm/cm²" }, { "1000", "µm", "1000.00", "µm/cm²" },
-        { "0,1", "cm", "0.10", "cm/cm²" } };
+    const UnitCase calibrations[]
+        = { { "1", "mm", "1.00", "mm/cm²" }, { "1000", "µm", "1000.00", "µm/cm²" }, { "0,1", "cm", "0.10", "cm/cm²" } };
     // The field in square centimetres, 152 pixels to the millimetre.
     const double field = double(HairMetrics::CountDiscPoints(500, 500, 400, 1000, 1000)) * (0.1 / 152) * (0.1 / 152);
     for (const UnitCase& c : calibrations) {
@@ -319,6 +319,16 @@ TEST_F(ClinicalNumbers, NonWesternNames_ExactInPrintTableAndTextExport)
         ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
         EXPECT_TRUE(QString::fromUtf8(bytes).contains(name + QStringLiteral("\t1,5\t")));
     }
+    // The spreadsheet cannot hold them: the operator is told so.
+    LoadOperatorPicture(400, 300);
+    const int hair = Hair(10, 10, 110, 10);
+    Cad().ShapeById(hair)->UserData().Add("Caption", names[0]);
+    wb.RecomputeAll();
+    prompt.fileNames.push_back(dir.Path("n.xls"));
+    ASSERT_TRUE(ResultsExportCommand::Run(wb, QLatin1Char('.')));
+    ASSERT_FALSE(prompt.messages.isEmpty());
+    EXPECT_TRUE(prompt.messages.back().contains(".csv und .txt")) << prompt.messages.back().toStdString();
+
     // Names the code page holds keep the Windows-1252 files of before.
     TDataFrame table;
     table.AddColumn("Value");
