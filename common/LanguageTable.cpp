@@ -67,6 +67,12 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxParameters", "LabelTerminalDensity", "Terminal Density" },
     { "GroupBoxParameters", "LabelFollicularUnits", "Follicular units" },
     { "GroupBoxParameters", "LabelFollicularUnitDensity", "Fol. Unit Density" },
+    { "GroupBoxParameters", "LabelOriginDetected", "erkannt" },
+    { "GroupBoxParameters", "LabelOriginEdited", "erkannt, korrigiert" },
+    { "GroupBoxParameters", "LabelOriginDrawn", "von Hand" },
+    { "GroupBoxMessages", "MessageDetecting", "Haare werden erkannt ..." },
+    { "GroupBoxMessages", "MessageDetected", "%d Haare erkannt" },
+    { "GroupBoxMessages", "MessageAccepted", "%d Vorschläge übernommen" },
 };
 
 constexpr BuiltIn kPrelvo[] = {

@@ -20,8 +20,11 @@ QJsonObject ToJson(const ResultsSnapshot& results)
             params.append(
                 QJsonObject { { QStringLiteral("name"), param.name }, { QStringLiteral("value"), param.value },
                     { QStringLiteral("unit"), param.unit }, { QStringLiteral("decimals"), param.decimals } });
-        objects.append(QJsonObject { { QStringLiteral("id"), object.id }, { QStringLiteral("caption"), object.caption },
-            { QStringLiteral("params"), params } });
+        QJsonObject json { { QStringLiteral("id"), object.id }, { QStringLiteral("caption"), object.caption },
+            { QStringLiteral("params"), params } };
+        if (!object.origin.isEmpty())
+            json.insert(QStringLiteral("origin"), object.origin);
+        objects.append(json);
     }
     return QJsonObject { { QStringLiteral("unit"), results.unit }, { QStringLiteral("areaUnit"), results.areaUnit },
         { QStringLiteral("scale"), results.scale }, { QStringLiteral("evaluatedArea"), qint64(results.evaluatedArea) },
