@@ -70,9 +70,6 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxParameters", "LabelOriginDetected", "erkannt" },
     { "GroupBoxParameters", "LabelOriginEdited", "erkannt, korrigiert" },
     { "GroupBoxParameters", "LabelOriginDrawn", "von Hand" },
-    { "GroupBoxMessages", "MessageDetecting", "Haare werden erkannt ..." },
-    { "GroupBoxMessages", "MessageDetected", "%d Haare erkannt" },
-    { "GroupBoxMessages", "MessageAccepted", "%d Vorschläge übernommen" },
 };
 
 constexpr BuiltIn kPrelvo[] = {
