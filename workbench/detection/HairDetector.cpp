@@ -383,7 +383,7 @@ std::vector<QPointF> ExtendEnds(
     for (int end = 0; end < 2; ++end) {
         if (end == 1)
             std::reverse(samples.begin(), samples.end());
-        const size_t back = std::min(samples.size() - 1, size_t(std::max(3.0, width)));
+        const size_t back = std::min(samples.size() - 1, size_t(std::max(4.0, 2.0 * width)));
         const QPointF direction = Normalised(samples.front() - samples[back]);
         const QPointF normal(-direction.y(), direction.x());
         const double side = 0.5 * width + 3.0;
@@ -488,7 +488,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
     }
     ridge.scale.release();
     GraphOptions graphOptions;
-    graphOptions.gapMaxPx = std::max(8.0, 0.2 * ppm);
+    graphOptions.gapMaxPx = std::max(8.0, 0.3 * ppm);
     std::vector<Chain> chains = TraceChains(skeleton, graphOptions);
     skeleton = Skeleton();
     if (!report(80)) {
@@ -514,7 +514,12 @@ Result DetectHairs(const QImage& picture, const Options& options)
             const Profile first = MeasureHair(dark, samples, chain.widthPx);
             if (first.width <= 0.0)
                 continue;
-            samples = ExtendEnds(dark, samples, first.width, first.contrast, 0.5 * first.width + 0.05 * ppm);
+            // Thinning bends the last half width of a blunt end towards a corner:
+            // that piece goes, and the end is found again along the hair's direction.
+            const size_t trim = std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
+            if (trim > 0)
+                samples = std::vector<QPointF>(samples.begin() + long(trim), samples.end() - long(trim));
+            samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.05 * ppm);
             const double length = PolylineLength(samples);
             if (length < (atBorder ? 0.4 : 1.0) * minLength)
                 continue;

@@ -69,7 +69,7 @@ QPointF OutwardDirection(const std::vector<QPointF>& points, double width)
     const int n = int(points.size());
     if (n < 2)
         return QPointF(0.0, 0.0);
-    const int skip = std::min(n / 3, int(std::lround(0.6 * width)));
+    const int skip = std::min(n / 3, int(std::lround(width)));
     const int reach = std::min(n - 1, skip + std::max(6, int(std::lround(2.0 * width))));
     if (reach <= skip)
         return Unit(points[size_t(n - 1)] - points[0]);
@@ -335,7 +335,7 @@ std::vector<Chain> TraceChains(const Skeleton& skeleton, const GraphOptions& opt
     for (Segment& s : segments) {
         if (s.removed || s.cluster[0] < 0 || s.cluster[1] < 0)
             continue;
-        if (SegmentLength(s) < std::max(4.0, 1.2 * s.width)) {
+        if (SegmentLength(s) < std::max(4.0, 2.0 * s.width)) {
             clusters.Unite(s.cluster[0], s.cluster[1]);
             s.removed = true;
         }
