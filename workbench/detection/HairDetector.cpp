@@ -524,6 +524,9 @@ Result DetectHairs(const QImage& picture, const Options& options)
             if (length < (atBorder ? 0.4 : 1.0) * minLength)
                 continue;
             const double thickness = UnblurredWidth(first.width, kOpticsBlur);
+            // Thinner than half the thinnest hair looked for: a crease or an edge, no hair.
+            if (thickness < 0.5 * kMinWidthUm * ppm / 1000.0)
+                continue;
             const double tolerance = std::max(1.5, std::min(0.25 * thickness + 1.0, 0.01 * length + 1.0));
             std::vector<QPointF> fitInput = SmoothAndResample(samples, 0, 3.0);
             MarkFit fit = FitMark(fitInput, tolerance);
