@@ -102,6 +102,10 @@ TEST_F(ProposalsTest, ProposalsAreNoResultsUntilAcceptedAsOneUndoStep)
     for (const QJsonValue& object : objects)
         edited += object[QStringLiteral("origin")].toString() == QLatin1String("edited") ? 1 : 0;
     EXPECT_EQ(edited, 1);
+    const QJsonObject origins = ResultsJson::ToJson(wb.Results())[QStringLiteral("origins")].toObject();
+    EXPECT_EQ(origins[QStringLiteral("detected")].toInt(), 1);
+    EXPECT_EQ(origins[QStringLiteral("edited")].toInt(), 1);
+    EXPECT_EQ(origins[QStringLiteral("drawn")].toInt(), 1);
 }
 
 TEST_F(ProposalsTest, DetectingAgainReplacesOnlyUnacceptedProposalsAndDeleteRejects)
