@@ -100,6 +100,7 @@ double ShareNear(const std::vector<QPointF>& from, const std::vector<QPointF>& t
 }
 
 QString g_overlay;
+std::vector<double> g_signedLength; // detected minus true length of matched hairs, share of the true
 
 bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
 {
@@ -205,11 +206,17 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
             continue;
         }
         const detection::Hair& h = result.hairs[size_t(detectionOf[t])];
+        if (verbose)
+            std::printf("  matched: true (%.0f,%.0f)-(%.0f,%.0f) %.0f px, found (%.0f,%.0f)-(%.0f,%.0f) %.0f px\n",
+                truths[t].visible.front().x(), truths[t].visible.front().y(), truths[t].visible.back().x(),
+                truths[t].visible.back().y(), truths[t].visibleLength, h.path.front().x(), h.path.front().y(),
+                h.path.back().x(), h.path.back().y(), h.lengthPx);
         ++matched;
         vellusMatched += truths[t].vellus ? 1 : 0;
         agree += isVellus(h) == truths[t].vellus ? 1 : 0;
         thicknessErrors.push_back(std::abs(h.thicknessPx - truths[t].widthPx) / truths[t].widthPx);
         lengthErrors.push_back(std::abs(h.lengthPx - truths[t].visibleLength) / truths[t].visibleLength);
+        g_signedLength.push_back((h.lengthPx - truths[t].visibleLength) / truths[t].visibleLength);
     }
     for (size_t d = 0; d < result.hairs.size(); ++d) {
         if (truthOf[d] < 0) {
@@ -320,7 +327,12 @@ int main(int argc, char* argv[])
         totals.truths ? 100.0 * (totals.detections - totals.truths) / totals.truths : 0.0,
         100.0 * totals.worstCountError);
     std::printf("median thickness error  %.1f %%\n", 100.0 * Median(totals.thicknessErrors));
-    std::printf("median length error     %.1f %%\n", 100.0 * Median(totals.lengthErrors));
+    std::printf("median length error     %.1f %% (signed: median %+.1f %%, %.0f %% of matched hairs too short)\n",
+        100.0 * Median(totals.lengthErrors), 100.0 * Median(g_signedLength),
+        g_signedLength.empty() ? 0.0
+                               : 100.0 * double(std::count_if(g_signedLength.begin(), g_signedLength.end(),
+                                             [](double e) { return e < 0; }))
+                / double(g_signedLength.size()));
     std::printf("vellus/terminal agree   %.1f %% of matched hairs\n",
         totals.matched ? 100.0 * totals.agree / totals.matched : 0.0);
     std::printf("detection time          %.0f ms per case on average\n", cases ? totals.timeMs / cases : 0.0);

@@ -386,7 +386,7 @@ std::vector<QPointF> ExtendEnds(
         const size_t back = std::min(samples.size() - 1, size_t(std::max(4.0, 2.0 * width)));
         const QPointF direction = Normalised(samples.front() - samples[back]);
         const QPointF normal(-direction.y(), direction.x());
-        const double side = 0.5 * width + 3.0;
+        const double side = width + 4.0;
         QPointF tip = samples.front();
         std::vector<QPointF> added;
         for (double travelled = 1.0; travelled <= maxReach; travelled += 1.0) {
@@ -397,7 +397,7 @@ std::vector<QPointF> ExtendEnds(
             const QPointF l = q + normal * side;
             const QPointF r = q - normal * side;
             const double background = std::min(Sample(dark, l.x(), l.y()), Sample(dark, r.x(), r.y()));
-            if (centre - background < 0.5 * contrast)
+            if (centre - background < 0.25 * contrast)
                 break;
             added.push_back(q);
         }
@@ -519,7 +519,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             const size_t trim = std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
             if (trim > 0)
                 samples = std::vector<QPointF>(samples.begin() + long(trim), samples.end() - long(trim));
-            samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.05 * ppm);
+            samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.5 * ppm);
             const double length = PolylineLength(samples);
             if (length < (atBorder ? 0.4 : 1.0) * minLength)
                 continue;

@@ -69,8 +69,8 @@ QPointF OutwardDirection(const std::vector<QPointF>& points, double width)
     const int n = int(points.size());
     if (n < 2)
         return QPointF(0.0, 0.0);
-    const int skip = std::min(n / 3, int(std::lround(width)));
-    const int reach = std::min(n - 1, skip + std::max(6, int(std::lround(2.0 * width))));
+    const int skip = std::min(n / 3, int(std::lround(1.5 * width)));
+    const int reach = std::min(n - 1, skip + std::max(8, int(std::lround(3.0 * width))));
     if (reach <= skip)
         return Unit(points[size_t(n - 1)] - points[0]);
     return Unit(points[size_t(reach)] - points[size_t(skip)]);
