@@ -283,7 +283,8 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         if (type == QLatin1String("M")) {
             TakeOverScaleBar(shape);
             bar = shape;
-        } else if (type != QLatin1String("T")) {
+        } else if (type != QLatin1String("T") && type != QLatin1String("P")) {
+            // Proposals of a detection (type "P") stay proposals until accepted.
             m_wb.RegisterMeasuredShape(shape);
         }
     }

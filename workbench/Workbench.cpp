@@ -163,7 +163,8 @@ void Workbench::ShapeAdded(TMyShape* shape)
     const uint8_t mode = m_state.ToolMode;
     // A scale bar or border that comes back (undo of its deletion) is no measurement.
     const QString type = shape->UserData().GetValue(QStringLiteral("Type"));
-    const bool special = type == QLatin1String("M") || type == QLatin1String("T");
+    // A proposal that comes back (undo of its deletion) is no result either.
+    const bool special = type == QLatin1String("M") || type == QLatin1String("T") || type == QLatin1String("P");
     if (mode != ToolModeScaleBar && mode != ToolModeLabelPending && mode != ToolModeLabelCreate
         && mode != ToolModeBorder && !special)
         RegisterMeasuredShape(shape);
@@ -248,6 +249,9 @@ void Workbench::MirrorSelectionInTree()
 
 void Workbench::StartRefresh(int shapeId)
 {
+    // A detected hair the operator corrects is marked as corrected.
+    if (TMyShape* shape = m_cad.ShapeById(shapeId); shape != nullptr && OriginOf(*shape) == HairOrigin::Detected)
+        shape->UserData().SetValue(QStringLiteral("Origin"), QStringLiteral("edited"));
     m_state.RefreshShapeId = shapeId;
     m_refreshPending = true;
     if (OnStartRefreshTimer)

@@ -7,6 +7,7 @@
 #include "workbench/TGridResult.h"
 #include "workbench/WorkbenchState.h"
 #include "workbench/calibration/Calibration.h"
+#include "workbench/detection/HairDetector.h"
 
 #include <QChar>
 #include <QSizeF>
@@ -14,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -171,6 +173,25 @@ public:
     bool UndoCommand();
     bool RedoCommand();
 
+    // --- automatic detection (WorkbenchProposals.cpp) ---
+    // Where a hair came from, kept in its user data ("Origin"); hairs without it were drawn.
+    enum class HairOrigin { Drawn, Detected, Edited };
+    static HairOrigin OriginOf(const TMyShape& shape);
+    // Proposals are marks of detected hairs not yet accepted: on their own layer,
+    // in their own colour, and no results until accepted.
+    static bool IsProposal(const TMyShape& shape);
+    int ProposalCount() const;
+    // Replaces the proposals not yet accepted with these hairs (image pixels);
+    // accepted hairs stay as they are. Returns how many were proposed.
+    int ShowProposals(const std::vector<detection::Hair>& hairs);
+    // "Vorschläge übernehmen": every remaining proposal becomes an ordinary hair on
+    // the hair layer, as one undo step. Returns how many.
+    int AcceptProposals();
+    // What detection is to search: the evaluated field, none when there is no border.
+    std::optional<detection::Field> DetectionField() const;
+    // Pixels per millimetre of the calibration; 0 when not calibrated in millimetres.
+    double PixelsPerMm() const;
+
 private:
     // Clears a measurement as one batch of deletions (results recomputed once).
     friend class MeasurementFile;
@@ -231,4 +252,8 @@ private:
     CurveLengthCache m_curveLengths;
     int m_canvasWidth = 0;
     int m_canvasHeight = 0;
+    // The layer of the proposals, made on the first detection.
+    int ProposalLayer();
+    // Entries follow the proposals after undo and redo of an acceptance.
+    void SyncProposalEntries();
 };

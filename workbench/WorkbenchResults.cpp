@@ -144,6 +144,20 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
     ++m_state.HairCount;
     m_state.TerminalCount = m_state.HairCount - m_state.VellusCount - m_state.QuickCount;
     entry.node.caption = WithSuffix(m_labels.line, shape);
+    switch (OriginOf(*shape)) {
+    case HairOrigin::Detected:
+        entry.origin = QStringLiteral("detected");
+        entry.originText = m_texts.Text(QStringLiteral("LabelOriginDetected"));
+        break;
+    case HairOrigin::Edited:
+        entry.origin = QStringLiteral("edited");
+        entry.originText = m_texts.Text(QStringLiteral("LabelOriginEdited"));
+        break;
+    case HairOrigin::Drawn:
+        entry.origin = QStringLiteral("drawn");
+        entry.originText = m_texts.Text(QStringLiteral("LabelOriginDrawn"));
+        break;
+    }
     return true;
 }
 

@@ -36,5 +36,6 @@ void Workbench::AfterUndoRedo()
             gone.insert(entry.node.shapeId);
     if (!gone.empty())
         m_tree.RemoveShapes(gone);
+    SyncProposalEntries();
     RecomputeAll();
 }

@@ -44,6 +44,8 @@ int RenderCommand(const QStringList& args);
 int ImportHostCommand(const QStringList& args);
 int ResultsCommand(const QStringList& args);
 int ExportCommand(const QStringList& args);
+// The automatic hair detection (DetectCommand.cpp).
+int DetectCommand(const QStringList& args);
 // Printing (PrintCommands.cpp); both draw and run under a QGuiApplication.
 int PrintTableCommand(const QStringList& args);
 int ReportCommand(const QStringList& args);

@@ -38,6 +38,9 @@ const std::map<QString, Command>& Commands()
         { QStringLiteral("render"),
             { RenderCommand, "render FILE OUT.bmp|.jpg|.wmf|.dxf|.dxf1|.svg|.png [--picture P]" } },
         { QStringLiteral("print-table"), { PrintTableCommand, "print-table MEASUREMENT.nvm OUT.dff [--picture P]" } },
+        { QStringLiteral("detect"),
+            { DetectCommand,
+                "detect PICTURE [--pixels-per-mm P] [--field X0,Y0,R] [--save OUT.nvm] [--with-picture]" } },
         { QStringLiteral("report"),
             { ReportCommand, "report MEASUREMENT.nvm OUT.pdf|OUT.png [--template T.zrp] [--picture P]" } },
     };

@@ -106,6 +106,28 @@ TEST_F(MainWindow, EnglishLanguageFile_TranslatesMenusGridAndTree)
     EXPECT_EQ(m_window->Grid()->Rows()[RowBirthdate].caption, QStringLiteral("Birth date"));
     EXPECT_EQ(m_window->Tree()->headerItem()->text(1), QStringLiteral("Value"));
     EXPECT_EQ(m_window->Bench().Texts().Text(QStringLiteral("LabelLine")), QStringLiteral("Hair"));
+    EXPECT_EQ(m_window->Action(QStringLiteral("Haareerkennen1"))->text(), QStringLiteral("Detect hairs"));
+    EXPECT_EQ(m_window->Bench().Texts().Text(QStringLiteral("LabelOriginDetected")), QStringLiteral("detected"));
+}
+
+// "Haare erkennen" runs on its own thread while the window goes on; the proposals
+// count only once "Vorschläge übernehmen" made them hairs, which the tree marks.
+TEST_F(MainWindow, DetectHairs_ProposesThenAcceptsWithOrigin)
+{
+    StartOnSample();
+    Workbench& bench = m_window->Bench();
+    m_window->Action(QStringLiteral("Haareerkennen1"))->trigger();
+    EXPECT_FALSE(m_window->Action(QStringLiteral("Haareerkennen1"))->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(bench.ProposalCount() > 0, 60000);
+    EXPECT_TRUE(m_window->Action(QStringLiteral("Haareerkennen1"))->isEnabled());
+    const int proposed = bench.ProposalCount();
+    EXPECT_EQ(bench.State().HairCount, 0);
+
+    m_window->Action(QStringLiteral("Vorschlaegeuebernehmen1"))->trigger();
+    EXPECT_EQ(bench.ProposalCount(), 0);
+    EXPECT_EQ(bench.State().HairCount, proposed);
+    ASSERT_GT(m_window->Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(m_window->Tree()->topLevelItem(0)->text(1), QStringLiteral("erkannt"));
 }
 
 TEST_F(MainWindow, ToolButtons_LineDisablesSliderResultButtonHidesPanel)

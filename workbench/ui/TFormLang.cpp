@@ -37,6 +37,10 @@ TFormLang::TFormLang(const LanguageTable& builtIn, QWidget* parent)
         { "StatusLoadingMeasurement", "Messung wird geladen ..." },
         { "StatusSavingMeasurement", "Messung wird gespeichert ..." },
         { "StatusSavingRecovery", "Sicherungskopie wird geschrieben ..." },
+        { "StatusDetecting", "Haare werden erkannt ..." },
+        { "StatusDetected", "%1 Haare vorgeschlagen" },
+        { "StatusAccepted", "%1 Vorschläge übernommen" },
+        { "ButtonCancel", "Abbrechen" },
     };
     auto* box = new QGroupBox(QStringLiteral("Window"), this);
     box->setObjectName(QStringLiteral("GroupBoxWindow"));

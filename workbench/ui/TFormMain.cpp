@@ -171,6 +171,7 @@ TFormMain::TFormMain(Options options, QWidget* parent)
 TFormMain::~TFormMain()
 {
     qApp->removeEventFilter(this);
+    StopDetection();
     Bench().OnStartRefreshTimer = nullptr;
     Bench().OnResultsChanged = nullptr;
     // The canvas widget refers to the workbench's canvas, which goes with the
@@ -398,6 +399,7 @@ void TFormMain::showEvent(QShowEvent* event)
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     // Closing asks nothing; the recovery file keeps unsaved marks for the next start.
+    StopDetection();
     SaveRecovery();
     m_help->close();
     event->accept();

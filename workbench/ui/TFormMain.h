@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include <atomic>
 #include <map>
 #include <memory>
 
@@ -16,6 +17,7 @@ class QMenu;
 class QMouseEvent;
 class QSlider;
 class QSplitter;
+class QThread;
 class QTimer;
 class QToolButton;
 class QTreeWidget;
@@ -169,6 +171,11 @@ private:
     void LabelCommand();
     void HelpCommand();
     void InfoCommand();
+    // "Haare erkennen" and "Vorschläge übernehmen" (TFormMainDetection.cpp).
+    void DetectHairsCommand();
+    void AcceptProposalsCommand();
+    // Cancels a running detection and waits for its thread (closing the window).
+    void StopDetection();
     // Runs a command of the workbench and shows its effect.
     template <typename F> void Run(F&& command);
     // Long work: busy cursor and a status-bar message while it runs.
@@ -214,6 +221,9 @@ private:
     bool m_startupDone = false;
     bool m_syncing = false;
     int m_busy = 0;
+    // The running detection: its thread and the flag that cancels it.
+    QThread* m_detectThread = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_detectCancel;
 };
 
 template <typename F> void TFormMain::Run(F&& command)

@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
@@ -71,6 +72,9 @@ void TFormMain::BuildMenus()
     AddAction(edit, "Loeschen1", QStringLiteral("Löschen"), 1202);
     edit->addSeparator();
     AddAction(edit, "Alleauswaehlen1", QStringLiteral("Alle auswählen"), 1202, QKeySequence(Qt::CTRL | Qt::Key_A));
+    edit->addSeparator();
+    AddAction(edit, "Haareerkennen1", QStringLiteral("Haare erkennen"), 1202);
+    AddAction(edit, "Vorschlaegeuebernehmen1", QStringLiteral("Vorschläge übernehmen"), 1202);
 
     QMenu* scale = menu("Massstab1", QStringLiteral("Maßstab"), 1301);
     AddAction(scale, "Grafisch1", QStringLiteral("Grafisch"), 1302);
@@ -109,6 +113,14 @@ void TFormMain::BuildMenus()
     Connect("Einfuegen1", &TFormMain::PasteCommand);
     Connect("Loeschen1", &TFormMain::DeleteCommand);
     Connect("Alleauswaehlen1", &TFormMain::SelectAllCommand);
+    Connect("Haareerkennen1", &TFormMain::DetectHairsCommand);
+    Connect("Vorschlaegeuebernehmen1", &TFormMain::AcceptProposalsCommand);
+    // Detection and acceptance also have their buttons at the end of the tool bar.
+    if (auto* bar = findChild<QToolBar*>(QStringLiteral("CoolBar1"))) {
+        bar->addSeparator();
+        bar->addAction(Action(QStringLiteral("Haareerkennen1")));
+        bar->addAction(Action(QStringLiteral("Vorschlaegeuebernehmen1")));
+    }
     Connect("Grafisch1", &TFormMain::GraphicScaleCommand);
     Connect("Numerisch1", &TFormMain::NumericScaleCommand);
     Connect("Anzeigen1", &TFormMain::ShowScaleBarCommand);
