@@ -106,8 +106,9 @@ bool PaintMarked(TMyCAD& canvas, TColor swColor, bool bottomUp, const std::funct
     const QSize size = picture.size();
     return marks->PaintInBands(
         size, TMyCAD::BandRows(size.width()), bottomUp,
-        [&](QPainter& painter, const QRect& area) {
-            painter.drawImage(area.topLeft(), picture, area);
+        [&](QPainter& painter, const QRect&) {
+            // The painter's clip keeps this to the band's rows.
+            painter.drawImage(QPointF(0, 0), picture);
             marks->PaintPage(painter, size, 1.0, layers, true);
         },
         take);
