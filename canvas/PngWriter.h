@@ -8,8 +8,9 @@ class QIODevice;
 
 // PNG writing through libpng, band by band, for pictures that are never whole in
 // memory. Photographs with marks hardly shrink at high compression levels, so the
-// picture exports use kFastLevel with the "Sub" filter: about as small as zlib's
-// default level with adaptive filtering and several times faster.
+// picture exports use kFastLevel (run-length matching only) with the "Sub" filter:
+// files about a tenth larger than zlib's default level with adaptive filtering give,
+// written in a sixth of the time.
 class PngWriter
 {
 public:
