@@ -1,5 +1,7 @@
 #include "workbench/PrintBridge.h"
 
+#include "canvas/BmpWriter.h"
+#include "canvas/PictureBlock.h"
 #include "canvas/TMyCAD.h"
 #include "common/NumberText.h"
 #include "common/PrintVariables.h"
@@ -18,6 +20,10 @@
 #include <QLocale>
 #include <QPainter>
 
+#include <algorithm>
+#include <functional>
+#include <memory>
+
 namespace PrintBridge {
 
 namespace {
@@ -35,30 +41,89 @@ QString Text(std::string_view name)
     return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
-// Writes into a file that was created exclusively for us, keeping its owner-only mode.
-bool WriteInPlace(const QString& path, const QByteArray& bytes, QString* error)
+// Opens a file that was created exclusively for us, keeping its owner-only mode, and
+// fills it through write.
+bool WriteInPlace(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush())
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && write(file) && file.flush())
         return true;
     if (error)
         *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
     return false;
 }
 
-bool WriteBmp(const QString& path, const QImage& picture, QString* error)
+// The shapes of the canvas on a copy of the drawing without its picture, so that the
+// print colour and the page settings never touch the operator's canvas. With a print
+// colour other than -1 every shape is drawn in it. Nothing when the copy fails.
+std::unique_ptr<TMyCAD> MarksCopy(TMyCAD& canvas, TColor swColor)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const QImage rgb
-        = picture.isNull() ? QImage(1, 1, QImage::Format_RGB888) : picture.convertToFormat(QImage::Format_RGB888);
-    if (!rgb.save(&buffer, "BMP")) {
-        if (error)
-            *error = QStringLiteral("cannot encode the picture for %1").arg(path);
-        return false;
+    const QImage picture = canvas.BkBitmap();
+    QBuffer stream;
+    stream.open(QIODevice::ReadWrite);
+    canvas.SetBkBitmap(QImage());
+    const bool saved = canvas.SaveToStream(stream);
+    canvas.SetBkBitmap(picture);
+    auto marks = std::make_unique<TMyCAD>();
+    if (!saved || !marks->LoadFromStream(stream))
+        return nullptr;
+    marks->SetPrintABorder(false);
+    marks->SetPageHead(QString());
+    marks->SetPageFoot(QString());
+    if (swColor != -1)
+        for (int i = 0; i < marks->ShapeCount(); ++i) {
+            TMyShape* shape = marks->ShapeByIndex(i);
+            TMyPen pen = shape->Pen();
+            pen.color = swColor;
+            shape->SetPen(pen);
+        }
+    return marks;
+}
+
+// The canvas's picture as a 24-bit BMP, straight from its rows (they are BMP rows).
+bool WriteOriginal(QIODevice& out, const QImage& picture)
+{
+    if (picture.isNull()) {
+        QImage blank(1, 1, QImage::Format_BGR888);
+        blank.fill(Qt::black);
+        return BmpWriter::WriteHeader(out, 1, 1) && BmpWriter::WriteRowsBottomUp(out, blank);
     }
-    return WriteInPlace(path, bytes, error);
+    const QImage rows = PictureBlock::To24Bits(picture);
+    return BmpWriter::WriteHeader(out, rows.width(), rows.height()) && BmpWriter::WriteRowsBottomUp(out, rows);
+}
+
+// Paints the picture with the marks band by band (see TMyCAD::PaintInBands) into take;
+// false without a picture, when the copy of the drawing fails or take stops.
+bool PaintMarked(TMyCAD& canvas, TColor swColor, bool bottomUp, const std::function<bool(const QImage&, int)>& take)
+{
+    const QImage picture = canvas.BkBitmap();
+    auto marks = picture.isNull() ? nullptr : MarksCopy(canvas, swColor);
+    if (!marks)
+        return false;
+    std::vector<int> layers;
+    for (const LayerRec& layer : marks->Layers())
+        layers.push_back(layer.layerId);
+    const QSize size = picture.size();
+    return marks->PaintInBands(
+        size, TMyCAD::BandRows(size.width()), bottomUp,
+        [&](QPainter& painter, const QRect&) {
+            // The painter's clip keeps this to the band's rows.
+            painter.drawImage(QPointF(0, 0), picture);
+            marks->PaintPage(painter, size, 1.0, layers, true);
+        },
+        take);
+}
+
+// The picture with the marks as a 24-bit BMP, painted and written band by band from
+// the bottom up: neither the marked picture nor the file is ever whole in memory.
+bool WriteMarked(QIODevice& out, TMyCAD& canvas, TColor swColor)
+{
+    const QImage& picture = canvas.BkBitmap();
+    if (picture.isNull())
+        return WriteOriginal(out, QImage());
+    return BmpWriter::WriteHeader(out, picture.width(), picture.height())
+        && PaintMarked(
+            canvas, swColor, true, [&](const QImage& band, int) { return BmpWriter::WriteRowsBottomUp(out, band); });
 }
 
 } // namespace
@@ -112,40 +177,18 @@ void FillVariableTable(
 
 QImage MarkedPicture(TMyCAD& canvas, TColor swColor)
 {
-    const QImage picture = canvas.BkBitmap();
+    const QImage& picture = canvas.BkBitmap();
     if (picture.isNull())
         return QImage();
-    // The shapes are drawn from a copy of the drawing without its picture, so the
-    // print colour and the page settings never touch the operator's canvas.
-    QBuffer stream;
-    stream.open(QIODevice::ReadWrite);
-    canvas.SetBkBitmap(QImage());
-    const bool saved = canvas.SaveToStream(stream);
-    canvas.SetBkBitmap(picture);
-    TMyCAD marks;
-    if (!saved || !marks.LoadFromStream(stream))
-        return QImage();
-    marks.SetPrintABorder(false);
-    marks.SetPageHead(QString());
-    marks.SetPageFoot(QString());
-    std::vector<int> layers;
-    for (const LayerRec& layer : marks.Layers())
-        layers.push_back(layer.layerId);
-    if (swColor != -1)
-        for (int i = 0; i < marks.ShapeCount(); ++i) {
-            TMyShape* shape = marks.ShapeByIndex(i);
-            TMyPen pen = shape->Pen();
-            pen.color = swColor;
-            shape->SetPen(pen);
-        }
-
-    QImage marked = picture.convertToFormat(QImage::Format_RGB32);
+    QImage marked(picture.size(), QImage::Format_RGB32);
     if (marked.isNull())
         return marked;
-    QPainter painter(&marked);
-    marks.PaintPage(painter, marked.size(), 1.0, layers, true);
-    painter.end();
-    return marked;
+    const bool painted = PaintMarked(canvas, swColor, false, [&](const QImage& band, int top) {
+        for (int y = 0; y < band.height(); ++y)
+            std::copy_n(band.constScanLine(y), band.bytesPerLine(), marked.scanLine(top + y));
+        return true;
+    });
+    return painted ? marked : QImage();
 }
 
 std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTexts& program, QString* error)
@@ -166,8 +209,10 @@ std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTex
         || !create(QStringLiteral("imga"), QStringLiteral("bmp"), files.marked))
         return fail();
     TMyCAD& canvas = workbench.Canvas();
-    if (!WriteBmp(files.original, canvas.BkBitmap(), error)
-        || !WriteBmp(files.marked, MarkedPicture(canvas, workbench.State().SWColor), error))
+    if (!WriteInPlace(
+            files.original, [&](QIODevice& out) { return WriteOriginal(out, canvas.BkBitmap()); }, error)
+        || !WriteInPlace(
+            files.marked, [&](QIODevice& out) { return WriteMarked(out, canvas, workbench.State().SWColor); }, error))
         return fail();
 
     TDataFrame table;

@@ -46,7 +46,8 @@ void FillVariableTable(
 
 // The canvas's picture with the shapes of every layer drawn over it at 100 %, at
 // the picture's size. With a print colour other than -1 every shape is drawn in
-// that colour. The canvas itself is not changed. Null without a picture.
+// that colour. The canvas itself is not changed. Null without a picture. The print
+// files are painted the same way, band by band, and never held whole.
 QImage MarkedPicture(TMyCAD& canvas, TColor swColor);
 
 // Writes the two pictures and the variable table to new temporary files (in this

@@ -209,7 +209,7 @@ int RenderCommand(const QStringList& args)
     if (const auto picturePath = parsed->Option(QStringLiteral("--picture")); picturePath && cad.BkBitmap().isNull()) {
         QString reason;
         const auto bitmap = TNVFreeImage().Load(*picturePath, &reason);
-        const QImage picture = bitmap ? bitmap->ToQImage() : QImage();
+        const QImage picture = bitmap ? bitmap->TakeQImage() : QImage();
         if (picture.isNull())
             return InputError(
                 *picturePath + QStringLiteral(": the picture cannot be used (") + reason + QStringLiteral(")"));
