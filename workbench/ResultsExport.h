@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workbench/ThicknessDistribution.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringList>
@@ -38,10 +40,18 @@ void FillSpreadsheet(TmxNativeExcel& sheet, const std::vector<ExportObject>& obj
 QByteArray SpreadsheetBytes(const std::vector<ExportObject>& objects, const LanguageTable& texts);
 
 // Writes by the file's extension (compared in lower case): ".xls" the spreadsheet,
-// ".txt" the text table with `localeSeparator` as decimal separator. Any other
-// extension writes nothing and returns true with `written` false. False, with
-// the path and the reason in `error`, when the file cannot be written.
+// ".xlsx" a workbook of the same table with the thickness classes after it,
+// ".txt" the text table with `localeSeparator` as decimal separator and the
+// thickness classes after it. Any other extension writes nothing and returns true
+// with `written` false. False, with the path and the reason in `error`, when the
+// file cannot be written.
 bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts, const QString& path,
-    QChar localeSeparator, QString* error = nullptr, bool* written = nullptr);
+    QChar localeSeparator, QString* error = nullptr, bool* written = nullptr,
+    const std::vector<ThicknessClass>& classes = {});
+
+// The heading of the rows that follow the objects' table in the text and workbook
+// exports (after an empty row): distribution, from, to, count; then one row per
+// class (caption "lower-upper µm", lower, upper, count). None without classes.
+QStringList ClassHeading(const LanguageTable& texts);
 
 } // namespace ResultsExport

@@ -1,11 +1,15 @@
 #include "workbench/VisitComparison.h"
 
+#include "common/LanguageTable.h"
+#include "common/NumberText.h"
 #include "workbench/ResultsJson.h"
 #include "workbench/Workbench.h"
 
 #include <QJsonArray>
 
 #include <cmath>
+#include <iterator>
+#include <string_view>
 
 namespace VisitComparison {
 
@@ -157,6 +161,46 @@ QJsonObject ToJson(const Comparison& comparison)
     return QJsonObject { { QStringLiteral("first"), visit(comparison.first, true) },
         { QStringLiteral("second"), visit(comparison.second, false) }, { QStringLiteral("changes"), changes },
         { QStringLiteral("area"), area } };
+}
+
+std::vector<TextRow> TextRows(const Comparison& comparison, const LanguageTable& texts, QChar separator)
+{
+    // The language labels of the figures, in the order Compare makes them.
+    static const char* const kLabels[] = { "LabelCount", "LabelDensity", "LabelThicknessMean", "LabelThicknessMedian",
+        "LabelVellusCount", "LabelVellusPercentage", "LabelTerminalDensity", "LabelFollicularUnits",
+        "LabelFollicularUnitDensity" };
+    const auto whole = [](const char* key) {
+        const std::string_view k(key);
+        return k == "count" || k == "vellusCount" || k == "follicularUnits";
+    };
+    std::vector<TextRow> rows;
+    for (size_t i = 0; i < comparison.figures.size(); ++i) {
+        const Figure& f = comparison.figures[i];
+        const int decimals = whole(f.key) ? 0 : 2;
+        const auto number = [&](const std::optional<double>& value, bool sign, int places) {
+            if (!value || !std::isfinite(*value))
+                return QStringLiteral("-");
+            const QString text = NumberText::Fixed(*value, places, separator);
+            return sign && *value > 0 ? QLatin1Char('+') + text : text;
+        };
+        TextRow row;
+        row.caption = i < std::size(kLabels) ? texts.Text(QLatin1String(kLabels[i])) : QLatin1String(f.key);
+        row.first = number(f.first, false, decimals);
+        row.second = number(f.second, false, decimals);
+        row.change = number(f.change, true, decimals);
+        row.changePercent = f.relativeChange ? number(f.relativeChange, true, 1) + QStringLiteral(" %") : QStringLiteral("-");
+        row.interval = f.interval ? QLatin1Char('[') + NumberText::Fixed(f.interval->lower, 2, separator)
+                + QStringLiteral("; ") + NumberText::Fixed(f.interval->upper, 2, separator) + QLatin1Char(']')
+                                  : QStringLiteral("-");
+        row.unit = f.unit;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+QString AreaText(double area, QChar separator)
+{
+    return area > 0 ? NumberText::Fixed(area, 2, separator) : QStringLiteral("-");
 }
 
 } // namespace VisitComparison

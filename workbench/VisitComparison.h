@@ -2,12 +2,14 @@
 
 #include "workbench/ThicknessDistribution.h"
 
+#include <QChar>
 #include <QJsonObject>
 #include <QString>
 
 #include <optional>
 #include <vector>
 
+class LanguageTable;
 struct ResultsSnapshot;
 
 // Two visits of the same scalp site side by side: the key figures of each, their
@@ -71,5 +73,16 @@ inline constexpr double kAreaTolerance = 5.0; // percent
 Comparison Compare(const Visit& first, const Visit& second);
 
 QJsonObject ToJson(const Comparison& comparison);
+
+// One figure as the window's table and the printed report show it: counts as
+// whole numbers, the rest with two decimals, changes with their sign, the
+// interval as "[lower; upper]", "-" where there is nothing.
+struct TextRow
+{
+    QString caption, first, second, change, changePercent, interval, unit;
+};
+std::vector<TextRow> TextRows(const Comparison& comparison, const LanguageTable& texts, QChar separator);
+// The evaluated area of a visit as shown ("0.79").
+QString AreaText(double area, QChar separator);
 
 } // namespace VisitComparison

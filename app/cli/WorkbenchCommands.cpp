@@ -100,13 +100,13 @@ int ResultsCommand(const QStringList& args)
 
 int ExportCommand(const QStringList& args)
 {
-    const QString usage = QStringLiteral("export MEASUREMENT.nvm OUT.xls|OUT.txt [--picture P] [--decimal C]");
+    const QString usage = QStringLiteral("export MEASUREMENT.nvm OUT.xls|OUT.xlsx|OUT.txt [--picture P] [--decimal C]");
     const auto parsed = ParseArgs(args, { QStringLiteral("--picture"), QStringLiteral("--decimal") });
     if (!parsed || parsed->positional.size() != 2)
         return UsageError(usage);
     const QString out = parsed->positional[1];
     const QString suffix = QFileInfo(out).suffix().toLower();
-    if (suffix != QLatin1String("xls") && suffix != QLatin1String("txt"))
+    if (suffix != QLatin1String("xls") && suffix != QLatin1String("xlsx") && suffix != QLatin1String("txt"))
         return UsageError(usage);
     const QString decimal = parsed->Option(QStringLiteral("--decimal")).value_or(QStringLiteral("."));
     if (decimal.size() != 1)

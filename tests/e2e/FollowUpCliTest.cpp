@@ -205,3 +205,24 @@ TEST_F(BatchCli, Csv_TopFolderOnly_ReasonsOnStderr)
     EXPECT_EQ(RunCli({ "batch", folder, out, "--jobs", "0" }).exitCode, 2);
     EXPECT_EQ(RunCli({ "batch", dir.Path("nowhere"), out }).exitCode, 1);
 }
+
+TEST_F(BatchCli, Export_XlsxAndText_ThicknessClassesAfterTheTable)
+{
+    const QString xlsx = dir.Path("a.xlsx");
+    ASSERT_EQ(RunCli({ "export", folder + "/a.nvm", xlsx }).exitCode, 0);
+    const QJsonObject book = ReadBack(xlsx);
+    ASSERT_EQ(book.size(), 1);
+    const QJsonArray rows = book.begin()->toArray();
+    // Header, six objects (five hairs, one unit), an empty row, the class heading, seven classes.
+    ASSERT_EQ(rows.size(), 1 + 6 + 1 + 1 + 7);
+    EXPECT_EQ(rows[0].toArray()[1].toArray()[0].toString(), "Länge");
+    EXPECT_EQ(rows[1].toArray()[1].toArray()[1].toString(), "float");
+    EXPECT_EQ(rows[8].toArray()[0].toArray()[0].toString(), "Dickenverteilung");
+    EXPECT_EQ(rows[11].toArray()[0], (QJsonArray { "20-30 µm", "str" }));
+    EXPECT_EQ(rows[11].toArray()[3], (QJsonArray { 2, "int" }));
+
+    const QString txt = dir.Path("a.txt");
+    ASSERT_EQ(RunCli({ "export", folder + "/a.nvm", txt, "--decimal", "," }).exitCode, 0);
+    const QString text = QString::fromLatin1(TestSupport::ReadAll(txt));
+    EXPECT_TRUE(text.contains(QStringLiteral("60-70 µm"))) << text.toStdString();
+}
