@@ -101,9 +101,12 @@ void Paint(QPainter& painter, const QRectF& area, const std::vector<Series>& ser
         Qt::AlignRight | Qt::AlignVCenter, largestText);
     painter.drawLine(QPointF(left - 3, top), QPointF(left, top));
     const int step = LabelStep(classes, classWidth, metrics.horizontalAdvance(QStringLiteral("1000")));
+    // The last bound is labelled with the unit instead of a number.
     for (int i = 0; i <= classes; i += step) {
         const double x = left + i * classWidth;
         painter.drawLine(QPointF(x, bottom), QPointF(x, bottom + 3));
+        if (i + step > classes && i > 0)
+            break;
         const QString text = QString::number(i * ThicknessDistribution::kClassWidth);
         const double w = metrics.horizontalAdvance(text);
         painter.drawText(QRectF(x - w / 2 - 2, bottom + 3, w + 4, textHeight), Qt::AlignCenter, text);

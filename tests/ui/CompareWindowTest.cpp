@@ -57,6 +57,6 @@ TEST(CompareWindow, TwoVisits_TableChartPicturesAndAreaWarning)
     EXPECT_FALSE(window.Comparison().areaWarning);
     EXPECT_FALSE(window.AreaWarning()->text().contains("5 %"));
     // At one scale both pictures (12 mm each) are equally wide, whatever their pixels.
-    EXPECT_EQ(window.Picture(0)->pixmap().width(), 440);
-    EXPECT_EQ(window.Picture(1)->pixmap().width(), 440);
+    EXPECT_EQ(window.Picture(0)->pixmap().width(), 330);
+    EXPECT_EQ(window.Picture(1)->pixmap().width(), 330);
 }

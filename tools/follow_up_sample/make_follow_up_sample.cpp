@@ -76,6 +76,10 @@ int main(int argc, char** argv)
     Workbench wb(prompt);
     if (HostImport(wb).ImportHostFile(QString::fromLocal8Bit(argv[1])).status != HostImportResult::Imported)
         return 1;
+    // Hairs are strokes, never filled: the brush the window sets at start-up.
+    TMyBrush brush = wb.Canvas().Brush();
+    brush.style = bsClear;
+    wb.Canvas().SetBrush(brush);
     MeasurementFile files(wb);
     DrawHairs(wb, hairs, false);
     if (!files.SaveMeasurement(QString::fromLocal8Bit(argv[3]), true))

@@ -20,6 +20,11 @@
 LoadedVisit::LoadedVisit()
     : m_workbench(m_prompt)
 {
+    // Shapes made while loading (the exclusion border) are outlines, as the
+    // window's start-up sets them; the default solid brush would cover the picture.
+    TMyBrush brush = m_workbench.Canvas().Brush();
+    brush.style = bsClear;
+    m_workbench.Canvas().SetBrush(brush);
 }
 
 bool LoadedVisit::Load(const QString& path)
