@@ -31,6 +31,10 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxMessages", "MessageInvalidValueScale", "Ungültiger Wert" },
     { "GroupBoxMessages", "MessageInvalidValueScaleWarn",
         "Bitte geben Sie für Länge und Pixel Zahlen größer als 0 ein." },
+    { "GroupBoxMessages", "MessageCompareTitle", "Verlauf vergleichen" },
+    { "GroupBoxMessages", "MessageCompareArea",
+        "Die ausgewerteten Flächen weichen um mehr als 5 % voneinander ab: Stelle oder Feld sind womöglich nicht "
+        "dieselben." },
     { "GroupBoxParameters", "ColParameter", "Parameter" },
     { "GroupBoxParameters", "ColValue", "Wert" },
     { "GroupBoxParameters", "ColUnit", "Einheit" },
@@ -78,6 +82,17 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxMessages", "MessageXlsCodePage",
         "Die .xls-Datei kann nicht jedes Zeichen der Namen darstellen (dort steht \"?\"); .csv und .txt "
         "behalten sie." },
+    { "GroupBoxParameters", "LabelSummary", "Zusammenfassung" },
+    { "GroupBoxParameters", "LabelThicknessMedian", "Thickness Median" },
+    { "GroupBoxParameters", "LabelVellusPercentage", "Vellus Percentage" },
+    { "GroupBoxParameters", "LabelThicknessClasses", "Dickenverteilung" },
+    { "GroupBoxParameters", "LabelClassLower", "von" },
+    { "GroupBoxParameters", "LabelClassUpper", "bis" },
+    { "GroupBoxParameters", "LabelVisit1", "Besuch 1" },
+    { "GroupBoxParameters", "LabelVisit2", "Besuch 2" },
+    { "GroupBoxParameters", "LabelChange", "Änderung" },
+    { "GroupBoxParameters", "LabelChangePercent", "Änderung %" },
+    { "GroupBoxParameters", "LabelInterval", "95 %-Konfidenzintervall" },
 };
 
 constexpr BuiltIn kPrelvo[] = {

@@ -233,6 +233,16 @@ void MeasurementFile::TakeOverScaleBar(TMyShape* bar)
     m_wb.Scale().ApplyScaleDialog(true);
 }
 
+bool MeasurementFile::LoadMeasurementResults(const QString& path, bool* hadPicture)
+{
+    m_resultsOnly = true;
+    const bool loaded = LoadMeasurement(path);
+    m_resultsOnly = false;
+    if (hadPicture)
+        *hadPicture = m_wb.Canvas().BkBitmap().width() > 0;
+    return loaded;
+}
+
 bool MeasurementFile::LoadMeasurement(const QString& path)
 {
     TMyCAD& cad = m_wb.Canvas();
@@ -270,6 +280,23 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         // A measurement saved without picture is laid over the current picture.
         cad.SetBkBitmap(current);
         cad.SetBkBitmapMode(Stretch);
+    }
+    if (!state.ImageLoaded && m_resultsOnly && loaded.width() <= 0) {
+        // The stand-in field reaches just past the farthest node of the drawing.
+        double right = 0.0;
+        double bottom = 0.0;
+        for (int i = 0; i < cad.ShapeCount(); ++i)
+            for (const TMyPoint& node : cad.ShapeByIndex(i)->Nodes()) {
+                if (std::isfinite(node.x))
+                    right = std::max(right, double(node.x));
+                if (std::isfinite(node.y))
+                    bottom = std::max(bottom, double(node.y));
+            }
+        // A damaged file's far-off node must not make a field of absurd size.
+        constexpr double kLargest = 1 << 20;
+        state.ImageLoaded = true;
+        SetPictureStatus(QFileInfo(path).fileName(), int(std::min(right, kLargest)) + 1,
+            int(std::min(bottom, kLargest)) + 1);
     }
     if (!state.ImageLoaded)
         return Fail(m_wb.Texts().Text(QStringLiteral("MessageImageRequired")),

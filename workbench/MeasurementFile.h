@@ -77,6 +77,11 @@ public:
     // completely or no picture is loaded (the message has been shown). A file
     // that is no canvas file changes nothing ("Invalid file type").
     bool LoadMeasurement(const QString& path);
+    // Loads a measurement for its results alone (batch work, no window): as
+    // LoadMeasurement, but a file saved without its picture is evaluated without
+    // one, over a stand-in field as large as its drawing, so its exclusion circle
+    // counts whole. `hadPicture` tells whether the file brought its own picture.
+    bool LoadMeasurementResults(const QString& path, bool* hadPicture = nullptr);
 
     // Why the last LoadPicture, SavePicture, SaveMeasurement or LoadMeasurement
     // failed, in English (for logs and the command-line tool).
@@ -100,4 +105,6 @@ private:
 
     Workbench& m_wb;
     QString m_lastError;
+    bool m_resultsOnly = false; // LoadMeasurementResults is loading
+
 };

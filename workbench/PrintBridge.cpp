@@ -8,6 +8,8 @@
 #include "common/TDataFrame.h"
 #include "common/TempFileName.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ThicknessChart.h"
+#include "workbench/VisitComparison.h"
 #include "workbench/Workbench.h"
 
 #include <QBuffer>
@@ -275,6 +277,123 @@ LibraryRun RunLibrary(
             close();
     }
     return result;
+}
+
+QString FollowUpTemplatePath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Verlauf.zrp"));
+}
+
+void FillFollowUpTable(TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program,
+    const FollowUpFiles& files, const QString& secondDate, const VisitComparison::Comparison& comparison,
+    const LanguageTable& texts, QChar separator)
+{
+    FillVariableTable(table, rows, program, files.first);
+    const auto add = [&](const QString& name, const QString& value) {
+        const int r = table.AddRow();
+        table.Cell(0, r)->SetText(name);
+        // The report prints an empty value as "(null)": a blank shows nothing.
+        table.Cell(1, r)->SetText(value.isEmpty() ? QStringLiteral(" ") : value);
+        table.Cell(2, r)->SetText(QStringLiteral("String"));
+    };
+    const auto& names = PrintVariables::kFollowUpNames;
+    add(Text(names[0]), secondDate);
+    add(Text(names[1]), files.marked2);
+    add(Text(names[2]), files.chart);
+    add(Text(names[3]), VisitComparison::AreaText(comparison.first.area, separator));
+    add(Text(names[4]), VisitComparison::AreaText(comparison.second.area, separator));
+    add(Text(names[5]), comparison.first.areaUnit);
+    add(Text(names[6]), comparison.areaWarning ? texts.Text(QStringLiteral("MessageCompareArea")) : QString());
+    const std::vector<VisitComparison::TextRow> figures = VisitComparison::TextRows(comparison, texts, separator);
+    for (size_t i = 0; i < PrintVariables::kComparisonStems.size(); ++i) {
+        const VisitComparison::TextRow row = i < figures.size() ? figures[i] : VisitComparison::TextRow();
+        const QString values[] = { row.caption, row.first, row.second, row.change, row.changePercent, row.interval,
+            row.unit };
+        for (size_t c = 0; c < PrintVariables::kComparisonColumns.size(); ++c)
+            add(QStringLiteral("Cmp") + Text(PrintVariables::kComparisonStems[i])
+                    + Text(PrintVariables::kComparisonColumns[c]),
+                values[c]);
+    }
+}
+
+QImage MarkedPictureOrDrawing(Workbench& workbench)
+{
+    TMyCAD& canvas = workbench.Canvas();
+    if (!canvas.BkBitmap().isNull())
+        return MarkedPicture(canvas, workbench.State().SWColor);
+    // Marks on white at the size of the field; a field too large to draw gets none.
+    const int width = workbench.State().ImageWidth;
+    const int height = workbench.State().ImageHeight;
+    if (width < 1 || height < 1 || width > 12000 || height > 12000)
+        return QImage();
+    QImage white(width, height, QImage::Format_RGB888);
+    white.fill(Qt::white);
+    canvas.SetBkBitmap(white);
+    const QImage marked = MarkedPicture(canvas, workbench.State().SWColor);
+    canvas.SetBkBitmap(QImage());
+    return marked;
+}
+
+std::optional<FollowUpFiles> WriteFollowUpFiles(Workbench& first, Workbench& second,
+    const VisitComparison::Comparison& comparison, const ProgramTexts& program, QString* error)
+{
+    FollowUpFiles files;
+    const auto fail = [&]() -> std::optional<FollowUpFiles> {
+        for (const QString& path :
+            { files.first.original, files.first.marked, files.first.table, files.marked2, files.chart })
+            if (!path.isEmpty())
+                QFile::remove(path);
+        return std::nullopt;
+    };
+    const auto create = [&](const QString& prefix, const QString& extension, QString& path) {
+        const auto made = TempFileName::Create(prefix, extension, error);
+        path = made.value_or(QString());
+        return made.has_value();
+    };
+    if (!create(QStringLiteral("imgo"), QStringLiteral("bmp"), files.first.original)
+        || !create(QStringLiteral("imga"), QStringLiteral("bmp"), files.first.marked)
+        || !create(QStringLiteral("imgb"), QStringLiteral("bmp"), files.marked2)
+        || !create(QStringLiteral("imgc"), QStringLiteral("bmp"), files.chart))
+        return fail();
+    const std::vector<ThicknessChart::Series> series {
+        { first.Texts().Text(QStringLiteral("LabelVisit1")), comparison.first.classes, ThicknessChart::FirstColor() },
+        { first.Texts().Text(QStringLiteral("LabelVisit2")), comparison.second.classes,
+            ThicknessChart::SecondColor() },
+    };
+    if (!WriteBmp(files.first.original, first.Canvas().BkBitmap(), error)
+        || !WriteBmp(files.first.marked, MarkedPictureOrDrawing(first), error)
+        || !WriteBmp(files.marked2, MarkedPictureOrDrawing(second), error)
+        || !WriteBmp(files.chart, ThicknessChart::Render(1600, 560, series), error))
+        return fail();
+    TDataFrame table;
+    if (!create(QStringLiteral("ResultDataFrameForPrint"), QStringLiteral("dff"), files.first.table))
+        return fail();
+    FillFollowUpTable(table, first.ResultRows(), program, files, second.ResultRows()[RowDate].text, comparison,
+        first.Texts(), first.DecimalSeparator());
+    if (!table.WriteIni(files.first.table)) {
+        if (error)
+            *error = table.LastError();
+        return fail();
+    }
+    return files;
+}
+
+void PrintFollowUp(Workbench& first, Workbench& second, const VisitComparison::Comparison& comparison)
+{
+    QString error;
+    const auto files = WriteFollowUpFiles(first, second, comparison, ProgramTexts::Current(), &error);
+    if (!files) {
+        first.Prompt().ShowMessage(error);
+        return;
+    }
+    const LibraryRun run = RunLibrary(LibraryPath(), FollowUpTemplatePath(), files->first.table);
+    if (run == LibraryRun::NotFound)
+        first.Prompt().ShowMessage(kLibraryMissing);
+    else if (run == LibraryRun::InitRefused)
+        first.Prompt().ShowMessage(kInitRefused);
+    for (const QString& path :
+        { files->first.original, files->first.marked, files->first.table, files->marked2, files->chart })
+        QFile::remove(path);
 }
 
 void Print(Workbench& workbench)

@@ -33,13 +33,28 @@ QJsonObject ToJson(const ResultsSnapshot& results)
             json.insert(QStringLiteral("origin"), object.origin);
         objects.append(json);
     }
+    const ThicknessSummary& thickness = results.thickness;
+    const auto optional = [](const std::optional<double>& value) { return value ? QJsonValue(*value) : QJsonValue(); };
     return QJsonObject { { QStringLiteral("unit"), results.unit }, { QStringLiteral("areaUnit"), results.areaUnit },
         { QStringLiteral("scale"), results.scale }, { QStringLiteral("evaluatedArea"), qint64(results.evaluatedArea) },
         { QStringLiteral("imageWidth"), results.imageWidth }, { QStringLiteral("imageHeight"), results.imageHeight },
         { QStringLiteral("rows"), rows }, { QStringLiteral("objects"), objects },
         { QStringLiteral("origins"),
             QJsonObject { { QStringLiteral("detected"), detected }, { QStringLiteral("edited"), edited },
-                { QStringLiteral("drawn"), drawn } } } };
+                { QStringLiteral("drawn"), drawn } } },
+        { QStringLiteral("thicknessUnit"), thickness.unit },
+        { QStringLiteral("medianThickness"), optional(thickness.median) },
+        { QStringLiteral("vellusPercentage"), optional(thickness.vellusPercentage) },
+        { QStringLiteral("thicknessClasses"), ClassesJson(thickness.classes) } };
+}
+
+QJsonArray ClassesJson(const std::vector<ThicknessClass>& classes)
+{
+    QJsonArray array;
+    for (const ThicknessClass& c : classes)
+        array.append(QJsonObject { { QStringLiteral("lower"), c.lower }, { QStringLiteral("upper"), c.upper },
+            { QStringLiteral("count"), c.count } });
+    return array;
 }
 
 } // namespace ResultsJson

@@ -329,7 +329,27 @@ ResultsSnapshot Workbench::Results() const
     snapshot.imageHeight = m_state.ImageHeight;
     snapshot.rows = m_rows;
     snapshot.objects = m_tree.Objects();
+    snapshot.thickness = Thickness();
     return snapshot;
+}
+
+ThicknessSummary Workbench::Thickness() const
+{
+    ThicknessSummary summary;
+    const bool mm = m_state.UnitText == QLatin1String("mm");
+    summary.unit = mm ? QStringLiteral("µm") : m_state.UnitText;
+    // The thickness child of every hair; a quick-count mark's has no unit.
+    for (const ResultTree::Entry& entry : m_tree.Entries())
+        for (const TResultNode& child : entry.children)
+            if (child.parameter == m_labels.thickness && !child.unit.isEmpty())
+                summary.values.push_back(child.value);
+    if (mm)
+        summary.classes = ThicknessDistribution::Classes(summary.values);
+    summary.median = ThicknessDistribution::Median(summary.values);
+    const int measured = m_state.HairCount - m_state.QuickCount;
+    if (measured >= 1)
+        summary.vellusPercentage = 100.0 * m_state.VellusCount / measured;
+    return summary;
 }
 
 void Workbench::ResultsChanged()

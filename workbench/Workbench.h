@@ -5,6 +5,7 @@
 #include "workbench/CurveLengthCache.h"
 #include "workbench/ResultTree.h"
 #include "workbench/TGridResult.h"
+#include "workbench/ThicknessDistribution.h"
 #include "workbench/WorkbenchState.h"
 #include "workbench/calibration/Calibration.h"
 #include "workbench/detection/HairDetector.h"
@@ -22,6 +23,17 @@
 class OperatorPrompt;
 class TInterfaceBA;
 
+// The thickness statistics beyond the grid rows, over the hairs whose thickness
+// counts (quick-count marks have none).
+struct ThicknessSummary
+{
+    QString unit; // "µm" when calibrated in millimetres, else the calibration unit
+    std::vector<double> values; // in `unit`, in tree order
+    std::vector<ThicknessClass> classes; // 10 µm classes; empty unless the unit is µm
+    std::optional<double> median;
+    std::optional<double> vellusPercentage; // vellus count / hairs with a thickness * 100
+};
+
 // Everything the results show, in the form pelorix-cli and the print table read.
 struct ResultsSnapshot
 {
@@ -33,6 +45,7 @@ struct ResultsSnapshot
     int imageHeight = 0;
     std::vector<TGridResult> rows; // the 19 grid rows as shown
     std::vector<ResultObject> objects; // one per top node, in tree order
+    ThicknessSummary thickness;
 };
 
 // The measuring workbench without its window: owns the canvas, the state record,
@@ -97,6 +110,8 @@ public:
     // creates the exclusion border with its layer, then the hair layer.
     void SetupEvaluatedField(int x0, int y0, int r);
     ResultsSnapshot Results() const;
+    // The thickness distribution, median and vellus percentage of the current results.
+    ThicknessSummary Thickness() const;
 
     // --- refresh timer ---
     // Remembers the shape to re-evaluate and asks for the refresh timer.

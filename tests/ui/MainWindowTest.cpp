@@ -152,7 +152,7 @@ TEST_F(MainWindow, Drawing_LineWithMouse_AddsHairAndReturnsToSelect)
     StartOnSample();
     m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
     Draw({ 1000, 900 }, { 1200, 900 });
-    ASSERT_EQ(m_window->Tree()->topLevelItemCount(), 1);
+    ASSERT_EQ(m_window->Tree()->topLevelItemCount(), 2); // and the summary
     EXPECT_EQ(m_window->Tree()->topLevelItem(0)->text(0), QStringLiteral("Haar"));
     EXPECT_EQ(Row(RowCount), QStringLiteral("1"));
     EXPECT_TRUE(m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->isChecked());
@@ -167,15 +167,15 @@ TEST_F(MainWindow, Drawing_MultiLineKeepsTheTool_UndoAndRedoFollowTheResults)
     m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->click();
     Draw({ 1000, 900 }, { 1100, 950 });
     Draw({ 1000, 1000 }, { 1150, 1050 });
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 3); // and the summary
     EXPECT_TRUE(m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->isChecked());
     m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->click();
 
     m_window->Action(QStringLiteral("Rueckgaengig1"))->trigger();
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2); // and the summary
     EXPECT_EQ(Row(RowCount), QStringLiteral("1"));
     m_window->Action(QStringLiteral("Wiederholen1"))->trigger();
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 3); // and the summary
     EXPECT_EQ(Row(RowCount), QStringLiteral("2"));
 }
 
@@ -188,7 +188,7 @@ TEST_F(MainWindow, Keyboard_SelectAllAndDeleteNeverTakeScaleBarOrBorder)
     QTest::keyClick(View(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(m_window->Bench().Canvas().SelectedCount(), 1);
     QTest::keyClick(View(), Qt::Key_Delete);
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1); // and the summary
     EXPECT_NE(m_window->Bench().Canvas().ShapeById(m_window->Bench().State().ScaleBarId), nullptr);
     EXPECT_NE(m_window->Bench().Canvas().ShapeById(m_window->Bench().State().BorderId), nullptr);
 }
@@ -217,7 +217,7 @@ TEST_F(MainWindow, Menus_ShortcutsSeparatorsAndHelpContexts)
         file << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
     EXPECT_EQ(file.join(QLatin1Char(' ')),
         QStringLiteral("Bildladen1 Bildspeichern1 - NeueMessung1 Messungspeichern1 MessungspeichernmitBild1 "
-                       "Messungladen1 - Drucken1 Ergebnisseexportieren1 - Beenden1"));
+                       "Messungladen1 - Drucken1 Ergebnisseexportieren1 Verlaufvergleichen1 - Beenden1"));
     EXPECT_TRUE(m_window->Action(QStringLiteral("Anzeigen1"))->isChecked());
 
     const std::pair<const char*, int> contexts[] = { { "SpeedButtonSelect", 2002 }, { "SpeedButtonSpline", 2004 },
@@ -321,6 +321,6 @@ TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart)
     m_window->RunStartup();
     ASSERT_EQ(m_shown.size(), 1);
     EXPECT_TRUE(m_shown[0].startsWith(QStringLiteral("Wiederherstellung|")));
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2); // and the summary
     EXPECT_TRUE(m_window->Bench().State().ImageLoaded);
 }

@@ -9,6 +9,7 @@
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
 #include "workbench/ui/ResultsGrid.h"
+#include "workbench/ui/ThicknessChartWidget.h"
 #include "workbench/ui/TFormAbout.h"
 #include "workbench/ui/TFormLabel.h"
 #include "workbench/ui/TFormLang.h"
@@ -271,9 +272,13 @@ void TFormMain::BuildCentre()
     m_tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_tree->header()->setStretchLastSection(true);
     m_tree->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    // The thickness distribution under the grid.
+    m_chart = new ThicknessChartWidget(m_resultSplitter);
+    m_chart->setObjectName(QStringLiteral("ChartThickness"));
     m_resultSplitter->addWidget(m_grid);
+    m_resultSplitter->addWidget(m_chart);
     m_resultSplitter->addWidget(m_tree);
-    m_resultSplitter->setStretchFactor(1, 1);
+    m_resultSplitter->setStretchFactor(2, 1);
     layout->addWidget(m_resultSplitter);
     auto* closePanel = new QWidget(m_resultPanel);
     closePanel->setObjectName(QStringLiteral("PanelClose"));

@@ -23,7 +23,9 @@ class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ResultsGrid;
+class ThicknessChartWidget;
 class TFormAbout;
+class TFormCompare;
 class TFormLabel;
 class TFormLang;
 class TFormScale;
@@ -66,6 +68,7 @@ public:
     CanvasArea* Canvas() const { return m_canvasArea; }
     ResultsGrid* Grid() const { return m_grid; }
     QTreeWidget* Tree() const { return m_tree; }
+    ThicknessChartWidget* Chart() const { return m_chart; }
     QString StatusText(int panel) const;
     TFormScale* FormScale() const { return m_formScale; }
     TFormLabel* FormLabel() const { return m_formLabel; }
@@ -157,6 +160,14 @@ private:
     void LoadMeasurementCommand();
     void PrintCommand();
     void ExportResultsCommand();
+    void CompareVisitsCommand(); // "Verlauf vergleichen ..."
+public:
+    // Opens the comparison window of the current measurement with the measurement
+    // file `path` (the second visit); a file that cannot be read is reported.
+    // Returns the window (shown, not modal), nullptr when none opened.
+    TFormCompare* OpenComparison(const QString& path);
+
+private:
     void UndoCommand();
     void RedoCommand();
     void CopyCommand();
@@ -204,6 +215,7 @@ private:
     QSplitter* m_mainSplitter = nullptr;
     QSplitter* m_resultSplitter = nullptr;
     ResultsGrid* m_grid = nullptr;
+    ThicknessChartWidget* m_chart = nullptr;
     QTreeWidget* m_tree = nullptr;
     QLabel* m_status[4] = {};
     QMenu* m_canvasMenu = nullptr;

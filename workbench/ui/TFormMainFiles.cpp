@@ -6,6 +6,7 @@
 #include "workbench/MeasurementFile.h"
 #include "workbench/PrintBridge.h"
 #include "workbench/ResultsExportCommand.h"
+#include "workbench/ui/TFormCompare.h"
 #include "workbench/ui/TFormLang.h"
 #include "workbench/ui/WindowPrompt.h"
 
@@ -63,6 +64,36 @@ void TFormMain::LoadMeasurementCommand()
 void TFormMain::ExportResultsCommand()
 {
     Run([&] { ResultsExportCommand::Run(Bench(), QLocale().decimalPoint().front()); });
+}
+
+void TFormMain::CompareVisitsCommand()
+{
+    std::optional<QString> path;
+    Run([&] {
+        path = Bench().Prompt().AskFileName({ MeasurementFile::kMeasurementFilter, QStringLiteral("nvm"), false });
+    });
+    if (path)
+        OpenComparison(*path);
+}
+
+TFormCompare* TFormMain::OpenComparison(const QString& path)
+{
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingMeasurement")));
+    auto second = std::make_unique<LoadedVisit>();
+    const bool loaded = second->Load(path);
+    EndBusy();
+    if (!loaded) {
+        m_prompt->ShowMessage(second->LastError());
+        return nullptr;
+    }
+    Bench().UpdateResultsGrid();
+    const QString firstName = Bench().State().ui.statusImageName;
+    auto* window = new TFormCompare(Bench(), std::move(second), firstName, path, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal to this window: the first visit cannot change under the comparison.
+    window->setWindowModality(Qt::WindowModal);
+    window->show();
+    return window;
 }
 
 void TFormMain::PrintCommand()

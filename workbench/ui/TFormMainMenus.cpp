@@ -60,6 +60,7 @@ void TFormMain::BuildMenus()
     file->addSeparator();
     AddAction(file, "Drucken1", QStringLiteral("Drucken..."), 1101);
     AddAction(file, "Ergebnisseexportieren1", QStringLiteral("Ergebnisse exportieren ..."), 1108);
+    AddAction(file, "Verlaufvergleichen1", QStringLiteral("Verlauf vergleichen ..."), 1104);
     file->addSeparator();
     AddAction(file, "Beenden1", QStringLiteral("Beenden"), 1109);
 
@@ -106,6 +107,7 @@ void TFormMain::BuildMenus()
     Connect("Messungladen1", &TFormMain::LoadMeasurementCommand);
     Connect("Drucken1", &TFormMain::PrintCommand);
     Connect("Ergebnisseexportieren1", &TFormMain::ExportResultsCommand);
+    Connect("Verlaufvergleichen1", &TFormMain::CompareVisitsCommand);
     connect(Action(QStringLiteral("Beenden1")), &QAction::triggered, this, &QWidget::close);
     Connect("Rueckgaengig1", &TFormMain::UndoCommand);
     Connect("Wiederholen1", &TFormMain::RedoCommand);
