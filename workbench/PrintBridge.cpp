@@ -35,18 +35,21 @@ QString Text(std::string_view name)
     return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
-// Writes into a file that was created exclusively for us, keeping its owner-only mode.
-bool WriteInPlace(const QString& path, const QByteArray& bytes, QString* error)
+// Writes through the handle of a file that was created exclusively for us; the
+// name is never opened a second time.
+bool WriteCreated(QFile& file, const QByteArray& bytes, QString* error)
 {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush())
+    if (file.write(bytes) == bytes.size() && file.flush()) {
+        file.close();
         return true;
+    }
     if (error)
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    file.close();
     return false;
 }
 
-bool WriteBmp(const QString& path, const QImage& picture, QString* error)
+bool WriteBmp(QFile& file, const QImage& picture, QString* error)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -55,10 +58,10 @@ bool WriteBmp(const QString& path, const QImage& picture, QString* error)
         = picture.isNull() ? QImage(1, 1, QImage::Format_RGB888) : picture.convertToFormat(QImage::Format_RGB888);
     if (!rgb.save(&buffer, "BMP")) {
         if (error)
-            *error = QStringLiteral("cannot encode the picture for %1").arg(path);
+            *error = QStringLiteral("cannot encode the picture for %1").arg(file.fileName());
         return false;
     }
-    return WriteInPlace(path, bytes, error);
+    return WriteCreated(file, bytes, error);
 }
 
 } // namespace
@@ -162,12 +165,19 @@ std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTex
         path = made.value_or(QString());
         return made.has_value();
     };
-    if (!create(QStringLiteral("imgo"), QStringLiteral("bmp"), files.original)
-        || !create(QStringLiteral("imga"), QStringLiteral("bmp"), files.marked))
+    const auto createOpen = [&](const QString& prefix, QString& path) {
+        std::unique_ptr<QFile> file = TempFileName::CreateOpen(prefix, QStringLiteral("bmp"), error);
+        if (file)
+            path = file->fileName();
+        return file;
+    };
+    const std::unique_ptr<QFile> original = createOpen(QStringLiteral("imgo"), files.original);
+    const std::unique_ptr<QFile> marked = original ? createOpen(QStringLiteral("imga"), files.marked) : nullptr;
+    if (!original || !marked)
         return fail();
     TMyCAD& canvas = workbench.Canvas();
-    if (!WriteBmp(files.original, canvas.BkBitmap(), error)
-        || !WriteBmp(files.marked, MarkedPicture(canvas, workbench.State().SWColor), error))
+    if (!WriteBmp(*original, canvas.BkBitmap(), error)
+        || !WriteBmp(*marked, MarkedPicture(canvas, workbench.State().SWColor), error))
         return fail();
 
     TDataFrame table;
