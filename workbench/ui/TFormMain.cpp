@@ -5,6 +5,8 @@
 // TFormMainCommands.cpp and the start-up in TFormMainStartup.cpp.
 #include "workbench/ui/TFormMain.h"
 
+#include "workbench/RecoveryStore.h"
+
 #include "canvas/widgets/CanvasView.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
@@ -28,6 +30,7 @@
 #include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -47,7 +50,7 @@ struct ToolButtonInfo
 // The measuring tool buttons, left to right, with their hints and help contexts.
 const ToolButtonInfo kToolButtons[] = {
     { ToolButton::Select, "SpeedButtonSelect", "Auswahlmodus", 2002 },
-    { ToolButton::QuickHairCount, "SpeedButtonQuickHairCount", "Schnellzähl-Werkzeug", 0 },
+    { ToolButton::QuickHairCount, "SpeedButtonQuickHairCount", "Schnellzähl-Werkzeug", 2002 },
     { ToolButton::Line, "SpeedButtonLine", "Strecken messen, Strg-Taste für Mehrfachmessung", 2003 },
     { ToolButton::MultLine, "SpeedButtonMultLine", "Strecken messen", 2003 },
     { ToolButton::Spline, "SpeedButtonSpline", "Curved Hair ", 2004 },
@@ -153,6 +156,10 @@ TFormMain::TFormMain(Options options, QWidget* parent)
     m_recoveryTimer->setSingleShot(true);
     m_recoveryTimer->setInterval(2000);
     connect(m_recoveryTimer, &QTimer::timeout, this, &TFormMain::SaveRecovery);
+    QString recoveryDir = m_options.recoveryDir;
+    if (recoveryDir.isEmpty())
+        recoveryDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    m_recovery = std::make_unique<RecoveryStore>(recoveryDir);
 
     qApp->installEventFilter(this);
     m_startupTimer = new QTimer(this);

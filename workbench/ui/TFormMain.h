@@ -11,6 +11,7 @@
 class CanvasArea;
 class HelpViewer;
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMouseEvent;
@@ -20,6 +21,7 @@ class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class RecoveryStore;
 class ResultsGrid;
 class TFormAbout;
 class TFormLabel;
@@ -105,6 +107,7 @@ public:
     void OpenDroppedFiles(const QStringList& paths);
     // Writes the unsaved marks to the recovery file, or removes it when there are none.
     void SaveRecovery();
+    // This window's recovery file of unsaved marks (it exists while they do).
     QString RecoveryFile() const;
 
 protected:
@@ -168,6 +171,8 @@ private:
     void FontCommand();
     void LabelCommand();
     void HelpCommand();
+    // Leaves help mode and gives the normal cursor back (nothing when not in it).
+    void EndDirectHelp();
     void InfoCommand();
     // Runs a command of the workbench and shows its effect.
     template <typename F> void Run(F&& command);
@@ -176,8 +181,8 @@ private:
     void EndBusy();
 
     // Start-up pieces (TFormMainStartup.cpp).
-    void OfferRecovery();
-    void ImportHostFile(const QString& path);
+    // Offers the orphaned recovery files; the one to restore, or nothing.
+    QString ChooseRecovery();
 
     Options m_options;
     TFormScale* m_formScale = nullptr;
@@ -204,8 +209,12 @@ private:
     QTimer* m_startupTimer = nullptr;
     QTimer* m_refreshTimer = nullptr;
     QTimer* m_recoveryTimer = nullptr;
+    std::unique_ptr<RecoveryStore> m_recovery;
     QTimer* m_syncTimer = nullptr;
     int m_appliedCursor = -1;
+    // The key event handled last, which must not act again on its way to the window.
+    const QKeyEvent* m_handledKey = nullptr;
+    quint64 m_handledKeyTime = 0;
 
     PelorixSettings m_settings;
     // The start-up fit waits until the window has its real size on the screen.

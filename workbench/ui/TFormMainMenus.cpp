@@ -156,6 +156,8 @@ void TFormMain::BuildContextMenus()
 
 void TFormMain::OpenHelp(int context)
 {
+    // Help shown by any way ends help mode.
+    EndDirectHelp();
     const QString& path = Bench().State().HelpFilePath;
     // Until the start-up step has run there is no help file.
     if (path.isEmpty())
@@ -165,14 +167,25 @@ void TFormMain::OpenHelp(int context)
 
 void TFormMain::HelpCommand()
 {
-    Bench().State().DirectHelpPending = false;
+    EndDirectHelp();
     OpenHelp(1000);
 }
 
 void TFormMain::DirectHelpCommand()
 {
+    // The "?" cursor is pushed once, however often help mode is asked for.
+    if (Bench().State().DirectHelpPending)
+        return;
     Bench().State().DirectHelpPending = true;
     QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+}
+
+void TFormMain::EndDirectHelp()
+{
+    if (!Bench().State().DirectHelpPending)
+        return;
+    Bench().State().DirectHelpPending = false;
+    QApplication::restoreOverrideCursor();
 }
 
 void TFormMain::ManualCommand()
@@ -197,8 +210,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         if (mouse->button() != Qt::LeftButton)
             return false;
         // The click that follows "Direkthilfe" asks for the help of the control under it.
-        Bench().State().DirectHelpPending = false;
-        QApplication::restoreOverrideCursor();
+        EndDirectHelp();
         auto* target = static_cast<QWidget*>(watched);
         if (target->window() == this) {
             int context = 0;
@@ -226,8 +238,16 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         }
-        if (watched == QApplication::focusWidget() || watched == this)
+        // Once per key: an event that is not consumed travels on from the focused
+        // control to the window, and a dialog the key opened may have taken the focus
+        // meanwhile, so the event itself is remembered.
+        if (watched == QApplication::focusWidget() || watched == this) {
+            if (key == m_handledKey && key->timestamp() == m_handledKeyTime)
+                return false;
+            m_handledKey = key;
+            m_handledKeyTime = key->timestamp();
             return HandleKey(key);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
