@@ -36,7 +36,8 @@ void RemoveLeftovers(const QFileInfo& target)
     for (const QString& name : names) {
         bool ok = false;
         const qint64 pid = name.mid(prefix.size(), name.size() - prefix.size() - 7).toLongLong(&ok);
-        if (ok && pid > 0 && (pid == QCoreApplication::applicationPid() || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)))
+        if (ok && pid > 0
+            && (pid == QCoreApplication::applicationPid() || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)))
             QFile::remove(dir.filePath(name));
     }
 }

@@ -41,11 +41,14 @@ void CheckIndexes(const TMyCAD& cad)
     }
 }
 
-// Style changes walk every member of a group.
+// Style changes walk every member of a group (from the outermost groups, so that
+// each shape is reached once).
 void SetStyles(TMyCAD& cad)
 {
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         TMyShape* shape = cad.ShapeByIndex(i);
+        if (shape->ParentGroup() >= 0)
+            continue;
         shape->SetPen(shape->Pen());
         shape->SetFont(shape->Font());
         shape->SetLocked(shape->Locked());

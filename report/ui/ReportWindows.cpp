@@ -29,8 +29,8 @@ ReportWindows::ReportWindows()
 {
     m_previousSink = MessageSink::SetHandler([](const QString& text) {
         // Messages carry file names and variable values: shown as plain text.
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Prelvo"), text, QMessageBox::Ok,
-            QApplication::activeWindow());
+        QMessageBox box(
+            QMessageBox::Warning, QStringLiteral("Prelvo"), text, QMessageBox::Ok, QApplication::activeWindow());
         box.setTextFormat(Qt::PlainText);
         box.exec();
     });

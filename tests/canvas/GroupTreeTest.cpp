@@ -157,4 +157,3 @@ TEST(GroupTree, PasteWhileTheListenerDeletesTheNewShape_NothingDanglingIsKept)
     cad.Undo();
     EXPECT_EQ(cad.ShapeCount(), 2);
 }
-

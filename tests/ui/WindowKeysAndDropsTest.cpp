@@ -118,10 +118,8 @@ TEST_F(WindowFaults, Kopieren_PutsThePictureOfTheSelectionOnTheSystemClipboard)
     StartOnSample();
     Line({ 1000, 900 }, { 1200, 900 });
     QApplication::clipboard()->clear();
-    m_window->Bench().Canvas().SelectShapeById(m_window->Bench().Canvas().ShapeByIndex(
-                                                      m_window->Bench().Canvas().ShapeCount() - 1)
-                                                   ->ShapeId(),
-        true);
+    m_window->Bench().Canvas().SelectShapeById(
+        m_window->Bench().Canvas().ShapeByIndex(m_window->Bench().Canvas().ShapeCount() - 1)->ShapeId(), true);
     m_window->Action(QStringLiteral("Kopieren1"))->trigger();
     const QImage copied = QApplication::clipboard()->image();
     EXPECT_FALSE(copied.isNull());

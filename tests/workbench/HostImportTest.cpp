@@ -284,7 +284,9 @@ TEST_F(HostImportTest, UndoRedo_OnlyTheOperatorsEdits_TenUndosAndRedosGiveTheSam
     const std::vector<std::function<void()>> edits = {
         [&] { firstHair = Hair(150, 150, 250, 150, 500); },
         [&] { Hair(150, 170, 250, 190, 900); },
-        [&] { Curve({ QPointF(160, 100), QPointF(180, 80), QPointF(220, 80), QPointF(240, 110) }, 350); },
+        [&] {
+            Curve({ QPointF(160, 100), QPointF(180, 80), QPointF(220, 80), QPointF(240, 110) }, 350);
+        },
         [&] { Ellipse(190, 190, 12, 9); },
         [&] {
             wb.ToolButtonClicked(ToolButton::QuickHairCount);

@@ -104,5 +104,6 @@ TEST_F(RecoveryTest, InstanceKilled_ItsMarksAreAnOrphan_DiscardRemovesThem)
     const QStringList orphans = store.Orphans();
     ASSERT_EQ(orphans.size(), 1);
     store.Discard(orphans.front());
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList { QFileInfo(store.MarksPath()).completeBaseName() + ".lock" });
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+        QStringList { QFileInfo(store.MarksPath()).completeBaseName() + ".lock" });
 }

@@ -29,8 +29,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
-#include <QStatusBar>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>

@@ -212,9 +212,9 @@ private:
     std::unique_ptr<RecoveryStore> m_recovery;
     QTimer* m_syncTimer = nullptr;
     int m_appliedCursor = -1;
-    // The key event handled last, which must not act again on its way to the window.
+    // The key press being handled, which must not act again on its way to the window
+    // (until its release).
     const QKeyEvent* m_handledKey = nullptr;
-    quint64 m_handledKeyTime = 0;
 
     PelorixSettings m_settings;
     // The start-up fit waits until the window has its real size on the screen.

@@ -93,4 +93,3 @@ void TFormMain::OpenDroppedFiles(const QStringList& paths)
         LoadPictureCommand();
     m_prompt->PresetFileName(QString());
 }
-

@@ -220,6 +220,9 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         }
         return true;
     }
+    // The key's press has ended its way through this window.
+    if (type == QEvent::KeyRelease && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this)
+        m_handledKey = nullptr;
     if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
@@ -242,10 +245,10 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         // control to the window, and a dialog the key opened may have taken the focus
         // meanwhile, so the event itself is remembered.
         if (watched == QApplication::focusWidget() || watched == this) {
-            if (key == m_handledKey && key->timestamp() == m_handledKeyTime)
+            if (key == m_handledKey)
                 return false;
-            m_handledKey = key;
-            m_handledKeyTime = key->timestamp();
+            if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this)
+                m_handledKey = key;
             return HandleKey(key);
         }
     }
