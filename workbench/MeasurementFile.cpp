@@ -195,7 +195,7 @@ bool MeasurementFile::SaveMeasurement(const QString& path, bool withPicture)
 bool MeasurementFile::WriteMeasurement(QIODevice& device, bool withPicture)
 {
     TMyCAD& cad = m_wb.Canvas();
-    StorePatient(cad, m_wb.ResultRows());
+    StorePatient(cad, m_wb.ResultRows(), m_wb.State().PatientDataMissing);
     if (withPicture)
         return cad.SaveToStream(device);
     const QImage picture = cad.BkBitmap();
