@@ -210,12 +210,24 @@ void ShapePainter::DrawWithMembers(TMyShape& shape)
 
 void ShapePainter::DrawRecursive(TMyShape& shape, std::unordered_set<const TMyShape*>& seen)
 {
+    // Members before their group, in list order; an explicit stack, since a file
+    // may nest groups deeper than the call stack reaches.
     if (!shape.Visible() || !seen.insert(&shape).second)
         return;
-    for (int child : shape.Children())
-        if (TMyShape* member = m_cad.ShapeByIndex(child))
-            DrawRecursive(*member, seen);
-    Draw(shape);
+    std::vector<std::pair<TMyShape*, size_t>> stack { { &shape, 0 } };
+    while (!stack.empty()) {
+        auto& [current, next] = stack.back();
+        const std::vector<int>& children = current->Children();
+        if (next < children.size()) {
+            TMyShape* member = m_cad.ShapeByIndex(children[next++]);
+            if (member != nullptr && member->Visible() && seen.insert(member).second)
+                stack.emplace_back(member, 0);
+            continue;
+        }
+        TMyShape* done = current;
+        stack.pop_back();
+        Draw(*done);
+    }
 }
 
 void ShapePainter::Draw(TMyShape& shape)

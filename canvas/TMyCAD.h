@@ -48,6 +48,9 @@ public:
     TMyCAD(const TMyCAD&) = delete;
     TMyCAD& operator=(const TMyCAD&) = delete;
 
+    // Groups nested deeper than this in a loaded file are dissolved at that level.
+    static constexpr int kMaxGroupDepth = 256;
+
     // --- host and control size ---
     void SetHost(TMyCADHost* host) { m_host = host; }
     double PixelsPerInch() const;
@@ -451,6 +454,8 @@ private:
     void AddToIdMap(TMyShape* shape);
     void ResetForLoad();
     void RepairAfterLoad();
+    // Makes the groups a tree of at most kMaxGroupDepth levels; true when something was dissolved.
+    bool RepairGroupTree();
     // Drawing helpers (TMyCADPaint.cpp). layerIds null: the visible layers; empty: all layers.
     void DrawShapes(QPainter& painter, const std::vector<int>* layerIds, bool printer);
     void DrawBackgroundPicture(QPainter& painter, const QRect& area, QSize size, double scale, bool tileAll);

@@ -198,7 +198,7 @@ protected:
     // Whether the point lies inside the polygon of the nodes.
     bool HitPolygon(QPointF screenPoint) const;
     void Repaint() const;
-    // Calls f for every direct member of this shape when it is a group.
+    // Calls f for every member of this shape at every depth when it is a group.
     void ForEachMember(const std::function<void(TMyShape&)>& f) const;
 
 private:

@@ -155,8 +155,11 @@ void MeasurementFile::NewMeasurement()
 {
     const LanguageTable& texts = m_wb.Texts();
     if (m_wb.Prompt().AskYesNo(texts.Text(QStringLiteral("MessageNewMeasurement")),
-            texts.Text(QStringLiteral("MessageNewMeasurementWarn"))))
+            texts.Text(QStringLiteral("MessageNewMeasurementWarn")))) {
         ClearMeasurement();
+        // Undo only ever takes back the operator's edits of this measurement.
+        m_wb.Canvas().UndoList().Clear();
+    }
 }
 
 bool MeasurementFile::SaveMeasurementCommand(bool withPicture)
@@ -187,6 +190,19 @@ bool MeasurementFile::SaveMeasurement(const QString& path, bool withPicture)
         return Fail(reason, reason);
     }
     return true;
+}
+
+bool MeasurementFile::WriteMeasurement(QIODevice& device, bool withPicture)
+{
+    TMyCAD& cad = m_wb.Canvas();
+    StorePatient(cad, m_wb.ResultRows(), m_wb.State().PatientDataMissing);
+    if (withPicture)
+        return cad.SaveToStream(device);
+    const QImage picture = cad.BkBitmap();
+    cad.SetBkBitmap(QImage());
+    const bool written = cad.SaveToStream(device);
+    cad.SetBkBitmap(picture);
+    return written;
 }
 
 bool MeasurementFile::ConfirmDiscard()
@@ -349,5 +365,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     cad.Invalidate();
     state.BorderLayerId = cad.LayerIdByName(QStringLiteral("BorderLayer"));
     state.HairLayerId = cad.LayerIdByName(QStringLiteral("HairLayer"));
+    // Rebuilding the border recorded steps that belong to the file, not to the operator.
+    cad.UndoList().Clear();
     return complete;
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class QIODevice;
 class TMyShape;
 class Workbench;
 
@@ -67,6 +68,8 @@ public:
     bool SaveMeasurementCommand(bool withPicture);
     // Saves the canvas to `path` atomically, with or without its background picture.
     bool SaveMeasurement(const QString& path, bool withPicture);
+    // Writes the measurement as SaveMeasurement does into a device (the recovery file).
+    bool WriteMeasurement(QIODevice& device, bool withPicture);
     // True when nothing is measured or the operator agrees to discard (then cleared).
     bool ConfirmDiscard();
     // "Messung laden ...".

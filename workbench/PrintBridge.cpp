@@ -43,15 +43,17 @@ QString Text(std::string_view name)
     return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
-// Opens a file that was created exclusively for us, keeping its owner-only mode, and
-// fills it through write.
-bool WriteInPlace(const QString& path, const std::function<bool(QIODevice&)>& write, QString* error)
+// Writes through the handle of a file that was created exclusively for us (it keeps
+// its owner-only mode); the name is never opened a second time.
+bool WriteThrough(QFile& file, const std::function<bool(QIODevice&)>& write, QString* error)
 {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && write(file) && file.flush())
+    if (write(file) && file.flush()) {
+        file.close();
         return true;
+    }
     if (error)
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    file.close();
     return false;
 }
 
@@ -126,6 +128,18 @@ bool WriteMarked(QIODevice& out, TMyCAD& canvas, TColor swColor)
     return BmpWriter::WriteHeader(out, picture.width(), picture.height())
         && PaintMarked(
             canvas, swColor, true, [&](const QImage& band, int) { return BmpWriter::WriteRowsBottomUp(out, band); });
+}
+
+// A picture that is whole in memory anyway (the follow-up pictures, the chart) as a BMP.
+bool WriteBmp(QFile& file, const QImage& picture, QString* error)
+{
+    const QImage rows = PictureBlock::To24Bits(picture.isNull() ? QImage(1, 1, QImage::Format_BGR888) : picture);
+    return WriteThrough(
+        file,
+        [&](QIODevice& out) {
+            return BmpWriter::WriteHeader(out, rows.width(), rows.height()) && BmpWriter::WriteRowsBottomUp(out, rows);
+        },
+        error);
 }
 
 } // namespace
@@ -207,14 +221,21 @@ std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTex
         path = made.value_or(QString());
         return made.has_value();
     };
-    if (!create(QStringLiteral("imgo"), QStringLiteral("bmp"), files.original)
-        || !create(QStringLiteral("imga"), QStringLiteral("bmp"), files.marked))
+    const auto createOpen = [&](const QString& prefix, QString& path) {
+        std::unique_ptr<QFile> file = TempFileName::CreateOpen(prefix, QStringLiteral("bmp"), error);
+        if (file)
+            path = file->fileName();
+        return file;
+    };
+    const std::unique_ptr<QFile> original = createOpen(QStringLiteral("imgo"), files.original);
+    const std::unique_ptr<QFile> marked = original ? createOpen(QStringLiteral("imga"), files.marked) : nullptr;
+    if (!original || !marked)
         return fail();
     TMyCAD& canvas = workbench.Canvas();
-    if (!WriteInPlace(
-            files.original, [&](QIODevice& out) { return WriteOriginal(out, canvas.BkBitmap()); }, error)
-        || !WriteInPlace(
-            files.marked, [&](QIODevice& out) { return WriteMarked(out, canvas, workbench.State().SWColor); }, error))
+    if (!WriteThrough(
+            *original, [&](QIODevice& out) { return WriteOriginal(out, canvas.BkBitmap()); }, error)
+        || !WriteThrough(
+            *marked, [&](QIODevice& out) { return WriteMarked(out, canvas, workbench.State().SWColor); }, error))
         return fail();
 
     TDataFrame table;
@@ -307,8 +328,8 @@ void FillFollowUpTable(TDataFrame& table, const std::vector<TGridResult>& rows, 
     const std::vector<VisitComparison::TextRow> figures = VisitComparison::TextRows(comparison, texts, separator);
     for (size_t i = 0; i < PrintVariables::kComparisonStems.size(); ++i) {
         const VisitComparison::TextRow row = i < figures.size() ? figures[i] : VisitComparison::TextRow();
-        const QString values[] = { row.caption, row.first, row.second, row.change, row.changePercent, row.interval,
-            row.unit };
+        const QString values[]
+            = { row.caption, row.first, row.second, row.change, row.changePercent, row.interval, row.unit };
         for (size_t c = 0; c < PrintVariables::kComparisonColumns.size(); ++c)
             add(QStringLiteral("Cmp") + Text(PrintVariables::kComparisonStems[i])
                     + Text(PrintVariables::kComparisonColumns[c]),
@@ -350,20 +371,26 @@ std::optional<FollowUpFiles> WriteFollowUpFiles(Workbench& first, Workbench& sec
         path = made.value_or(QString());
         return made.has_value();
     };
-    if (!create(QStringLiteral("imgo"), QStringLiteral("bmp"), files.first.original)
-        || !create(QStringLiteral("imga"), QStringLiteral("bmp"), files.first.marked)
-        || !create(QStringLiteral("imgb"), QStringLiteral("bmp"), files.marked2)
-        || !create(QStringLiteral("imgc"), QStringLiteral("bmp"), files.chart))
+    const auto createOpen = [&](const QString& prefix, QString& path) {
+        std::unique_ptr<QFile> file = TempFileName::CreateOpen(prefix, QStringLiteral("bmp"), error);
+        if (file)
+            path = file->fileName();
+        return file;
+    };
+    const std::unique_ptr<QFile> original = createOpen(QStringLiteral("imgo"), files.first.original);
+    const std::unique_ptr<QFile> marked = original ? createOpen(QStringLiteral("imga"), files.first.marked) : nullptr;
+    const std::unique_ptr<QFile> marked2 = marked ? createOpen(QStringLiteral("imgb"), files.marked2) : nullptr;
+    const std::unique_ptr<QFile> chart = marked2 ? createOpen(QStringLiteral("imgc"), files.chart) : nullptr;
+    if (!chart)
         return fail();
     const std::vector<ThicknessChart::Series> series {
         { first.Texts().Text(QStringLiteral("LabelVisit1")), comparison.first.classes, ThicknessChart::FirstColor() },
-        { first.Texts().Text(QStringLiteral("LabelVisit2")), comparison.second.classes,
-            ThicknessChart::SecondColor() },
+        { first.Texts().Text(QStringLiteral("LabelVisit2")), comparison.second.classes, ThicknessChart::SecondColor() },
     };
-    if (!WriteBmp(files.first.original, first.Canvas().BkBitmap(), error)
-        || !WriteBmp(files.first.marked, MarkedPictureOrDrawing(first), error)
-        || !WriteBmp(files.marked2, MarkedPictureOrDrawing(second), error)
-        || !WriteBmp(files.chart, ThicknessChart::Render(1600, 560, series), error))
+    if (!WriteBmp(*original, first.Canvas().BkBitmap(), error)
+        || !WriteBmp(*marked, MarkedPictureOrDrawing(first), error)
+        || !WriteBmp(*marked2, MarkedPictureOrDrawing(second), error)
+        || !WriteBmp(*chart, ThicknessChart::Render(1600, 560, series), error))
         return fail();
     TDataFrame table;
     if (!create(QStringLiteral("ResultDataFrameForPrint"), QStringLiteral("dff"), files.first.table))

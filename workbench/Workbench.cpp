@@ -119,6 +119,12 @@ void Workbench::ShapeAdded(TMyShape* shape)
 {
     if (shape == nullptr)
         return;
+    // A scale bar, border or label that comes back (undo or redo of its deletion)
+    // keeps every property it had: it is no new mark to be styled or counted.
+    const QString type = shape->UserData().GetValue(QStringLiteral("Type"));
+    const bool special = type == QLatin1String("M") || type == QLatin1String("T");
+    if (special)
+        return;
     TMyFont font = shape->Font();
     font.color = m_cad.Font().color;
     font.height = m_cad.Font().height;
@@ -161,12 +167,10 @@ void Workbench::ShapeAdded(TMyShape* shape)
     }
 
     const uint8_t mode = m_state.ToolMode;
-    // A scale bar or border that comes back (undo of its deletion) is no measurement.
-    const QString type = shape->UserData().GetValue(QStringLiteral("Type"));
-    // A proposal that comes back (undo of its deletion) is no result either.
-    const bool special = type == QLatin1String("M") || type == QLatin1String("T") || type == QLatin1String("P");
+    // A proposal that comes back (undo of its deletion) is no result.
+    const bool proposal = type == QLatin1String("P");
     if (mode != ToolModeScaleBar && mode != ToolModeLabelPending && mode != ToolModeLabelCreate
-        && mode != ToolModeBorder && !special)
+        && mode != ToolModeBorder && !proposal)
         RegisterMeasuredShape(shape);
     if (mode == ToolModeLabelPending)
         LabelFlow(shape);

@@ -175,7 +175,7 @@ public:
     bool KeyPressed(Key key, bool shift);
 
     // --- edit and option commands ---
-    void CopyCommand(); // "Kopieren"
+    bool CopyCommand(); // "Kopieren"; true when the selection went into the copy buffer
     void PasteCommand(); // "Einfügen"
     void DeleteCommand(); // "Löschen"
     void SelectAllCommand(); // "Alle auswählen"

@@ -94,11 +94,12 @@ bool Workbench::ScaleBarProtected()
     return true;
 }
 
-void Workbench::CopyCommand()
+bool Workbench::CopyCommand()
 {
-    if (ScaleBarProtected())
-        return;
+    if (ScaleBarProtected() || m_cad.SelectedCount() == 0)
+        return false;
     m_cad.CopyToClipboard();
+    return true;
 }
 
 void Workbench::PasteCommand()
@@ -163,10 +164,12 @@ void Workbench::FontCommand()
         auto* text = dynamic_cast<TMyText*>(shape);
         if (text == nullptr || text->Nodes().empty())
             continue;
+        // Text is drawn scaled with the picture, so its box is measured at zoom 1,
+        // as a new label's box is.
         const QSizeF size = MeasureText(text->Lines().value(0), *chosen);
         const TMyPoint corner = text->Nodes().front();
-        const auto w = float(size.width() / m_state.Zoom);
-        const auto h = float(size.height() / m_state.Zoom);
+        const auto w = float(size.width());
+        const auto h = float(size.height());
         text->Nodes() = { corner, TMyPoint { corner.x + w, corner.y }, TMyPoint { corner.x + w, corner.y + h },
             TMyPoint { corner.x, corner.y + h } };
         text->ResetCenter();

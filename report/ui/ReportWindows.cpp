@@ -28,7 +28,11 @@ ReportWindows::ReportWindows()
     : m_formPrintImage(std::make_unique<TFormPrintImage>())
 {
     m_previousSink = MessageSink::SetHandler([](const QString& text) {
-        QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("Prelvo"), text);
+        // Messages carry file names and variable values: shown as plain text.
+        QMessageBox box(
+            QMessageBox::Warning, QStringLiteral("Prelvo"), text, QMessageBox::Ok, QApplication::activeWindow());
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     });
 }
 

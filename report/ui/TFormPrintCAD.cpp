@@ -17,7 +17,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -90,7 +89,10 @@ TFormPrintCAD::TFormPrintCAD(ReportContext& context, QWidget* parent)
         return dialog.exec() == QDialog::Accepted;
     };
     AskPrinterSetup = [this](QPrinter& printer) {
-        QPageSetupDialog dialog(&printer, this);
+        // The printer is chosen here; what the dialog chooses stays with the report.
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(QStringLiteral("Printer Setup"));
+        dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
         dialog.exec();
     };
 }
@@ -448,7 +450,8 @@ void TFormPrintCAD::LoadResultFileClick()
 
 void TFormPrintCAD::CopyClick()
 {
-    MyCADPrint().CopyToClipboard();
+    // The shapes for pasting here, their picture for other programs.
+    m_scrollBox->View().CopyToClipboard();
 }
 
 void TFormPrintCAD::PasteClick()

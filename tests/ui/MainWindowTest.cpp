@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMimeData>
@@ -302,7 +303,7 @@ TEST_F(MainWindow, TreeCopy_PutsHtmlAndRichTextOnTheClipboard)
     EXPECT_TRUE(m_window->Tree()->topLevelItem(0)->isExpanded());
 }
 
-TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart)
+TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart_HostStartIncluded)
 {
     StartOnSample();
     m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
@@ -313,14 +314,28 @@ TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart)
     EXPECT_EQ(QFile::permissions(recovery) & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
     m_window.reset();
 
-    Create();
+    // A host start offers it too: "Yes" restores it instead of the host's case, and
+    // it stays unsaved; at the next start "No" discards it.
+    Create({ QStringLiteral("PelorixLang.ini"), QStringLiteral("help/Pelorix.html"), QStringLiteral("Camera.ini") },
+        CopySample());
     OnNextDialog([&](QWidget* d) {
         m_shown << DialogText(d);
-        PressButton(d, QStringLiteral("&Yes").remove('&'));
+        PressButton(d, QStringLiteral("Yes"));
     });
     m_window->RunStartup();
     ASSERT_EQ(m_shown.size(), 1);
     EXPECT_TRUE(m_shown[0].startsWith(QStringLiteral("Wiederherstellung|")));
     EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2); // and the summary
     EXPECT_TRUE(m_window->Bench().State().ImageLoaded);
+    EXPECT_TRUE(QFile::exists(m_dir.Path(QStringLiteral("sample-scalp.jpg")))); // the host's case waits
+    EXPECT_TRUE(QFile::exists(m_window->RecoveryFile())); // unsaved until saved
+    m_window->close();
+    m_window.reset();
+
+    Create();
+    OnNextDialog([&](QWidget* d) { PressButton(d, QStringLiteral("No")); });
+    m_window->RunStartup();
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 0);
+    m_window.reset();
+    EXPECT_TRUE(QDir(m_dir.Path(QStringLiteral("recovery"))).entryList({ "*.nvm" }, QDir::Files).isEmpty());
 }

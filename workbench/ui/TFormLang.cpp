@@ -31,7 +31,8 @@ TFormLang::TFormLang(const LanguageTable& builtIn, QWidget* parent)
     static const std::pair<const char*, const char*> windowTexts[] = {
         { "MessageRecoveryTitle", "Wiederherstellung" },
         { "MessageRecovery",
-            "Beim letzten Beenden waren Messungen nicht gespeichert. Sollen sie wiederhergestellt werden?" },
+            "Beim letzten Beenden waren Messungen nicht gespeichert. Sollen sie wiederhergestellt werden? "
+            "Mit \"Nein\" werden sie verworfen." },
         { "StatusLoadingPicture", "Bild wird geladen ..." },
         { "StatusSavingPicture", "Bild wird gespeichert ..." },
         { "StatusLoadingMeasurement", "Messung wird geladen ..." },

@@ -5,6 +5,8 @@
 // TFormMainCommands.cpp and the start-up in TFormMainStartup.cpp.
 #include "workbench/ui/TFormMain.h"
 
+#include "workbench/RecoveryStore.h"
+
 #include "canvas/widgets/CanvasView.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
@@ -29,6 +31,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -49,7 +52,7 @@ struct ToolButtonInfo
 // The measuring tool buttons, left to right, with their hints and help contexts.
 const ToolButtonInfo kToolButtons[] = {
     { ToolButton::Select, "SpeedButtonSelect", "Auswahlmodus", 2002 },
-    { ToolButton::QuickHairCount, "SpeedButtonQuickHairCount", "Schnellzähl-Werkzeug", 0 },
+    { ToolButton::QuickHairCount, "SpeedButtonQuickHairCount", "Schnellzähl-Werkzeug", 2002 },
     { ToolButton::Line, "SpeedButtonLine", "Strecken messen, Strg-Taste für Mehrfachmessung", 2003 },
     { ToolButton::MultLine, "SpeedButtonMultLine", "Strecken messen", 2003 },
     { ToolButton::Spline, "SpeedButtonSpline", "Curved Hair ", 2004 },
@@ -157,6 +160,10 @@ TFormMain::TFormMain(Options options, QWidget* parent)
     m_recoveryTimer->setSingleShot(true);
     m_recoveryTimer->setInterval(2000);
     connect(m_recoveryTimer, &QTimer::timeout, this, &TFormMain::SaveRecovery);
+    QString recoveryDir = m_options.recoveryDir;
+    if (recoveryDir.isEmpty())
+        recoveryDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    m_recovery = std::make_unique<RecoveryStore>(recoveryDir);
 
     qApp->installEventFilter(this);
     m_startupTimer = new QTimer(this);

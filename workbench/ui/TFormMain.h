@@ -12,6 +12,7 @@
 class CanvasArea;
 class HelpViewer;
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMouseEvent;
@@ -22,6 +23,7 @@ class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class RecoveryStore;
 class ResultsGrid;
 class ThicknessChartWidget;
 class TFormAbout;
@@ -110,6 +112,7 @@ public:
     void OpenDroppedFiles(const QStringList& paths);
     // Writes the unsaved marks to the recovery file, or removes it when there are none.
     void SaveRecovery();
+    // This window's recovery file of unsaved marks (it exists while they do).
     QString RecoveryFile() const;
 
 protected:
@@ -181,6 +184,8 @@ private:
     void FontCommand();
     void LabelCommand();
     void HelpCommand();
+    // Leaves help mode and gives the normal cursor back (nothing when not in it).
+    void EndDirectHelp();
     void InfoCommand();
     // "Haare erkennen" and "Vorschläge übernehmen" (TFormMainDetection.cpp).
     void DetectHairsCommand();
@@ -194,8 +199,8 @@ private:
     void EndBusy();
 
     // Start-up pieces (TFormMainStartup.cpp).
-    void OfferRecovery();
-    void ImportHostFile(const QString& path);
+    // Offers the orphaned recovery files; the one to restore, or nothing.
+    QString ChooseRecovery();
 
     Options m_options;
     TFormScale* m_formScale = nullptr;
@@ -223,8 +228,12 @@ private:
     QTimer* m_startupTimer = nullptr;
     QTimer* m_refreshTimer = nullptr;
     QTimer* m_recoveryTimer = nullptr;
+    std::unique_ptr<RecoveryStore> m_recovery;
     QTimer* m_syncTimer = nullptr;
     int m_appliedCursor = -1;
+    // The key press being handled, which must not act again on its way to the window
+    // (until its release).
+    const QKeyEvent* m_handledKey = nullptr;
 
     PelorixSettings m_settings;
     // The start-up fit waits until the window has its real size on the screen.

@@ -5,6 +5,7 @@
 #include "workbench/HostImport.h"
 #include "workbench/MeasurementFile.h"
 #include "workbench/PrintBridge.h"
+#include "workbench/RecoveryStore.h"
 #include "workbench/ResultsExportCommand.h"
 #include "workbench/ui/TFormCompare.h"
 #include "workbench/ui/TFormLang.h"
@@ -41,7 +42,7 @@ void TFormMain::SaveMeasurementCommand()
     Run([&] { saved = MeasurementFile(Bench()).SaveMeasurementCommand(false); });
     EndBusy();
     if (saved)
-        QFile::remove(RecoveryFile());
+        m_recovery->Remove();
 }
 
 void TFormMain::SaveMeasurementWithPictureCommand()
@@ -51,7 +52,7 @@ void TFormMain::SaveMeasurementWithPictureCommand()
     Run([&] { saved = MeasurementFile(Bench()).SaveMeasurementCommand(true); });
     EndBusy();
     if (saved)
-        QFile::remove(RecoveryFile());
+        m_recovery->Remove();
 }
 
 void TFormMain::LoadMeasurementCommand()
@@ -110,7 +111,10 @@ void TFormMain::OpenDroppedFiles(const QStringList& paths)
     const QString path = paths.front();
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("ini")) {
-        ImportHostFile(path);
+        // The operator opens an archived case: no host hand-over, so its picture stays.
+        BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingPicture")));
+        Run([&] { HostImport(Bench(), m_options.programDir).OpenExchangeFile(path); });
+        EndBusy();
         return;
     }
     m_prompt->PresetFileName(path);
@@ -119,30 +123,4 @@ void TFormMain::OpenDroppedFiles(const QStringList& paths)
     else
         LoadPictureCommand();
     m_prompt->PresetFileName(QString());
-}
-
-void TFormMain::ImportHostFile(const QString& path)
-{
-    // A file dropped later only informs when it cannot be read; the start-up
-    // import closes the window then.
-    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingPicture")));
-    Run([&] { HostImport(Bench(), m_options.programDir).ImportHostFile(path); });
-    EndBusy();
-}
-
-void TFormMain::OfferRecovery()
-{
-    const QString path = RecoveryFile();
-    if (!QFileInfo::exists(path))
-        return;
-    if (!m_prompt->AskYesNo(m_formLang->Text(QStringLiteral("MessageRecoveryTitle")),
-            m_formLang->Text(QStringLiteral("MessageRecovery")))) {
-        QFile::remove(path);
-        return;
-    }
-    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingMeasurement")));
-    Run([&] { MeasurementFile(Bench()).LoadMeasurement(path); });
-    EndBusy();
-    // The restored marks stay unsaved until the operator saves them.
-    Bench().Canvas().SetModified(true);
 }

@@ -170,6 +170,8 @@ void TFormMain::BuildContextMenus()
 
 void TFormMain::OpenHelp(int context)
 {
+    // Help shown by any way ends help mode.
+    EndDirectHelp();
     const QString& path = Bench().State().HelpFilePath;
     // Until the start-up step has run there is no help file.
     if (path.isEmpty())
@@ -179,14 +181,25 @@ void TFormMain::OpenHelp(int context)
 
 void TFormMain::HelpCommand()
 {
-    Bench().State().DirectHelpPending = false;
+    EndDirectHelp();
     OpenHelp(1000);
 }
 
 void TFormMain::DirectHelpCommand()
 {
+    // The "?" cursor is pushed once, however often help mode is asked for.
+    if (Bench().State().DirectHelpPending)
+        return;
     Bench().State().DirectHelpPending = true;
     QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+}
+
+void TFormMain::EndDirectHelp()
+{
+    if (!Bench().State().DirectHelpPending)
+        return;
+    Bench().State().DirectHelpPending = false;
+    QApplication::restoreOverrideCursor();
 }
 
 void TFormMain::ManualCommand()
@@ -211,8 +224,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         if (mouse->button() != Qt::LeftButton)
             return false;
         // The click that follows "Direkthilfe" asks for the help of the control under it.
-        Bench().State().DirectHelpPending = false;
-        QApplication::restoreOverrideCursor();
+        EndDirectHelp();
         auto* target = static_cast<QWidget*>(watched);
         if (target->window() == this) {
             int context = 0;
@@ -222,6 +234,9 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         }
         return true;
     }
+    // The key's press has ended its way through this window.
+    if (type == QEvent::KeyRelease && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this)
+        m_handledKey = nullptr;
     if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
@@ -240,8 +255,16 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         }
-        if (watched == QApplication::focusWidget() || watched == this)
+        // Once per key: an event that is not consumed travels on from the focused
+        // control to the window, and a dialog the key opened may have taken the focus
+        // meanwhile, so the event itself is remembered.
+        if (watched == QApplication::focusWidget() || watched == this) {
+            if (key == m_handledKey)
+                return false;
+            if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this)
+                m_handledKey = key;
             return HandleKey(key);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
