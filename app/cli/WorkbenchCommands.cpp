@@ -80,6 +80,8 @@ int ImportHostCommand(const QStringList& args)
     case HostImportResult::MeasurementFailed:
         return InputError(
             QStringLiteral("the measurement file named by MeasureResultsFile cannot be loaded: ") + result.error);
+    case HostImportResult::Declined: // only a dropped case asks; the host start never does
+        return InputError(QStringLiteral("the exchange file was not opened"));
     }
     if (savePath && !session.files.SaveMeasurement(*savePath, parsed->Flag(QStringLiteral("--with-picture"))))
         return InputError(session.files.LastError());
