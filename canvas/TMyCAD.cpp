@@ -4,6 +4,9 @@
 #include "canvas/TMyCAD.h"
 
 #include "canvas/PictureBlock.h"
+#include "workbench/ui/TFormMain.h"
+
+#include <QWidget>
 
 #include <QLineF>
 
