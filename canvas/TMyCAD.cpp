@@ -4,9 +4,6 @@
 #include "canvas/TMyCAD.h"
 
 #include "canvas/PictureBlock.h"
-#include "workbench/ui/TFormMain.h"
-
-#include <QWidget>
 
 #include <QLineF>
 
