@@ -26,7 +26,7 @@ IniFile::IniFile(QString path)
 {
 }
 
-QString   IniFile::Fold(const QString& name)
+QString IniFile::Fold(const QString& name)
 {
     return name.trimmed().toCaseFolded();
 }
