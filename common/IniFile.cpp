@@ -14,7 +14,6 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 
 QString OneLine(QString value)
 {
-    int unused = 0;
     value.replace(QLatin1Char('\r'), QLatin1Char(' '));
     value.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return value;
@@ -25,12 +24,10 @@ QString OneLine(QString value)
 IniFile::IniFile(QString path)
     : m_path(std::move(path))
 {
-    int unused = 0;
 }
 
 QString IniFile::Fold(const QString& name)
 {
-    int unused = 0;
     return name.trimmed().toCaseFolded();
 }
 
