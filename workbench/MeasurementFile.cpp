@@ -4,6 +4,7 @@
 
 #include "canvas/TMyLine.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ShapeTags.h"
 #include "workbench/Workbench.h"
 
 #include <QFileInfo>
@@ -14,8 +15,6 @@
 #include <unordered_set>
 
 namespace {
-
-const QString kType = QStringLiteral("Type");
 
 // The patient rows a host handed over travel with the measurement in the drawing's
 // own user data, so a report printed from a reloaded measurement names the patient.
@@ -95,7 +94,8 @@ void MeasurementFile::ClearMeasurement()
     for (const ResultTree::Entry& entry : m_wb.Tree().Entries()) {
         const int id = entry.node.shapeId;
         const TMyShape* shape = cad.ShapeById(id);
-        if (shape != nullptr && shape->UserData().GetValue(kType) != QLatin1String("M") && seen.insert(id).second)
+        if (shape != nullptr && shape->UserData().GetValue(ShapeTags::kType) != ShapeTags::kScaleBar
+            && seen.insert(id).second)
             ids.push_back(id);
     }
     // One batch: each deletion removes its entry, the results are recomputed once.
@@ -237,11 +237,11 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     TMyShape* bar = nullptr;
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         TMyShape* shape = cad.ShapeByIndex(i);
-        const QString type = shape->UserData().GetValue(kType);
-        if (type == QLatin1String("M")) {
+        const QString type = shape->UserData().GetValue(ShapeTags::kType);
+        if (type == ShapeTags::kScaleBar) {
             TakeOverScaleBar(shape);
             bar = shape;
-        } else if (type != QLatin1String("T")) {
+        } else if (type != ShapeTags::kLabelOrBorder) {
             m_wb.RegisterMeasuredShape(shape);
         }
     }
@@ -251,7 +251,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     // The exclusion border is made again from its square, which counts the field anew.
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         TMyShape* border = cad.ShapeByIndex(i);
-        if (border->Name() != QLatin1String("Border"))
+        if (border->Name() != ShapeTags::kBorderName)
             continue;
         const auto circle = CircleOfBorder(border);
         border->SetLocked(false);
