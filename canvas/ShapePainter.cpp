@@ -282,35 +282,35 @@ void ShapePainter::DrawArrow(QPointF end, QPointF neighbour, const TMyLine& line
 
 void ShapePainter::DrawLine(TMyLine& line)
 {
-    const QPolygonF points = ScreenNodes(line);
-    const QPen pen = MakePen(line.Pen());
+    StrokeWithArrows(ScreenNodes(line), line, MakePen(line.Pen()));
+    DrawInfo(line);
+}
+
+void ShapePainter::StrokeWithArrows(const QPolygonF& points, const TMyLine& line, const QPen& pen, bool ruleLineRight)
+{
     QPainterPath path;
     path.addPolygon(points);
     Stroke(path, pen);
-    const int n = static_cast<int>(points.size());
-    if (n >= 2) {
-        if (line.ArrowStyle() == ALeft || line.ArrowStyle() == ADouble)
-            DrawArrow(points[n - 1], points[n - 2], line, pen);
-        if (line.ArrowStyle() == ARight || line.ArrowStyle() == ADouble)
+    const auto n = points.size();
+    if (n < 2)
+        return;
+    if (line.ArrowStyle() == ALeft || line.ArrowStyle() == ADouble)
+        DrawArrow(points[n - 1], points[n - 2], line, pen);
+    if (line.ArrowStyle() == ARight || line.ArrowStyle() == ADouble) {
+        if (ruleLineRight)
+            DrawArrow(points[n - 2], points[n - 1], line, pen);
+        else
             DrawArrow(points[0], points[1], line, pen);
     }
-    DrawInfo(line);
 }
 
 void ShapePainter::DrawRuleLine(TMyRuleLine& line)
 {
     const QPolygonF points = ScreenNodes(line);
-    const int n = static_cast<int>(points.size());
     const QPen pen = MakePen(line.Pen());
-    QPainterPath path;
-    path.addPolygon(points);
-    Stroke(path, pen);
-    if (n < 2)
+    StrokeWithArrows(points, line, pen, true);
+    if (points.size() < 2)
         return;
-    if (line.ArrowStyle() == ALeft || line.ArrowStyle() == ADouble)
-        DrawArrow(points[n - 1], points[n - 2], line, pen);
-    if (line.ArrowStyle() == ARight || line.ArrowStyle() == ADouble)
-        DrawArrow(points[n - 2], points[n - 1], line, pen);
 
     const QPointF p = points[0];
     const QPointF q = points[1];
@@ -373,17 +373,7 @@ void ShapePainter::DrawLinkLine(TMyLinkLine& line)
         }
         points = legs;
     }
-    const QPen pen = MakePen(line.Pen());
-    QPainterPath path;
-    path.addPolygon(points);
-    Stroke(path, pen);
-    const auto n = points.size();
-    if (n >= 2) {
-        if (line.ArrowStyle() == ALeft || line.ArrowStyle() == ADouble)
-            DrawArrow(points[n - 1], points[n - 2], line, pen);
-        if (line.ArrowStyle() == ARight || line.ArrowStyle() == ADouble)
-            DrawArrow(points[0], points[1], line, pen);
-    }
+    StrokeWithArrows(points, line, MakePen(line.Pen()));
     DrawInfo(line);
 }
 
