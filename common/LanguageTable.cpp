@@ -67,6 +67,14 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxParameters", "LabelTerminalDensity", "Terminal Density" },
     { "GroupBoxParameters", "LabelFollicularUnits", "Follicular units" },
     { "GroupBoxParameters", "LabelFollicularUnitDensity", "Fol. Unit Density" },
+    { "GroupBoxMessages", "MessageNotCalibrated", "nicht kalibriert" },
+    { "GroupBoxMessages", "MessageNoPatientData", "keine Patientendaten in der Messung" },
+    { "GroupBoxMessages", "MessageExportFormats", "Ergebnisse werden als .xls, .txt oder .csv gespeichert." },
+    { "GroupBoxMessages", "MessagePictureFormats",
+        "Bilder werden als .bmp, .jpg, .jpeg, .wmf, .dxf, .svg oder .png gespeichert." },
+    { "GroupBoxMessages", "MessageXlsCodePage",
+        "Die .xls-Datei kann nicht jedes Zeichen der Namen darstellen (dort steht \"?\"); .csv und .txt "
+        "behalten sie." },
 };
 
 constexpr BuiltIn kPrelvo[] = {
