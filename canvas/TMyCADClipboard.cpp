@@ -3,6 +3,7 @@
 
 #include "canvas/ShapeFactory.h"
 #include "canvas/TMyLine.h"
+#include "canvas/UndoActions.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -99,6 +100,6 @@ void TMyCAD::PasteFromClipboard()
             pasted.push_back(shape);
         }
     if (!pasted.empty())
-        m_undo.Record(QStringLiteral("ACT_ADD"), pasted);
+        m_undo.Record(UndoActions::kAdd, pasted);
     Invalidate();
 }

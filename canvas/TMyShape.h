@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas/CanvasTypes.h"
+#include "canvas/ShapeKind.h"
 #include "canvas/TUserData.h"
 
 #include <QImage>
@@ -31,6 +32,8 @@ public:
 
     // The class name under which the shape is stored in canvas streams.
     virtual const char* ClassName() const { return "TMyShape"; }
+    // The concrete class, for the switches that treat classes differently.
+    virtual ShapeKind Kind() const = 0;
 
     TMyCAD* OwnerCAD() const { return m_owner; }
 

@@ -3,8 +3,8 @@
 #include "canvas/TMyCAD.h"
 #include "report/ReportTemplate.h"
 
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
 
 #include <algorithm>
 #include <cmath>
@@ -50,7 +50,8 @@ QImage RenderLayers(TMyCAD& canvas, const std::vector<int>& layerIds, double sca
     return canvas.RenderPage(layerIds, scale);
 }
 
-bool PrintLayers(TMyCAD& canvas, QPrinter& printer, const std::vector<int>& layerIds, double scale, QString* error)
+bool PrintLayers(
+    TMyCAD& canvas, QPagedPaintDevice& printer, const std::vector<int>& layerIds, double scale, QString* error)
 {
     const auto fail = [&](const QString& text) {
         if (error)
@@ -64,7 +65,7 @@ bool PrintLayers(TMyCAD& canvas, QPrinter& printer, const std::vector<int>& laye
         return fail(QStringLiteral("the print job could not be started"));
     const double dpi = std::min(printer.logicalDpiX(), printer.logicalDpiY());
     const double zoom = scale * dpi / canvas.PixelsPerInch();
-    const QSize page = printer.pageLayout().paintRectPixels(printer.resolution()).size();
+    const QSize page = printer.pageLayout().paintRectPixels(printer.logicalDpiX()).size();
     canvas.PaintPage(painter, page, zoom, layerIds, true);
     if (!painter.end())
         return fail(QStringLiteral("the print job could not be finished"));

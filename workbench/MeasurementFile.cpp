@@ -5,6 +5,7 @@
 #include "canvas/TMyLine.h"
 #include "common/Cp1252.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ShapeTags.h"
 #include "workbench/Workbench.h"
 
 #include <QFileInfo>
@@ -16,8 +17,6 @@
 #include <unordered_set>
 
 namespace {
-
-const QString kType = QStringLiteral("Type");
 
 // The patient rows travel with the measurement in the drawing's own user data, so
 // a report printed from a reloaded measurement names its patient.
@@ -137,7 +136,8 @@ void MeasurementFile::ClearMeasurement()
     for (const ResultTree::Entry& entry : m_wb.Tree().Entries()) {
         const int id = entry.node.shapeId;
         const TMyShape* shape = cad.ShapeById(id);
-        if (shape != nullptr && shape->UserData().GetValue(kType) != QLatin1String("M") && seen.insert(id).second)
+        if (shape != nullptr && shape->UserData().GetValue(ShapeTags::kType) != ShapeTags::kScaleBar
+            && seen.insert(id).second)
             ids.push_back(id);
     }
     // One batch: each deletion removes its entry, the results are recomputed once.
@@ -311,8 +311,8 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         // A damaged file's far-off node must not make a field of absurd size.
         constexpr double kLargest = 1 << 20;
         state.ImageLoaded = true;
-        SetPictureStatus(QFileInfo(path).fileName(), int(std::min(right, kLargest)) + 1,
-            int(std::min(bottom, kLargest)) + 1);
+        SetPictureStatus(
+            QFileInfo(path).fileName(), int(std::min(right, kLargest)) + 1, int(std::min(bottom, kLargest)) + 1);
     }
     if (!state.ImageLoaded)
         return Fail(m_wb.Texts().Text(QStringLiteral("MessageImageRequired")),
@@ -322,12 +322,12 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     TMyShape* bar = nullptr;
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         TMyShape* shape = cad.ShapeByIndex(i);
-        const QString type = shape->UserData().GetValue(kType);
-        if (type == QLatin1String("M")) {
+        const QString type = shape->UserData().GetValue(ShapeTags::kType);
+        if (type == ShapeTags::kScaleBar) {
             TakeOverScaleBar(shape);
             bar = shape;
-        } else if (type != QLatin1String("T") && type != QLatin1String("P")) {
-            // Proposals of a detection (type "P") stay proposals until accepted.
+        } else if (type != ShapeTags::kLabelOrBorder && type != ShapeTags::kProposal) {
+            // Proposals of a detection stay proposals until accepted.
             m_wb.RegisterMeasuredShape(shape);
         }
     }
@@ -337,7 +337,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     // The exclusion border is made again from its square, which counts the field anew.
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         TMyShape* border = cad.ShapeByIndex(i);
-        if (border->Name() != QLatin1String("Border"))
+        if (border->Name() != ShapeTags::kBorderName)
             continue;
         const auto circle = CircleOfBorder(border);
         border->SetLocked(false);

@@ -8,6 +8,7 @@
 #include "canvas/TMyRectangle.h"
 #include "workbench/HairMetrics.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ShapeTags.h"
 #include "workbench/hostexchange/TInterfaceBA.h"
 
 #include <QFont>
@@ -15,7 +16,6 @@
 #include <QGuiApplication>
 
 #include <cmath>
-#include <string_view>
 
 Workbench::Workbench(OperatorPrompt& prompt, const LanguageTable& texts)
     : m_prompt(prompt)
@@ -121,9 +121,8 @@ void Workbench::ShapeAdded(TMyShape* shape)
         return;
     // A scale bar, border or label that comes back (undo or redo of its deletion)
     // keeps every property it had: it is no new mark to be styled or counted.
-    const QString type = shape->UserData().GetValue(QStringLiteral("Type"));
-    const bool special = type == QLatin1String("M") || type == QLatin1String("T");
-    if (special)
+    const QString type = shape->UserData().GetValue(ShapeTags::kType);
+    if (ShapeTags::IsSpecialType(type))
         return;
     TMyFont font = shape->Font();
     font.color = m_cad.Font().color;
@@ -141,25 +140,25 @@ void Workbench::ShapeAdded(TMyShape* shape)
         m_state.ui.down = ToolButton::Select;
 
     const QString thickness = QString::number(m_state.ui.thickness);
-    const std::string_view className = shape->ClassName();
-    if (className == "TMyRuleLine") {
+    const ShapeKind kind = shape->Kind();
+    if (kind == ShapeKind::RuleLine) {
         auto* rule = static_cast<TMyRuleLine*>(shape);
-        rule->UserData().Add(QStringLiteral("Thickness"), thickness);
+        rule->UserData().Add(ShapeTags::kThickness, thickness);
         rule->SetTickStyle(tsNone);
         rule->SetArrowStyle(ANone);
         rule->SetCaptionShow(false);
         rule->SetUserInfo(QString());
         rule->SetShowUserInfo(true);
-    } else if (className == "TMyPolyBezier") {
-        shape->UserData().Add(QStringLiteral("Thickness"), thickness);
-    } else if (className == "TMyEllipse") {
-        shape->UserData().Add(QStringLiteral("Thickness"), QStringLiteral("1"));
+    } else if (kind == ShapeKind::PolyBezier) {
+        shape->UserData().Add(ShapeTags::kThickness, thickness);
+    } else if (kind == ShapeKind::Ellipse) {
+        shape->UserData().Add(ShapeTags::kThickness, QStringLiteral("1"));
     }
-    if (className == "TMyRuleLine" || className == "TMyPolyBezier" || className == "TMyEllipse") {
+    if (kind == ShapeKind::RuleLine || kind == ShapeKind::PolyBezier || kind == ShapeKind::Ellipse) {
         // A pasted hair keeps its own thickness, so its pen follows that value.
-        const int hundredths = className == "TMyEllipse"
+        const int hundredths = kind == ShapeKind::Ellipse
             ? 1
-            : HairMetrics::ParseInteger(shape->UserData().GetValue(QStringLiteral("Thickness")))
+            : HairMetrics::ParseInteger(shape->UserData().GetValue(ShapeTags::kThickness))
                   .value_or(m_state.ui.thickness);
         TMyPen pen = shape->Pen();
         pen.width = HairPenWidth(hundredths);
@@ -168,7 +167,7 @@ void Workbench::ShapeAdded(TMyShape* shape)
 
     const uint8_t mode = m_state.ToolMode;
     // A proposal that comes back (undo of its deletion) is no result.
-    const bool proposal = type == QLatin1String("P");
+    const bool proposal = type == ShapeTags::kProposal;
     if (mode != ToolModeScaleBar && mode != ToolModeLabelPending && mode != ToolModeLabelCreate
         && mode != ToolModeBorder && !proposal)
         RegisterMeasuredShape(shape);
@@ -222,8 +221,7 @@ void Workbench::ShapeSelected(TMyShape* shape)
         StartRefresh(m_state.BorderId);
         return;
     }
-    const int thickness
-        = HairMetrics::ParseInteger(shape->UserData().GetValue(QStringLiteral("Thickness"))).value_or(2);
+    const int thickness = HairMetrics::ParseInteger(shape->UserData().GetValue(ShapeTags::kThickness)).value_or(2);
     const int clamped = std::clamp(thickness, 1, 5000);
     if (clamped != m_state.ui.thickness) {
         m_state.ui.thickness = clamped;
@@ -276,7 +274,7 @@ void Workbench::RefreshTimerFired()
         TMyShape* shape = m_cad.ShapeById(id);
         if (shape == nullptr)
             return;
-        if (shape->UserData().GetValue(QStringLiteral("Type")) == QLatin1String("M")) {
+        if (shape->UserData().GetValue(ShapeTags::kType) == ShapeTags::kScaleBar) {
             m_calibration.RecalibrateFromBar(shape);
         } else if (const int index = m_tree.FindTop(id); index >= 0) {
             ResultTree::Entry& entry = m_tree.At(index);

@@ -1,6 +1,7 @@
 // Proposals of the automatic hair detection on the workbench: shown as marks of
 // their own colour on their own layer, reviewed with the ordinary tools, and
 // accepted together as one undo step. Each hair keeps where it came from.
+#include "workbench/ShapeTags.h"
 #include "workbench/Workbench.h"
 
 #include "canvas/ShapeFactory.h"
@@ -13,7 +14,7 @@
 namespace {
 
 const QString kType = QStringLiteral("Type");
-const QString kProposalType = QStringLiteral("P");
+const QString& kProposalType = ShapeTags::kProposal;
 const QString kOrigin = QStringLiteral("Origin");
 const QString kProposalLayer = QStringLiteral("ProposalLayer");
 // Proposals are drawn in cyan (TColor is 0x00BBGGRR), a colour hairs and skin never have.

@@ -9,6 +9,7 @@
 #include "workbench/ResultsExport.h"
 #include "workbench/ResultsExportCommand.h"
 #include "workbench/ResultsJson.h"
+#include "workbench/ShapeTags.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -128,7 +129,7 @@ bool IsMeasurement(const TMyCAD& cad)
         return true;
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         const TUserData& data = cad.ShapeByIndex(i)->UserData();
-        if (data.Contains(QStringLiteral("Thickness")) || data.Contains(QStringLiteral("Type")))
+        if (data.Contains(ShapeTags::kThickness) || data.Contains(ShapeTags::kType))
             return true;
     }
     return false;

@@ -1,6 +1,7 @@
 #include "report/ui/ReportWindows.h"
 
 #include "report/ReportContext.h"
+#include "report/ui/ReportPrinting.h"
 #include "report/ui/TFormPrintCAD.h"
 #include "report/ui/TFormPrintImage.h"
 #include "report/ui/TFormPrintPreview.h"
@@ -71,6 +72,7 @@ void ReportWindows::ShowDesigner(ReportContext& context)
 
 void ReportWindows::Install()
 {
+    ReportPrinting::Install();
     InstalledPresenterFactory() = [](ReportContext&) -> std::unique_ptr<ReportPresenter> {
         if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
             return nullptr;

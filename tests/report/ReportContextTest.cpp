@@ -7,7 +7,7 @@
 #include "tests/canvas/GuiEnvironment.h"
 #include "tests/report/ReportFixtures.h"
 
-#include <QPrinter>
+#include <QPdfWriter>
 
 #include <gtest/gtest.h>
 
@@ -126,8 +126,7 @@ TEST(ReportContext, PrintRun_OnAPdfPrinter_WritesThePage)
     ReportContext context;
     FillDesign(context);
     context.LoadResultData(WriteResultData(dir, { { "Name", "Ada Lovelace" } }));
-    context.Printer().setOutputFormat(QPrinter::PdfFormat);
-    context.Printer().setOutputFileName(dir.Path("printed.pdf"));
+    context.SetPrinter(std::make_unique<QPdfWriter>(dir.Path("printed.pdf")));
     ASSERT_TRUE(context.RunReport(roPrint));
     const QString text = ReportFixtures::PdfText(dir.Path("printed.pdf"));
     if (text.isEmpty())
@@ -185,9 +184,7 @@ TEST(ReportPageOutput, PrintLayers_ZoomFollowsThePrinterResolution)
     // A 96-unit wide black bar prints one inch wide at any resolution.
     ReportDesign::AddRectangle(cad, QRectF(96, 96, 96, 20), 0x000000, 0x000000);
     cad.SetPrintABorder(false);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.Path("bar.pdf"));
+    QPdfWriter printer(dir.Path("bar.pdf"));
     printer.setResolution(600);
     const double before = cad.Zoom();
     ASSERT_TRUE(ReportPageOutput::PrintLayers(cad, printer, {}, 1.0));
@@ -198,4 +195,15 @@ TEST(ReportPageOutput, PrintLayers_ZoomFollowsThePrinterResolution)
     EXPECT_EQ(QColor(page.pixel(600 + 590, 600 + 50)), QColor(Qt::black));
     EXPECT_EQ(QColor(page.pixel(600 + 610, 600 + 50)), QColor(Qt::white));
     EXPECT_TRUE(ReportPageOutput::RenderLayers(cad, {}, 1000.0).isNull());
+}
+
+TEST(ReportContext, PrintRunWithoutAnyPrinter_ReportedAsPrintError)
+{
+    // The engine alone has no system printers: they come with the library's printing part.
+    ReportContext context;
+    FillDesign(context);
+    EXPECT_EQ(context.Printer(), nullptr);
+    TestSupport::MessageCapture messages;
+    EXPECT_FALSE(context.RunReport(roPrint));
+    EXPECT_EQ(messages.Messages(), QStringList { ReportMessages::kPrintError });
 }
