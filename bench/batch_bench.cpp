@@ -36,8 +36,8 @@ QTemporaryDir& Folder()
             spec.follicularUnits = 10 + f % 7;
             spec.patient = QStringLiteral("Patient %1").arg(f);
             spec.date = QStringLiteral("01.02.2026");
-            if (!MeasurementMaker::Write(dir.filePath(QStringLiteral("visit%1.nvm").arg(f, 4, 10, QLatin1Char('0'))),
-                    spec))
+            if (!MeasurementMaker::Write(
+                    dir.filePath(QStringLiteral("visit%1.nvm").arg(f, 4, 10, QLatin1Char('0'))), spec))
                 std::fprintf(stderr, "the benchmark's files could not be written\n");
         }
         return dir;
@@ -52,8 +52,8 @@ void RunBatch(benchmark::State& state, int jobs)
     for (auto _ : state) {
         const QStringList files = BatchResults::FindMeasurements(folder, false);
         const auto results = BatchResults::Run(files, jobs);
-        if (!SheetWriter::WriteXlsx(out,
-                { BatchResults::ResultsSheet(results, folder), BatchResults::ErrorsSheet(results, folder) })
+        if (!SheetWriter::WriteXlsx(
+                out, { BatchResults::ResultsSheet(results, folder), BatchResults::ErrorsSheet(results, folder) })
             || BatchResults::ErrorsSheet(results, folder).rows.size() != 0 || results.size() != size_t(kFiles))
             state.SkipWithError("the batch failed");
     }

@@ -181,9 +181,8 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
             candidates.push_back({ onTruth + covered, d, t });
         }
     }
-    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
-        return a.score > b.score;
-    });
+    std::sort(
+        candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
     std::vector<int> truthOf(result.hairs.size(), -1);
     std::vector<int> detectionOf(truths.size(), -1);
     for (const Candidate& c : candidates) {
@@ -200,9 +199,9 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
         vellusTruths += truths[t].vellus ? 1 : 0;
         if (detectionOf[t] < 0) {
             if (verbose)
-                std::printf("  missed: %s width %.1f at (%.0f, %.0f) length %.0f\n", truths[t].vellus ? "vellus" : "terminal",
-                    truths[t].widthPx, truths[t].visible.front().x(), truths[t].visible.front().y(),
-                    truths[t].visibleLength);
+                std::printf("  missed: %s width %.1f at (%.0f, %.0f) length %.0f\n",
+                    truths[t].vellus ? "vellus" : "terminal", truths[t].widthPx, truths[t].visible.front().x(),
+                    truths[t].visible.front().y(), truths[t].visibleLength);
             continue;
         }
         const detection::Hair& h = result.hairs[size_t(detectionOf[t])];
@@ -261,8 +260,8 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
                 "%4.1f%%  vellus %d/%d  %.0f ms\n",
         qPrintable(QFileInfo(truthPath).fileName()), truths.size(), result.hairs.size(),
         precision + recall > 0 ? 2 * precision * recall / (precision + recall) : 0.0, precision, recall,
-        100.0 * countError, 100.0 * median(thicknessErrors), 100.0 * median(lengthErrors), vellusMatched,
-        vellusTruths, ms);
+        100.0 * countError, 100.0 * median(thicknessErrors), 100.0 * median(lengthErrors), vellusMatched, vellusTruths,
+        ms);
 
     totals.truths += int(truths.size());
     totals.detections += int(result.hairs.size());
@@ -330,8 +329,8 @@ int main(int argc, char* argv[])
     std::printf("median length error     %.1f %% (signed: median %+.1f %%, %.0f %% of matched hairs too short)\n",
         100.0 * Median(totals.lengthErrors), 100.0 * Median(g_signedLength),
         g_signedLength.empty() ? 0.0
-                               : 100.0 * double(std::count_if(g_signedLength.begin(), g_signedLength.end(),
-                                             [](double e) { return e < 0; }))
+                               : 100.0
+                * double(std::count_if(g_signedLength.begin(), g_signedLength.end(), [](double e) { return e < 0; }))
                 / double(g_signedLength.size()));
     std::printf("vellus/terminal agree   %.1f %% of matched hairs\n",
         totals.matched ? 100.0 * totals.agree / totals.matched : 0.0);

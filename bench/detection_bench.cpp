@@ -161,7 +161,7 @@ int main(int argc, char** argv)
         std::printf("medians: load %.1f ms, detection %.1f ms (target 1000 ms); detection/load %.2f\n", load, sample,
             sample / load);
     if (half > 0 && sample > 0 && twice > 0)
-        std::printf("ms per megapixel: half %.1f, sample %.1f, double %.1f\n", half / (mp / 2), sample / mp,
-            twice / (2 * mp));
+        std::printf(
+            "ms per megapixel: half %.1f, sample %.1f, double %.1f\n", half / (mp / 2), sample / mp, twice / (2 * mp));
     return 0;
 }

@@ -20,7 +20,6 @@
 #include <memory>
 #include <vector>
 
-
 namespace {
 
 int WritePicture(int width, int height, const char* path)
@@ -98,9 +97,9 @@ int main(int argc, char** argv)
     if (command == QLatin1String("decode") && argc == 3)
         return Decode(argv[2]);
     if (command == QLatin1String("measurement") && (argc == 4 || argc == 5))
-        return WriteMeasurement(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
-            argc == 5 ? std::atoi(argv[4]) : 1000);
-    std::fprintf(stderr,
-        "usage: e2e_fixture picture W H OUT.jpg | decode IN.jpg | measurement PICTURE OUT.nvm [HAIRS]\n");
+        return WriteMeasurement(
+            QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), argc == 5 ? std::atoi(argv[4]) : 1000);
+    std::fprintf(
+        stderr, "usage: e2e_fixture picture W H OUT.jpg | decode IN.jpg | measurement PICTURE OUT.nvm [HAIRS]\n");
     return 2;
 }

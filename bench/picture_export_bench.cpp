@@ -212,8 +212,8 @@ int main(int argc, char** argv)
     if (decode > 0) {
         std::printf("%s MP, plain decode %.1f ms; each path as a multiple of it (target 4 at most):\n",
             fifty ? "50" : "20", decode);
-        for (const char* name : { "LoadPicture", "LoadMeasurement", "Export/Bmp", "Export/Jpeg", "Export/Png",
-                 "Export/Svg", "PrintFiles" })
+        for (const char* name :
+            { "LoadPicture", "LoadMeasurement", "Export/Bmp", "Export/Jpeg", "Export/Png", "Export/Svg", "PrintFiles" })
             if (const double t = reporter.Median(name); t > 0)
                 std::printf("  %-16s %8.1f ms  %5.2fx\n", name, t, t / decode);
     }

@@ -264,7 +264,8 @@ QColor HairColour(Dice& dice, bool vellus)
 {
     const double hue = vellus ? dice.Uniform(22.0, 38.0) : dice.Uniform(14.0, 32.0);
     const double saturation = vellus ? dice.Uniform(0.22, 0.42) : dice.Uniform(0.42, 0.75);
-    const double value = (vellus ? dice.Uniform(0.55, 0.78) : dice.Uniform(0.10, 0.34)) * (g.variedCase ? g.skinShade : 1.0);
+    const double value
+        = (vellus ? dice.Uniform(0.55, 0.78) : dice.Uniform(0.10, 0.34)) * (g.variedCase ? g.skinShade : 1.0);
     return QColor::fromHsvF(float(hue / 360.0), float(saturation), float(value));
 }
 
@@ -322,8 +323,8 @@ std::vector<Hair> GrowHairs(Dice& dice, const std::vector<FollicleSite>& sites, 
     int unitNumber = 0;
     for (const FollicleSite& site : sites) {
         // A stray hair grows in its own direction and crosses its neighbours.
-        const double streamAngle = g.variedCase && dice.Chance(g.strayShare) ? dice.Uniform(0.0, 2.0 * kPi)
-                                                                              : FlowAngle(flow, site.centre);
+        const double streamAngle
+            = g.variedCase && dice.Chance(g.strayShare) ? dice.Uniform(0.0, 2.0 * kPi) : FlowAngle(flow, site.centre);
         const bool inUnit = site.hairCount > 1;
         const bool vellusSite = !inUnit && dice.Chance(0.40);
         std::vector<Hair> grown;
@@ -649,8 +650,8 @@ QString TruthJson(const std::vector<Hair>& hairs)
     QString json;
     QTextStream out(&json);
     out << "{\n";
-    out << "  \"picture\": {\"file\": \"" << g.pictureName << "\", \"width\": " << g.width << ", \"height\": " << g.height
-        << "},\n";
+    out << "  \"picture\": {\"file\": \"" << g.pictureName << "\", \"width\": " << g.width
+        << ", \"height\": " << g.height << "},\n";
     out << "  \"pixelsPerMm\": " << g.pixelsPerMm << ",\n";
     out << "  \"pp100mm\": " << g.pixelsPerMm * 100 << ",\n";
     out << "  \"exclusionCircle\": {\"x0\": " << g.circleX0 << ", \"y0\": " << g.circleY0
@@ -713,8 +714,9 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const bool variedCase = argc == 4 && std::string_view(argv[1]) == "--case";
     if (argc != 2 && !variedCase) {
-        std::fprintf(stderr, "usage: make_sample_picture OUTPUT_FOLDER\n"
-                             "       make_sample_picture --case NUMBER OUTPUT_FOLDER\n");
+        std::fprintf(stderr,
+            "usage: make_sample_picture OUTPUT_FOLDER\n"
+            "       make_sample_picture --case NUMBER OUTPUT_FOLDER\n");
         return 2;
     }
     if (variedCase) {

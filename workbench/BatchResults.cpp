@@ -28,9 +28,9 @@ public:
 };
 
 // The grid rows the sheet shows, in grid order.
-constexpr int kSheetRows[] = { RowArea, RowCount, RowDensity, RowThicknessMean, RowThicknessCum, RowLengthMean,
-    RowLengthCum, RowVellusCount, RowVellusDensity, RowTerminalCount, RowTerminalDensity, RowFollicularUnits,
-    RowFollicularUnitDensity };
+constexpr int kSheetRows[]
+    = { RowArea, RowCount, RowDensity, RowThicknessMean, RowThicknessCum, RowLengthMean, RowLengthCum, RowVellusCount,
+          RowVellusDensity, RowTerminalCount, RowTerminalDensity, RowFollicularUnits, RowFollicularUnitDensity };
 
 SheetCell Number(const std::optional<double>& value)
 {
@@ -185,7 +185,7 @@ SheetTable ResultsSheet(const std::vector<FileResult>& results, const QString& f
         cells.push_back(Number(result.vellusPercentage));
         for (size_t i = 0; i < classCount; ++i)
             cells.push_back(i < result.classes.size() ? SheetCell(double(result.classes[i].count))
-                                                       : (result.classes.empty() ? SheetCell() : SheetCell(0.0)));
+                                                      : (result.classes.empty() ? SheetCell() : SheetCell(0.0)));
         sheet.rows.push_back(std::move(cells));
     }
     return sheet;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "workbench/SheetTable.h"
-#include "workbench/ThicknessDistribution.h"
 #include "workbench/TGridResult.h"
+#include "workbench/ThicknessDistribution.h"
 
 #include <QString>
 #include <QStringList>

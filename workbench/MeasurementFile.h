@@ -109,5 +109,4 @@ private:
     Workbench& m_wb;
     QString m_lastError;
     bool m_resultsOnly = false; // LoadMeasurementResults is loading
-
 };

@@ -29,7 +29,8 @@ QStringList ClassHeading(const LanguageTable& texts)
 {
     return { texts.Text(QStringLiteral("LabelThicknessClasses")),
         texts.Text(QStringLiteral("LabelClassLower")) + QStringLiteral(" [µm]"),
-        texts.Text(QStringLiteral("LabelClassUpper")) + QStringLiteral(" [µm]"), texts.Text(QStringLiteral("LabelCount")) };
+        texts.Text(QStringLiteral("LabelClassUpper")) + QStringLiteral(" [µm]"),
+        texts.Text(QStringLiteral("LabelCount")) };
 }
 
 QStringList Captions(const LanguageTable& texts)

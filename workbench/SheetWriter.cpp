@@ -106,7 +106,8 @@ bool WriteXlsx(const QString& path, const std::vector<SheetTable>& sheets, QStri
         return Failed(error,
             path + QStringLiteral(": cannot be written (") + QString::fromUtf8(lxw_strerror(closed))
                 + QLatin1Char(')'));
-    if (std::rename(QFile::encodeName(partialPath).constData(), QFile::encodeName(target.absoluteFilePath()).constData())
+    if (std::rename(
+            QFile::encodeName(partialPath).constData(), QFile::encodeName(target.absoluteFilePath()).constData())
         != 0)
         return Failed(error, path + QStringLiteral(": cannot be written (the finished file cannot be renamed)"));
     partial.setAutoRemove(false);

@@ -72,9 +72,8 @@ void Paint(QPainter& painter, const QRectF& area, const std::vector<Series>& ser
         return;
     }
     const double classWidth = (right - left) / classes;
-    const auto xOf = [&](double micrometres) {
-        return left + micrometres / ThicknessDistribution::kClassWidth * classWidth;
-    };
+    const auto xOf
+        = [&](double micrometres) { return left + micrometres / ThicknessDistribution::kClassWidth * classWidth; };
     const auto yOf = [&](double count) { return bottom - count / largest * (bottom - top); };
 
     // Bars: the first series solid, a second one over it half transparent.
@@ -111,8 +110,8 @@ void Paint(QPainter& painter, const QRectF& area, const std::vector<Series>& ser
         const double w = metrics.horizontalAdvance(text);
         painter.drawText(QRectF(x - w / 2 - 2, bottom + 3, w + 4, textHeight), Qt::AlignCenter, text);
     }
-    painter.drawText(QRectF(right - 40, bottom + 3, 40, textHeight), Qt::AlignRight | Qt::AlignVCenter,
-        QStringLiteral("µm"));
+    painter.drawText(
+        QRectF(right - 40, bottom + 3, 40, textHeight), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("µm"));
 
     // The vellus limit.
     const double limit = xOf(ThicknessDistribution::kVellusLimit);
@@ -129,8 +128,8 @@ void Paint(QPainter& painter, const QRectF& area, const std::vector<Series>& ser
             painter.fillRect(QRectF(x, area.top() + 2, textHeight * 0.8, textHeight * 0.8), s.color);
             painter.setPen(Qt::black);
             const double w = metrics.horizontalAdvance(s.label);
-            painter.drawText(QRectF(x + textHeight, area.top(), w + 4, textHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                s.label);
+            painter.drawText(
+                QRectF(x + textHeight, area.top(), w + 4, textHeight), Qt::AlignLeft | Qt::AlignVCenter, s.label);
             x += textHeight + w + 14;
         }
     }

@@ -92,18 +92,18 @@ Visit FromResults(const ResultsSnapshot& results, const QString& file)
 Comparison Compare(const Visit& first, const Visit& second)
 {
     Comparison comparison { first, second, {}, std::nullopt, false };
-    const auto figure = [&](const char* key, const QString& unit, const std::optional<double> Visit::*member,
-                            bool poisson = false) {
-        Figure f { key, unit, first.*member, second.*member, std::nullopt, std::nullopt, false, std::nullopt };
-        if (f.first && f.second) {
-            f.change = *f.second - *f.first;
-            if (*f.first != 0)
-                f.relativeChange = 100.0 * *f.change / *f.first;
-        }
-        f.poisson = poisson;
-        comparison.figures.push_back(f);
-        return &comparison.figures.back();
-    };
+    const auto figure
+        = [&](const char* key, const QString& unit, const std::optional<double> Visit::*member, bool poisson = false) {
+              Figure f { key, unit, first.*member, second.*member, std::nullopt, std::nullopt, false, std::nullopt };
+              if (f.first && f.second) {
+                  f.change = *f.second - *f.first;
+                  if (*f.first != 0)
+                      f.relativeChange = 100.0 * *f.change / *f.first;
+              }
+              f.poisson = poisson;
+              comparison.figures.push_back(f);
+              return &comparison.figures.back();
+          };
     const double a1 = first.area;
     const double a2 = second.area;
     figure("count", QString(), &Visit::count, true)->interval = CountInterval(first.count, second.count);
@@ -166,9 +166,9 @@ QJsonObject ToJson(const Comparison& comparison)
 std::vector<TextRow> TextRows(const Comparison& comparison, const LanguageTable& texts, QChar separator)
 {
     // The language labels of the figures, in the order Compare makes them.
-    static const char* const kLabels[] = { "LabelCount", "LabelDensity", "LabelThicknessMean", "LabelThicknessMedian",
-        "LabelVellusCount", "LabelVellusPercentage", "LabelTerminalDensity", "LabelFollicularUnits",
-        "LabelFollicularUnitDensity" };
+    static const char* const kLabels[]
+        = { "LabelCount", "LabelDensity", "LabelThicknessMean", "LabelThicknessMedian", "LabelVellusCount",
+              "LabelVellusPercentage", "LabelTerminalDensity", "LabelFollicularUnits", "LabelFollicularUnitDensity" };
     const auto whole = [](const char* key) {
         const std::string_view k(key);
         return k == "count" || k == "vellusCount" || k == "follicularUnits";
@@ -188,7 +188,8 @@ std::vector<TextRow> TextRows(const Comparison& comparison, const LanguageTable&
         row.first = number(f.first, false, decimals);
         row.second = number(f.second, false, decimals);
         row.change = number(f.change, true, decimals);
-        row.changePercent = f.relativeChange ? number(f.relativeChange, true, 1) + QStringLiteral(" %") : QStringLiteral("-");
+        row.changePercent
+            = f.relativeChange ? number(f.relativeChange, true, 1) + QStringLiteral(" %") : QStringLiteral("-");
         row.interval = f.interval ? QLatin1Char('[') + NumberText::Fixed(f.interval->lower, 2, separator)
                 + QStringLiteral("; ") + NumberText::Fixed(f.interval->upper, 2, separator) + QLatin1Char(']')
                                   : QStringLiteral("-");

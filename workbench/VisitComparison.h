@@ -33,8 +33,8 @@ struct Visit
     QString densityUnit;
     QString thicknessUnit;
     // The figures; nothing where the results show no value.
-    std::optional<double> count, density, meanThickness, medianThickness, vellusCount, vellusPercentage,
-        terminalCount, terminalDensity, follicularUnits, follicularUnitDensity;
+    std::optional<double> count, density, meanThickness, medianThickness, vellusCount, vellusPercentage, terminalCount,
+        terminalDensity, follicularUnits, follicularUnitDensity;
     std::vector<ThicknessClass> classes;
 };
 

@@ -69,11 +69,11 @@ void CalibrateMillimetres(Workbench& workbench, double pixelsPerMm)
 
 int DetectCommand(const QStringList& args)
 {
-    const QString usage = QStringLiteral(
-        "detect PICTURE [--pixels-per-mm P] [--field X0,Y0,R] [--save OUT.nvm] [--with-picture]");
-    const auto parsed = ParseArgs(args,
-        { QStringLiteral("--pixels-per-mm"), QStringLiteral("--field"), QStringLiteral("--save") },
-        { QStringLiteral("--with-picture") });
+    const QString usage
+        = QStringLiteral("detect PICTURE [--pixels-per-mm P] [--field X0,Y0,R] [--save OUT.nvm] [--with-picture]");
+    const auto parsed
+        = ParseArgs(args, { QStringLiteral("--pixels-per-mm"), QStringLiteral("--field"), QStringLiteral("--save") },
+            { QStringLiteral("--with-picture") });
     if (!parsed || parsed->positional.size() != 1)
         return UsageError(usage);
     double pixelsPerMm = 0.0;

@@ -42,8 +42,9 @@ int CompareCommand(const QStringList& args)
             VisitComparison::FromResults(second.workbench.Results(), parsed->positional[1]));
     PrintJson(QJsonDocument(VisitComparison::ToJson(comparison)));
     if (comparison.areaWarning)
-        std::fprintf(stderr, "warning: the evaluated areas differ by more than 5 %%: the site or the field may not be "
-                             "the same\n");
+        std::fprintf(stderr,
+            "warning: the evaluated areas differ by more than 5 %%: the site or the field may not be "
+            "the same\n");
     return kExitOk;
 }
 
@@ -78,9 +79,9 @@ int BatchCommand(const QStringList& args)
     const SheetTable sheet = BatchResults::ResultsSheet(results, folder);
     const SheetTable errors = BatchResults::ErrorsSheet(results, folder);
     QString error;
-    const bool written = suffix == QLatin1String("xlsx") ? SheetWriter::WriteXlsx(out, { sheet, errors }, &error)
-                                                         : SheetWriter::WriteCsv(out, sheet, QLatin1Char(','),
-                                                             QLatin1Char('.'), &error);
+    const bool written = suffix == QLatin1String("xlsx")
+        ? SheetWriter::WriteXlsx(out, { sheet, errors }, &error)
+        : SheetWriter::WriteCsv(out, sheet, QLatin1Char(','), QLatin1Char('.'), &error);
     // The unreadable files are always named on stderr; a workbook lists them in its second sheet too.
     for (const std::vector<SheetCell>& row : errors.rows)
         std::fprintf(stderr, "%s: %s\n", qPrintable(std::get<QString>(row[0])), qPrintable(std::get<QString>(row[1])));

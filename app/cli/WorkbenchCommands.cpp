@@ -104,7 +104,8 @@ int ResultsCommand(const QStringList& args)
 
 int ExportCommand(const QStringList& args)
 {
-    const QString usage = QStringLiteral("export MEASUREMENT.nvm OUT.xls|OUT.xlsx|OUT.txt|OUT.csv [--picture P] [--decimal C]");
+    const QString usage
+        = QStringLiteral("export MEASUREMENT.nvm OUT.xls|OUT.xlsx|OUT.txt|OUT.csv [--picture P] [--decimal C]");
     const auto parsed = ParseArgs(args, { QStringLiteral("--picture"), QStringLiteral("--decimal") });
     if (!parsed || parsed->positional.size() != 2)
         return UsageError(usage);

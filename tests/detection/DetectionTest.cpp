@@ -85,7 +85,8 @@ TEST(HairDetection, FindsAStraightHairWithItsThicknessAndLength)
     const detection::Result result = Detect(image);
     ASSERT_EQ(result.hairs.size(), 1u);
     const detection::Hair& hair = result.hairs[0];
-    for (const QPointF& p : hair.path) std::printf("(%.1f %.1f) ", p.x(), p.y());
+    for (const QPointF& p : hair.path)
+        std::printf("(%.1f %.1f) ", p.x(), p.y());
     std::printf("\n");
     image.save("/tmp/straight.png");
     EXPECT_FALSE(hair.curved);

@@ -17,7 +17,8 @@ TEST(DetectCli, PrintsHairsAndSavesThemAccepted)
     const QString picture = dir.Path("crop.png");
     ASSERT_TRUE(QImage(DataPath("sample/sample-scalp.jpg")).copy(900, 600, 800, 600).save(picture));
     const QString saved = dir.Path("detected.nvm");
-    const CliRun run = RunCli({ "detect", picture, "--pixels-per-mm", "200", "--field", "400,300,280", "--save", saved });
+    const CliRun run
+        = RunCli({ "detect", picture, "--pixels-per-mm", "200", "--field", "400,300,280", "--save", saved });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QJsonObject json = run.Json();
     EXPECT_EQ(json["pixelsPerMm"].toDouble(), 200.0);

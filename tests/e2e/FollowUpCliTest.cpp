@@ -195,7 +195,8 @@ TEST_F(BatchCli, Csv_TopFolderOnly_ReasonsOnStderr)
     EXPECT_TRUE(run.err.contains("4 of 4 files"));
     EXPECT_TRUE(run.err.contains("damaged.nvm: "));
     const QByteArray csv = TestSupport::ReadAll(out);
-    ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF" "File,Patient,"));
+    ASSERT_TRUE(csv.startsWith("\xEF\xBB\xBF"
+                               "File,Patient,"));
     const QList<QByteArray> lines = csv.split('\n');
     ASSERT_EQ(lines.size(), 4); // header, a, c, and the empty rest after the last CRLF
     EXPECT_TRUE(lines[1].startsWith("a.nvm,\"M\xC3\xBCller, J\xC3\xBCrgen\",,01.02.2026,yes,0.01,mm,"));

@@ -125,8 +125,8 @@ TEST_F(FollowUpPrintTest, Table_OneVisitRowsUnchangedThenFollowUpVariablesInOrde
     TDataFrame oneVisit;
     PrintBridge::FillVariableTable(oneVisit, first.ResultRows(), program, files.first);
     TDataFrame table;
-    PrintBridge::FillFollowUpTable(table, first.ResultRows(), program, files, "03.08.2026", comparison, first.Texts(),
-        QLatin1Char(','));
+    PrintBridge::FillFollowUpTable(
+        table, first.ResultRows(), program, files, "03.08.2026", comparison, first.Texts(), QLatin1Char(','));
     ASSERT_EQ(oneVisit.RowCount(), 40);
     ASSERT_EQ(table.RowCount(), 40 + 7 + 9 * 7);
     for (int r = 0; r < 40; ++r)
@@ -158,7 +158,8 @@ TEST_F(FollowUpPrintTest, WholePath_VerlaufTemplateThroughTheLibrary_PdfShowsBot
     // The picture-less second visit gets its marks on white at the size of its field.
     EXPECT_GT(QImage(files->marked2).width(), 100);
     const QString pdf = temp.Path("follow-up.pdf");
-    EXPECT_EQ(PrintBridge::RunLibrary(PRELVO_LIBRARY, followUp, files->first.table, pdf), PrintBridge::LibraryRun::Done);
+    EXPECT_EQ(
+        PrintBridge::RunLibrary(PRELVO_LIBRARY, followUp, files->first.table, pdf), PrintBridge::LibraryRun::Done);
     for (const QString& path :
         { files->first.original, files->first.marked, files->first.table, files->marked2, files->chart })
         QFile::remove(path);

@@ -83,7 +83,8 @@ TEST_F(ProposalsTest, ProposalsAreNoResultsUntilAcceptedAsOneUndoStep)
     EXPECT_EQ(Cad().ShapeById(curveId)->LayerId(), St().HairLayerId);
     EXPECT_EQ(OriginOfObject(curveId), QStringLiteral("detected"));
     EXPECT_EQ(OriginOfObject(drawn), QStringLiteral("drawn"));
-    EXPECT_EQ(wb.Tree().At(wb.Tree().FindTop(curveId)).originText, wb.Texts().Text(QStringLiteral("LabelOriginDetected")));
+    EXPECT_EQ(
+        wb.Tree().At(wb.Tree().FindTop(curveId)).originText, wb.Texts().Text(QStringLiteral("LabelOriginDetected")));
 
     // One undo takes the whole acceptance back; redo brings it again.
     ASSERT_TRUE(wb.UndoCommand());
@@ -127,7 +128,8 @@ TEST_F(ProposalsTest, DetectingAgainReplacesOnlyUnacceptedProposalsAndDeleteReje
     EXPECT_EQ(wb.ProposalCount(), 1);
     EXPECT_EQ(St().HairCount, 2);
 
-    wb.ShowProposals({ ProposedLine(10, 400, 200, 440, 14), ProposedLine(10, 500, 200, 540, 14), ProposedLine(10, 600, 200, 640, 14) });
+    wb.ShowProposals({ ProposedLine(10, 400, 200, 440, 14), ProposedLine(10, 500, 200, 540, 14),
+        ProposedLine(10, 600, 200, 640, 14) });
     EXPECT_EQ(wb.ProposalCount(), 3);
     EXPECT_EQ(St().HairCount, 2); // the accepted hairs stay
     wb.ShowProposals({});

@@ -6,8 +6,8 @@
 #include "workbench/RecoveryStore.h"
 
 #include <QDir>
-#include <QJsonArray>
 #include <QFile>
+#include <QJsonArray>
 
 #include <sys/stat.h>
 #include <sys/wait.h>

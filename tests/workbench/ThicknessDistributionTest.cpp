@@ -8,8 +8,8 @@
 #include <cmath>
 #include <limits>
 
-using ThicknessDistribution::ClassIndex;
 using ThicknessDistribution::Classes;
+using ThicknessDistribution::ClassIndex;
 using ThicknessDistribution::Median;
 
 TEST(ThicknessDistributionTest, ClassIndex_UpperBoundBelongsToTheLowerClass)

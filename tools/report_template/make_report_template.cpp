@@ -223,8 +223,8 @@ void AddFollowUpTable(TMyCAD& cad)
         { kLeft + 462, 130, "95 % interval", taCenter },
         { kLeft + 598, 76, "Unit", taLeftJustify },
     };
-    ReportDesign::AddText(cad, QRectF(kLeft, top, 300, 24), { QStringLiteral("Results and changes") },
-        Style(12, true, kAccent));
+    ReportDesign::AddText(
+        cad, QRectF(kLeft, top, 300, 24), { QStringLiteral("Results and changes") }, Style(12, true, kAccent));
     ReportDesign::AddRectangle(cad, QRectF(kLeft, top + 28, kWidth, rowHeight), kHeadBand, kHeadBand);
     for (const auto& column : columns)
         ReportDesign::AddText(cad, QRectF(column.x, top + 28, column.w, rowHeight),
@@ -245,7 +245,8 @@ void AddFollowUpTable(TMyCAD& cad)
     }
     ReportDesign::AddLine(cad, QPointF(kLeft, y), QPointF(kRight, y), kRule);
     ReportDesign::AddText(cad, QRectF(kLeft + 8, y + 6, 420, 18), { QStringLiteral("Evaluated area: %s and %s %s") },
-        Style(9, false, kMuted), { QStringLiteral("AreaFirst"), QStringLiteral("AreaSecond"), QStringLiteral("AreaUnit") });
+        Style(9, false, kMuted),
+        { QStringLiteral("AreaFirst"), QStringLiteral("AreaSecond"), QStringLiteral("AreaUnit") });
     ReportDesign::AddText(cad, QRectF(kLeft + 8, y + 24, kWidth - 16, 18), { QStringLiteral("%s") },
         Style(9, true, 0x2020C0), { QStringLiteral("AreaWarning") });
     ReportDesign::AddText(cad, QRectF(kLeft + 8, y + 42, kWidth - 16, 18),

@@ -539,13 +539,12 @@ Result DetectHairs(const QImage& picture, const Options& options)
             hair.lengthPx = PolylineLength(hair.path);
             hair.thicknessPx = thickness;
             const double strength = first.contrast / 0.25;
-            hair.confidence = std::clamp(
-                (1.0 - std::exp(-3.0 * strength)) * std::min(1.0, length / (2.0 * minLength)), 0.0, 1.0);
+            hair.confidence
+                = std::clamp((1.0 - std::exp(-3.0 * strength)) * std::min(1.0, length / (2.0 * minLength)), 0.0, 1.0);
             if (options.field && options.field->radius > 0) {
                 const Field& f = *options.field;
-                const bool inside = std::any_of(hair.path.begin(), hair.path.end(), [&](const QPointF& p) {
-                    return std::hypot(p.x() - f.x0, p.y() - f.y0) <= f.radius;
-                });
+                const bool inside = std::any_of(hair.path.begin(), hair.path.end(),
+                    [&](const QPointF& p) { return std::hypot(p.x() - f.x0, p.y() - f.y0) <= f.radius; });
                 if (!inside)
                     continue;
             }

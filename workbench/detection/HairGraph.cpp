@@ -385,7 +385,8 @@ std::vector<Chain> TraceChains(const Skeleton& skeleton, const GraphOptions& opt
                 if (ends[a] / 2 == ends[b] / 2)
                     continue; // a loop back to the same junction
                 const double angle = AngleDeg(directions[a], -directions[b]);
-                if (angle <= limit && SimilarWidth(segments[size_t(ends[a] / 2)].width, segments[size_t(ends[b] / 2)].width))
+                if (angle <= limit
+                    && SimilarWidth(segments[size_t(ends[a] / 2)].width, segments[size_t(ends[b] / 2)].width))
                     pairs.push_back({ angle, a, b });
             }
         }

@@ -92,8 +92,7 @@ TFormCompare::TFormCompare(Workbench& first, std::unique_ptr<LoadedVisit> second
         label->setFixedSize(440, 330);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         if (!image.isNull() && !size.isEmpty())
-            label->setPixmap(
-                QPixmap::fromImage(image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+            label->setPixmap(QPixmap::fromImage(image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
         column->addWidget(label);
         pictures->addLayout(column);
     };
@@ -119,8 +118,8 @@ TFormCompare::TFormCompare(Workbench& first, std::unique_ptr<LoadedVisit> second
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (int r = 0; r < int(rows.size()); ++r) {
         const VisitComparison::TextRow& row = rows[size_t(r)];
-        const QString cells[] = { row.caption, row.first, row.second, row.change, row.changePercent, row.interval,
-            row.unit };
+        const QString cells[]
+            = { row.caption, row.first, row.second, row.change, row.changePercent, row.interval, row.unit };
         for (int c = 0; c < 7; ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c >= 1 && c <= 4)

@@ -11,11 +11,11 @@
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
 #include "workbench/ui/ResultsGrid.h"
-#include "workbench/ui/ThicknessChartWidget.h"
 #include "workbench/ui/TFormAbout.h"
 #include "workbench/ui/TFormLabel.h"
 #include "workbench/ui/TFormLang.h"
 #include "workbench/ui/TFormScale.h"
+#include "workbench/ui/ThicknessChartWidget.h"
 #include "workbench/ui/ToolIcons.h"
 #include "workbench/ui/WindowPrompt.h"
 

@@ -51,7 +51,8 @@ void TFormMain::DetectHairsCommand()
     poll->start(50);
 
     m_detectCancel = cancel;
-    m_detectThread = QThread::create([picture, options, result] { *result = detection::DetectHairs(picture, options); });
+    m_detectThread
+        = QThread::create([picture, options, result] { *result = detection::DetectHairs(picture, options); });
     Action(QStringLiteral("Haareerkennen1"))->setEnabled(false);
     const QPointer<QProgressDialog> guard(dialog);
     connect(m_detectThread, &QThread::finished, this, [this, result, cancel, guard] {

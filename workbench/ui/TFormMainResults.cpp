@@ -45,7 +45,8 @@ void TFormMain::SyncResults()
     tops.reserve(tree.Count());
     for (const ResultTree::Entry& entry : tree.Entries()) {
         // A hair's origin (detected, corrected, drawn) stands beside its caption.
-        auto* top = new QTreeWidgetItem(QStringList { ResultTree::CellText(entry.node, 0, separator), entry.originText });
+        auto* top
+            = new QTreeWidgetItem(QStringList { ResultTree::CellText(entry.node, 0, separator), entry.originText });
         for (const TResultNode& child : entry.children) {
             auto* item = new QTreeWidgetItem(top,
                 QStringList { ResultTree::CellText(child, 0, separator), ResultTree::CellText(child, 1, separator),
