@@ -43,6 +43,23 @@ QString Text(std::string_view name)
     return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
+// A new owner-only temporary file; its name goes to path (empty when it fails).
+bool CreateNamed(const QString& prefix, const QString& extension, QString& path, QString* error)
+{
+    const auto made = TempFileName::Create(prefix, extension, error);
+    path = made.value_or(QString());
+    return made.has_value();
+}
+
+// A new owner-only temporary .bmp, open for writing through its handle; its name goes to path.
+std::unique_ptr<QFile> CreateBitmapFile(const QString& prefix, QString& path, QString* error)
+{
+    std::unique_ptr<QFile> file = TempFileName::CreateOpen(prefix, QStringLiteral("bmp"), error);
+    if (file)
+        path = file->fileName();
+    return file;
+}
+
 // Writes through the handle of a file that was created exclusively for us (it keeps
 // its owner-only mode); the name is never opened a second time.
 bool WriteThrough(QFile& file, const std::function<bool(QIODevice&)>& write, QString* error)
@@ -217,16 +234,9 @@ std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTex
         return std::nullopt;
     };
     const auto create = [&](const QString& prefix, const QString& extension, QString& path) {
-        const auto made = TempFileName::Create(prefix, extension, error);
-        path = made.value_or(QString());
-        return made.has_value();
+        return CreateNamed(prefix, extension, path, error);
     };
-    const auto createOpen = [&](const QString& prefix, QString& path) {
-        std::unique_ptr<QFile> file = TempFileName::CreateOpen(prefix, QStringLiteral("bmp"), error);
-        if (file)
-            path = file->fileName();
-        return file;
-    };
+    const auto createOpen = [&](const QString& prefix, QString& path) { return CreateBitmapFile(prefix, path, error); };
     const std::unique_ptr<QFile> original = createOpen(QStringLiteral("imgo"), files.original);
     const std::unique_ptr<QFile> marked = original ? createOpen(QStringLiteral("imga"), files.marked) : nullptr;
     if (!original || !marked)
@@ -367,16 +377,9 @@ std::optional<FollowUpFiles> WriteFollowUpFiles(Workbench& first, Workbench& sec
         return std::nullopt;
     };
     const auto create = [&](const QString& prefix, const QString& extension, QString& path) {
-        const auto made = TempFileName::Create(prefix, extension, error);
-        path = made.value_or(QString());
-        return made.has_value();
+        return CreateNamed(prefix, extension, path, error);
     };
-    const auto createOpen = [&](const QString& prefix, QString& path) {
-        std::unique_ptr<QFile> file = TempFileName::CreateOpen(prefix, QStringLiteral("bmp"), error);
-        if (file)
-            path = file->fileName();
-        return file;
-    };
+    const auto createOpen = [&](const QString& prefix, QString& path) { return CreateBitmapFile(prefix, path, error); };
     const std::unique_ptr<QFile> original = createOpen(QStringLiteral("imgo"), files.first.original);
     const std::unique_ptr<QFile> marked = original ? createOpen(QStringLiteral("imga"), files.first.marked) : nullptr;
     const std::unique_ptr<QFile> marked2 = marked ? createOpen(QStringLiteral("imgb"), files.marked2) : nullptr;
