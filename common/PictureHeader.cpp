@@ -566,6 +566,17 @@ PictureHeader ReadWbmp(QByteArrayView bytes)
     return header;
 }
 
+bool WholeWbmp(QByteArrayView bytes)
+{
+    Reader in(bytes);
+    if (WbmpNumber(in) != 0 || in.U8() != 0)
+        return false;
+    const qint64 width = WbmpNumber(in);
+    const qint64 height = WbmpNumber(in);
+    return in.Ok() && width > 0 && height > 0
+        && double(in.Pos()) + double((width + 7) / 8) * double(height) == double(bytes.size());
+}
+
 // An X bitmap: C source with "#define name_width N", "#define name_height N" and an array.
 PictureHeader ReadXbm(QByteArrayView bytes)
 {
@@ -748,6 +759,11 @@ PictureHeader ReadHdr(QByteArrayView bytes)
 }
 
 } // namespace
+
+bool PictureHeader::IsWholeWbmp(QByteArrayView bytes)
+{
+    return WholeWbmp(bytes);
+}
 
 PictureHeader PictureHeader::Read(int freeImageFormat, QByteArrayView bytes)
 {

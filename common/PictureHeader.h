@@ -18,4 +18,9 @@ struct PictureHeader
     // Reads the header of a picture whose format FreeImage recognised (a
     // FREE_IMAGE_FORMAT). Formats without a reader here give an empty result.
     static PictureHeader Read(int freeImageFormat, QByteArrayView bytes);
+
+    // A wireless bitmap has no signature, so FreeImage cannot recognise one: true when
+    // bytes are one exactly (type 0, no extension header, a size and then every row and
+    // not a byte more).
+    static bool IsWholeWbmp(QByteArrayView bytes);
 };

@@ -165,9 +165,11 @@ const QString kDecodeFailure = QStringLiteral("FreeImage could not decode the pi
 
 // The decoders of the formats cameras write are trusted with damaged files (and fuzzed as
 // part of this loader); every other format is decoded in a separate process.
+// A wireless bitmap only gets this far when its header accounted for every byte
+// (PictureHeader::IsWholeWbmp), so its plain rows are safe to read here.
 bool DecodedInProcess(FREE_IMAGE_FORMAT format)
 {
-    return format == FIF_JPEG || format == FIF_PNG || format == FIF_BMP || format == FIF_TIFF;
+    return format == FIF_JPEG || format == FIF_PNG || format == FIF_BMP || format == FIF_TIFF || format == FIF_WBMP;
 }
 
 using LoadFunction = std::function<FIBITMAP*(FREE_IMAGE_FORMAT format, int flags)>;
@@ -242,7 +244,12 @@ std::unique_ptr<DibBitmap> LoadPicture(
     if (!stream)
         return Fail(error, "FreeImage could not open the picture data");
     // The contents decide; a name says nothing about what a file holds.
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(stream.get(), 0);
+    FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(stream.get(), 0);
+    // The one format without a signature: taken only when the file is named so and its
+    // header accounts for every byte of it.
+    if (format == FIF_UNKNOWN && path.endsWith(QLatin1String(".wbmp"), Qt::CaseInsensitive)
+        && PictureHeader::IsWholeWbmp(bytes))
+        format = FIF_WBMP;
     if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
         return Fail(error, "contents are not a picture Pelorix can read (format not recognised)");
 

@@ -248,6 +248,22 @@ TEST(DamagedPicture, UnrecognisedContents_AreRefusedWhateverTheName)
             << name;
 }
 
+TEST(DamagedPicture, WirelessBitmap_OnlyWhenNamedSoAndEveryByteAccountedFor)
+{
+    // No signature: the name says which format to try, the header must then explain every byte.
+    const QByteArray wbmp = QByteArray::fromHex("0000281e") + QByteArray(5 * 30, '\x5a');
+    TestSupport::TempDir dir;
+    const auto loadsAs = [&](const QString& name, const QByteArray& bytes) {
+        return bool(TNVFreeImage().Load(dir.Write(name, bytes)));
+    };
+    EXPECT_TRUE(loadsAs(QStringLiteral("p.wbmp"), wbmp));
+    EXPECT_TRUE(loadsAs(QStringLiteral("P.WBMP"), wbmp));
+    EXPECT_FALSE(loadsAs(QStringLiteral("p.bin"), wbmp));
+    EXPECT_FALSE(loadsAs(QStringLiteral("cut.wbmp"), wbmp.chopped(1)));
+    EXPECT_FALSE(loadsAs(QStringLiteral("long.wbmp"), wbmp + '\0'));
+    EXPECT_FALSE(TNVFreeImage().LoadFromMemory(wbmp));
+}
+
 // A stand-in for the decoder program that misbehaves in one way.
 class FakeDecoder : public ::testing::Test
 {
