@@ -30,14 +30,14 @@ QTemporaryDir& Folder()
     static QTemporaryDir folder = [] {
         QTemporaryDir dir;
         for (int f = 0; f < kFiles; ++f) {
-            MeasurementMaker::Spec spec;
+            MeasurementMaker::Recipe recipe;
             for (int h = 0; h < kHairs; ++h)
-                spec.thicknesses.push_back(150 + (f * 7 + h * 13) % 900);
-            spec.follicularUnits = 10 + f % 7;
-            spec.patient = QStringLiteral("Patient %1").arg(f);
-            spec.date = QStringLiteral("01.02.2026");
+                recipe.thicknesses.push_back(150 + (f * 7 + h * 13) % 900);
+            recipe.follicularUnits = 10 + f % 7;
+            recipe.patient = QStringLiteral("Patient %1").arg(f);
+            recipe.date = QStringLiteral("01.02.2026");
             if (!MeasurementMaker::Write(
-                    dir.filePath(QStringLiteral("visit%1.nvm").arg(f, 4, 10, QLatin1Char('0'))), spec))
+                    dir.filePath(QStringLiteral("visit%1.nvm").arg(f, 4, 10, QLatin1Char('0'))), recipe))
                 std::fprintf(stderr, "the benchmark's files could not be written\n");
         }
         return dir;

@@ -18,15 +18,15 @@ using TestSupport::TempDir;
 namespace {
 
 // Slider 300 is 30 µm (vellus), 700 is 70 µm (terminal) at 100 pixels per millimetre.
-MeasurementMaker::Spec Visit(int vellus, int terminal, int units, const QString& date)
+MeasurementMaker::Recipe Visit(int vellus, int terminal, int units, const QString& date)
 {
-    MeasurementMaker::Spec spec;
-    spec.thicknesses.assign(size_t(vellus), 300);
-    spec.thicknesses.insert(spec.thicknesses.end(), size_t(terminal), 700);
-    spec.follicularUnits = units;
-    spec.patient = QStringLiteral("Müller, Jürgen");
-    spec.date = date;
-    return spec;
+    MeasurementMaker::Recipe recipe;
+    recipe.thicknesses.assign(size_t(vellus), 300);
+    recipe.thicknesses.insert(recipe.thicknesses.end(), size_t(terminal), 700);
+    recipe.follicularUnits = units;
+    recipe.patient = QStringLiteral("Müller, Jürgen");
+    recipe.date = date;
+    return recipe;
 }
 
 void ExpectInterval(const QJsonObject& change, double lower, double upper)
@@ -87,8 +87,8 @@ TEST(FollowUpCli, Compare_WorkedPair_ChangesAndPoissonIntervals)
 TEST(FollowUpCli, Compare_AreasDifferAndNoHairs_WarnsAndLeavesRelativeEmpty)
 {
     TempDir dir;
-    MeasurementMaker::Spec empty;
-    MeasurementMaker::Spec wider = Visit(0, 3, 0, {});
+    MeasurementMaker::Recipe empty;
+    MeasurementMaker::Recipe wider = Visit(0, 3, 0, {});
     wider.r = 530; // (530 / 500)^2: 12 % more area
     ASSERT_TRUE(MeasurementMaker::Write(dir.Path("a.nvm"), empty));
     ASSERT_TRUE(MeasurementMaker::Write(dir.Path("b.nvm"), wider));
@@ -118,7 +118,7 @@ protected:
     {
         folder = dir.Path("clinic");
         ASSERT_TRUE(QDir().mkpath(folder + "/2026"));
-        MeasurementMaker::Spec pictured = Visit(2, 3, 1, "01.02.2026");
+        MeasurementMaker::Recipe pictured = Visit(2, 3, 1, "01.02.2026");
         pictured.withPicture = true;
         ASSERT_TRUE(MeasurementMaker::Write(folder + "/a.nvm", pictured));
         ASSERT_TRUE(MeasurementMaker::Write(folder + "/2026/b.nvm", Visit(1, 0, 0, "03.08.2026")));

@@ -16,7 +16,7 @@
 
 namespace MeasurementMaker {
 
-struct Spec
+struct Recipe
 {
     int pixelsPerMm = 100; // 0.01 mm per pixel: a thickness slider value T is T / 10 µm
     int x0 = 600;
@@ -38,45 +38,45 @@ public:
     void ShowInformation(const QString&, const QString&) override { }
 };
 
-inline bool Write(const QString& path, const Spec& spec)
+inline bool Write(const QString& path, const Recipe& recipe)
 {
     SilentPrompt prompt;
     Workbench wb(prompt);
     wb.Canvas().SetUndoRedoSize(0);
-    if (spec.withPicture) {
-        QImage picture(spec.pictureWidth, spec.pictureHeight, QImage::Format_BGR888);
+    if (recipe.withPicture) {
+        QImage picture(recipe.pictureWidth, recipe.pictureHeight, QImage::Format_BGR888);
         picture.fill(qRgb(180, 140, 120));
         wb.Canvas().SetBkBitmap(picture);
     }
     wb.State().ImageLoaded = true;
-    wb.State().ImageWidth = spec.pictureWidth;
-    wb.State().ImageHeight = spec.pictureHeight;
+    wb.State().ImageWidth = recipe.pictureWidth;
+    wb.State().ImageHeight = recipe.pictureHeight;
     ScaleDialogModel& dialog = wb.Scale().Dialog();
     dialog.SelectUnitText(QStringLiteral("mm"));
-    dialog.SetPixelLengthText(QString::number(spec.pixelsPerMm));
+    dialog.SetPixelLengthText(QString::number(recipe.pixelsPerMm));
     dialog.SetScaleText(QStringLiteral("1"));
     wb.Scale().ApplyScaleDialog(true);
-    wb.Scale().CreateScaleBar(spec.pixelsPerMm);
-    wb.SetupEvaluatedField(spec.x0, spec.y0, spec.r);
+    wb.Scale().CreateScaleBar(recipe.pixelsPerMm);
+    wb.SetupEvaluatedField(recipe.x0, recipe.y0, recipe.r);
     TMyCAD& cad = wb.Canvas();
-    for (size_t i = 0; i < spec.thicknesses.size(); ++i) {
-        const double x = spec.x0 - spec.r / 2 + double((i * 37) % size_t(spec.r));
-        const double y = spec.y0 - spec.r / 2 + double((i * 53) % size_t(spec.r));
+    for (size_t i = 0; i < recipe.thicknesses.size(); ++i) {
+        const double x = recipe.x0 - recipe.r / 2 + double((i * 37) % size_t(recipe.r));
+        const double y = recipe.y0 - recipe.r / 2 + double((i * 53) % size_t(recipe.r));
         cad.ClearSelection();
-        wb.SetThicknessSlider(spec.thicknesses[i]);
+        wb.SetThicknessSlider(recipe.thicknesses[i]);
         cad.AddShape(SpRuleLine, QString(), 0.0f, { QPointF(x, y), QPointF(x + 40, y + 12) }, "Line");
     }
-    for (int i = 0; i < spec.follicularUnits; ++i) {
-        const double x = spec.x0 - 200 + (i * 29) % 400;
-        const double y = spec.y0 - 200 + (i * 31) % 400;
+    for (int i = 0; i < recipe.follicularUnits; ++i) {
+        const double x = recipe.x0 - 200 + (i * 29) % 400;
+        const double y = recipe.y0 - 200 + (i * 31) % 400;
         cad.AddShape(SpEllipse, QString(), 0.0f,
             { QPointF(x, y), QPointF(x + 12, y), QPointF(x + 12, y + 9), QPointF(x, y + 9) }, "Unit");
     }
-    if (!spec.patient.isEmpty())
-        wb.ResultRows()[RowName].text = spec.patient;
-    if (!spec.date.isEmpty())
-        wb.ResultRows()[RowDate].text = spec.date;
-    return MeasurementFile(wb).SaveMeasurement(path, spec.withPicture);
+    if (!recipe.patient.isEmpty())
+        wb.ResultRows()[RowName].text = recipe.patient;
+    if (!recipe.date.isEmpty())
+        wb.ResultRows()[RowDate].text = recipe.date;
+    return MeasurementFile(wb).SaveMeasurement(path, recipe.withPicture);
 }
 
 } // namespace MeasurementMaker

@@ -24,13 +24,13 @@ TEST(CompareWindow, SameScaleSizes_OneFactorForBothPictures)
 TEST(CompareWindow, TwoVisits_TableChartPicturesAndAreaWarning)
 {
     TestSupport::TempDir dir;
-    MeasurementMaker::Spec a;
+    MeasurementMaker::Recipe a;
     a.thicknesses.assign(20, 300);
     a.thicknesses.insert(a.thicknesses.end(), 20, 700);
     a.withPicture = true;
     // The second camera has twice the resolution: 2400 pixels for the same 12 mm,
     // slider 1400 for 70 µm, the circle of 5 mm 1000 pixels wide.
-    MeasurementMaker::Spec b = a;
+    MeasurementMaker::Recipe b = a;
     b.thicknesses.assign(50, 1400);
     b.pixelsPerMm = 200;
     b.pictureWidth = b.pictureHeight = 2400;

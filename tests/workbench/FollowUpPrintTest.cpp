@@ -97,12 +97,12 @@ protected:
 
     void SetUp() override
     {
-        MeasurementMaker::Spec a;
+        MeasurementMaker::Recipe a;
         a.thicknesses.assign(40, 300);
         a.patient = QStringLiteral("Musterfrau, Erika");
         a.date = QStringLiteral("01.02.2026");
         a.withPicture = true;
-        MeasurementMaker::Spec b = a;
+        MeasurementMaker::Recipe b = a;
         b.thicknesses.assign(50, 700);
         b.date = QStringLiteral("03.08.2026");
         b.withPicture = false;
