@@ -1,7 +1,7 @@
 #pragma once
 
 #include "workbench/Workbench.h"
-#include "workbench/ui/PelorixSettings.h"
+#include "workbench/PelorixSettings.h"
 
 #include <QMainWindow>
 

@@ -5,6 +5,7 @@
 
 #include "common/LanguageFile.h"
 #include "common/ui/WindowTranslator.h"
+#include "workbench/ProgramSetup.h"
 #include "workbench/StartUp.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
@@ -38,25 +39,8 @@ void TFormMain::ApplySettings(const PelorixSettings& settings)
     m_settings = settings;
     move(settings.left, settings.top);
     resize(std::max(settings.width, minimumWidth()), std::max(settings.height, minimumHeight()));
-    WorkbenchState& state = Bench().State();
-    TMyCAD& cad = Bench().Canvas();
-    state.PenColor = settings.penColor;
-    TMyPen pen = cad.Pen();
-    pen.color = settings.penColor;
-    pen.width = settings.penWidth;
-    cad.SetPen(pen);
-    state.PenFUColor = settings.penFUColor;
-    cad.SetColorOfHot(settings.hotColor);
-    cad.SetHotSize(uint8_t(std::clamp(settings.hotSize, 0, 255)));
-    TMyFont font = cad.Font();
-    font.color = settings.fontColor;
-    font.name = settings.fontName;
-    font.SetSize(settings.fontSize);
-    cad.SetFont(font);
+    ProgramSetup::ApplySettings(Bench(), settings);
     Bench().SetShowGrid(false);
-    cad.SetPrintABorder(false);
-    state.SWColor = settings.swColor;
-    state.AlwaysKeepSelecton = settings.alwaysKeepSelecton;
     SyncUi();
 }
 

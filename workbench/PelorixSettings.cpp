@@ -1,4 +1,4 @@
-#include "workbench/ui/PelorixSettings.h"
+#include "workbench/PelorixSettings.h"
 
 #include "common/IniFile.h"
 
