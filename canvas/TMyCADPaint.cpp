@@ -285,8 +285,11 @@ void TMyCAD::PaintPage(QPainter& painter, QSize pagePixels, double zoom, const s
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     if (!printer)
         painter.fillRect(page, m_printBackground ? ShapePainter::ToQColor(m_colorOfBackGround) : QColor(Qt::white));
-    else if (m_printBackground)
-        painter.fillRect(page, ShapePainter::ToQColor(m_colorOfBackGround));
+    else if (m_printBackground) {
+        const QColor background = ShapePainter::ToQColor(m_colorOfBackGround);
+        const bool twoColours = painter.device() != nullptr && painter.device()->colorCount() == 2;
+        painter.fillRect(page, twoColours ? ShapePainter::Grey(background) : background);
+    }
     if (printer && m_bkBitmapMode == Stretch)
         painter.drawImage(QRectF(page), m_bkBitmap);
     else if (!m_bkBitmap.isNull())

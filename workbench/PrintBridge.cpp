@@ -102,7 +102,10 @@ void FillVariableTable(
         const TGridResult result = row(gridRow++);
         const QString stem = Text(quantity.stem);
         add(stem + QStringLiteral("Caption"), result.caption);
-        add(stem + QStringLiteral("Value"), quantity.hasUnit ? result.text : NumberText::General(result.value));
+        // A count without a value (no hairs of the kind measured) prints "-", as
+        // the grid shows it, never its internal -1.
+        const QString count = result.value < 0 ? QStringLiteral("-") : NumberText::General(result.value);
+        add(stem + QStringLiteral("Value"), quantity.hasUnit ? result.text : count);
         if (quantity.hasUnit)
             add(stem + QStringLiteral("Unit"), result.unit);
     }

@@ -149,7 +149,12 @@ void TFormPrintPreview::PrintClick()
     if (!AskPrinter || !AskPrinter(printer))
         return;
     m_editPrinter->setText(ReportZoom::UpdatePrinterPage(*m_canvas, printer));
-    m_context.RunReport(roPrint);
+    const bool printed = m_context.RunReport(roPrint);
+    // The status line says what became of the job, so nobody prints twice.
+    if (!m_formLang)
+        m_formLang = new TFormPrelvoLang(this);
+    QString text = m_formLang->Text(QLatin1String(printed ? "MessagePrinted" : "MessagePrintFailed"));
+    m_statusBar->showMessage(text.replace(QLatin1String("%s"), m_editPrinter->text()));
 }
 
 void TFormPrintPreview::TypeCharacter(QChar typed)
