@@ -336,6 +336,11 @@ public:
     // Plays the newest undone step forward again. False when there is nothing to redo.
     bool Redo();
     bool CanUndo() const { return m_undo.StepCount() > 0; }
+    // Records the shapes' present state as one undo step, before a caller changes
+    // them outside the mouse editing (a thickness set from a slider).
+    void RecordChange(const std::vector<TMyShape*>& shapes);
+    // Changes with every recorded, undone, redone or cleared step.
+    uint64_t UndoSerial() const { return m_undo.Serial(); }
     bool CanRedo() const { return m_undo.RedoStepCount() > 0; }
     // --- drawing (TMyCADPaint.cpp) ---
     // Paints the damaged rectangle of the control (control pixels) through an off-screen

@@ -25,6 +25,7 @@ void TUndoList::SetSize(uint8_t size)
 
 void TUndoList::Clear()
 {
+    ++m_serial;
     m_entries.clear();
     m_redo.clear();
 }
@@ -150,6 +151,7 @@ void TUndoList::Record(const QString& action, const std::vector<TMyShape*>& shap
 
 void TUndoList::PushStep(std::vector<TSavedShape> step, bool toRedo)
 {
+    ++m_serial;
     if (m_size == 0 || step.empty())
         return;
     std::vector<TSavedShape>& list = toRedo ? m_redo : m_entries;
@@ -167,6 +169,7 @@ void TUndoList::PushStep(std::vector<TSavedShape> step, bool toRedo)
 
 std::vector<TSavedShape> TUndoList::TakeLastStep(bool fromRedo)
 {
+    ++m_serial;
     std::vector<TSavedShape>& list = fromRedo ? m_redo : m_entries;
     std::vector<TSavedShape> step;
     if (list.empty())

@@ -119,7 +119,8 @@ void MeasurementFile::NewMeasurement()
 
 bool MeasurementFile::SaveMeasurementCommand(bool withPicture)
 {
-    const auto path = m_wb.Prompt().AskFileName({ kMeasurementFilter, QStringLiteral("nvm"), true });
+    const auto path = m_wb.Prompt().AskFileName(
+        { m_wb.Texts().Text(QStringLiteral("FilterMeasurement")), QStringLiteral("nvm"), true });
     if (!path)
         return false;
     return SaveMeasurement(*path, withPicture);
@@ -163,7 +164,8 @@ bool MeasurementFile::LoadMeasurementCommand()
 {
     if (!ConfirmDiscard())
         return false;
-    const auto path = m_wb.Prompt().AskFileName({ kMeasurementFilter, QStringLiteral("nvm"), false });
+    const auto path = m_wb.Prompt().AskFileName(
+        { m_wb.Texts().Text(QStringLiteral("FilterMeasurement")), QStringLiteral("nvm"), false });
     if (!path)
         return false;
     return LoadMeasurement(*path);
@@ -220,6 +222,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     state.BorderId = -1;
 
     const QImage& loaded = cad.BkBitmap();
+    m_loadedWithPicture = loaded.width() > 0;
     if (loaded.width() > 0) {
         cad.SetBkBitmapMode(Stretch);
         state.ImageLoaded = true;

@@ -18,6 +18,8 @@
 #include <QLocale>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace PrintBridge {
 
 namespace {
@@ -134,13 +136,18 @@ QImage MarkedPicture(TMyCAD& canvas, TColor swColor)
     std::vector<int> layers;
     for (const LayerRec& layer : marks.Layers())
         layers.push_back(layer.layerId);
-    if (swColor != -1)
-        for (int i = 0; i < marks.ShapeCount(); ++i) {
-            TMyShape* shape = marks.ShapeByIndex(i);
-            TMyPen pen = shape->Pen();
+    // The report shows the picture a few times smaller than it is: marks get a
+    // width that stays visible there (one 400th of the picture's width).
+    const int minimumWidth = std::max(2, picture.width() / 400);
+    for (int i = 0; i < marks.ShapeCount(); ++i) {
+        TMyShape* shape = marks.ShapeByIndex(i);
+        TMyPen pen = shape->Pen();
+        if (swColor != -1)
             pen.color = swColor;
-            shape->SetPen(pen);
-        }
+        if (pen.style != psClear)
+            pen.width = std::max(pen.width, minimumWidth);
+        shape->SetPen(pen);
+    }
 
     QImage marked = picture.convertToFormat(QImage::Format_RGB32);
     if (marked.isNull())
@@ -235,11 +242,13 @@ LibraryRun RunLibrary(
     return result;
 }
 
-void Print(Workbench& workbench)
+void Print(Workbench& workbench, const std::function<void()>& filesWritten)
 {
     workbench.UpdateResultsGrid();
     QString error;
     const auto files = WritePrintFiles(workbench, ProgramTexts::Current(), &error);
+    if (filesWritten)
+        filesWritten();
     if (!files) {
         workbench.Prompt().ShowMessage(error);
         return;

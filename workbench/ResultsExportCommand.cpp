@@ -16,7 +16,8 @@ bool ExportTo(const Workbench& workbench, const QString& path, QChar localeSepar
 
 bool Run(Workbench& workbench, QChar localeSeparator)
 {
-    const auto path = workbench.Prompt().AskFileName({ kFilter, QStringLiteral("xls"), true });
+    const auto path = workbench.Prompt().AskFileName(
+        { workbench.Texts().Text(QStringLiteral("FilterExport")), QStringLiteral("xls"), true });
     if (!path)
         return false;
     QString error;

@@ -27,7 +27,7 @@ StartUpResult Run(Workbench& workbench, const StartUpOptions& options)
     ProgramSetup::PrepareCanvas(workbench);
 
     // The language file translates the texts; without it the built-in German ones stay.
-    const QString languageName = QStringLiteral("PelorixLang.ini");
+    const QString languageName = options.languageFileName;
     LanguageFile language;
     LanguageTable texts = workbench.Texts();
     if (language.Load(programDir.filePath(languageName))) {

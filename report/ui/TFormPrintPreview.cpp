@@ -43,7 +43,10 @@ TFormPrintPreview::TFormPrintPreview(ReportContext& context, TMyCAD& page, QWidg
     setMinimumSize(520, 400);
     resize(520, 454);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    LanguageFilePath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("PrelvoLang.ini"));
+    // The calling program names the file of its chosen language; else the one beside it.
+    LanguageFilePath = qEnvironmentVariableIsEmpty("PRELVO_LANGUAGE_FILE")
+        ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("PrelvoLang.ini"))
+        : qEnvironmentVariable("PRELVO_LANGUAGE_FILE");
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBarPrint"));

@@ -37,6 +37,13 @@ TFormLang::TFormLang(const LanguageTable& builtIn, QWidget* parent)
         { "StatusLoadingMeasurement", "Messung wird geladen ..." },
         { "StatusSavingMeasurement", "Messung wird gespeichert ..." },
         { "StatusSavingRecovery", "Sicherungskopie wird geschrieben ..." },
+        { "StatusPrinting", "Bericht wird vorbereitet ..." },
+        { "StatusThicknessNext", "Dicke %1 gilt für das nächste Haar" },
+        { "StatusThicknessHair", "Dicke %1 gilt für %2" },
+        { "StatusThicknessSelected", "Dicke %1 gilt für die ausgewählten Haare" },
+        { "MessageQuitTitle", "Beenden" },
+        { "MessageQuitUnsaved", "Die Messung ist nicht gespeichert. Vor dem Beenden speichern?" },
+        { "TitleUntitled", "Unbenannt" },
     };
     auto* box = new QGroupBox(QStringLiteral("Window"), this);
     box->setObjectName(QStringLiteral("GroupBoxWindow"));

@@ -2,16 +2,22 @@
 // hand the work to the workbench.
 #include "workbench/ui/TFormMain.h"
 
+#include "workbench/ui/TFormLang.h"
 #include "workbench/ui/WindowPrompt.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProgressBar>
 #include <QStatusBar>
 
 void TFormMain::BeginBusy(const QString& what)
 {
-    if (m_busy++ == 0)
+    if (m_busy++ == 0) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_progress->show();
+    }
     statusBar()->showMessage(what);
     // Let the window paint the message and the cursor before the work starts.
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -21,6 +27,7 @@ void TFormMain::EndBusy()
 {
     if (m_busy > 0 && --m_busy == 0) {
         QApplication::restoreOverrideCursor();
+        m_progress->hide();
         statusBar()->clearMessage();
     }
 }
@@ -90,4 +97,32 @@ void TFormMain::FontCommand()
 void TFormMain::LabelCommand()
 {
     Run([&] { Bench().LabelCommand(); });
+}
+
+void TFormMain::UpdateTitle()
+{
+    const QString name = m_currentFile.isEmpty() ? m_formLang->Text(QStringLiteral("TitleUntitled"))
+                                                 : QFileInfo(m_currentFile).fileName();
+    // "[*]" is where Qt shows the unsaved-changes mark.
+    const QString title = name + QStringLiteral("[*] - Pelorix");
+    if (windowTitle() != title)
+        setWindowTitle(title);
+    setWindowModified(Bench().Canvas().Modified() && !Bench().Tree().Empty());
+}
+
+void TFormMain::QuitCommand()
+{
+    if (Bench().Canvas().Modified() && !Bench().Tree().Empty()) {
+        const auto answer = QMessageBox::question(this, m_formLang->Text(QStringLiteral("MessageQuitTitle")),
+            m_formLang->Text(QStringLiteral("MessageQuitUnsaved")),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        if (answer == QMessageBox::Cancel)
+            return;
+        if (answer == QMessageBox::Save) {
+            SaveCommand();
+            if (Bench().Canvas().Modified())
+                return; // not saved: stay
+        }
+    }
+    close();
 }

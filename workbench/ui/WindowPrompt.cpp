@@ -143,11 +143,14 @@ void WindowPrompt::Beep()
 
 std::optional<QString> WindowPrompt::AskFileName(const FileDialogRequest& request)
 {
-    if (!m_presetFile.isEmpty())
-        return std::exchange(m_presetFile, QString());
+    if (!m_presetFile.isEmpty()) {
+        m_lastFile = std::exchange(m_presetFile, QString());
+        return m_lastFile;
+    }
     const NormalCursor cursor;
     const QString path = FileDialogs::Ask(&m_owner, request);
     if (path.isEmpty())
         return std::nullopt;
+    m_lastFile = path;
     return path;
 }
