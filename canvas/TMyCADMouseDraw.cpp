@@ -102,9 +102,9 @@ bool TMyCADMouse::CompleteDrawnShape(QPointF point)
         if (count < 4)
             return false;
         if (count % 3 == 2) {
-            // Only the copy that would start the next segment follows the last
-            // segment's end point: it goes, and the curve ends there.
-            nodes.pop_back();
+            // The last click follows the midpoint that would have joined it to the
+            // next segment: the curve ends on the click itself, not short of it.
+            nodes.erase(nodes.end() - 2);
         } else {
             const TMyPoint p { CanvasMath::ToFloat(point.x() / m_cad.Zoom()),
                 CanvasMath::ToFloat(point.y() / m_cad.Zoom()) };

@@ -12,7 +12,8 @@ public:
 
     bool IsComplete() const override;
     // Appends a clicked point; when a segment's fourth point arrives, the segment ends
-    // at the midpoint of the last two clicked control points and the next one starts there.
+    // at the midpoint of the last two clicked control points and the next one starts
+    // there (a smooth join). Finishing the curve on that click makes the click its end.
     void AddNode(QPointF screenPoint) override;
     int NodeAt(QPointF screenPoint) override;
     bool HitTest(QPointF screenPoint) const override;

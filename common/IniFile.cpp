@@ -132,6 +132,12 @@ void IniFile::LoadFromBytes(const QByteArray& bytes)
 
 QByteArray IniFile::ToBytes() const
 {
+    const QString text = ToText();
+    return m_utf8 ? kUtf8Bom + text.toUtf8() : Cp1252::Encode(text);
+}
+
+QString IniFile::ToText() const
+{
     QString text;
     const QLatin1String eol("\r\n");
     for (const QString& line : m_prologue)
@@ -143,7 +149,7 @@ QByteArray IniFile::ToBytes() const
                                                                  : entry.raw)
                 + eol;
     }
-    return m_utf8 ? kUtf8Bom + text.toUtf8() : Cp1252::Encode(text);
+    return text;
 }
 
 bool IniFile::Save()

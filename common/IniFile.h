@@ -34,6 +34,8 @@ public:
     void LoadFromBytes(const QByteArray& bytes);
     // The file bytes as Save() writes them.
     QByteArray ToBytes() const;
+    // The file's text before it is encoded.
+    QString ToText() const;
     // Writes the content to Path(), replacing the file atomically.
     bool Save();
     const QString& ErrorString() const { return m_error; }

@@ -40,7 +40,7 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxMessages", "FilterPictureSave",
         "Bitmaps (*.bmp)|*.bmp|Windows Meta file (*.wmf)|*.wmf|JPEG Image File (*.jpg)|*.jpg|DXF (*.dxf)|*.dxf|"
         "DXF1(*.dxf1)|*.dxf1" },
-    { "GroupBoxMessages", "FilterExport", "Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt" },
+    { "GroupBoxMessages", "FilterExport", "Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv" },
     { "GroupBoxParameters", "ColParameter", "Parameter" },
     { "GroupBoxParameters", "ColValue", "Wert" },
     { "GroupBoxParameters", "ColUnit", "Einheit" },
@@ -77,6 +77,14 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxParameters", "LabelTerminalDensity", "Terminal Density" },
     { "GroupBoxParameters", "LabelFollicularUnits", "Follicular units" },
     { "GroupBoxParameters", "LabelFollicularUnitDensity", "Fol. Unit Density" },
+    { "GroupBoxMessages", "MessageNotCalibrated", "nicht kalibriert" },
+    { "GroupBoxMessages", "MessageNoPatientData", "keine Patientendaten in der Messung" },
+    { "GroupBoxMessages", "MessageExportFormats", "Ergebnisse werden als .xls, .txt oder .csv gespeichert." },
+    { "GroupBoxMessages", "MessagePictureFormats",
+        "Bilder werden als .bmp, .jpg, .jpeg, .wmf, .dxf, .svg oder .png gespeichert." },
+    { "GroupBoxMessages", "MessageXlsCodePage",
+        "Die .xls-Datei kann nicht jedes Zeichen der Namen darstellen (dort steht \"?\"); .csv und .txt "
+        "behalten sie." },
 };
 
 constexpr BuiltIn kPrelvo[] = {

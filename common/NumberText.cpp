@@ -32,9 +32,48 @@ QString Fixed(double value, int decimals, QChar separator)
 {
     if (!std::isfinite(value))
         return NotFinite(value);
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.*f", std::clamp(decimals, 0, 18), value);
-    return WithSeparator(buffer, separator);
+    decimals = std::clamp(decimals, 0, 18);
+    // The 15 significant digits a spreadsheet keeps, so that 2.675 (stored as
+    // 2.67499999...) is the 2.675 the operator sees; then exact halves round away
+    // from zero, as clinicians and spreadsheets expect (2.5 -> 3, 32.5 -> 33).
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.14e", std::abs(value));
+    std::string digits;
+    const char* p = buffer;
+    for (; *p && *p != 'e'; ++p)
+        if (*p != '.')
+            digits += *p;
+    // value = 0.digits * 10^point
+    int point = std::atoi(p + 1) + 1;
+    if (point < 1) {
+        digits.insert(0, size_t(1 - point), '0');
+        point = 1;
+    }
+    const size_t keep = size_t(point + decimals);
+    if (digits.size() < keep + 1)
+        digits.append(keep + 1 - digits.size(), '0');
+    const bool up = digits[keep] >= '5';
+    digits.resize(keep);
+    if (up) {
+        size_t i = keep;
+        while (i > 0 && digits[i - 1] == '9')
+            digits[--i] = '0';
+        if (i == 0) {
+            digits.insert(digits.begin(), '1');
+            ++point;
+        } else {
+            ++digits[i - 1];
+        }
+    }
+    std::string integer = digits.substr(0, size_t(point));
+    const size_t firstNonZero = integer.find_first_not_of('0');
+    integer = firstNonZero == std::string::npos ? std::string("0") : integer.substr(firstNonZero);
+    // No "-0.00": a value that rounds to zero shows no sign.
+    const bool negative = value < 0 && digits.find_first_not_of('0') != std::string::npos;
+    QString out = QString::fromLatin1(negative ? "-" : "") + QString::fromLatin1(integer.c_str());
+    if (decimals > 0)
+        out += separator + QString::fromLatin1(digits.c_str() + point, decimals);
+    return out;
 }
 
 QString General(double value, QChar separator)

@@ -10,7 +10,8 @@
 // the separator of QLocale; files that cross between programs use ".".
 namespace NumberText {
 
-// Fixed notation with exactly `decimals` digits after the separator.
+// Fixed notation with exactly `decimals` digits after the separator; the value is
+// taken to 15 significant digits and exact halves round away from zero.
 QString Fixed(double value, int decimals, QChar separator = QLatin1Char('.'));
 
 // General notation: at most 15 significant digits, trailing zeros removed,

@@ -196,7 +196,21 @@ bool TDataFrame::WriteText(const QString& path, bool append, QChar separator, QC
                 + TextForm(m_columns[size_t(c)]->m_cells[size_t(r)], separator);
         text += QLatin1String("\r\n");
     }
-    const QByteArray bytes = Cp1252::Encode(text);
+    // Windows-1252 while it holds every character; otherwise UTF-8 with a byte
+    // order mark, so that "Łukasz" stays "Łukasz". Appending keeps the file's form.
+    static const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+    bool utf8 = !Cp1252::CanEncode(text);
+    if (append && existed) {
+        QFile existing(path);
+        const bool existingUtf8 = existing.open(QIODevice::ReadOnly) && existing.read(3) == kUtf8Bom;
+        if (utf8 && !existingUtf8)
+            return Fail(
+                QStringLiteral("Unable to write to %1: the text has characters Windows-1252 lacks").arg(path), false);
+        utf8 = existingUtf8;
+    }
+    QByteArray bytes = utf8 ? text.toUtf8() : Cp1252::Encode(text);
+    if (utf8 && !(append && existed))
+        bytes.prepend(kUtf8Bom);
 
     if (append) {
         QFile file(path);
@@ -238,6 +252,10 @@ bool TDataFrame::WriteIni(const QString& path)
     if (!ini.Load())
         return Fail(QStringLiteral("Unable to write to %1").arg(path), false);
     WriteIni(ini);
+    // A name the code page lacks ("Łukasz") makes the whole table UTF-8 with a byte
+    // order mark, which every reader of these tables understands.
+    if (!ini.IsUtf8() && !Cp1252::CanEncode(ini.ToText()))
+        ini.SetUtf8(true);
     if (!ini.Save())
         return Fail(QStringLiteral("Unable to write to %1").arg(path), false);
     return true;

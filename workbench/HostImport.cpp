@@ -42,10 +42,15 @@ HostImportResult HostImport::ImportHostFile(const QString& exchangePath)
     const QString measurementPath
         = BesideExchangeFile(exchangePath, host.AdditionalValue(QStringLiteral("MeasureResultsFile")));
 
-    std::vector<TGridResult>& rows = m_wb.ResultRows();
-    rows[RowName].text = subject.Name + QStringLiteral(", ") + subject.Firstname;
-    rows[RowBirthdate].text = subject.Birthdate;
-    rows[RowDate].text = image.Date + QLatin1Char(' ') + image.Time;
+    // The host names the patient; its measurement file is that patient's too.
+    auto setPatient = [&] {
+        std::vector<TGridResult>& rows = m_wb.ResultRows();
+        rows[RowName].text = subject.Name + QStringLiteral(", ") + subject.Firstname;
+        rows[RowBirthdate].text = subject.Birthdate;
+        rows[RowDate].text = image.Date + QLatin1Char(' ') + image.Time;
+        m_wb.State().PatientDataMissing = false;
+    };
+    setPatient();
 
     MeasurementFile files(m_wb);
     const QString picturePath = BesideExchangeFile(exchangePath, image.Image);
@@ -86,6 +91,8 @@ HostImportResult HostImport::ImportHostFile(const QString& exchangePath)
 
     if (!measurementPath.isEmpty() && QFileInfo(measurementPath).isFile() && files.ConfirmDiscard()) {
         result.measurementLoaded = files.LoadMeasurement(measurementPath);
+        setPatient();
+        m_wb.UpdateResultsGrid();
         if (!result.measurementLoaded && result.status == HostImportResult::Imported) {
             result.status = HostImportResult::MeasurementFailed;
             result.error = files.LastError();

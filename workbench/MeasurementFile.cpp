@@ -3,10 +3,12 @@
 #include "workbench/MeasurementFile.h"
 
 #include "canvas/TMyLine.h"
+#include "common/Cp1252.h"
 #include "workbench/OperatorPrompt.h"
 #include "workbench/Workbench.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -17,8 +19,8 @@ namespace {
 
 const QString kType = QStringLiteral("Type");
 
-// The patient rows a host handed over travel with the measurement in the drawing's
-// own user data, so a report printed from a reloaded measurement names the patient.
+// The patient rows travel with the measurement in the drawing's own user data, so
+// a report printed from a reloaded measurement names its patient.
 struct PatientKey
 {
     int row;
@@ -33,27 +35,67 @@ bool Unfilled(const QString& text)
     return text.isEmpty() || text == QLatin1String("-");
 }
 
-void StorePatient(TMyCAD& cad, const std::vector<TGridResult>& rows)
+// The measurement file keeps its texts in Windows-1252: characters the code page
+// lacks ("Ł", "ř", "ş") are kept as "&#321;", and a literal "&#" as "&#38;#".
+QString EscapedForCodePage(const QString& text)
+{
+    QString out;
+    const QList<uint> codes = text.toUcs4();
+    for (qsizetype i = 0; i < codes.size(); ++i) {
+        const uint code = codes[i];
+        const QString character = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+        const bool literalEscape = code == '&' && i + 1 < codes.size() && codes[i + 1] == '#';
+        if (literalEscape || !Cp1252::CanEncode(character))
+            out += QStringLiteral("&#%1;").arg(code);
+        else
+            out += character;
+    }
+    return out;
+}
+
+QString Unescaped(const QString& text)
+{
+    static const QRegularExpression escape(QStringLiteral("&#(\\d{1,7});"));
+    QString out;
+    qsizetype from = 0;
+    for (auto it = escape.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const uint code = match.captured(1).toUInt();
+        if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            continue;
+        const char32_t c = code;
+        out += text.mid(from, match.capturedStart() - from) + QString::fromUcs4(&c, 1);
+        from = match.capturedEnd();
+    }
+    return out + text.mid(from);
+}
+
+void StorePatient(TMyCAD& cad, const std::vector<TGridResult>& rows, bool missing)
 {
     for (const PatientKey& patient : kPatientKeys) {
         const QString key = QLatin1String(patient.key);
-        const QString& text = rows[size_t(patient.row)].text;
-        if (Unfilled(text))
+        const QString text = EscapedForCodePage(rows[size_t(patient.row)].text);
+        if (missing || Unfilled(text))
             cad.UserData().Delete(key);
         else if (!cad.UserData().SetValue(key, text))
             cad.UserData().Add(key, text);
     }
 }
 
-// Rows a host has filled in this session keep the host's texts.
-void RestorePatient(const TMyCAD& cad, std::vector<TGridResult>& rows)
+// A measurement carries its own patient: the rows show the file's texts, and a
+// file without any says so instead of keeping another patient's name.
+void LoadPatient(const TMyCAD& cad, std::vector<TGridResult>& rows, WorkbenchState& state, const LanguageTable& texts)
 {
+    bool any = false;
     for (const PatientKey& patient : kPatientKeys) {
-        TGridResult& row = rows[size_t(patient.row)];
         const QString key = QLatin1String(patient.key);
-        if (Unfilled(row.text) && cad.UserData().Contains(key))
-            row.text = cad.UserData().GetValue(key);
+        const QString text = Unescaped(cad.UserData().GetValue(key));
+        any = any || !Unfilled(text);
+        rows[size_t(patient.row)].text = Unfilled(text) ? QStringLiteral("-") : text;
     }
+    state.PatientDataMissing = !any;
+    if (!any)
+        rows[RowName].text = texts.Text(QStringLiteral("MessageNoPatientData"));
 }
 
 int TruncatedCoordinate(float value)
@@ -129,7 +171,7 @@ bool MeasurementFile::SaveMeasurementCommand(bool withPicture)
 bool MeasurementFile::SaveMeasurement(const QString& path, bool withPicture)
 {
     TMyCAD& cad = m_wb.Canvas();
-    StorePatient(cad, m_wb.ResultRows());
+    StorePatient(cad, m_wb.ResultRows(), m_wb.State().PatientDataMissing);
     bool saved = false;
     if (withPicture) {
         saved = cad.SaveToFile(path);
@@ -275,7 +317,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         tree.SetSelected(tree.Count() - 1, true);
         tree.SetScrollTarget(tree.Count() - 1);
     }
-    RestorePatient(cad, m_wb.ResultRows());
+    LoadPatient(cad, m_wb.ResultRows(), state, m_wb.Texts());
     m_wb.SetZoomSlider(state.ui.zoomPosition, {});
     m_wb.RecomputeAll();
     state.ui.zoomPosition = int(std::trunc(100 * std::log10(state.Zoom)));

@@ -44,14 +44,18 @@ public:
     // clears the measured shapes; calibration, scale bar and exclusion circle stay
     // (the evaluated field is counted again on the new picture).
     bool LoadPictureCommand();
-    // "Bild speichern ...": asks for a file and exports the canvas by the exact
-    // extension (.bmp, .jpg, .wmf, .dxf, .dxf1); other extensions write nothing.
-    // True when a file was written.
+    // "Bild speichern ...": asks for a file and exports the canvas by its
+    // extension in any case (.bmp, .jpg/.jpeg, .wmf, .dxf, .dxf1, .svg, .png);
+    // another extension is refused with a message naming these. True when a file
+    // was written.
     bool SavePictureCommand();
+    // The export format of a file name ("bmp", "jpg", "wmf", "dxf", "dxf1",
+    // "svg", "png"), empty when its extension is none of them.
+    static QString PictureFormatOf(const QString& path);
     // Writes the picture export in a format named like an extension: "bmp",
-    // "jpg" (quality 80), "wmf", "dxf", "dxf1", and for the command-line tool also
-    // "svg" and "png". Another format writes nothing and gives true with
-    // `written` false; a failed write shows a message and gives false.
+    // "jpg" (quality 80), "wmf", "dxf", "dxf1", "svg" and "png". Another format
+    // writes nothing and gives true with `written` false; a failed write shows a
+    // message and gives false.
     bool SavePicture(const QString& path, const QString& format, bool* written = nullptr);
 
     // Deletes every shape with a result entry except the scale bar (labels, the

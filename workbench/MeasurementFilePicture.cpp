@@ -105,15 +105,27 @@ bool MeasurementFile::SavePictureCommand()
         { m_wb.Texts().Text(QStringLiteral("FilterPictureSave")), QStringLiteral("bmp"), true });
     if (!path)
         return false;
-    const QString suffix = QFileInfo(*path).suffix();
-    // The menu command offers the formats of its dialog only; the others are the
-    // command-line tool's.
-    if (suffix == QLatin1String("svg") || suffix == QLatin1String("png"))
-        return false;
-    // The extension is compared exactly: "BMP" is no bitmap name.
+    // "x.BMP" is a bitmap as much as "x.bmp"; a name the export cannot write is
+    // said so, never passed over in silence.
+    const QString format = PictureFormatOf(*path);
+    if (format.isEmpty()) {
+        const QString message
+            = *path + QStringLiteral(": ") + m_wb.Texts().Text(QStringLiteral("MessagePictureFormats"));
+        return Fail(message, message);
+    }
     bool written = false;
-    SavePicture(*path, suffix, &written);
+    SavePicture(*path, format, &written);
     return written;
+}
+
+QString MeasurementFile::PictureFormatOf(const QString& path)
+{
+    QString format = QFileInfo(path).suffix().toLower();
+    if (format == QLatin1String("jpeg"))
+        format = QStringLiteral("jpg");
+    static const QStringList formats { QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("wmf"),
+        QStringLiteral("dxf"), QStringLiteral("dxf1"), QStringLiteral("svg"), QStringLiteral("png") };
+    return formats.contains(format) ? format : QString();
 }
 
 bool MeasurementFile::SavePicture(const QString& path, const QString& format, bool* written)

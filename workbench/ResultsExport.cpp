@@ -1,10 +1,12 @@
 #include "workbench/ResultsExport.h"
 
 #include "common/LanguageTable.h"
+#include "common/NumberText.h"
 #include "common/TDataFrame.h"
 #include "workbench/TmxNativeExcel.h"
 
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace {
 
@@ -63,6 +65,64 @@ QByteArray SpreadsheetBytes(const std::vector<ExportObject>& objects, const Lang
     return sheet.Buffer();
 }
 
+QChar ListSeparator(QChar decimalSeparator)
+{
+    return decimalSeparator == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
+}
+
+QByteArray CsvBytes(const std::vector<ExportObject>& objects, const LanguageTable& texts, QChar decimalSeparator)
+{
+    const QChar list = ListSeparator(decimalSeparator);
+    // Quoted when the field holds the list separator, a quote, a line break or
+    // blanks at its ends; quotes inside are doubled.
+    auto field = [&](const QString& text) {
+        const bool quote = text.contains(list) || text.contains(QLatin1Char('"')) || text.contains(QLatin1Char('\r'))
+            || text.contains(QLatin1Char('\n')) || text != text.trimmed();
+        if (!quote)
+            return text;
+        QString quoted = text;
+        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+        return QLatin1Char('"') + quoted + QLatin1Char('"');
+    };
+    auto line = [&](const QStringList& cells) {
+        QString out;
+        for (qsizetype i = 0; i < cells.size(); ++i)
+            out += (i ? QString(list) : QString()) + field(cells[i]);
+        return out + QStringLiteral("\r\n");
+    };
+    const QStringList captions = Captions(texts);
+    QString text = line(captions);
+    for (const ExportObject& object : objects) {
+        if (object.shapeId < 0)
+            continue;
+        QStringList cells(captions.size());
+        cells[0] = object.caption;
+        for (const auto& [name, value] : object.parameters) {
+            const int column = ColumnOf(name, texts);
+            if (column > 0)
+                cells[column] = NumberText::General(value, decimalSeparator);
+        }
+        text += line(cells);
+    }
+    // UTF-8 with a byte order mark, so that spreadsheets show "µm" and "ü".
+    return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+}
+
+namespace {
+
+bool WriteFile(const QString& path, const QByteArray& bytes, QString* error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = QStringLiteral("cannot create %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts, const QString& path,
     QChar localeSeparator, QString* error, bool* written)
 {
@@ -97,12 +157,24 @@ bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts
                 *error = table.LastError();
             return false;
         }
+    } else if (suffix == QLatin1String("csv")) {
+        if (!WriteFile(path, CsvBytes(objects, texts, localeSeparator), error))
+            return false;
     } else {
-        return true;
+        // Writing nothing without a word would look like success.
+        if (error)
+            *error = path + QStringLiteral(": ") + texts.Text(QStringLiteral("MessageExportFormats"));
+        return false;
     }
     if (written)
         *written = true;
     return true;
+}
+
+bool IsExportFile(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("xls") || suffix == QLatin1String("txt") || suffix == QLatin1String("csv");
 }
 
 } // namespace ResultsExport

@@ -19,8 +19,8 @@ struct ExportObject
     std::vector<std::pair<QString, double>> parameters;
 };
 
-// "Ergebnisse exportieren ...": the objects as a spreadsheet (".xls") or a
-// tab-separated text file (".txt"), ten columns headed by the language texts
+// "Ergebnisse exportieren ...": the objects as a spreadsheet (".xls"), a
+// tab-separated text file (".txt") or a CSV file (".csv"), ten columns headed by the language texts
 // of object, length, width, height, area, perimeter, radius, the two semi-axes
 // and angle. Parameters named otherwise (the thickness) are not exported.
 namespace ResultsExport {
@@ -37,11 +37,20 @@ void FillSpreadsheet(TmxNativeExcel& sheet, const std::vector<ExportObject>& obj
 // The record stream of the spreadsheet file.
 QByteArray SpreadsheetBytes(const std::vector<ExportObject>& objects, const LanguageTable& texts);
 
-// Writes by the file's extension (compared in lower case): ".xls" the spreadsheet,
-// ".txt" the text table with `localeSeparator` as decimal separator. Any other
-// extension writes nothing and returns true with `written` false. False, with
-// the path and the reason in `error`, when the file cannot be written.
+// The list separator that goes with a decimal separator: ";" beside ",", else ",".
+QChar ListSeparator(QChar decimalSeparator);
+// The CSV file: RFC 4180 quoting, the list separator of the decimal separator,
+// CR LF lines, UTF-8 with a byte order mark. Objects without a shape are left out.
+QByteArray CsvBytes(const std::vector<ExportObject>& objects, const LanguageTable& texts, QChar decimalSeparator);
+
+// Writes by the file's extension (any case): ".xls" the spreadsheet, ".txt" the
+// text table and ".csv" the CSV file, both with `localeSeparator` as decimal
+// separator. False, with the reason in `error`, when the file cannot be written
+// or the extension is none of these (then nothing is written).
 bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts, const QString& path,
     QChar localeSeparator, QString* error = nullptr, bool* written = nullptr);
+
+// True for the extensions Export writes.
+bool IsExportFile(const QString& path);
 
 } // namespace ResultsExport

@@ -1,12 +1,15 @@
 #include "workbench/ResultsExportCommand.h"
 
+#include "common/Cp1252.h"
 #include "workbench/OperatorPrompt.h"
 #include "workbench/ResultsExport.h"
 #include "workbench/Workbench.h"
 
+#include <QFileInfo>
+
 namespace ResultsExportCommand {
 
-const QString kFilter = QStringLiteral("Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt");
+const QString kFilter = QStringLiteral("Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
 
 bool ExportTo(const Workbench& workbench, const QString& path, QChar localeSeparator, QString* error, bool* written)
 {
@@ -25,6 +28,14 @@ bool Run(Workbench& workbench, QChar localeSeparator)
     if (!ExportTo(workbench, *path, localeSeparator, &error, &written)) {
         workbench.Prompt().ShowMessage(error);
         return false;
+    }
+    // The spreadsheet holds Windows-1252 text only: a name it cannot hold is said, not lost quietly.
+    if (written && QFileInfo(*path).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0) {
+        for (const ExportObject& object : workbench.Tree().ExportObjects())
+            if (!Cp1252::CanEncode(object.caption)) {
+                workbench.Prompt().ShowMessage(workbench.Texts().Text(QStringLiteral("MessageXlsCodePage")));
+                break;
+            }
     }
     return written;
 }

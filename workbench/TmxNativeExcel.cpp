@@ -52,6 +52,10 @@ void TmxNativeExcel::NewFile()
         Record(0x0809, opening);
         break;
     }
+    // The code page of the text cells (Windows-1252), so that no reader has to guess "Länge".
+    QByteArray codePage;
+    Put16(codePage, 1252);
+    Record(0x0042, codePage);
 
     QByteArray dimensions;
     Put16(dimensions, 0);

@@ -12,7 +12,7 @@ enum TmxExcelAlignment { eaGeneral, eaLeft, eaRight, eaCenter, eaFill, eaMultiPl
 enum TmxExcelBorder : unsigned { ebTop = 1, ebBottom = 2, ebLeft = 4, ebRight = 8 };
 
 // Writes a spreadsheet file as a bare stream of cell records (the old Excel
-// record format, no container): an opening and a dimensions record, text and
+// record format, no container): an opening, a code page and a dimensions record, text and
 // number cells at a cell cursor, a protection and an end record. Records are
 // collected in memory and written by SaveToFile.
 class TmxNativeExcel

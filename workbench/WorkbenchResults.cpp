@@ -7,9 +7,11 @@
 #include "common/NumberText.h"
 #include "workbench/HairMetrics.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/calibration/LengthUnits.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -83,22 +85,28 @@ bool Workbench::EvaluateShape(TMyShape* shape, int topIndex)
 bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool curved)
 {
     const double s = m_state.Scale;
-    const bool millimetres = m_state.UnitText == QLatin1String("mm");
-    double pixelLength = 0.0;
-    if (curved) {
-        const HairMetrics::CurveLengthResult curve = m_curveLengths.Length(shape->ShapeId(), shape->Nodes());
-        if (!curve.converged) {
-            m_prompt.ShowMessage(HairMetrics::CurveLengthErrorText());
-            return false;
-        }
-        pixelLength = curve.length;
-    } else {
-        pixelLength = HairMetrics::BoxDiagonal(*shape);
-    }
-    const double length = pixelLength * s;
+    // Nothing when the picture is not calibrated: no thickness in micrometres, no vellus split.
+    const std::optional<double> micrometres = LengthUnits::MicrometresPer(m_state.UnitText);
     const QString childCaption = curved ? m_labels.bezier : m_labels.line;
     const int id = shape->ShapeId();
-    entry.children.push_back(TResultNode { id, childCaption, m_labels.length, length, m_state.UnitText, 2 });
+    // A quick-count mark only counts a hair: it has no length.
+    const bool quickCount = !curved && shape->UserData().GetValue(kType) == QLatin1String("C");
+    double length = 0.0;
+    if (!quickCount) {
+        double pixelLength = 0.0;
+        if (curved) {
+            const HairMetrics::CurveLengthResult curve = m_curveLengths.Length(id, shape->Nodes());
+            if (!curve.converged) {
+                m_prompt.ShowMessage(HairMetrics::CurveLengthErrorText());
+                return false;
+            }
+            pixelLength = curve.length;
+        } else {
+            pixelLength = HairMetrics::BoxDiagonal(*shape);
+        }
+        length = pixelLength * s;
+        entry.children.push_back(TResultNode { id, childCaption, m_labels.length, length, m_state.UnitText, 2 });
+    }
 
     const QString thicknessText = shape->UserData().GetValue(kThickness);
     const auto thickness = HairMetrics::ParseInteger(thicknessText);
@@ -109,7 +117,7 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
     entry.children.push_back(TResultNode { id, childCaption, m_labels.thickness, 0.0, {}, 0 });
     TResultNode& thicknessNode = entry.children.back();
 
-    if (!curved && shape->UserData().GetValue(kType) == QLatin1String("C")) {
+    if (quickCount) {
         // Quick-count marks are numbered in the order of evaluation.
         ++m_state.QuickCount;
         const QString number = QString::number(m_state.QuickCount);
@@ -119,10 +127,12 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
             shape->SetInfo(number);
     } else {
         const double t = *thickness * s * 0.01;
-        if (millimetres) {
-            thicknessNode.value = t * 1000;
+        if (micrometres) {
+            thicknessNode.value = t * *micrometres;
             thicknessNode.unit = QStringLiteral("µm");
             thicknessNode.decimals = 0;
+            if (thicknessNode.value <= LengthUnits::kVellusLimitMicrometres)
+                ++m_state.VellusCount;
         } else {
             thicknessNode.value = t;
             thicknessNode.unit = m_state.UnitText;
@@ -130,10 +140,6 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
         }
         m_state.ThicknessSum += t;
         m_state.LengthSum += length;
-        // Vellus hairs are 40 µm thick or thinner; straight hairs are only judged
-        // when calibrated in millimetres.
-        if ((curved || millimetres) && t * 1000 <= 40)
-            ++m_state.VellusCount;
     }
     ++m_state.HairCount;
     m_state.TerminalCount = m_state.HairCount - m_state.VellusCount - m_state.QuickCount;
@@ -190,14 +196,18 @@ void Workbench::UpdateResultsGrid()
 {
     const double a = double(m_state.EvaluatedArea);
     const double s = m_state.Scale;
-    const bool mm = m_state.UnitText == QLatin1String("mm");
-    const double f = mm ? a * s * s * 0.01 : a * s * s;
+    const std::optional<double> micrometres = LengthUnits::MicrometresPer(m_state.UnitText);
+    const bool calibrated = micrometres.has_value();
+    // Square centimetres per square unit when calibrated; pixels stay pixels.
+    const double cmPerUnit = calibrated ? *micrometres * 1e-4 : 1.0;
+    const double f = a * s * s * cmPerUnit * cmPerUnit;
     const int n = m_state.HairCount - m_state.QuickCount;
     const bool noField = a <= 0 || s <= 0;
     const QString& unit = m_state.UnitText;
     const QString& areaUnit = m_state.AreaUnitText;
-    const QString perArea = mm ? QStringLiteral("1/cm²") : QStringLiteral("1/") + areaUnit;
-    const QString cumulative = mm ? QStringLiteral("mm/cm²") : unit + QLatin1Char('/') + areaUnit;
+    const QString fieldUnit = calibrated ? QStringLiteral("cm²") : areaUnit;
+    const QString perArea = QStringLiteral("1/") + fieldUnit;
+    const QString cumulative = unit + QLatin1Char('/') + fieldUnit;
     auto fixed = [&](double value) { return NumberText::Fixed(value, 2, m_separator); };
     auto count = [&](int row, int value) {
         TGridResult& r = m_rows[size_t(row)];
@@ -213,7 +223,9 @@ void Workbench::UpdateResultsGrid()
         SetRowValue(row, value, fixed(value), rowUnit);
     };
 
-    SetRowValue(RowArea, f, fixed(f), mm ? QStringLiteral("cm²") : areaUnit);
+    for (int row : { RowVellusCount, RowVellusDensity, RowTerminalCount, RowTerminalDensity })
+        m_rows[size_t(row)].unit.clear();
+    SetRowValue(RowArea, f, fixed(f), fieldUnit);
     count(RowCount, m_state.HairCount);
     density(RowDensity, m_state.HairCount, !noField, perArea);
     if (n < 1) {
@@ -222,8 +234,8 @@ void Workbench::UpdateResultsGrid()
         SetRowNoValue(RowVellusCount);
         SetRowNoValue(RowTerminalCount);
     } else {
-        const double thicknessMean = mm ? 1000 * m_state.ThicknessSum / n : m_state.ThicknessSum / n;
-        SetRowValue(RowThicknessMean, thicknessMean, fixed(thicknessMean), mm ? QStringLiteral("µm") : unit);
+        const double thicknessMean = calibrated ? *micrometres * m_state.ThicknessSum / n : m_state.ThicknessSum / n;
+        SetRowValue(RowThicknessMean, thicknessMean, fixed(thicknessMean), calibrated ? QStringLiteral("µm") : unit);
         const double lengthMean = m_state.LengthSum / n;
         SetRowValue(RowLengthMean, lengthMean, fixed(lengthMean), unit);
         count(RowVellusCount, m_state.VellusCount);
@@ -233,6 +245,14 @@ void Workbench::UpdateResultsGrid()
     density(RowLengthCum, m_state.LengthSum, n >= 1 && !noField, cumulative);
     density(RowVellusDensity, m_state.VellusCount, !noField, perArea);
     density(RowTerminalDensity, m_state.TerminalCount, !noField, perArea);
+    if (!calibrated) {
+        // Vellus and terminal hairs are told apart by micrometres: no split without a calibration.
+        const QString notCalibrated = m_texts.Text(QStringLiteral("MessageNotCalibrated"));
+        for (int row : { RowVellusCount, RowVellusDensity, RowTerminalCount, RowTerminalDensity }) {
+            SetRowNoValue(row);
+            m_rows[size_t(row)].unit = notCalibrated;
+        }
+    }
     if (m_state.FollicularUnitCount < 1)
         SetRowNoValue(RowFollicularUnits);
     else
@@ -243,9 +263,8 @@ void Workbench::UpdateResultsGrid()
 
 void Workbench::SetupEvaluatedField(int x0, int y0, int r)
 {
-    const int64_t width = std::min<int64_t>(2 * int64_t(x0), m_state.ImageWidth);
-    const int64_t height = std::min<int64_t>(2 * int64_t(y0), m_state.ImageHeight);
-    m_state.EvaluatedArea = HairMetrics::CountDiscPoints(x0, y0, r, width, height);
+    // The field is the part of the circle that lies on the picture, nothing else.
+    m_state.EvaluatedArea = HairMetrics::CountDiscPoints(x0, y0, r, m_state.ImageWidth, m_state.ImageHeight);
 
     // Only one exclusion border exists: an earlier one goes.
     if (TMyShape* old = m_cad.ShapeById(m_state.BorderId)) {

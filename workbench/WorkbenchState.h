@@ -71,7 +71,7 @@ struct WorkbenchState
     uint8_t RulerUnit = RulerPixels;
     int ImageWidth = 0;
     int ImageHeight = 0;
-    QString UnitText = QStringLiteral("Pixel"); // "Pixel", "mm" or "µm"
+    QString UnitText = QStringLiteral("Pixel"); // "Pixel" (not calibrated), "mm", "µm" or "cm"
     QString AreaUnitText = QStringLiteral("Pixel"); // UnitText + "²", or "Pixel" when uncalibrated
     int RefreshShapeId = 0; // the shape the refresh timer re-evaluates
     int ScaleBarId = -1;
@@ -87,6 +87,8 @@ struct WorkbenchState
     bool DirectHelpPending = false;
     QString HelpFilePath;
     int64_t EvaluatedArea = 0; // image pixels inside the evaluated field
+    // The loaded measurement names no patient: the name row says so and saving writes none.
+    bool PatientDataMissing = false;
     int BorderLayerId = 0;
     int HairLayerId = 0;
     TColor SWColor = -1;

@@ -7,6 +7,7 @@
 #include "canvas/TMyCAD.h"
 #include "workbench/HostImport.h"
 #include "workbench/ProgramSetup.h"
+#include "workbench/ResultsExport.h"
 #include "workbench/ResultsExportCommand.h"
 #include "workbench/ResultsJson.h"
 
@@ -106,13 +107,12 @@ int ResultsCommand(const QStringList& args)
 
 int ExportCommand(const QStringList& args)
 {
-    const QString usage = QStringLiteral("export MEASUREMENT.nvm OUT.xls|OUT.txt [--picture P] [--decimal C]");
+    const QString usage = QStringLiteral("export MEASUREMENT.nvm OUT.xls|OUT.txt|OUT.csv [--picture P] [--decimal C]");
     const auto parsed = ParseArgs(args, { QStringLiteral("--picture"), QStringLiteral("--decimal") });
     if (!parsed || parsed->positional.size() != 2)
         return UsageError(usage);
     const QString out = parsed->positional[1];
-    const QString suffix = QFileInfo(out).suffix().toLower();
-    if (suffix != QLatin1String("xls") && suffix != QLatin1String("txt"))
+    if (!ResultsExport::IsExportFile(out))
         return UsageError(usage);
     const QString decimal = parsed->Option(QStringLiteral("--decimal")).value_or(QStringLiteral("."));
     if (decimal.size() != 1)
@@ -143,9 +143,7 @@ int RenderMeasurement(const QString& path, const QString& out, const std::option
     CliSession session;
     if (const auto error = LoadMeasurement(session, path, picture))
         return InputError(*error);
-    QString format = QFileInfo(out).suffix().toLower();
-    if (format == QLatin1String("jpeg"))
-        format = QStringLiteral("jpg");
+    const QString format = MeasurementFile::PictureFormatOf(out);
     bool written = false;
     if (!session.files.SavePicture(out, format, &written) || !written)
         return InputError(session.files.LastError());

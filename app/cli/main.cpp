@@ -32,7 +32,7 @@ const std::map<QString, Command>& Commands()
             { ImportHostCommand, "import-host EXCHANGE.ini [--save OUT.nvm] [--with-picture]" } },
         { QStringLiteral("results"), { ResultsCommand, "results MEASUREMENT.nvm [--picture PICTURE]" } },
         { QStringLiteral("export"),
-            { ExportCommand, "export MEASUREMENT.nvm OUT.xls|OUT.txt [--picture P] [--decimal C]" } },
+            { ExportCommand, "export MEASUREMENT.nvm OUT.xls|OUT.txt|OUT.csv [--picture P] [--decimal C]" } },
         { QStringLiteral("render"),
             { RenderCommand, "render FILE OUT.bmp|.jpg|.wmf|.dxf|.dxf1|.svg|.png [--picture P]" } },
         { QStringLiteral("print-table"), { PrintTableCommand, "print-table MEASUREMENT.nvm OUT.dff [--picture P]" } },

@@ -107,7 +107,7 @@ TEST(MouseDrawing, PolyLine_SingleClicksAddNodes_DoubleClickCompletesWithThreeNo
     EXPECT_EQ(c.cad.ShapeByIndex(0)->Nodes(), (std::vector<TMyPoint> { P(10, 10), P(110, 30), P(150, 90) }));
 }
 
-TEST(MouseDrawing, PolyBezier_FourClicksTakeMidpoint_DoubleClickLeavesFourNodes)
+TEST(MouseDrawing, PolyBezier_FourClicksTakeMidpoint_DoubleClickEndsOnTheLastClick)
 {
     Canvas c;
     c.cad.SetShapeTool(SpPolyBezier);
@@ -120,7 +120,21 @@ TEST(MouseDrawing, PolyBezier_FourClicksTakeMidpoint_DoubleClickLeavesFourNodes)
     EXPECT_EQ(c.cad.ShapeCount(), 0);
     c.mouse.DoubleClick(130, 10);
     ASSERT_EQ(c.cad.ShapeCount(), 1);
-    EXPECT_EQ(c.cad.ShapeByIndex(0)->Nodes(), (std::vector<TMyPoint> { P(10, 10), P(30, 70), P(90, 70), P(110, 40) }));
+    // The curve ends on D, not at the midpoint of C and D.
+    EXPECT_EQ(c.cad.ShapeByIndex(0)->Nodes(), (std::vector<TMyPoint> { P(10, 10), P(30, 70), P(90, 70), P(130, 10) }));
+}
+
+TEST(MouseDrawing, PolyBezier_SixClicks_EndsOnTheSixthAndKeepsTheSmoothJoin)
+{
+    Canvas c;
+    c.cad.SetShapeTool(SpPolyBezier);
+    for (QPoint p :
+        { QPoint(10, 10), QPoint(30, 70), QPoint(90, 70), QPoint(130, 10), QPoint(170, 0), QPoint(210, 40) })
+        c.mouse.Click(p.x(), p.y());
+    c.mouse.DoubleClick(210, 40);
+    ASSERT_EQ(c.cad.ShapeCount(), 1);
+    EXPECT_EQ(c.cad.ShapeByIndex(0)->Nodes(),
+        (std::vector<TMyPoint> { P(10, 10), P(30, 70), P(90, 70), P(110, 40), P(130, 10), P(170, 0), P(210, 40) }));
 }
 
 TEST(MouseDrawing, PolyBezier_DoubleClickAfterAControlPoint_EndsOnTheMousePoint)

@@ -40,6 +40,23 @@ TEST(NumberText, Separator_IsUsedEverywhereAndOnlyWhereGiven)
     EXPECT_EQ(NumberText::General(1.5e-7, QLatin1Char(',')), QStringLiteral("1,5E-7"));
     EXPECT_EQ(NumberText::Fixed(3.14159, 2, QLatin1Char(',')), QStringLiteral("3,14"));
     EXPECT_EQ(NumberText::Fixed(-1.005, 0), QStringLiteral("-1"));
+}
+
+TEST(NumberText, Fixed_ExactHalvesRoundAwayFromZeroAtFifteenDigits)
+{
+    const struct
+    {
+        double value;
+        int decimals;
+        const char* text;
+    } cases[] = { { 2.5, 0, "3" }, { 32.5, 0, "33" }, { -2.5, 0, "-3" }, { 0.5, 0, "1" }, { 0.125, 2, "0.13" },
+        { 2.675, 2, "2.68" }, // stored as 2.67499999999999982236431605997495353221893310546875
+        { 1.005, 2, "1.01" }, { 9.995, 2, "10.00" }, { 999.5, 0, "1000" }, { 2.4999999, 0, "2" },
+        { 0.0325 * 1000, 0, "33" }, { -0.001, 2, "0.00" }, { 0.0, 2, "0.00" }, { 1e-7, 3, "0.000" },
+        { 123456789.125, 2, "123456789.13" }, { 1e20, 1, "100000000000000000000.0" }, { 39.775, 2, "39.78" } };
+    for (const auto& c : cases)
+        EXPECT_EQ(NumberText::Fixed(c.value, c.decimals), QString::fromLatin1(c.text)) << c.value;
+    EXPECT_EQ(NumberText::Fixed(2.5, 1, QLatin1Char(',')), QStringLiteral("2,5"));
     EXPECT_EQ(NumberText::Shortest(0.1, QLatin1Char(',')), QStringLiteral("0,1"));
 }
 

@@ -113,7 +113,7 @@ TEST_F(WorkbenchCli, Errors_SayWhatWasWrong)
     run = RunCli({ "results", notes, "--picture", dir.Path("gone.jpg") });
     EXPECT_EQ(run.exitCode, 1);
 
-    EXPECT_EQ(RunCli({ "export", notes, dir.Path("r.csv") }).exitCode, 2);
+    EXPECT_EQ(RunCli({ "export", notes, dir.Path("r.ods") }).exitCode, 2);
     EXPECT_EQ(RunCli({ "export", notes, dir.Path("r.txt"), "--decimal", ",," }).exitCode, 2);
     EXPECT_EQ(RunCli({ "import-host", exchange, "--with-picture" }).exitCode, 2);
     EXPECT_EQ(RunCli({ "results" }).exitCode, 2);
@@ -138,4 +138,66 @@ TEST_F(WorkbenchCli, Render_MeasurementOverPicture)
     const CliRun broken = RunCli({ "render", hairs, dir.Path("x.png"), "--picture", dir.Write("p.jpg", "no") });
     EXPECT_EQ(broken.exitCode, 1);
     EXPECT_TRUE(LastLine(broken.err).startsWith(dir.Path("p.jpg") + ": ")) << broken.err.toStdString();
+}
+
+TEST_F(WorkbenchCli, Results_ShowTheMendedNumbers)
+{
+    // A micrometre calibration (152 px = 1000 µm), a field over the picture's corner,
+    // a 3.25 px (21.4 µm) hair, a quick-count mark and no patient data.
+    QImage picture(1000, 1000, QImage::Format_RGB888);
+    picture.fill(QColor(200, 150, 120));
+    ASSERT_TRUE(picture.save(dir.Path("picture.png"), "PNG"));
+    ScriptedPrompt prompt;
+    Workbench wb(prompt);
+    MeasurementFile files(wb);
+    ASSERT_TRUE(files.LoadPicture(dir.Path("picture.png"), false));
+    prompt.scaleDialogs.push_back(ScriptedPrompt::Answer("152", "1000", "µm"));
+    wb.Scale().NumericScaleCommand();
+    wb.SetupEvaluatedField(50, 60, 80);
+    wb.SetThicknessSlider(325);
+    wb.Canvas().AddShape(SpRuleLine, QString(), 0.0f, { QPointF(20, 20), QPointF(96, 20) }, "L");
+    wb.ToolButtonClicked(ToolButton::QuickHairCount);
+    wb.CanvasMouseUp(60, 60, false);
+    ASSERT_TRUE(files.SaveMeasurement(dir.Path("um.nvm"), true));
+
+    const CliRun run = RunCli({ "results", dir.Path("um.nvm") });
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject json = run.Json();
+    EXPECT_EQ(json["unit"].toString(), "µm");
+    EXPECT_EQ(json["evaluatedArea"].toDouble(), 16150); // once ~12,000: the field was cut at 2 x0, 2 y0
+    const QJsonArray rows = json["rows"].toArray();
+    auto row = [&](int index) { return rows[index].toObject(); };
+    EXPECT_EQ(row(RowName)["text"].toString(), "keine Patientendaten in der Messung");
+    EXPECT_EQ(row(RowDensity)["unit"].toString(), "1/cm²"); // once "1/µm²"
+    EXPECT_EQ(row(RowCount)["text"].toString(), "2");
+    EXPECT_EQ(row(RowVellusCount)["text"].toString(), "1"); // once "0": no vellus in µm
+    EXPECT_EQ(row(RowTerminalCount)["text"].toString(), "0");
+    EXPECT_NEAR(row(RowVellusDensity)["value"].toDouble(), 1 / (16150 * (0.1 / 152) * (0.1 / 152)), 1e-6);
+    EXPECT_EQ(row(RowThicknessMean)["text"].toString(), "21.38");
+    EXPECT_EQ(row(RowThicknessMean)["unit"].toString(), "µm");
+    EXPECT_EQ(row(RowLengthCum)["unit"].toString(), "µm/cm²");
+    const QJsonArray objects = json["objects"].toArray();
+    ASSERT_EQ(objects.size(), 2);
+    const QJsonArray hair = objects[0].toObject()["params"].toArray();
+    ASSERT_EQ(hair.size(), 2);
+    EXPECT_NEAR(hair[0].toObject()["value"].toDouble(), 500, 1e-9); // 76 px = 500 µm
+    EXPECT_EQ(hair[1].toObject()["unit"].toString(), "µm");
+    EXPECT_EQ(hair[1].toObject()["decimals"].toInt(), 0);
+    const QJsonArray mark = objects[1].toObject()["params"].toArray();
+    ASSERT_EQ(mark.size(), 1); // a quick-count mark has no length
+    EXPECT_EQ(mark[0].toObject()["name"].toString(), "Dicke");
+
+    // Uncalibrated: no vellus split, and the rows say why.
+    ScriptedPrompt plainPrompt;
+    Workbench plain(plainPrompt);
+    MeasurementFile plainFiles(plain);
+    ASSERT_TRUE(plainFiles.LoadPicture(dir.Path("picture.png"), false));
+    plain.SetThicknessSlider(300);
+    plain.Canvas().AddShape(
+        SpPolyBezier, QString(), 0.0f, { QPointF(10, 10), QPointF(20, 0), QPointF(30, 0), QPointF(40, 10) }, "C");
+    ASSERT_TRUE(plainFiles.SaveMeasurement(dir.Path("plain.nvm"), true));
+    const QJsonObject plainJson = RunCli({ "results", dir.Path("plain.nvm") }).Json();
+    const QJsonObject vellus = plainJson["rows"].toArray()[RowVellusCount].toObject();
+    EXPECT_EQ(vellus["text"].toString(), "-"); // once "1": curves up to 4 px counted as vellus
+    EXPECT_EQ(vellus["unit"].toString(), "nicht kalibriert");
 }

@@ -93,16 +93,17 @@ TEST_F(CalibrationTest, Graphic_DrawnLineBecomesTheBar_CancelKeepsScale)
     EXPECT_EQ(St().ToolMode, ToolModeMeasure);
     EXPECT_TRUE(wb.Tree().Empty());
 
-    // Cancelled: the new line is the bar, the scale stays, only the unit follows the list.
+    // Cancelled: the new line goes again, scale and unit stay as they were.
     prompt.yesNo.push_back(true);
     wb.Scale().GraphicScaleCommand();
     EXPECT_EQ(Cad().ShapeById(line), nullptr);
     prompt.scaleDialogs.push_back(ScriptedPrompt::Answer("", "5", "µm", false));
     const int second = Cad().AddShape(SpRuleLine, QString(), 0.0f, { QPointF(10, 10), QPointF(310, 10) }, "Line");
-    EXPECT_EQ(St().ScaleBarId, second);
+    EXPECT_EQ(Cad().ShapeById(second), nullptr);
+    EXPECT_EQ(St().ScaleBarId, -1);
     EXPECT_DOUBLE_EQ(St().Scale, 1.0 / 150);
-    EXPECT_EQ(St().UnitText, "µm");
-    EXPECT_EQ(CountScaleBars(), 1);
+    EXPECT_EQ(St().UnitText, "mm");
+    EXPECT_EQ(CountScaleBars(), 0);
 }
 
 TEST_F(CalibrationTest, Graphic_ZeroLengthLineSwitchesToNumericWith100Pixels)

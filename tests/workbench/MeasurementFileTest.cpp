@@ -23,6 +23,8 @@ protected:
         Hair(90, 110, 110, 130, 800);
         Curve({ QPointF(70, 70), QPointF(80, 60), QPointF(100, 60), QPointF(110, 75) }, 300);
         Ellipse(95, 95, 10, 8);
+        // The patient travels with the file (a file without one says so when loaded).
+        wb.ResultRows()[RowName].text = QStringLiteral("Musterfrau, Erika");
         prompt.labels.push_back(QStringLiteral("Wirbel"));
         wb.ToolButtonClicked(ToolButton::Label);
         auto point = std::make_unique<TMyLinkPoint>(&Cad());
@@ -295,13 +297,13 @@ TEST_F(MeasurementTest, LoadFileWithoutBorder_OverOneWithBorder_KeepsAreaAndForg
     EXPECT_EQ(Row(RowCount).text, "8");
 }
 
-TEST_F(MeasurementTest, SavePicture_ExactExtensionOnly)
+TEST_F(MeasurementTest, SavePicture_ExtensionInAnyCase)
 {
     LoadOperatorPicture(64, 48);
     Hair(5, 5, 40, 40);
     prompt.fileNames.push_back(dir.Path("upper.BMP"));
-    EXPECT_FALSE(files.SavePictureCommand());
-    EXPECT_FALSE(QFileInfo::exists(dir.Path("upper.BMP")));
+    EXPECT_TRUE(files.SavePictureCommand());
+    EXPECT_EQ(QImage(dir.Path("upper.BMP"), "BMP").size(), QSize(64, 48));
     EXPECT_EQ(prompt.fileRequests.last().defaultExtension, "bmp");
 
     prompt.fileNames.push_back(dir.Path("marked.bmp"));

@@ -32,7 +32,7 @@ protected:
     {
         const QString script = QStringLiteral(
             "import json, sys, xlrd\n"
-            "book = xlrd.open_workbook(sys.argv[1], encoding_override='cp1252')\n"
+            "book = xlrd.open_workbook(sys.argv[1])\n" // the code page record names cp1252
             "sheet = book.sheet_by_index(0)\n"
             "print(json.dumps([[[c.ctype, c.value] for c in sheet.row(r)] for r in range(sheet.nrows)]))\n");
         QProcess python;
@@ -62,7 +62,8 @@ TEST_F(ExportCommandTest, Spreadsheet_UpperCaseName_ReadByXlrdWithCutCaptionAndL
     const QString path = dir.Path("results.XLS");
     prompt.fileNames.push_back(path);
     ASSERT_TRUE(ResultsExportCommand::Run(wb, QLatin1Char(','))) << prompt.messages.join('|').toStdString();
-    EXPECT_EQ(prompt.fileRequests.last().filter, "Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt");
+    EXPECT_EQ(
+        prompt.fileRequests.last().filter, "Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
     const auto rows = ReadWithXlrd(path);
     ASSERT_TRUE(rows);
     ASSERT_EQ(rows->size(), 4);
@@ -105,10 +106,13 @@ TEST_F(ExportCommandTest, CancelledOtherExtensionOrUnwritable_WriteNothing)
 {
     Measure();
     EXPECT_FALSE(ResultsExportCommand::Run(wb, QLatin1Char('.')));
-    prompt.fileNames.push_back(dir.Path("results.csv"));
-    EXPECT_FALSE(ResultsExportCommand::Run(wb, QLatin1Char('.')));
-    EXPECT_FALSE(QFileInfo::exists(dir.Path("results.csv")));
     EXPECT_TRUE(prompt.messages.isEmpty());
+    prompt.fileNames.push_back(dir.Path("results.ods"));
+    EXPECT_FALSE(ResultsExportCommand::Run(wb, QLatin1Char('.')));
+    EXPECT_FALSE(QFileInfo::exists(dir.Path("results.ods")));
+    ASSERT_EQ(prompt.messages.size(), 1);
+    EXPECT_TRUE(prompt.messages[0].contains(".xls, .txt oder .csv")) << prompt.messages[0].toStdString();
+    prompt.messages.clear();
 
     const QString unwritable = dir.Path("missing/results.xls");
     prompt.fileNames.push_back(unwritable);

@@ -44,7 +44,8 @@ QByteArray Number(int row, int column, double value)
 
 QByteArray Opening()
 {
-    return Rec(0x0809, Words({ 0x0200, 0x0010, 0 })) + Rec(0x0200, Words({ 0, 65535, 0, 256, 0 }));
+    return Rec(0x0809, Words({ 0x0200, 0x0010, 0 })) + Rec(0x0042, Words({ 1252 }))
+        + Rec(0x0200, Words({ 0, 65535, 0, 256, 0 }));
 }
 
 QByteArray HeaderRow()
@@ -109,8 +110,12 @@ TEST(ResultsExport, Export_ByExtension)
     EXPECT_EQ(TestSupport::ReadAll(dir.Path("r.XLS")), ResultsExport::SpreadsheetBytes(SampleObjects(), texts));
 
     ASSERT_TRUE(ResultsExport::Export(SampleObjects(), texts, dir.Path("r.csv"), QLatin1Char(','), nullptr, &written));
+    EXPECT_TRUE(written);
+    EXPECT_EQ(TestSupport::ReadAll(dir.Path("r.csv")), ResultsExport::CsvBytes(SampleObjects(), texts, ','));
+
+    ASSERT_FALSE(ResultsExport::Export(SampleObjects(), texts, dir.Path("r.ods"), QLatin1Char(','), nullptr, &written));
     EXPECT_FALSE(written);
-    EXPECT_FALSE(QFile::exists(dir.Path("r.csv")));
+    EXPECT_FALSE(QFile::exists(dir.Path("r.ods")));
 }
 
 TEST(ResultsExport, Text_LocaleSeparatorAndObjectsWithShapesOnly)
@@ -166,7 +171,9 @@ TEST(TmxNativeExcel, AttributesVersionsAndRestartAfterClose)
 {
     TmxNativeExcel sheet;
     sheet.SetBIFF(bvBIFF2);
-    EXPECT_EQ(sheet.Buffer(), Rec(0x0009, Words({ 0x0200, 0x0010 })) + Rec(0x0000, Words({ 0, 65535, 0, 256 })));
+    EXPECT_EQ(sheet.Buffer(),
+        Rec(0x0009, Words({ 0x0200, 0x0010 })) + Rec(0x0042, Words({ 1252 }))
+            + Rec(0x0000, Words({ 0, 65535, 0, 256 })));
     sheet.SetBIFF(bvBIFF5);
     sheet.Locked = false;
     sheet.Hidden = true;

@@ -67,15 +67,15 @@ TEST_F(ResultsTest, StraightHair_152PixelsAt152PerMm_OneMillimetreAndVellusOrTer
     EXPECT_EQ(wb.Tree().At(wb.Tree().FindTop(thick)).node.caption, "Haar");
 }
 
-TEST_F(ResultsTest, PixelUnits_StraightHairsNeverVellus_CurvedHairsUpTo4Are)
+TEST_F(ResultsTest, PixelUnits_NoVellusSplitWhateverTheShape)
 {
     Picture(1000, 1000);
     Hair(10, 10, 110, 10, 1);
     const int thinCurve = Curve({ QPointF(0, 0), QPointF(10, 0), QPointF(20, 0), QPointF(30, 0) }, 4);
     Curve({ QPointF(0, 50), QPointF(10, 50), QPointF(20, 50), QPointF(30, 50) }, 5);
     EXPECT_EQ(St().UnitText, "Pixel");
-    EXPECT_EQ(St().VellusCount, 1);
-    EXPECT_EQ(St().TerminalCount, 2);
+    EXPECT_EQ(St().VellusCount, 0);
+    EXPECT_EQ(Row(RowVellusCount).text, "-");
     EXPECT_EQ(Cell(thinCurve, 0, 1), "30.00");
     EXPECT_EQ(Cell(thinCurve, 1, 1), "0.04"); // two decimals outside millimetres
     EXPECT_EQ(Cell(thinCurve, 1, 2), "Pixel");
@@ -104,7 +104,7 @@ TEST_F(ResultsTest, QuickCount_ThreeMarks_CountOnlyAndRenumberingAfterDeletion)
         EXPECT_EQ(Row(row).text, "-") << row;
     EXPECT_EQ(Cad().ShapeById(ids[0])->UserData().GetValue("Type"), "C");
     EXPECT_EQ(Cad().ShapeById(ids[0])->UserData().GetValue("Thickness"), "500");
-    EXPECT_EQ(Cell(ids[0], 1, 1), "0");
+    EXPECT_EQ(Cell(ids[0], 0, 1), "0"); // thickness only: a mark has no length
 
     Cad().DeleteShapeById(ids[0], true);
     EXPECT_EQ(info(ids[1]), "1");

@@ -364,7 +364,8 @@ TEST_F(ToolsTest, LineColourAndFont_ApplyToSelectionAndCanvasOnly)
 TEST_F(ToolsTest, MouseMoveAndEvents_StatusTextAndCursors)
 {
     wb.CanvasMouseMove(99.4, 20);
-    EXPECT_EQ(St().ui.statusMouse, "X: 100  Y:20 Pixel");
+    // Pixels counted from 1: 99.4 lies in pixel 100, 20.0 starts pixel 21.
+    EXPECT_EQ(St().ui.statusMouse, "X: 100  Y:21 Pixel");
     Cad().OnMouseEnterShape(nullptr);
     EXPECT_EQ(St().ui.cursor, CanvasCursor::MeasureAdd);
     Cad().OnMouseLeaveShape(nullptr);

@@ -7,6 +7,7 @@
 #include "workbench/HairMetrics.h"
 #include "workbench/OperatorPrompt.h"
 #include "workbench/WorkbenchState.h"
+#include "workbench/calibration/LengthUnits.h"
 
 #include <cmath>
 
@@ -34,7 +35,7 @@ QString Calibration::BarInfoText(const QString& scaleValue, const QString& unitT
 
 bool Calibration::ApplyScaleDialog(bool ok)
 {
-    m_state.UnitText = m_dialog.SelectedUnitText();
+    // A cancelled dialog changes nothing: neither the unit nor the scale.
     if (!ok)
         return false;
     const auto value = m_dialog.ScaleValue(m_separator);
@@ -48,9 +49,10 @@ bool Calibration::ApplyScaleDialog(bool ok)
         return false;
     }
     double v = *value == 0 ? 1.0 : *value;
+    m_state.UnitText = m_dialog.SelectedUnitText();
     if (m_state.UnitText == QLatin1String("mm"))
         m_state.RulerUnit = RulerMillimetres;
-    else if (m_state.UnitText == QStringLiteral("µm"))
+    else if (LengthUnits::MicrometresPer(m_state.UnitText))
         m_state.RulerUnit = RulerNone;
     else
         m_state.RulerUnit = RulerPixels;
@@ -194,10 +196,16 @@ void Calibration::NumericScaleCommand()
 {
     if (!ReplaceExistingBar(false) || m_state.ScaleBarId >= 0)
         return;
+    const ScaleDialogModel before = m_dialog;
     m_dialog.SetPixelLengthEditable(true);
     const bool ok = m_prompt.RunScaleDialog(m_dialog);
     m_dialog.SetPixelLengthEditable(false);
-    ApplyScaleDialog(ok);
+    // Cancelled or refused: the dialog shows what it showed before, and without
+    // a calibration there is no scale bar either.
+    if (!ApplyScaleDialog(ok)) {
+        m_dialog = before;
+        return;
+    }
     CreateScaleBar(m_dialog.PixelLength(m_separator).value_or(0.0));
 }
 
@@ -214,8 +222,16 @@ void Calibration::ScaleLineAdded(TMyShape* line)
         m_hooks.selectMode();
         return;
     }
+    const ScaleDialogModel before = m_dialog;
     m_dialog.SetPixelLengthText(NumberText::Fixed(length, 2, m_separator));
-    ApplyScaleDialog(m_prompt.RunScaleDialog(m_dialog));
+    if (!ApplyScaleDialog(m_prompt.RunScaleDialog(m_dialog))) {
+        // Cancelled: the drawn line was no calibration and goes again.
+        m_dialog = before;
+        m_cad.DeleteShapeById(line->ShapeId(), true);
+        m_state.ScaleBarId = -1;
+        m_hooks.selectMode();
+        return;
+    }
     line->SetCaption(BarInfoText(m_dialog.ScaleText().trimmed(), m_state.UnitText));
     MarkAsScaleBar(line, length);
     line->UserData().Add(QStringLiteral("Thickness"), QString::number(m_state.ui.thickness));

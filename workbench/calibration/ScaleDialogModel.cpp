@@ -7,7 +7,8 @@
 
 const QStringList& ScaleDialogModel::Units()
 {
-    static const QStringList units { QStringLiteral("Pixel"), QStringLiteral("mm"), QStringLiteral("µm") };
+    static const QStringList units { QStringLiteral("Pixel"), QStringLiteral("mm"), QStringLiteral("µm"),
+        QStringLiteral("cm") };
     return units;
 }
 
@@ -50,10 +51,10 @@ void ScaleDialogModel::Synchronise()
 
 std::optional<double> ScaleDialogModel::ParseNumber(const QString& text, QChar separator)
 {
-    if (auto value = NumberText::ParseDouble(text, separator))
-        return value;
-    if (separator != QLatin1Char('.'))
-        return NumberText::ParseDouble(text, QLatin1Char('.'));
+    // "0,5" and "0.5" are the same number to an operator, whatever the locale says.
+    for (const QChar c : { separator, QChar(u'.'), QChar(u',') })
+        if (auto value = NumberText::ParseDouble(text, c))
+            return value;
     return std::nullopt;
 }
 

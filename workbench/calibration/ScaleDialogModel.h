@@ -14,7 +14,7 @@ class LanguageTable;
 class ScaleDialogModel
 {
 public:
-    // The unit list in its order: "Pixel", "mm", "µm".
+    // The unit list in its order: "Pixel", "mm", "µm", "cm".
     static const QStringList& Units();
 
     const QString& PixelLengthText() const { return m_pixelLength; }
@@ -52,8 +52,8 @@ public:
     // above 0; otherwise the message to show while the dialog stays open.
     CloseCheck CheckClose(const LanguageTable& texts, QChar separator) const;
 
-    // The two numbers; nothing when the text is not a number. Both "." and the given
-    // separator are accepted.
+    // The two numbers; nothing when the text is not a number. The given separator,
+    // "." and "," are all accepted.
     std::optional<double> ScaleValue(QChar separator) const;
     std::optional<double> PixelLength(QChar separator) const;
 

@@ -141,6 +141,8 @@ TFormMain::TFormMain(Options options, QWidget* parent)
     m_help = new HelpViewer(this);
     m_prompt = std::make_unique<WindowPrompt>(*this, *m_formScale, *m_formLabel);
     m_workbench = std::make_unique<Workbench>(*m_prompt, m_texts);
+    // Numbers are shown and typed with the operator's decimal separator, as the export writes them.
+    m_workbench->SetDecimalSeparator(QLocale().decimalPoint().front());
     m_prompt->SetTexts(&m_workbench->Texts(), m_workbench->DecimalSeparator());
 
     BuildToolBar();
