@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <typeinfo>
 #include <unordered_set>
 
 namespace {
@@ -60,10 +59,24 @@ private:
     uint64_t m_value = 1469598103934665603ull;
 };
 
+void HashAngleAndInfo(Hasher& h, const TMyShape& shape)
+{
+    h.Value(shape.Angle());
+    h.Text(shape.Info());
+}
+
+void HashArrows(Hasher& h, const TMyLine& line)
+{
+    h.Value(line.ArrowAngle());
+    h.Value(line.ArrowLength());
+    h.Value(line.ArrowOffset());
+    h.Value(line.ArrowStyle());
+}
+
 // Everything one shape's drawing depends on (not its members).
 void HashShape(Hasher& h, const TMyShape& shape)
 {
-    h.Value(reinterpret_cast<uintptr_t>(&typeid(shape)));
+    h.Value(shape.Kind());
     h.Value(shape.Visible());
     h.Value(shape.Nodes().size());
     h.Bytes(shape.Nodes().data(), shape.Nodes().size() * sizeof(TMyPoint));
@@ -91,44 +104,66 @@ void HashShape(Hasher& h, const TMyShape& shape)
     h.Value(shape.MultiInfo().size());
     for (const QString& line : shape.MultiInfo())
         h.Text(line);
-    const auto* rule = dynamic_cast<const TMyRuleLine*>(&shape);
-    if (rule == nullptr) {
+    switch (shape.Kind()) {
+    case ShapeKind::RuleLine: {
         // A rule line writes its angle and length text itself while drawing.
-        h.Value(shape.Angle());
-        h.Text(shape.Info());
-    } else {
-        h.Value(rule->ShowUserInfo());
-        h.Value(rule->TickStyle());
-        h.Text(rule->UserInfo());
+        const auto& rule = static_cast<const TMyRuleLine&>(shape);
+        h.Value(rule.ShowUserInfo());
+        h.Value(rule.TickStyle());
+        h.Text(rule.UserInfo());
+        HashArrows(h, rule);
+        break;
     }
-    if (const auto* line = dynamic_cast<const TMyLine*>(&shape)) {
-        h.Value(line->ArrowAngle());
-        h.Value(line->ArrowLength());
-        h.Value(line->ArrowOffset());
-        h.Value(line->ArrowStyle());
-    }
-    if (const auto* link = dynamic_cast<const TMyLinkLine*>(&shape))
-        h.Value(link->LinkLineDrawStyle());
-    if (const auto* text = dynamic_cast<const TMyText*>(&shape)) {
-        h.Value(text->HAlignment());
-        h.Value(text->VAlignment());
-        h.Value(text->IsBorder());
-        h.Value(text->IsSolid());
-        h.Value(text->WordWrap());
-        for (const QString& line : text->Lines())
+    case ShapeKind::Line:
+    case ShapeKind::PolyLine:
+    case ShapeKind::Polygon:
+        HashAngleAndInfo(h, shape);
+        HashArrows(h, static_cast<const TMyLine&>(shape));
+        break;
+    case ShapeKind::LinkLine:
+        HashAngleAndInfo(h, shape);
+        HashArrows(h, static_cast<const TMyLine&>(shape));
+        h.Value(static_cast<const TMyLinkLine&>(shape).LinkLineDrawStyle());
+        break;
+    case ShapeKind::Text: {
+        HashAngleAndInfo(h, shape);
+        const auto& text = static_cast<const TMyText&>(shape);
+        h.Value(text.HAlignment());
+        h.Value(text.VAlignment());
+        h.Value(text.IsBorder());
+        h.Value(text.IsSolid());
+        h.Value(text.WordWrap());
+        for (const QString& line : text.Lines())
             h.Text(line);
+        break;
     }
-    if (const auto* image = dynamic_cast<const TMyImage*>(&shape)) {
-        h.Value(image->Bitmap().cacheKey());
-        h.Value(image->Border());
-        h.Value(image->Brightness());
-        h.Value(image->Contrast());
-        h.Value(image->GrayScale());
-        h.Value(image->Transparent());
+    case ShapeKind::Image: {
+        HashAngleAndInfo(h, shape);
+        const auto& image = static_cast<const TMyImage&>(shape);
+        h.Value(image.Bitmap().cacheKey());
+        h.Value(image.Border());
+        h.Value(image.Brightness());
+        h.Value(image.Contrast());
+        h.Value(image.GrayScale());
+        h.Value(image.Transparent());
+        break;
     }
-    if (const auto* arc = dynamic_cast<const TMyElliArc*>(&shape)) {
-        h.Value(arc->ArcMode());
-        h.Value(arc->ArcStyle());
+    case ShapeKind::ElliArc: {
+        HashAngleAndInfo(h, shape);
+        const auto& arc = static_cast<const TMyElliArc&>(shape);
+        h.Value(arc.ArcMode());
+        h.Value(arc.ArcStyle());
+        break;
+    }
+    case ShapeKind::Rectangle:
+    case ShapeKind::Ellipse:
+    case ShapeKind::Group:
+    case ShapeKind::Combine:
+    case ShapeKind::LinkPoint:
+    case ShapeKind::LineLinkLine:
+    case ShapeKind::PolyBezier:
+        HashAngleAndInfo(h, shape);
+        break;
     }
 }
 

@@ -231,51 +231,65 @@ void ShapePainter::DrawWithMembers(TMyShape& shape)
 
 void ShapePainter::DrawRecursive(TMyShape& shape, std::unordered_set<const TMyShape*>& seen)
 {
+    // Members before their group, in list order; an explicit stack, since a file
+    // may nest groups deeper than the call stack reaches.
     if (!shape.Visible() || !seen.insert(&shape).second)
         return;
-    for (int child : shape.Children())
-        if (TMyShape* member = m_cad.ShapeByIndex(child))
-            DrawRecursive(*member, seen);
-    Draw(shape);
+    std::vector<std::pair<TMyShape*, size_t>> stack { { &shape, 0 } };
+    while (!stack.empty()) {
+        auto& [current, next] = stack.back();
+        const std::vector<int>& children = current->Children();
+        if (next < children.size()) {
+            TMyShape* member = m_cad.ShapeByIndex(children[next++]);
+            if (member != nullptr && member->Visible() && seen.insert(member).second)
+                stack.emplace_back(member, 0);
+            continue;
+        }
+        TMyShape* done = current;
+        stack.pop_back();
+        Draw(*done);
+    }
 }
 
 void ShapePainter::Draw(TMyShape& shape)
 {
     if (!shape.Visible() || shape.Nodes().empty())
         return;
-    // From the most derived kinds to their bases.
-    if (auto* rule = dynamic_cast<TMyRuleLine*>(&shape))
-        return DrawRuleLine(*rule);
-    if (auto* link = dynamic_cast<TMyLinkLine*>(&shape))
-        return DrawLinkLine(*link);
-    if (dynamic_cast<TMyPolygon*>(&shape) != nullptr) {
+    switch (shape.Kind()) {
+    case ShapeKind::RuleLine:
+        return DrawRuleLine(static_cast<TMyRuleLine&>(shape));
+    case ShapeKind::LinkLine:
+        return DrawLinkLine(static_cast<TMyLinkLine&>(shape));
+    case ShapeKind::Polygon:
         FillAndOutline(shape, ScreenNodes(shape));
         return DrawInfo(shape);
-    }
-    if (auto* line = dynamic_cast<TMyLine*>(&shape))
-        return DrawLine(*line);
-    if (auto* curve = dynamic_cast<TMyPolyBezier*>(&shape))
-        return DrawPolyBezier(*curve);
-    if (auto* arc = dynamic_cast<TMyElliArc*>(&shape))
-        return DrawElliArc(*arc);
-    if (auto* text = dynamic_cast<TMyText*>(&shape))
-        return DrawText(*text);
-    if (auto* image = dynamic_cast<TMyImage*>(&shape))
-        return DrawImage(*image);
-    if (dynamic_cast<TMyEllipse*>(&shape) != nullptr)
+    case ShapeKind::Line:
+    case ShapeKind::PolyLine:
+        return DrawLine(static_cast<TMyLine&>(shape));
+    case ShapeKind::PolyBezier:
+        return DrawPolyBezier(static_cast<TMyPolyBezier&>(shape));
+    case ShapeKind::ElliArc:
+        return DrawElliArc(static_cast<TMyElliArc&>(shape));
+    case ShapeKind::Text:
+        return DrawText(static_cast<TMyText&>(shape));
+    case ShapeKind::Image:
+        return DrawImage(static_cast<TMyImage&>(shape));
+    case ShapeKind::Ellipse:
         return DrawEllipse(shape);
-    if (dynamic_cast<TMyGroup*>(&shape) != nullptr)
+    case ShapeKind::Group:
+    case ShapeKind::Combine:
         return; // members draw themselves
-    if (dynamic_cast<TMyLineLinkLine*>(&shape) != nullptr)
+    case ShapeKind::LineLinkLine:
         return DrawLinkPointShape(shape, true);
-    if (dynamic_cast<TMyLinkPoint*>(&shape) != nullptr)
+    case ShapeKind::LinkPoint:
         return DrawLinkPointShape(shape, false);
-    if (dynamic_cast<TMyRectangle*>(&shape) != nullptr) {
+    case ShapeKind::Rectangle: {
         QPolygonF polygon = ScreenNodes(shape);
         if (!polygon.isEmpty())
             polygon.append(polygon.front());
         FillAndOutline(shape, polygon);
         return DrawInfo(shape);
+    }
     }
 }
 
@@ -301,35 +315,35 @@ void ShapePainter::DrawArrow(QPointF end, QPointF neighbour, const TMyLine& line
 
 void ShapePainter::DrawLine(TMyLine& line)
 {
-    const QPolygonF points = ScreenNodes(line);
-    const QPen pen = MakePen(line.Pen());
+    StrokeWithArrows(ScreenNodes(line), line, MakePen(line.Pen()));
+    DrawInfo(line);
+}
+
+void ShapePainter::StrokeWithArrows(const QPolygonF& points, const TMyLine& line, const QPen& pen, bool ruleLineRight)
+{
     QPainterPath path;
     path.addPolygon(points);
     Stroke(path, pen);
-    const int n = static_cast<int>(points.size());
-    if (n >= 2) {
-        if (line.ArrowStyle() == ALeft || line.ArrowStyle() == ADouble)
-            DrawArrow(points[n - 1], points[n - 2], line, pen);
-        if (line.ArrowStyle() == ARight || line.ArrowStyle() == ADouble)
+    const auto n = points.size();
+    if (n < 2)
+        return;
+    if (line.ArrowStyle() == ALeft || line.ArrowStyle() == ADouble)
+        DrawArrow(points[n - 1], points[n - 2], line, pen);
+    if (line.ArrowStyle() == ARight || line.ArrowStyle() == ADouble) {
+        if (ruleLineRight)
+            DrawArrow(points[n - 2], points[n - 1], line, pen);
+        else
             DrawArrow(points[0], points[1], line, pen);
     }
-    DrawInfo(line);
 }
 
 void ShapePainter::DrawRuleLine(TMyRuleLine& line)
 {
     const QPolygonF points = ScreenNodes(line);
-    const int n = static_cast<int>(points.size());
     const QPen pen = MakePen(line.Pen());
-    QPainterPath path;
-    path.addPolygon(points);
-    Stroke(path, pen);
-    if (n < 2)
+    StrokeWithArrows(points, line, pen, true);
+    if (points.size() < 2)
         return;
-    if (line.ArrowStyle() == ALeft || line.ArrowStyle() == ADouble)
-        DrawArrow(points[n - 1], points[n - 2], line, pen);
-    if (line.ArrowStyle() == ARight || line.ArrowStyle() == ADouble)
-        DrawArrow(points[n - 2], points[n - 1], line, pen);
 
     const QPointF p = points[0];
     const QPointF q = points[1];
@@ -392,17 +406,7 @@ void ShapePainter::DrawLinkLine(TMyLinkLine& line)
         }
         points = legs;
     }
-    const QPen pen = MakePen(line.Pen());
-    QPainterPath path;
-    path.addPolygon(points);
-    Stroke(path, pen);
-    const auto n = points.size();
-    if (n >= 2) {
-        if (line.ArrowStyle() == ALeft || line.ArrowStyle() == ADouble)
-            DrawArrow(points[n - 1], points[n - 2], line, pen);
-        if (line.ArrowStyle() == ARight || line.ArrowStyle() == ADouble)
-            DrawArrow(points[0], points[1], line, pen);
-    }
+    StrokeWithArrows(points, line, MakePen(line.Pen()));
     DrawInfo(line);
 }
 
@@ -523,7 +527,7 @@ void ShapePainter::DrawHandles(TMyShape& shape, bool member, bool rotating)
     std::vector<QPointF> handles;
     for (const TMyPoint& p : shape.Nodes())
         handles.push_back(Screen(p));
-    const auto* rect = dynamic_cast<const TMyRectangle*>(&shape);
+    const auto* rect = IsRectangleKind(shape.Kind()) ? static_cast<const TMyRectangle*>(&shape) : nullptr;
     if (rect != nullptr && handles.size() == 4 && !rotating && rect->ShowSideHot()) {
         auto middle = [&](int a, int b) {
             return QPointF(CanvasMath::RoundToInt((handles[size_t(a)].x() + handles[size_t(b)].x()) / 2.0),
@@ -551,7 +555,7 @@ void ShapePainter::DrawHandles(TMyShape& shape, bool member, bool rotating)
         Stroke(path, outline);
     }
     const bool hasText = !shape.Info().isEmpty() || !shape.MultiInfo().isEmpty();
-    if (hasText && dynamic_cast<const TMyText*>(&shape) == nullptr) {
+    if (hasText && shape.Kind() != ShapeKind::Text) {
         const QPointF c = Screen(shape.CaptionPos());
         QPainterPath triangle;
         triangle.addPolygon(

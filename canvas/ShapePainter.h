@@ -79,6 +79,11 @@ private:
     void DrawRuleLine(TMyRuleLine& line);
     void DrawLinkLine(TMyLinkLine& line);
     void DrawArrow(QPointF end, QPointF neighbour, const TMyLine& line, const QPen& pen);
+    // Strokes the segments through `points` and draws the arrow heads of the line's
+    // ArrowStyle: ALeft at the last point, pointing away from the one before it;
+    // ARight at the first point, pointing away from the second, or, for a rule line
+    // (`ruleLineRight`), at the second-to-last point, pointing away from the last.
+    void StrokeWithArrows(const QPolygonF& points, const TMyLine& line, const QPen& pen, bool ruleLineRight = false);
     void DrawPolyBezier(TMyPolyBezier& curve);
     void DrawEllipse(TMyShape& shape);
     void DrawText(TMyText& text);

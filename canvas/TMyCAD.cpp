@@ -4,6 +4,7 @@
 #include "canvas/TMyCAD.h"
 
 #include "canvas/PictureBlock.h"
+#include "canvas/UndoActions.h"
 
 #include <QLineF>
 
@@ -287,7 +288,7 @@ bool TMyCAD::DeleteLayer(int layerId)
     const std::vector<TMyShape*> shapes = ShapesOfLayer(layerId);
     for (TMyShape* shape : shapes) {
         shape->SetLocked(false);
-        m_undo.Record(QStringLiteral("ACT_DELETE"), { shape });
+        m_undo.Record(UndoActions::kDelete, { shape });
     }
     if (!shapes.empty())
         RemoveWithMembers(shapes);

@@ -48,6 +48,9 @@ public:
     TMyCAD(const TMyCAD&) = delete;
     TMyCAD& operator=(const TMyCAD&) = delete;
 
+    // Groups nested deeper than this in a loaded file are dissolved at that level.
+    static constexpr int kMaxGroupDepth = 256;
+
     // --- host and control size ---
     void SetHost(TMyCADHost* host) { m_host = host; }
     double PixelsPerInch() const;
@@ -359,6 +362,19 @@ public:
     // A picture of the control's size: the background picture and every visible shape
     // on a visible layer, over white (the picture exports).
     QImage RenderControl();
+    // Paints a picture of `size` band by band, so that only one band is in memory at a
+    // time: paint draws the whole picture (its painter is translated and clipped to the
+    // band, whose area it is given) and each band (RGB32, the full width, at most
+    // bandRows rows) goes to take with its top row, from the top down or, with
+    // bottomUp, from the bottom up. Within a band DrawShapes skips the shapes that do
+    // not reach into it (each shape's area is measured once). False when take stops
+    // the painting or no band fits into memory.
+    bool PaintInBands(QSize size, int bandRows, bool bottomUp,
+        const std::function<void(QPainter&, const QRect&)>& paint, const std::function<bool(const QImage&, int)>& take);
+    // RenderControl's picture, band by band (see PaintInBands).
+    bool RenderControlBands(int bandRows, bool bottomUp, const std::function<bool(const QImage&, int)>& take);
+    // The rows of a band of about 16 MB of a picture this wide.
+    static int BandRows(int width);
     // The picture of the selected shapes, their screen box enlarged by 2 pixels on every
     // side, over white; a null image when nothing is selected. The widget layer puts it
     // on the system clipboard when the selection is copied.
@@ -443,11 +459,15 @@ private:
     void AddToIdMap(TMyShape* shape);
     void ResetForLoad();
     void RepairAfterLoad();
+    // Makes the groups a tree of at most kMaxGroupDepth levels; true when something was dissolved.
+    bool RepairGroupTree();
     // Drawing helpers (TMyCADPaint.cpp). layerIds null: the visible layers; empty: all layers.
     void DrawShapes(QPainter& painter, const std::vector<int>* layerIds, bool printer);
     void DrawBackgroundPicture(QPainter& painter, const QRect& area, QSize size, double scale, bool tileAll);
     void DrawGrid(QPainter& painter, const QRect& area) const;
     void DrawHandlesAndTraces(QPainter& painter);
+    // RenderControl's drawing of one area of the control: white, the picture, the shapes.
+    void PaintControlArea(QPainter& painter, const QRect& area);
     QRect TraceArea() const;
     void RepaintArea(const QRect& area) const;
 
@@ -533,6 +553,9 @@ private:
     std::shared_ptr<ShapeLayerCache> m_layerCache;
     QImage m_paintBuffer;
     bool m_painting = false;
+    // Set while PaintInBands paints a band: the band's area and the shapes' measured areas.
+    const QRect* m_bandArea = nullptr;
+    std::unordered_map<const TMyShape*, QRectF> m_bandBounds;
     // Set by every repaint request: the layer cache compares the shapes again.
     mutable bool m_drawingStale = true;
     std::vector<QPolygonF> m_traceOutlines;

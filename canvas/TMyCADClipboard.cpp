@@ -3,6 +3,7 @@
 
 #include "canvas/ShapeFactory.h"
 #include "canvas/TMyLine.h"
+#include "canvas/UndoActions.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -61,7 +62,11 @@ void TMyCAD::PasteFromClipboard()
         return it == newIndex.end() ? -1 : it->second;
     };
 
-    std::vector<TMyShape*> pasted;
+    // All copies are in the list before any listener hears of them, so the indexes
+    // above stay right; a listener may delete or replace shapes (the label tool
+    // deletes its placeholder), so every shape is looked up by id after each call.
+    std::vector<int> ids;
+    std::vector<int> outerIds;
     for (int j = buffered - 1; j >= 0; --j) {
         const TMyShape& source = *m_copyBuffer[static_cast<size_t>(j)];
         std::unique_ptr<TMyShape> shape = ShapeFactory::Copy(source);
@@ -80,15 +85,21 @@ void TMyCAD::PasteFromClipboard()
         if (added == nullptr)
             break; // no layer: the message was shown once
         added->SetName(QStringLiteral("Shape") + QString::number(added->ShapeId()));
-        if (OnShapeAdded) {
-            TMyShape* reported = added;
-            OnShapeAdded(reported, ShapeCount());
-        }
-        if (added->ParentGroup() < 0) {
-            SelectShape(added);
-            pasted.push_back(added);
-        }
+        ids.push_back(added->ShapeId());
+        if (added->ParentGroup() < 0)
+            outerIds.push_back(added->ShapeId());
     }
-    m_undo.Record(QStringLiteral("ACT_ADD"), pasted);
+    if (OnShapeAdded)
+        for (int id : ids)
+            if (TMyShape* reported = ShapeById(id))
+                OnShapeAdded(reported, ShapeCount());
+    std::vector<TMyShape*> pasted;
+    for (int id : outerIds)
+        if (TMyShape* shape = ShapeById(id)) {
+            SelectShape(shape);
+            pasted.push_back(shape);
+        }
+    if (!pasted.empty())
+        m_undo.Record(UndoActions::kAdd, pasted);
     Invalidate();
 }

@@ -3,6 +3,7 @@
 
 #include "canvas/TMyLine.h"
 #include "canvas/TMyRectangle.h"
+#include "canvas/UndoActions.h"
 
 #include <algorithm>
 
@@ -32,7 +33,7 @@ TMyShape* TMyCAD::GroupSelectedShapes()
     }
     group->Nodes() = { TMyPoint { l, t }, TMyPoint { r, t }, TMyPoint { r, b }, TMyPoint { l, b } };
     group->ResetCenter();
-    m_undo.Record(QStringLiteral("ACT_GROUP"), { group });
+    m_undo.Record(UndoActions::kGroup, { group });
     m_selection.assign(1, group);
     Invalidate();
     return group;
@@ -43,7 +44,7 @@ bool TMyCAD::UngroupShape(TMyShape* group)
     if (group == nullptr || dynamic_cast<TMyGroup*>(group) == nullptr || group->Locked()
         || ShapeByIndex(group->ShapeIndex()) != group)
         return false;
-    m_undo.Record(QStringLiteral("ACT_UNGROUP"), { group });
+    m_undo.Record(UndoActions::kUngroup, { group });
     std::vector<TMyShape*> members;
     for (int index : group->Children())
         if (TMyShape* member = ShapeByIndex(index); member != nullptr && member != group)

@@ -7,6 +7,7 @@
 #include "canvas/TMyLine.h"
 #include "canvas/TMyPolyBezier.h"
 #include "canvas/TMyRectangle.h"
+#include "canvas/UndoActions.h"
 
 #include <cmath>
 
@@ -15,7 +16,26 @@ namespace {
 // Poly lines and polygons keep Shift relative to their last node, the others to their first.
 bool ConstrainsToLastNode(const TMyShape& shape)
 {
-    return dynamic_cast<const TMyPolyLine*>(&shape) != nullptr;
+    switch (shape.Kind()) {
+    case ShapeKind::PolyLine:
+    case ShapeKind::Polygon:
+        return true;
+    case ShapeKind::Line:
+    case ShapeKind::RuleLine:
+    case ShapeKind::LinkLine:
+    case ShapeKind::Rectangle:
+    case ShapeKind::Ellipse:
+    case ShapeKind::Text:
+    case ShapeKind::Group:
+    case ShapeKind::Combine:
+    case ShapeKind::LinkPoint:
+    case ShapeKind::LineLinkLine:
+    case ShapeKind::ElliArc:
+    case ShapeKind::PolyBezier:
+    case ShapeKind::Image:
+        return false;
+    }
+    return false;
 }
 
 } // namespace
@@ -36,7 +56,8 @@ void TMyCADMouse::DrawingDown(Qt::KeyboardModifiers modifiers, QPointF point)
         const TMyPoint ref = ConstrainsToLastNode(shape) ? nodes.back() : nodes.front();
         p = DrawShift(shape, QPointF(ref.x * m_cad.Zoom(), ref.y * m_cad.Zoom()), p);
     }
-    if (auto* link = dynamic_cast<TMyLinkLine*>(&shape)) {
+    if (shape.Kind() == ShapeKind::LinkLine) {
+        auto* link = static_cast<TMyLinkLine*>(&shape);
         int index = -1, linkPoint = -1;
         QPointF at;
         if (LinkPointAt(p, index, linkPoint, at)) {
@@ -60,7 +81,7 @@ void TMyCADMouse::DrawingMove(Qt::KeyboardModifiers modifiers, QPointF point)
     if (m_drawing == nullptr)
         return;
     QPointF p = SnapPoint(point, {});
-    if (dynamic_cast<TMyLinkLine*>(m_drawing.get()) != nullptr) {
+    if (m_drawing->Kind() == ShapeKind::LinkLine) {
         int index = -1, linkPoint = -1;
         QPointF at;
         if (LinkPointAt(point, index, linkPoint, at))
@@ -94,7 +115,8 @@ bool TMyCADMouse::CompleteDrawnShape(QPointF point)
     auto& nodes = shape.Nodes();
     const size_t n = nodes.size();
     const bool lastTwoEqual = n >= 2 && nodes[n - 1] == nodes[n - 2];
-    if (dynamic_cast<TMyPolyBezier*>(&shape) != nullptr) {
+    switch (shape.Kind()) {
+    case ShapeKind::PolyBezier: {
         if (n <= 3 || !lastTwoEqual)
             return false;
         nodes.pop_back();
@@ -113,7 +135,7 @@ bool TMyCADMouse::CompleteDrawnShape(QPointF point)
         }
         return true;
     }
-    if (dynamic_cast<TMyPolygon*>(&shape) != nullptr) {
+    case ShapeKind::Polygon: {
         if (n < 3)
             return false;
         const double h = m_cad.HotSize();
@@ -125,16 +147,27 @@ bool TMyCADMouse::CompleteDrawnShape(QPointF point)
         nodes.back() = nodes.front();
         return true;
     }
-    if (dynamic_cast<TMyPolyLine*>(&shape) != nullptr) {
+    case ShapeKind::PolyLine:
         if (n < 3 || !lastTwoEqual)
             return false;
         nodes.pop_back();
         return true;
-    }
-    if (dynamic_cast<TMyLine*>(&shape) != nullptr)
+    case ShapeKind::Line:
+    case ShapeKind::RuleLine:
+    case ShapeKind::LinkLine:
         return n == 2;
-    if (dynamic_cast<TMyRectangle*>(&shape) != nullptr)
+    case ShapeKind::Rectangle:
+    case ShapeKind::Ellipse:
+    case ShapeKind::Text:
+    case ShapeKind::Group:
+    case ShapeKind::Combine:
+    case ShapeKind::LinkPoint:
+    case ShapeKind::LineLinkLine:
+    case ShapeKind::Image:
         return n == 4;
+    case ShapeKind::ElliArc:
+        return shape.IsComplete();
+    }
     return shape.IsComplete();
 }
 
@@ -143,7 +176,8 @@ void TMyCADMouse::FinishDrawnShape()
     std::unique_ptr<TMyShape> shape = std::move(m_drawing);
     ClearTrace();
     PublishTrace();
-    if (auto* text = dynamic_cast<TMyText*>(shape.get())) {
+    if (shape->Kind() == ShapeKind::Text) {
+        auto* text = static_cast<TMyText*>(shape.get());
         QStringList lines;
         if (m_cad.m_host != nullptr && m_cad.m_host->EditStringList(lines))
             text->SetLines(lines);
@@ -154,14 +188,15 @@ void TMyCADMouse::FinishDrawnShape()
     if (added == nullptr)
         return; // no layer: the message was shown
     added->SetName(QStringLiteral("Shape") + QString::number(added->ShapeId()));
-    if (auto* link = dynamic_cast<TMyLinkLine*>(added)) {
+    if (added->Kind() == ShapeKind::LinkLine) {
+        const auto* link = static_cast<const TMyLinkLine*>(added);
         for (int end : { link->StartShapeIndex(), link->EndShapeIndex() })
             if (TMyShape* target = m_cad.ShapeByIndex(end))
                 if (std::find(target->Links().begin(), target->Links().end(), added->ShapeIndex())
                     == target->Links().end())
                     target->Links().push_back(added->ShapeIndex());
     }
-    m_cad.m_undo.Record(QStringLiteral("ACT_ADD"), { added });
+    m_cad.m_undo.Record(UndoActions::kAdd, { added });
     m_cad.m_selection.assign(1, added);
     added->ResetCenter();
     if (m_cad.OnShapeAdded) {

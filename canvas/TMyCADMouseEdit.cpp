@@ -6,6 +6,7 @@
 #include "canvas/ShapeFactory.h"
 #include "canvas/TMyLine.h"
 #include "canvas/TMyRectangle.h"
+#include "canvas/UndoActions.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ void TMyCADMouse::ResizingUp(Qt::KeyboardModifiers modifiers, QPointF point)
         return;
     const bool linkLine = dynamic_cast<TMyLinkLine*>(shape) != nullptr;
     QPointF to = linkLine ? point : SnapPoint(point, { shape });
-    m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), { shape }, TUndoCause::Resize);
+    m_cad.m_undo.Record(UndoActions::kChange, { shape }, TUndoCause::Resize);
     const QPointF from = ResizeReference(*shape);
     if (modifiers.testFlag(Qt::ShiftModifier))
         to = ResizeShift(*shape, to);
@@ -109,7 +110,7 @@ void TMyCADMouse::ResizeByHandle(TMyShape& shape, int handle, QPointF to)
     const int hot = m_handle;
     m_operatedId = shape.ShapeId();
     m_handle = handle;
-    m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), { &shape }, TUndoCause::Resize);
+    m_cad.m_undo.Record(UndoActions::kChange, { &shape }, TUndoCause::Resize);
     ResizeShape(shape, ResizeReference(shape), to);
     m_cad.m_modified = true;
     m_cad.RerouteLinks(&shape);
@@ -151,7 +152,7 @@ void TMyCADMouse::RotatingUp()
     TMyShape* outer = m_cad.OutermostGroup(shape);
     if (outer->Locked())
         return;
-    m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), { outer }, TUndoCause::Rotate);
+    m_cad.m_undo.Record(UndoActions::kChange, { outer }, TUndoCause::Rotate);
     const double angle = RotationAngle(outer->GetScreenCenter(), m_downPoint, m_currentPoint);
     m_cad.RotateShape(outer, outer->Center(), angle);
     m_cad.RerouteLinks(outer);
@@ -170,7 +171,7 @@ void TMyCADMouse::CaptionDraggingUp()
     m_cad.m_modified = true;
     if (m_currentPoint == m_downPoint)
         return;
-    m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), { shape });
+    m_cad.m_undo.Record(UndoActions::kChange, { shape });
     shape->SetCaptionPos(TMyPoint { CanvasMath::ToFloat(m_currentPoint.x() / m_cad.Zoom()),
         CanvasMath::ToFloat(m_currentPoint.y() / m_cad.Zoom()) });
 }
@@ -194,7 +195,7 @@ void TMyCADMouse::NodeRemovingUp(QPointF point)
             } else if (node == count - 1) {
                 reported = kClosingNode;
             } else {
-                m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), { shape }, TUndoCause::NodeDelete, node);
+                m_cad.m_undo.Record(UndoActions::kChange, { shape }, TUndoCause::NodeDelete, node);
                 nodes.erase(nodes.begin() + node);
                 if (node == 0)
                     nodes.back() = nodes.front();
@@ -202,7 +203,7 @@ void TMyCADMouse::NodeRemovingUp(QPointF point)
         } else if (count < 3) {
             reported = kTooFewNodes;
         } else {
-            m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), { shape }, TUndoCause::NodeDelete, node);
+            m_cad.m_undo.Record(UndoActions::kChange, { shape }, TUndoCause::NodeDelete, node);
             nodes.erase(nodes.begin() + node);
         }
         if (reported >= 0) {
@@ -229,7 +230,7 @@ void TMyCADMouse::NodeAddingUp(QPointF point)
         if (segment < 0)
             continue;
         const int index = segment + 1;
-        m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), { shape }, TUndoCause::NodeAdd, index);
+        m_cad.m_undo.Record(UndoActions::kChange, { shape }, TUndoCause::NodeAdd, index);
         auto& nodes = shape->Nodes();
         nodes.insert(nodes.begin() + index,
             TMyPoint { CanvasMath::ToFloat(point.x() / m_cad.Zoom()), CanvasMath::ToFloat(point.y() / m_cad.Zoom()) });
@@ -262,7 +263,7 @@ void TMyCADMouse::WholeDraggingUp()
     if (shapes.empty())
         return;
     // The move is one undo step, so that a slip of the hand can be taken back.
-    m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), shapes);
+    m_cad.m_undo.Record(UndoActions::kChange, shapes);
     for (TMyShape* shape : shapes)
         MoveWithMembers(*shape, movement);
     for (TMyShape* shape : shapes)

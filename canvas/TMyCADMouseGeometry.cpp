@@ -139,8 +139,7 @@ QPointF TMyCADMouse::ResizeShift(TMyShape& shape, QPointF point) const
             p.setX(o.x() + e * dy);
         return Turn(p, center, angle);
     }
-    const char* name = shape.ClassName();
-    const bool plainLine = qstrcmp(name, "TMyLine") == 0 || qstrcmp(name, "TMyRuleLine") == 0;
+    const bool plainLine = shape.Kind() == ShapeKind::Line || shape.Kind() == ShapeKind::RuleLine;
     if (plainLine && nodes.size() == 2 && (m_handle == 0 || m_handle == 1)) {
         const TMyPoint other = nodes[size_t(1 - m_handle)];
         const QPointF o(other.x * zoom, other.y * zoom);

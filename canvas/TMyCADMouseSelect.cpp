@@ -5,6 +5,7 @@
 
 #include "canvas/TMyLine.h"
 #include "canvas/TMyRectangle.h"
+#include "canvas/UndoActions.h"
 
 #include <algorithm>
 
@@ -204,7 +205,7 @@ void TMyCADMouse::DraggingUp()
             targets.push_back(shape);
     if (targets.empty() || movement.isNull())
         return;
-    m_cad.m_undo.Record(QStringLiteral("ACT_CHANGE"), targets, TUndoCause::Drag);
+    m_cad.m_undo.Record(UndoActions::kChange, targets, TUndoCause::Drag);
     for (TMyShape* shape : targets)
         MoveWithMembers(*shape, movement);
     const QPointF from = m_downPoint;

@@ -2,6 +2,7 @@
 #include "canvas/TMyCAD.h"
 
 #include "canvas/TMyLine.h"
+#include "canvas/UndoActions.h"
 
 void TMyCAD::Reorder(const std::vector<int>& newIndex)
 {
@@ -72,7 +73,7 @@ void TMyCAD::BringToFront(TMyShape* shape, bool recordUndo)
     if (shape == nullptr || ShapeByIndex(shape->ShapeIndex()) != shape)
         return;
     if (recordUndo)
-        m_undo.Record(QStringLiteral("ACT_BRINGTOFRONT"), { shape });
+        m_undo.Record(UndoActions::kBringToFront, { shape });
     MoveToEnd(shape, +1);
 }
 
@@ -81,7 +82,7 @@ void TMyCAD::SendToBack(TMyShape* shape, bool recordUndo)
     if (shape == nullptr || ShapeByIndex(shape->ShapeIndex()) != shape)
         return;
     if (recordUndo)
-        m_undo.Record(QStringLiteral("ACT_SENDTOBACK"), { shape });
+        m_undo.Record(UndoActions::kSendToBack, { shape });
     MoveToEnd(shape, -1);
 }
 

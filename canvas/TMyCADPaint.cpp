@@ -7,6 +7,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_set>
 
@@ -160,6 +161,8 @@ void TMyCAD::DrawShapes(QPainter& painter, const std::vector<int>* layerIds, boo
         listed.insert(layerIds->begin(), layerIds->end());
     ShapePainter shapes(&painter, *this, printer);
     std::vector<TMyShape*> taken;
+    // Link points are drawn for every drawn shape, so they are never culled by band.
+    const bool linkPoints = m_hotShow && m_showHotLink && !printer;
     for (const auto& owned : m_shapes) {
         TMyShape* shape = owned.get();
         if (shape->ParentGroup() >= 0 || !shape->Visible())
@@ -168,10 +171,21 @@ void TMyCAD::DrawShapes(QPainter& painter, const std::vector<int>* layerIds, boo
             = layerIds == nullptr ? IsLayerVisible(shape->LayerId()) : listed.empty() || listed.count(shape->LayerId());
         if (!layerOk)
             continue;
+        if (m_bandArea != nullptr && !linkPoints) {
+            auto found = m_bandBounds.find(shape);
+            if (found == m_bandBounds.end()) {
+                ShapePainter measure(nullptr, *this, printer);
+                measure.DrawWithMembers(*shape);
+                // A little more than measured: pen ends and rounding.
+                found = m_bandBounds.emplace(shape, measure.Bounds().adjusted(-3, -3, 3, 3)).first;
+            }
+            if (!found->second.intersects(QRectF(*m_bandArea)))
+                continue;
+        }
         shapes.DrawWithMembers(*shape);
         taken.push_back(shape);
     }
-    if (m_hotShow && m_showHotLink && !printer)
+    if (linkPoints)
         for (TMyShape* shape : taken)
             shapes.DrawLinkPoints(*shape);
 }
@@ -336,12 +350,80 @@ QImage TMyCAD::RenderControl()
     QImage picture(m_width, m_height, QImage::Format_RGB32);
     if (picture.isNull())
         return picture;
-    picture.fill(Qt::white);
     QPainter painter(&picture);
-    painter.setRenderHint(QPainter::TextAntialiasing, true);
-    DrawBackgroundPicture(painter, picture.rect(), picture.size(), 1.0, false);
-    DrawShapes(painter, nullptr, false);
+    PaintControlArea(painter, picture.rect());
     return picture;
+}
+
+void TMyCAD::PaintControlArea(QPainter& painter, const QRect& area)
+{
+    painter.fillRect(area, Qt::white);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    // The whole picture under the painter's clip: a band scales exactly the pixels the
+    // whole picture would have there (a part scaled on its own can round differently).
+    const QRect whole(0, 0, m_width, m_height);
+    DrawBackgroundPicture(painter, whole, whole.size(), 1.0, false);
+    DrawShapes(painter, nullptr, false);
+}
+
+int TMyCAD::BandRows(int width)
+{
+    constexpr qint64 kBandBytes = qint64(16) << 20;
+    return int(std::clamp<qint64>(kBandBytes / (qint64(std::max(width, 1)) * 4), 16, 4096));
+}
+
+bool TMyCAD::PaintInBands(QSize size, int bandRows, bool bottomUp,
+    const std::function<void(QPainter&, const QRect&)>& paint, const std::function<bool(const QImage&, int)>& take)
+{
+    if (size.isEmpty() || bandRows <= 0)
+        return false;
+    const int rows = std::min(bandRows, size.height());
+    // Each band is painted with a few rows more on either side and handed over without
+    // them: where a clip cuts a line its pixels can step differently for a row or so, and
+    // that happens in the rows that are thrown away.
+    constexpr int kMargin = 4;
+    QImage buffer(size.width(), rows + 2 * kMargin, QImage::Format_RGB32);
+    if (buffer.isNull())
+        return false;
+    const int bands = (size.height() + rows - 1) / rows;
+    struct BandScope
+    {
+        TMyCAD& cad;
+        ~BandScope()
+        {
+            cad.m_bandArea = nullptr;
+            cad.m_bandBounds.clear();
+        }
+    } scope { *this };
+    m_bandBounds.clear();
+    for (int i = 0; i < bands; ++i) {
+        const int top = (bottomUp ? bands - 1 - i : i) * rows;
+        const int height = std::min(rows, size.height() - top);
+        const QRect area(0, top, size.width(), height);
+        const QRect painted = area.adjusted(0, -kMargin, 0, kMargin);
+        {
+            QImage canvas(
+                buffer.bits(), painted.width(), painted.height(), buffer.bytesPerLine(), QImage::Format_RGB32);
+            QPainter painter(&canvas);
+            painter.translate(0, -painted.top());
+            painter.setClipRect(painted);
+            m_bandArea = &painted;
+            paint(painter, painted);
+            m_bandArea = nullptr;
+        }
+        const QImage band(
+            buffer.constScanLine(kMargin), area.width(), height, buffer.bytesPerLine(), QImage::Format_RGB32);
+        if (!take(band, top))
+            return false;
+    }
+    return true;
+}
+
+bool TMyCAD::RenderControlBands(int bandRows, bool bottomUp, const std::function<bool(const QImage&, int)>& take)
+{
+    return PaintInBands(
+        QSize(m_width, m_height), bandRows, bottomUp,
+        [this](QPainter& painter, const QRect& area) { PaintControlArea(painter, area); }, take);
 }
 
 QImage TMyCAD::SelectionPicture()

@@ -5,6 +5,7 @@
 #include "canvas/ShapeFactory.h"
 #include "canvas/TMyLine.h"
 #include "canvas/TMyRectangle.h"
+#include "canvas/UndoActions.h"
 #include "common/MessageSink.h"
 
 #include <algorithm>
@@ -176,7 +177,7 @@ int TMyCAD::AddShape(
         if (added == nullptr)
             return id;
     }
-    m_undo.Record(QStringLiteral("ACT_ADD"), { added });
+    m_undo.Record(UndoActions::kAdd, { added });
     m_selection.assign(1, added);
     Invalidate();
     return id;
@@ -328,7 +329,7 @@ bool TMyCAD::DeleteShapeById(int id, bool recordUndo)
     if (shape == nullptr || shape->Locked())
         return false;
     if (recordUndo)
-        m_undo.Record(QStringLiteral("ACT_DELETE"), { shape });
+        m_undo.Record(UndoActions::kDelete, { shape });
     RemoveWithMembers({ shape });
     return true;
 }
@@ -347,7 +348,7 @@ bool TMyCAD::DeleteSelectedShapes()
             if (TMyShape* line = ShapeByIndex(link); line != nullptr && chosen.insert(line).second)
                 targets.push_back(line);
     }
-    m_undo.Record(QStringLiteral("ACT_DELETE"), targets);
+    m_undo.Record(UndoActions::kDelete, targets);
     RemoveWithMembers(targets);
     return true;
 }
@@ -411,7 +412,7 @@ void TMyCAD::FlipShapeHorz(TMyShape* shape)
 {
     if (shape == nullptr)
         return;
-    m_undo.Record(QStringLiteral("ACT_CHANGE"), { shape });
+    m_undo.Record(UndoActions::kChange, { shape });
     const TMyPoint center = shape->Center();
     // Members mirror about the centre of the flipped shape so that the group keeps its layout.
     for (TMyShape* part : WithMembers(shape)) {
@@ -427,7 +428,7 @@ void TMyCAD::FlipShapeVert(TMyShape* shape)
 {
     if (shape == nullptr)
         return;
-    m_undo.Record(QStringLiteral("ACT_CHANGE"), { shape });
+    m_undo.Record(UndoActions::kChange, { shape });
     const TMyPoint center = shape->Center();
     for (TMyShape* part : WithMembers(shape)) {
         part->SetCenter(TMyPoint { part->Center().x, center.y });

@@ -8,10 +8,10 @@
 #include "canvas/StreamReader.h"
 #include "canvas/StreamWriter.h"
 #include "canvas/TMyLine.h"
+#include "common/AtomicFile.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <limits>
@@ -94,17 +94,19 @@ bool TMyCAD::SaveToStream(QIODevice& stream)
 
 bool TMyCAD::SaveToFile(const QString& fileName)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        m_lastError = file.errorString();
+    // Written into a file without a name that replaces the old one when complete:
+    // even a killed process leaves the previous file and nothing beside it.
+    AtomicFile file(fileName);
+    if (!file.Open()) {
+        m_lastError = file.ErrorString();
         return false;
     }
-    if (!SaveToStream(file)) {
-        file.cancelWriting();
+    if (!SaveToStream(file.Device())) {
+        file.Cancel();
         return false;
     }
-    if (!file.commit()) {
-        m_lastError = file.errorString();
+    if (!file.Commit()) {
+        m_lastError = file.ErrorString();
         return false;
     }
     m_modified = false;
@@ -179,7 +181,86 @@ void TMyCAD::RepairAfterLoad()
                 link->SetEnd(-1, -1);
         }
     }
+    if (RepairGroupTree() && m_lastError.isEmpty())
+        m_lastError = QStringLiteral("group memberships that formed a cycle or nested too deeply were dissolved");
     RebuildIdMap();
+}
+
+bool TMyCAD::RepairGroupTree()
+{
+    // Groups must form a tree: the member lists are what drawing and style changes
+    // follow, so each shape keeps the first group that lists it, a group never holds
+    // itself at any depth, and nesting ends at kMaxGroupDepth. Everything here is
+    // iterative: a damaged file may nest a hundred thousand levels.
+    const int count = ShapeCount();
+    bool repaired = false;
+    std::vector<int> parent(static_cast<size_t>(count), -1);
+    for (int i = 0; i < count; ++i) {
+        std::vector<int>& children = m_shapes[static_cast<size_t>(i)]->Children();
+        std::vector<int> kept;
+        kept.reserve(children.size());
+        for (int child : children) {
+            if (parent[static_cast<size_t>(child)] >= 0 || child == i) {
+                repaired = true;
+                continue;
+            }
+            parent[static_cast<size_t>(child)] = i;
+            kept.push_back(child);
+        }
+        children.swap(kept);
+    }
+    auto detach = [&](int child) {
+        std::vector<int>& siblings = m_shapes[static_cast<size_t>(parent[static_cast<size_t>(child)])]->Children();
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), child), siblings.end());
+        parent[static_cast<size_t>(child)] = -1;
+        repaired = true;
+    };
+    // Depths from the roots downwards; a shape never reached belongs to a cycle
+    // (each shape has one group at most), which is opened at the first such shape.
+    std::vector<int> depth(static_cast<size_t>(count), -1);
+    std::vector<int> pending;
+    auto walk = [&](int root) {
+        depth[static_cast<size_t>(root)] = 0;
+        pending.assign(1, root);
+        while (!pending.empty()) {
+            const int current = pending.back();
+            pending.pop_back();
+            const std::vector<int> children = m_shapes[static_cast<size_t>(current)]->Children();
+            for (int child : children) {
+                if (depth[static_cast<size_t>(current)] + 1 > kMaxGroupDepth) {
+                    detach(child);
+                    depth[static_cast<size_t>(child)] = 0;
+                } else {
+                    depth[static_cast<size_t>(child)] = depth[static_cast<size_t>(current)] + 1;
+                }
+                pending.push_back(child);
+            }
+        }
+    };
+    for (int i = 0; i < count; ++i)
+        if (parent[static_cast<size_t>(i)] < 0)
+            walk(i);
+    std::vector<int> stamp(static_cast<size_t>(count), -1);
+    for (int i = 0; i < count; ++i) {
+        if (depth[static_cast<size_t>(i)] >= 0)
+            continue;
+        // Up from i to the first shape met twice: it lies on the cycle.
+        int onCycle = i;
+        while (stamp[static_cast<size_t>(onCycle)] != i) {
+            stamp[static_cast<size_t>(onCycle)] = i;
+            onCycle = parent[static_cast<size_t>(onCycle)];
+        }
+        detach(onCycle);
+        walk(onCycle);
+    }
+    for (int i = 0; i < count; ++i) {
+        TMyShape* shape = m_shapes[static_cast<size_t>(i)].get();
+        if (shape->ParentGroup() != parent[static_cast<size_t>(i)]) {
+            shape->SetParentGroup(parent[static_cast<size_t>(i)]);
+            repaired = true;
+        }
+    }
+    return repaired;
 }
 
 bool TMyCAD::LoadFromStream(QIODevice& stream)

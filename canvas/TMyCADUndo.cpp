@@ -6,17 +6,12 @@
 #include "canvas/TMyCAD.h"
 
 #include "canvas/TMyLine.h"
+#include "canvas/UndoActions.h"
 
 #include <algorithm>
 #include <unordered_set>
 
 namespace {
-
-const QString kAdd = QStringLiteral("ACT_ADD");
-const QString kDelete = QStringLiteral("ACT_DELETE");
-const QString kChange = QStringLiteral("ACT_CHANGE");
-const QString kGroup = QStringLiteral("ACT_GROUP");
-const QString kUngroup = QStringLiteral("ACT_UNGROUP");
 
 TUndoCause Opposite(TUndoCause cause)
 {
@@ -64,15 +59,15 @@ std::vector<TSavedShape> TMyCAD::PlayStep(std::vector<TSavedShape>& step)
     const QString& action = step.front().action;
     m_selection.clear();
     m_hotShape = nullptr;
-    if (action == kAdd)
+    if (action == UndoActions::kAdd)
         return PlayAdd(step);
-    if (action == kDelete)
+    if (action == UndoActions::kDelete)
         return PlayDelete(step);
-    if (action == kChange)
+    if (action == UndoActions::kChange)
         return PlayChange(step);
-    if (action == kGroup)
+    if (action == UndoActions::kGroup)
         return PlayGroup(step);
-    if (action == kUngroup)
+    if (action == UndoActions::kUngroup)
         return PlayUngroup(step);
     return PlayOrder(step);
 }
@@ -86,7 +81,7 @@ std::vector<TSavedShape> TMyCAD::PlayAdd(std::vector<TSavedShape>& step)
                 shapes.push_back(shape);
     if (shapes.empty())
         return {};
-    std::vector<TSavedShape> opposite = m_undo.MakeStep(kDelete, shapes);
+    std::vector<TSavedShape> opposite = m_undo.MakeStep(UndoActions::kDelete, shapes);
     // The added shapes go with all their members, locked or not: they did not exist.
     std::vector<TMyShape*> doomed;
     std::unordered_set<const TMyShape*> seen;
@@ -140,7 +135,7 @@ std::vector<TSavedShape> TMyCAD::PlayDelete(std::vector<TSavedShape>& step)
             SelectShape(shape);
             outer.push_back(shape);
         }
-    return m_undo.MakeStep(kAdd, outer);
+    return m_undo.MakeStep(UndoActions::kAdd, outer);
 }
 
 std::vector<TSavedShape> TMyCAD::PlayChange(std::vector<TSavedShape>& step)
@@ -151,7 +146,7 @@ std::vector<TSavedShape> TMyCAD::PlayChange(std::vector<TSavedShape>& step)
         TMyShape* shape = ShapeById(saved.shape->ShapeId());
         if (shape == nullptr)
             continue;
-        m_undo.Add(opposite, kChange, *shape);
+        m_undo.Add(opposite, UndoActions::kChange, *shape);
         TUndoList::RestoreInto(*shape, saved.record);
         shape->SetCenter(saved.center);
         changedIds.push_back(shape->ShapeId());
@@ -225,7 +220,7 @@ std::vector<TSavedShape> TMyCAD::PlayGroup(std::vector<TSavedShape>& step)
     TMyShape* group = ShapeById(step.front().shape->ShapeId());
     if (group == nullptr || ShapeByIndex(group->ShapeIndex()) != group)
         return {};
-    std::vector<TSavedShape> opposite = m_undo.MakeStep(kUngroup, { group });
+    std::vector<TSavedShape> opposite = m_undo.MakeStep(UndoActions::kUngroup, { group });
     std::vector<TMyShape*> members;
     for (int index : group->Children())
         if (TMyShape* member = ShapeByIndex(index); member != nullptr && member != group)
@@ -248,7 +243,7 @@ std::vector<TSavedShape> TMyCAD::PlayUngroup(std::vector<TSavedShape>& step)
     if (added.empty())
         return {};
     SelectShape(added.front());
-    return m_undo.MakeStep(kGroup, added);
+    return m_undo.MakeStep(UndoActions::kGroup, added);
 }
 
 std::vector<TMyShape*> TMyCAD::InsertRestored(std::vector<std::unique_ptr<TMyShape>> restored)
@@ -320,5 +315,5 @@ std::vector<TMyShape*> TMyCAD::InsertRestored(std::vector<std::unique_ptr<TMySha
 
 void TMyCAD::RecordChange(const std::vector<TMyShape*>& shapes)
 {
-    m_undo.Record(kChange, shapes);
+    m_undo.Record(UndoActions::kChange, shapes);
 }

@@ -8,6 +8,7 @@ class TMyElliArc : public TMyShape
 public:
     using TMyShape::TMyShape;
     const char* ClassName() const override { return "TMyElliArc"; }
+    ShapeKind Kind() const override { return ShapeKind::ElliArc; }
 
     TArcMode ArcMode() const { return m_arcMode; }
     void SetArcMode(TArcMode mode) { m_arcMode = mode; }

@@ -10,6 +10,7 @@ class TMyImage : public TMyRectangle
 public:
     using TMyRectangle::TMyRectangle;
     const char* ClassName() const override { return "TMyImage"; }
+    ShapeKind Kind() const override { return ShapeKind::Image; }
 
     const QImage& Bitmap() const { return m_bitmap; }
     // Keeps the picture as 24 bits and, when the shape has its four corners, sizes

@@ -9,6 +9,7 @@ public:
     // Takes the arrow settings of the canvas.
     explicit TMyLine(TMyCAD* owner);
     const char* ClassName() const override { return "TMyLine"; }
+    ShapeKind Kind() const override { return ShapeKind::Line; }
 
     int ArrowAngle() const { return m_arrowAngle; }
     void SetArrowAngle(int angle) { m_arrowAngle = angle; }
@@ -42,6 +43,7 @@ public:
     // Font size 8, arrows double with angle 10 and length 20.
     explicit TMyRuleLine(TMyCAD* owner);
     const char* ClassName() const override { return "TMyRuleLine"; }
+    ShapeKind Kind() const override { return ShapeKind::RuleLine; }
 
     bool ShowUserInfo() const { return m_showUserInfo; }
     void SetShowUserInfo(bool show) { m_showUserInfo = show; }
@@ -67,6 +69,7 @@ class TMyPolyLine : public TMyLine
 public:
     explicit TMyPolyLine(TMyCAD* owner);
     const char* ClassName() const override { return "TMyPolyLine"; }
+    ShapeKind Kind() const override { return ShapeKind::PolyLine; }
     bool IsComplete() const override { return Nodes().size() >= 2; }
 };
 
@@ -76,6 +79,7 @@ class TMyPolygon : public TMyPolyLine
 public:
     using TMyPolyLine::TMyPolyLine;
     const char* ClassName() const override { return "TMyPolygon"; }
+    ShapeKind Kind() const override { return ShapeKind::Polygon; }
     bool IsComplete() const override;
     QString GetMeasureText() const override;
     // Inside the polygon or on its outline.
@@ -91,6 +95,7 @@ public:
     // Takes the canvas's link-line drawing style.
     explicit TMyLinkLine(TMyCAD* owner);
     const char* ClassName() const override { return "TMyLinkLine"; }
+    ShapeKind Kind() const override { return ShapeKind::LinkLine; }
 
     // List index of the shape the start (first node) is attached to, -1 when free.
     int StartShapeIndex() const { return m_startShape; }

@@ -9,6 +9,7 @@ class TMyPolyBezier : public TMyShape
 public:
     using TMyShape::TMyShape;
     const char* ClassName() const override { return "TMyPolyBezier"; }
+    ShapeKind Kind() const override { return ShapeKind::PolyBezier; }
 
     bool IsComplete() const override;
     // Appends a clicked point; when a segment's fourth point arrives, the segment ends

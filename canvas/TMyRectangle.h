@@ -9,6 +9,7 @@ class TMyRectangle : public TMyShape
 public:
     using TMyShape::TMyShape;
     const char* ClassName() const override { return "TMyRectangle"; }
+    ShapeKind Kind() const override { return ShapeKind::Rectangle; }
 
     bool AssociateSideResizing() const { return m_associateSideResizing; }
     void SetAssociateSideResizing(bool value) { m_associateSideResizing = value; }
@@ -46,6 +47,7 @@ class TMyEllipse : public TMyRectangle
 public:
     using TMyRectangle::TMyRectangle;
     const char* ClassName() const override { return "TMyEllipse"; }
+    ShapeKind Kind() const override { return ShapeKind::Ellipse; }
     QString GetMeasureText() const override;
 };
 
@@ -55,6 +57,7 @@ class TMyText : public TMyRectangle
 public:
     using TMyRectangle::TMyRectangle;
     const char* ClassName() const override { return "TMyText"; }
+    ShapeKind Kind() const override { return ShapeKind::Text; }
 
     TAlignment HAlignment() const { return m_hAlignment; }
     void SetHAlignment(TAlignment alignment) { m_hAlignment = alignment; }
@@ -95,6 +98,7 @@ class TMyGroup : public TMyRectangle
 public:
     using TMyRectangle::TMyRectangle;
     const char* ClassName() const override { return "TMyGroup"; }
+    ShapeKind Kind() const override { return ShapeKind::Group; }
 };
 
 class TMyCombine : public TMyGroup
@@ -102,6 +106,7 @@ class TMyCombine : public TMyGroup
 public:
     using TMyGroup::TMyGroup;
     const char* ClassName() const override { return "TMyCombine"; }
+    ShapeKind Kind() const override { return ShapeKind::Combine; }
 };
 
 // A small square to which link lines attach.
@@ -110,6 +115,7 @@ class TMyLinkPoint : public TMyRectangle
 public:
     using TMyRectangle::TMyRectangle;
     const char* ClassName() const override { return "TMyLinkPoint"; }
+    ShapeKind Kind() const override { return ShapeKind::LinkPoint; }
 
     uint8_t Size() const { return m_size; }
     void SetSize(uint8_t size) { m_size = size; }
@@ -128,4 +134,5 @@ class TMyLineLinkLine : public TMyLinkPoint
 public:
     using TMyLinkPoint::TMyLinkPoint;
     const char* ClassName() const override { return "TMyLineLinkLine"; }
+    ShapeKind Kind() const override { return ShapeKind::LineLinkLine; }
 };

@@ -81,8 +81,11 @@ void TMyShape::ForEachMember(const std::function<void(TMyShape&)>& f) const
 {
     if (m_owner == nullptr)
         return;
-    for (int child : m_children)
-        if (TMyShape* member = m_owner->ShapeByIndex(child); member != nullptr && member != this)
+    if (m_children.empty())
+        return;
+    // Every member at every depth, without recursion: nesting is only bounded by the file.
+    for (TMyShape* member : m_owner->WithMembers(const_cast<TMyShape*>(this)))
+        if (member != this)
             f(*member);
 }
 
@@ -143,8 +146,8 @@ void TMyShape::PropagateStyle()
         member.m_colorEnd = m_colorEnd;
         member.m_gradientStyle = m_gradientStyle;
         member.m_font = m_font;
-        member.SetBrush(m_brush); // passes the style on to nested groups
-        member.SetPen(m_pen);
+        member.m_brush = m_brush;
+        member.m_pen = m_pen;
     });
 }
 
@@ -165,7 +168,7 @@ void TMyShape::SetFont(const TMyFont& font)
     m_font = font;
     if (m_owner == nullptr || m_owner->IsLoading())
         return;
-    ForEachMember([&font](TMyShape& member) { member.SetFont(font); });
+    ForEachMember([&font](TMyShape& member) { member.m_font = font; });
 }
 
 void TMyShape::SetColorBegin(TColor color)
@@ -176,7 +179,10 @@ void TMyShape::SetColorBegin(TColor color)
     m_gradientBitmap = QImage(); // re-rendered by the renderer from the new ramp
     if (m_owner == nullptr || m_owner->IsLoading())
         return;
-    ForEachMember([color](TMyShape& member) { member.SetColorBegin(color); });
+    ForEachMember([color](TMyShape& member) {
+        member.m_colorBegin = color;
+        member.m_gradientBitmap = QImage();
+    });
     Repaint();
 }
 
@@ -188,7 +194,10 @@ void TMyShape::SetColorEnd(TColor color)
     m_gradientBitmap = QImage();
     if (m_owner == nullptr || m_owner->IsLoading())
         return;
-    ForEachMember([color](TMyShape& member) { member.SetColorEnd(color); });
+    ForEachMember([color](TMyShape& member) {
+        member.m_colorEnd = color;
+        member.m_gradientBitmap = QImage();
+    });
     Repaint();
 }
 
@@ -200,7 +209,10 @@ void TMyShape::SetGradientStyle(TGradientStyle style)
     m_gradientBitmap = QImage();
     if (m_owner == nullptr || m_owner->IsLoading())
         return;
-    ForEachMember([style](TMyShape& member) { member.SetGradientStyle(style); });
+    ForEachMember([style](TMyShape& member) {
+        member.m_gradientStyle = style;
+        member.m_gradientBitmap = QImage();
+    });
     Repaint();
 }
 
@@ -227,7 +239,7 @@ void TMyShape::SetIsFlipVert(bool flip)
 void TMyShape::SetLocked(bool locked)
 {
     m_locked = locked;
-    ForEachMember([locked](TMyShape& member) { member.SetLocked(locked); });
+    ForEachMember([locked](TMyShape& member) { member.m_locked = locked; });
     Repaint();
 }
 

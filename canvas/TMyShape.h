@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas/CanvasTypes.h"
+#include "canvas/ShapeKind.h"
 #include "canvas/TUserData.h"
 
 #include <QImage>
@@ -31,6 +32,8 @@ public:
 
     // The class name under which the shape is stored in canvas streams.
     virtual const char* ClassName() const { return "TMyShape"; }
+    // The concrete class, for the switches that treat classes differently.
+    virtual ShapeKind Kind() const = 0;
 
     TMyCAD* OwnerCAD() const { return m_owner; }
 
@@ -198,7 +201,7 @@ protected:
     // Whether the point lies inside the polygon of the nodes.
     bool HitPolygon(QPointF screenPoint) const;
     void Repaint() const;
-    // Calls f for every direct member of this shape when it is a group.
+    // Calls f for every member of this shape at every depth when it is a group.
     void ForEachMember(const std::function<void(TMyShape&)>& f) const;
 
 private:

@@ -5,6 +5,7 @@
 #include "canvas/StreamWriter.h"
 #include "canvas/TMyCAD.h"
 #include "canvas/TMyLine.h"
+#include "canvas/UndoActions.h"
 
 #include <QBuffer>
 
@@ -118,14 +119,14 @@ std::vector<TSavedShape> TUndoList::MakeStep(
     if (shapes.empty())
         return step;
     TMyCAD* canvas = shapes.front()->OwnerCAD();
-    if (action == QLatin1String("ACT_DELETE") || action == QLatin1String("ACT_CHANGE")) {
+    if (action == UndoActions::kDelete || action == UndoActions::kChange) {
         for (TMyShape* shape : shapes)
             for (TMyShape* member : canvas->WithMembers(shape))
                 Add(step, action, *member);
-    } else if (action == QLatin1String("ACT_ADD")) {
+    } else if (action == UndoActions::kAdd) {
         for (TMyShape* shape : shapes)
             Add(step, action, *shape);
-    } else if (action == QLatin1String("ACT_UNGROUP")) {
+    } else if (action == UndoActions::kUngroup) {
         for (int child : shapes.front()->Children())
             if (TMyShape* member = canvas->ShapeByIndex(child))
                 Add(step, action, *member);

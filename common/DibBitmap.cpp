@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -333,5 +334,31 @@ QImage DibBitmap::ToQImage() const
         for (int x = 0; x < width; ++x)
             pixels[x] |= 0xFF000000u;
     }
+    return image;
+}
+
+QImage DibBitmap::TakeQImage()
+{
+    if (m_bitmap == nullptr || FreeImage_GetBPP(m_bitmap) != 24)
+        return ToQImage();
+    const int width = Width();
+    const int height = Height();
+    const int pitch = Pitch();
+    // Turned upright by swapping rows pairwise: no second picture is ever allocated.
+    std::vector<uint8_t> spare(static_cast<size_t>(pitch));
+    for (int y = 0; y < height / 2; ++y) {
+        uint8_t* top = FreeImage_GetScanLine(m_bitmap, height - 1 - y);
+        uint8_t* bottom = FreeImage_GetScanLine(m_bitmap, y);
+        std::memcpy(spare.data(), top, size_t(pitch));
+        std::memcpy(top, bottom, size_t(pitch));
+        std::memcpy(bottom, spare.data(), size_t(pitch));
+    }
+    FIBITMAP* owned = Release();
+    // FreeImage's rows start at the bottom line; after the swap that is the top row.
+    QImage image(
+        FreeImage_GetScanLine(owned, 0), width, height, pitch, QImage::Format_BGR888,
+        [](void* bitmap) { FreeImage_Unload(static_cast<FIBITMAP*>(bitmap)); }, owned);
+    if (image.isNull())
+        FreeImage_Unload(owned);
     return image;
 }

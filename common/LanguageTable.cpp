@@ -41,6 +41,10 @@ constexpr BuiltIn kPelorix[] = {
         "Bitmaps (*.bmp)|*.bmp|Windows Meta file (*.wmf)|*.wmf|JPEG Image File (*.jpg)|*.jpg|DXF (*.dxf)|*.dxf|"
         "DXF1(*.dxf1)|*.dxf1" },
     { "GroupBoxMessages", "FilterExport", "Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv" },
+    { "GroupBoxMessages", "MessageCompareTitle", "Verlauf vergleichen" },
+    { "GroupBoxMessages", "MessageCompareArea",
+        "Die ausgewerteten Flächen weichen um mehr als 5 % voneinander ab: Stelle oder Feld sind womöglich nicht "
+        "dieselben." },
     { "GroupBoxParameters", "ColParameter", "Parameter" },
     { "GroupBoxParameters", "ColValue", "Wert" },
     { "GroupBoxParameters", "ColUnit", "Einheit" },
@@ -77,6 +81,9 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxParameters", "LabelTerminalDensity", "Terminal Density" },
     { "GroupBoxParameters", "LabelFollicularUnits", "Follicular units" },
     { "GroupBoxParameters", "LabelFollicularUnitDensity", "Fol. Unit Density" },
+    { "GroupBoxParameters", "LabelOriginDetected", "erkannt" },
+    { "GroupBoxParameters", "LabelOriginEdited", "erkannt, korrigiert" },
+    { "GroupBoxParameters", "LabelOriginDrawn", "von Hand" },
     { "GroupBoxMessages", "MessageNotCalibrated", "nicht kalibriert" },
     { "GroupBoxMessages", "MessageNoPatientData", "keine Patientendaten in der Messung" },
     { "GroupBoxMessages", "MessageExportFormats", "Ergebnisse werden als .xls, .txt oder .csv gespeichert." },
@@ -85,6 +92,17 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxMessages", "MessageXlsCodePage",
         "Die .xls-Datei kann nicht jedes Zeichen der Namen darstellen (dort steht \"?\"); .csv und .txt "
         "behalten sie." },
+    { "GroupBoxParameters", "LabelSummary", "Zusammenfassung" },
+    { "GroupBoxParameters", "LabelThicknessMedian", "Thickness Median" },
+    { "GroupBoxParameters", "LabelVellusPercentage", "Vellus Percentage" },
+    { "GroupBoxParameters", "LabelThicknessClasses", "Dickenverteilung" },
+    { "GroupBoxParameters", "LabelClassLower", "von" },
+    { "GroupBoxParameters", "LabelClassUpper", "bis" },
+    { "GroupBoxParameters", "LabelVisit1", "Besuch 1" },
+    { "GroupBoxParameters", "LabelVisit2", "Besuch 2" },
+    { "GroupBoxParameters", "LabelChange", "Änderung" },
+    { "GroupBoxParameters", "LabelChangePercent", "Änderung %" },
+    { "GroupBoxParameters", "LabelInterval", "95 %-Konfidenzintervall" },
 };
 
 constexpr BuiltIn kPrelvo[] = {

@@ -73,4 +73,40 @@ inline constexpr std::array<Quantity, 12> kQuantities = { {
     { "FollicularUnitDensity", true },
 } };
 
+// The follow-up report ("Verlauf.zrp") gets the 40 variables above for the first
+// visit, then these: the second visit's picture date and marked picture, the
+// chart of both thickness distributions, the two evaluated areas and the warning
+// when they differ, and per compared figure its caption, both values, the change,
+// the change in percent, the 95 % interval and the unit.
+inline constexpr std::array<std::string_view, 7> kFollowUpNames = {
+    "ImageDate2",
+    "ImageAnalysis2",
+    "ThicknessChart",
+    "AreaFirst",
+    "AreaSecond",
+    "AreaUnit",
+    "AreaWarning",
+};
+// The compared figures in table order; each gives "Cmp" + stem + one of kComparisonColumns.
+inline constexpr std::array<std::string_view, 9> kComparisonStems = {
+    "Count",
+    "Density",
+    "ThicknessMean",
+    "ThicknessMedian",
+    "VellusCount",
+    "VellusPercentage",
+    "TerminalDensity",
+    "FollicularUnitCount",
+    "FollicularUnitDensity",
+};
+inline constexpr std::array<std::string_view, 7> kComparisonColumns = {
+    "Caption",
+    "First",
+    "Second",
+    "Change",
+    "ChangePercent",
+    "Interval",
+    "Unit",
+};
+
 } // namespace PrintVariables

@@ -109,6 +109,7 @@ TDataFrame::~TDataFrame() = default;
 void TDataFrame::Clear()
 {
     m_columns.clear();
+    m_columnIndex.clear();
     m_rowCount = 0;
 }
 
@@ -121,10 +122,7 @@ TCol* TDataFrame::Column(int index) const
 
 int TDataFrame::IndexOfColumn(const QString& name) const
 {
-    for (int i = 0; i < ColumnCount(); ++i)
-        if (m_columns[size_t(i)]->m_name == name)
-            return i;
-    return -1;
+    return m_columnIndex.value(name, -1);
 }
 
 TCol* TDataFrame::ColumnByName(const QString& name) const
@@ -147,6 +145,7 @@ QString TDataFrame::AddColumn(const QString& requestedName)
     auto column = std::make_unique<TCol>(candidate);
     column->m_cells.resize(size_t(m_rowCount));
     m_columns.push_back(std::move(column));
+    m_columnIndex.insert(candidate, ColumnCount() - 1);
     return candidate;
 }
 

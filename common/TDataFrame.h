@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QHash>
 #include <QString>
 
 #include <deque>
@@ -129,6 +130,7 @@ private:
     bool Fail(const QString& message, bool show);
 
     std::vector<std::unique_ptr<TCol>> m_columns;
+    QHash<QString, int> m_columnIndex; // name -> index; names are unique, so lookups stay constant-time
     int m_rowCount = 0;
     QString m_lastError;
 };

@@ -1,26 +1,26 @@
 #include "common/TNVFreeImage.h"
 
+#include "common/ChildProcess.h"
+#include "common/HugePageScope.h"
+#include "common/IniFile.h"
+#include "common/IsolatedPictureDecoder.h"
+#include "common/PictureDecoderProtocol.h"
+#include "common/PictureHeader.h"
+
 #include <FreeImage.h>
 #include <dlfcn.h>
-#include <malloc.h>
-#include <sys/mman.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <QMutex>
 #include <QStringList>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdarg>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <limits>
-#include <optional>
 
 namespace {
 
@@ -138,7 +138,16 @@ QString CheckSize(qint64 width, qint64 height, double bitsPerPixel, const TNVFre
             .arg(width)
             .arg(height)
             .arg(limits.maxSide);
-    const double bytes = std::ceil(double(width) * double(height) * bitsPerPixel / 8.0);
+    const double pixels = double(width) * double(height);
+    if (pixels > double(limits.maxPixels))
+        return QString("picture is too large: %1 x %2 pixels are %3 megapixels, which need %4 as 24-bit picture "
+                       "(at most %5 megapixels)")
+            .arg(width)
+            .arg(height)
+            .arg(pixels / 1e6, 0, 'f', 1)
+            .arg(FormatBytes(pixels * 3))
+            .arg(double(limits.maxPixels) / 1e6, 0, 'g', 6);
+    const double bytes = std::ceil(pixels * bitsPerPixel / 8.0);
     if (bytes > double(limits.maxPixelBytes))
         return QString("picture is too large: %1 x %2 pixels need %3 (at most %4)")
             .arg(width)
@@ -152,409 +161,127 @@ QString CheckSize(FIBITMAP* bitmap, const TNVFreeImage::Limits& limits)
     return CheckSize(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), FreeImage_GetBPP(bitmap), limits);
 }
 
-// ---- Declared sizes of formats that FreeImage cannot read header-only ----
+const QString kDecodeFailure = QStringLiteral("FreeImage could not decode the picture (damaged or unsupported)");
 
-struct DeclaredSize
+// The decoders of the formats cameras write are trusted with damaged files (and fuzzed as
+// part of this loader); every other format is decoded in a separate process.
+bool DecodedInProcess(FREE_IMAGE_FORMAT format)
 {
-    qint64 width;
-    qint64 height;
-    double bitsPerPixel; // of the biggest buffer the decoder allocates for it
-};
-
-// Reads header fields from the start of a device, refusing to read past its end.
-class HeaderReader
-{
-public:
-    explicit HeaderReader(QIODevice& device)
-        : m_device(device)
-    {
-        m_ok = m_device.seek(0);
-    }
-    bool Ok() const { return m_ok; }
-    QByteArray Bytes(qint64 count)
-    {
-        QByteArray bytes = m_ok ? m_device.read(count) : QByteArray();
-        m_ok = m_ok && bytes.size() == count;
-        return bytes;
-    }
-    void Skip(qint64 count)
-    {
-        const qint64 target = m_device.pos() + count;
-        m_ok = m_ok && count >= 0 && target <= m_device.size() && m_device.seek(target);
-    }
-    void Seek(qint64 position)
-    {
-        m_ok = m_ok && position >= 0 && position <= m_device.size() && m_device.seek(position);
-    }
-    qint64 Left() const { return m_device.size() - m_device.pos(); }
-    quint32 U8() { return Unsigned(1, false); }
-    quint32 U16Le() { return Unsigned(2, false); }
-    quint32 U16Be() { return Unsigned(2, true); }
-    quint32 U32Le() { return Unsigned(4, false); }
-    quint32 U32Be() { return Unsigned(4, true); }
-
-private:
-    quint32 Unsigned(int size, bool bigEndian)
-    {
-        const QByteArray bytes = Bytes(size);
-        if (!m_ok)
-            return 0;
-        quint32 value = 0;
-        for (int i = 0; i < size; ++i) {
-            const quint32 byte = static_cast<quint8>(bytes[bigEndian ? i : size - 1 - i]);
-            value = (value << 8) | byte;
-        }
-        return value;
-    }
-
-    QIODevice& m_device;
-    bool m_ok = false;
-};
-
-std::optional<DeclaredSize> Result(HeaderReader& in, qint64 width, qint64 height, double bitsPerPixel)
-{
-    if (!in.Ok())
-        return std::nullopt;
-    return DeclaredSize { width, height, bitsPerPixel };
+    return format == FIF_JPEG || format == FIF_PNG || format == FIF_BMP || format == FIF_TIFF;
 }
-
-// The first image descriptor, which is the frame FreeImage decodes.
-std::optional<DeclaredSize> PeekGif(HeaderReader& in)
-{
-    in.Skip(10);
-    const quint32 flags = in.U8();
-    in.Skip(2);
-    if (flags & 0x80)
-        in.Skip(3 << ((flags & 7) + 1));
-    while (in.Ok()) {
-        const quint32 block = in.U8();
-        if (block == 0x2C) {
-            in.Skip(4);
-            const qint64 width = in.U16Le();
-            const qint64 height = in.U16Le();
-            return Result(in, width, height, 8);
-        }
-        if (block != 0x21)
-            return std::nullopt;
-        in.Skip(1);
-        for (quint32 length = in.U8(); in.Ok() && length != 0; length = in.U8())
-            in.Skip(length);
-    }
-    return std::nullopt;
-}
-
-std::optional<DeclaredSize> PeekDds(HeaderReader& in)
-{
-    in.Skip(12);
-    const qint64 height = in.U32Le();
-    const qint64 width = in.U32Le();
-    return Result(in, width, height, 32);
-}
-
-std::optional<DeclaredSize> PeekSgi(HeaderReader& in)
-{
-    in.Skip(6);
-    const qint64 width = in.U16Be();
-    const qint64 height = in.U16Be();
-    return Result(in, width, height, 32);
-}
-
-// The BMHD chunk of an IFF ILBM or PBM picture.
-std::optional<DeclaredSize> PeekIff(HeaderReader& in)
-{
-    in.Skip(12);
-    while (in.Ok()) {
-        const QByteArray id = in.Bytes(4);
-        const qint64 length = in.U32Be();
-        if (id == "BMHD") {
-            const qint64 width = in.U16Be();
-            const qint64 height = in.U16Be();
-            return Result(in, width, height, 32);
-        }
-        in.Skip(length + (length & 1));
-    }
-    return std::nullopt;
-}
-
-// OpenJPEG keeps one 32-bit sample per component and pixel while decoding.
-double Jpeg2000Bits(qint64 components)
-{
-    return 32.0 * double(qMax<qint64>(components, 1)) + 64.0;
-}
-
-// The SIZ segment that follows the start of a JPEG 2000 codestream.
-std::optional<DeclaredSize> PeekJ2k(HeaderReader& in)
-{
-    in.Skip(8);
-    const qint64 right = in.U32Be();
-    const qint64 bottom = in.U32Be();
-    const qint64 left = in.U32Be();
-    const qint64 top = in.U32Be();
-    in.Skip(16);
-    const qint64 components = in.U16Be();
-    return Result(in, right - left, bottom - top, Jpeg2000Bits(components));
-}
-
-// The image header box inside the JP2 header box.
-std::optional<DeclaredSize> PeekJp2(HeaderReader& in)
-{
-    while (in.Ok()) {
-        qint64 length = in.U32Be();
-        const QByteArray type = in.Bytes(4);
-        qint64 headerLength = 8;
-        if (length == 1) {
-            const qint64 high = in.U32Be();
-            const qint64 low = in.U32Be();
-            length = high > 0x7FFFFFFF ? -1 : (high << 32) | low;
-            headerLength = 16;
-        } else if (length == 0) {
-            length = in.Left() + headerLength;
-        }
-        if (!in.Ok() || length < headerLength)
-            return std::nullopt;
-        if (type == "ihdr") {
-            const qint64 height = in.U32Be();
-            const qint64 width = in.U32Be();
-            const qint64 components = in.U16Be();
-            return Result(in, width, height, Jpeg2000Bits(components));
-        }
-        if (type != "jp2h")
-            in.Skip(length - headerLength);
-    }
-    return std::nullopt;
-}
-
-// FreeImage allocates an icon's pixels for the nearest depth it supports and the absolute
-// size, but reads the rows at the depth and signed size the icon's header claims, so an
-// odd depth (12, 1025 ...) or a negative size overruns the pixel buffer. Empty when the
-// first icon, the one FreeImage decodes, is safe to hand over.
-QString CheckIcoHeader(QIODevice& device)
-{
-    HeaderReader in(device);
-    in.Skip(4);
-    const quint32 count = in.U16Le();
-    in.Skip(12);
-    in.Seek(in.U32Le());
-    const QByteArray start = in.Bytes(4);
-    if (!in.Ok() || count == 0 || start == "\x89PNG")
-        return {}; // FreeImage refuses the first ones itself and hands PNG icons to its PNG reader
-    const qint32 width = qint32(in.U32Le());
-    const qint32 height = qint32(in.U32Le());
-    in.Skip(2);
-    const quint32 bitCount = in.U16Le();
-    const bool knownDepth
-        = bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
-    if (!in.Ok() || width <= 0 || height < 2 || !knownDepth)
-        return QString("icon header is damaged (%1 x %2 pixels, %3 bits per pixel)")
-            .arg(width)
-            .arg(height / 2)
-            .arg(bitCount);
-    return {};
-}
-
-// FreeImage reads a Radiance picture's size with "%d" into unsigned numbers, allocates the
-// absolute values and then reads rows of the size as given, so "-Y -1 +X 8" overruns the
-// pixel buffer. Empty unless the size line, found the way FreeImage reads the header
-// (lines up to an empty one, then the size), holds a value that is not a positive int.
-// A height of -1 (or a number too big for an int) has FreeImage write 2^32 - 1 rows.
-QString CheckHdrSize(QIODevice& device)
-{
-    const auto nextLine = [&device] {
-        QByteArray line = device.readLine(256); // FreeImage's longest header line
-        if (!line.endsWith('\n'))
-            return QByteArray();
-        const qsizetype end = line.indexOf('\0'); // FreeImage's string functions stop there
-        return end < 0 ? line : end == 0 ? QByteArray("\n") : line.left(end);
-    };
-    if (!device.seek(0) || nextLine().isEmpty())
-        return {};
-    for (QByteArray line = nextLine(); line != "\n"; line = nextLine())
-        if (line.isEmpty())
-            return {}; // FreeImage cannot read the header either
-    static const QRegularExpression sizeLine(R"(^(?:-Y\s*([+-]?\d+)\s*\+X|\+X\s*([+-]?\d+)\s*\+Y)\s*([+-]?\d+))");
-    const QRegularExpressionMatch match = sizeLine.match(QString::fromLatin1(nextLine()));
-    if (!match.hasMatch())
-        return {}; // FreeImage finds no size either and gives up
-    bool firstOk = false;
-    bool secondOk = false;
-    const qint64 first = (match.captured(1) + match.captured(2)).toLongLong(&firstOk);
-    const qint64 second = match.captured(3).toLongLong(&secondOk);
-    if (!firstOk || !secondOk || first <= 0 || second <= 0 || first > INT_MAX || second > INT_MAX)
-        return QString("Radiance picture size is damaged: %1").arg(match.captured(0));
-    return {};
-}
-
-// FreeImage reads an uncompressed BMP that ends early as far as it goes and leaves the
-// rest black; such a file is damaged. Empty when the pixel rows are all there (the last
-// row's padding may be missing: some writers leave it out).
-QString CheckBmpComplete(QIODevice& device)
-{
-    HeaderReader in(device);
-    in.Skip(10);
-    const qint64 pixelOffset = in.U32Le();
-    const quint32 infoSize = in.U32Le();
-    qint64 width = 0;
-    qint64 height = 0;
-    quint32 bitCount = 0;
-    quint32 compression = 0;
-    if (infoSize == 12) {
-        width = in.U16Le();
-        height = in.U16Le();
-        in.Skip(2);
-        bitCount = in.U16Le();
-    } else {
-        width = qint32(in.U32Le());
-        height = qint32(in.U32Le());
-        in.Skip(2);
-        bitCount = in.U16Le();
-        compression = in.U32Le();
-    }
-    const bool uncompressed = compression == 0 || compression == 3 || compression == 6;
-    if (!in.Ok() || !uncompressed || width <= 0 || height == 0 || bitCount == 0 || bitCount > 32)
-        return {}; // FreeImage judges these itself; the size limits apply as for any picture
-    height = qAbs(height);
-    const qint64 rowBytes = (width * bitCount + 7) / 8;
-    const qint64 pitch = (width * bitCount + 31) / 32 * 4;
-    // In floating point: a damaged header may claim sizes whose product overflows.
-    const double needed = double(pixelOffset) + double(pitch) * double(height - 1) + double(rowBytes);
-    if (double(device.size()) < needed)
-        return QString("BMP pixel data ends early: the file has %1 bytes, its header needs %2 (truncated file)")
-            .arg(device.size())
-            .arg(needed, 0, 'f', 0);
-    return {};
-}
-
-std::optional<DeclaredSize> PeekDeclaredSize(FREE_IMAGE_FORMAT format, QIODevice& device)
-{
-    HeaderReader in(device);
-    switch (format) {
-    case FIF_GIF:
-        return PeekGif(in);
-    case FIF_DDS:
-        return PeekDds(in);
-    case FIF_SGI:
-        return PeekSgi(in);
-    case FIF_IFF:
-        return PeekIff(in);
-    case FIF_J2K:
-        return PeekJ2k(in);
-    case FIF_JP2:
-        return PeekJp2(in);
-    default:
-        return std::nullopt;
-    }
-}
-
-// ---- Memory for big pictures ----
-
-#if defined(__SANITIZE_ADDRESS__)
-#define PELORIX_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
-#define PELORIX_OWN_ALLOCATOR 1
-#endif
-#endif
-
-#if defined(__GLIBC__) && !defined(PELORIX_OWN_ALLOCATOR)
-#define PELORIX_HUGE_PAGES 1
-#endif
-
-// Touching fresh memory costs about 10 us per 4 KiB page on the machines this runs on:
-// 150-200 ms for the 60 MB of a 20-megapixel picture, more than decoding it takes. Huge
-// pages (2 MiB) cut that to a few milliseconds, but with transparent huge pages in
-// "madvise" mode the kernel only uses them where asked to, and FreeImage allocates with
-// plain malloc, which hands out big blocks as fresh mappings that nobody advised.
-// So while FreeImage decodes a big picture, big blocks come from the heap instead, and
-// the stretch of heap the pixels will occupy is advised for huge pages beforehand: it is
-// allocated (untouched), advised and freed, and the heap keeps it until FreeImage's own
-// allocation of about the same size takes it over a moment later. For a 20-megapixel
-// JPEG this took a load from about 265 ms to 110-130 ms (bench/picture_load_bench.cpp).
-// Defining PELORIX_OWN_ALLOCATOR switches it off; sanitizer builds do so by themselves.
-#ifdef PELORIX_HUGE_PAGES
-class HugePageScope
-{
-public:
-    explicit HugePageScope(size_t bytes)
-        : m_active(bytes >= kMinimumBytes)
-    {
-        if (!m_active)
-            return;
-        mallopt(M_MMAP_MAX, 0);
-        mallopt(M_TRIM_THRESHOLD, INT_MAX);
-        const size_t reserve = bytes + 2 * kHugePage;
-        if (void* probe = std::malloc(reserve)) {
-            const auto start = (reinterpret_cast<uintptr_t>(probe) + kHugePage - 1) & ~(kHugePage - 1);
-            const auto end = (reinterpret_cast<uintptr_t>(probe) + reserve) & ~(kHugePage - 1);
-            if (end > start)
-                madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-            std::free(probe);
-        }
-    }
-    ~HugePageScope()
-    {
-        // Any mallopt() call stops glibc from adapting its thresholds by itself, so set them
-        // to where that adaptation ends up anyway: blocks up to 32 MiB come from the heap
-        // and are reused, bigger ones are mappings again, and a free stretch of more than
-        // 64 MiB at the top of the heap goes back to the system.
-        if (m_active) {
-            mallopt(M_MMAP_MAX, 65536);
-            mallopt(M_MMAP_THRESHOLD, 32 << 20);
-            mallopt(M_TRIM_THRESHOLD, 64 << 20);
-        }
-    }
-    HugePageScope(const HugePageScope&) = delete;
-    HugePageScope& operator=(const HugePageScope&) = delete;
-
-private:
-    static constexpr size_t kHugePage = size_t(2) << 20;
-    static constexpr size_t kMinimumBytes = size_t(8) << 20;
-    const bool m_active;
-};
-#else
-// Sanitizers bring their own allocator, which glibc's settings do not reach.
-class HugePageScope
-{
-public:
-    explicit HugePageScope(size_t) { }
-};
-#endif
 
 using LoadFunction = std::function<FIBITMAP*(FREE_IMAGE_FORMAT format, int flags)>;
 
-// Checks the declared size, decodes, and reduces the result to a standard bitmap.
-std::unique_ptr<DibBitmap> Decode(FREE_IMAGE_FORMAT format, const LoadFunction& load, QIODevice& device,
+// Decodes in this process; the declared size has been checked when it was known.
+BitmapPtr DecodeHere(FREE_IMAGE_FORMAT format, const PictureHeader& header, const LoadFunction& load,
     const TNVFreeImage::Limits& limits, MessageCapture& capture, QString* error)
 {
-    const QString decodeFailure = "FreeImage could not decode the picture (damaged or unsupported)";
-    QString reason = format == FIF_ICO ? CheckIcoHeader(device) : format == FIF_HDR ? CheckHdrSize(device) : QString();
     size_t pixelBytes = 0;
-    if (reason.isEmpty() && FreeImage_FIFSupportsNoPixels(format)) {
-        const BitmapPtr header(load(format, FIF_LOAD_NOPIXELS));
-        if (!header)
-            return Fail(error, capture.Explain(decodeFailure));
-        reason = CheckSize(header.get(), limits);
-        pixelBytes = size_t(FreeImage_GetPitch(header.get())) * FreeImage_GetHeight(header.get());
-    } else if (const auto declared = reason.isEmpty() ? PeekDeclaredSize(format, device) : std::nullopt) {
-        reason = CheckSize(declared->width, declared->height, declared->bitsPerPixel, limits);
+    if (header.sizeKnown) {
+        pixelBytes = size_t((header.width * qint64(header.decodeBitsPerPixel) + 31) / 32 * 4) * size_t(header.height);
+    } else if (FreeImage_FIFSupportsNoPixels(format)) {
+        // A variant our header reader does not know (BigTIFF): FreeImage reads the header.
+        const BitmapPtr probe(load(format, FIF_LOAD_NOPIXELS));
+        if (!probe) {
+            Fail(error, capture.Explain(kDecodeFailure));
+            return nullptr;
+        }
+        const QString reason = CheckSize(probe.get(), limits);
+        if (!reason.isEmpty()) {
+            Fail(error, reason);
+            return nullptr;
+        }
+        pixelBytes = size_t(FreeImage_GetPitch(probe.get())) * FreeImage_GetHeight(probe.get());
     }
-    if (reason.isEmpty() && format == FIF_BMP)
-        reason = CheckBmpComplete(device);
-    if (!reason.isEmpty())
-        return Fail(error, reason);
-
     capture.Clear();
     BitmapPtr bitmap;
     {
         const HugePageScope hugePages(pixelBytes);
         bitmap.reset(load(format, 0));
     }
-    if (!bitmap || !FreeImage_HasPixels(bitmap.get()))
-        return Fail(error, capture.Explain(decodeFailure));
+    if (!bitmap || !FreeImage_HasPixels(bitmap.get())) {
+        Fail(error, capture.Explain(kDecodeFailure));
+        return nullptr;
+    }
     // libjpeg fills whatever is missing with grey and only warns; measuring on that would mislead.
-    if (format == FIF_JPEG && capture.Mentions("premature end"))
-        return Fail(
-            error, capture.Explain("JPEG data ends before the picture is complete (truncated or damaged file)"));
-    reason = CheckSize(bitmap.get(), limits);
+    if (format == FIF_JPEG && capture.Mentions("premature end")) {
+        Fail(error, capture.Explain("JPEG data ends before the picture is complete (truncated or damaged file)"));
+        return nullptr;
+    }
+    return bitmap;
+}
+
+// The time a separate decoder gets: the base, and more for a picture that declares many pixels.
+int DecoderMilliseconds(const PictureHeader& header, const TNVFreeImage::Limits& limits)
+{
+    const double megapixels
+        = (header.sizeKnown ? double(header.width) * double(header.height) : double(limits.maxPixels)) / 1e6;
+    return limits.isolatedMilliseconds + int(std::min(megapixels, 100000.0) * 25);
+}
+
+// The address space a separate decoder may use: its code and libraries, and twice the
+// buffer of the declared size (or of the largest allowed picture when it is not known).
+qint64 DecoderMemory(const PictureHeader& header, const TNVFreeImage::Limits& limits)
+{
+    const double pixelBytes = header.sizeKnown
+        ? double(header.width) * double(header.height) * std::max(header.decodeBitsPerPixel, 32.0) / 8
+        : double(limits.maxPixelBytes);
+    return (qint64(512) << 20) + qint64(std::min(2 * pixelBytes, double(limits.maxPixelBytes) * 2));
+}
+
+// Checks the header and decodes, in this process or in a separate one, and reduces the
+// result to a standard bitmap. path is empty for a picture in memory.
+std::unique_ptr<DibBitmap> LoadPicture(
+    QByteArrayView bytes, const QString& path, const TNVFreeImage::Limits& limits, QString* error)
+{
+    MessageCapture capture;
+    // FreeImage only reads from a memory stream opened on existing data; the bytes stay untouched.
+    auto* data = reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data()));
+    const std::unique_ptr<FIMEMORY, void (*)(FIMEMORY*)> stream(
+        FreeImage_OpenMemory(data, static_cast<DWORD>(bytes.size())), FreeImage_CloseMemory);
+    if (!stream)
+        return Fail(error, "FreeImage could not open the picture data");
+    // The contents decide; a name says nothing about what a file holds.
+    const FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(stream.get(), 0);
+    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
+        return Fail(error, "contents are not a picture Pelorix can read (format not recognised)");
+
+    // A size over the limits is the clearer reason when a header also promises more data than there is.
+    const PictureHeader header = PictureHeader::Read(format, bytes);
+    if (header.sizeKnown) {
+        const QString reason = CheckSize(header.width, header.height, header.decodeBitsPerPixel, limits);
+        if (!reason.isEmpty())
+            return Fail(error, reason);
+    }
+    if (!header.problem.isEmpty())
+        return Fail(error, header.problem);
+
+    BitmapPtr bitmap;
+    if (DecodedInProcess(format)) {
+        const QByteArray nativePath = QFile::encodeName(path);
+        const LoadFunction load = [&](FREE_IMAGE_FORMAT fif, int flags) {
+            if (!path.isEmpty())
+                return FreeImage_Load(fif, nativePath.constData(), flags);
+            FreeImage_SeekMemory(stream.get(), 0, SEEK_SET);
+            return FreeImage_LoadFromMemory(fif, stream.get(), flags);
+        };
+        bitmap = DecodeHere(format, header, load, limits, capture, error);
+    } else {
+        IsolatedPictureDecoder decoder;
+        decoder.program = ChildProcess::ProgramBeside(QString::fromLatin1(PictureDecoderProtocol::kProgramName));
+        decoder.memoryBytes = DecoderMemory(header, limits);
+        decoder.milliseconds = DecoderMilliseconds(header, limits);
+        decoder.checkSize = [&limits](qint64 width, qint64 height, double bitsPerPixel) {
+            return CheckSize(width, height, bitsPerPixel, limits);
+        };
+        IsolatedPictureDecoder::Result result = decoder.Decode(path, bytes);
+        if (result.bitmap == nullptr)
+            return Fail(error, result.error);
+        bitmap.reset(result.bitmap);
+    }
+    if (!bitmap)
+        return nullptr;
+    const QString reason = CheckSize(bitmap.get(), limits);
     if (!reason.isEmpty())
         return Fail(error, reason);
 
@@ -566,7 +293,34 @@ std::unique_ptr<DibBitmap> Decode(FREE_IMAGE_FORMAT format, const LoadFunction& 
     return result;
 }
 
+QMutex g_defaultLimitsMutex;
+TNVFreeImage::Limits g_defaultLimits;
+
 } // namespace
+
+TNVFreeImage::Limits TNVFreeImage::DefaultLimits()
+{
+    const QMutexLocker lock(&g_defaultLimitsMutex);
+    return g_defaultLimits;
+}
+
+void TNVFreeImage::SetDefaultLimits(const Limits& limits)
+{
+    const QMutexLocker lock(&g_defaultLimitsMutex);
+    g_defaultLimits = limits;
+}
+
+TNVFreeImage::Limits TNVFreeImage::LimitsFromIni(const QString& iniPath)
+{
+    Limits limits;
+    IniFile ini(iniPath);
+    if (!ini.Load())
+        return limits;
+    const int megapixels = ini.ReadInteger(QStringLiteral("Settings"), QStringLiteral("MaxPictureMegapixels"), 0);
+    if (megapixels >= 1 && megapixels <= 2000)
+        limits.maxPixels = qint64(megapixels) * 1'000'000;
+    return limits;
+}
 
 std::unique_ptr<DibBitmap> TNVFreeImage::Load(const QString& path, QString* error) const
 {
@@ -577,26 +331,23 @@ std::unique_ptr<DibBitmap> TNVFreeImage::Load(const QString& path, QString* erro
         return Fail(error, "path is a folder, not a file");
     if (info.size() == 0)
         return Fail(error, "file is empty");
+    if (info.size() > qint64(std::numeric_limits<DWORD>::max()))
+        return Fail(error, "file is larger than 4 GiB, more than any picture Pelorix can read");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Fail(error, "file cannot be opened for reading");
-
-    MessageCapture capture;
-    const QByteArray nativePath = QFile::encodeName(path);
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(nativePath.constData(), 0);
-    if (format == FIF_UNKNOWN) {
-        // Some formats have no signature to recognise; their name is all there is to go by.
-        format = FreeImage_GetFIFFromFilename(nativePath.constData());
-        if (format != FIF_UNKNOWN && !FreeImage_FIFSupportsReading(format))
-            format = FIF_UNKNOWN;
+    // The header readers look at the file through a mapping; nothing is read that they do not need.
+    const qint64 size = file.size();
+    const uchar* mapped = file.map(0, size);
+    QByteArray copy;
+    if (mapped == nullptr) {
+        copy = file.readAll();
+        if (copy.size() != size)
+            return Fail(error, "file cannot be read");
     }
-    if (format == FIF_UNKNOWN)
-        return Fail(error, "format not recognised by FreeImage");
-
-    const LoadFunction load = [&nativePath](FREE_IMAGE_FORMAT fif, int flags) {
-        return FreeImage_Load(fif, nativePath.constData(), flags);
-    };
-    return Decode(format, load, file, m_limits, capture, error);
+    const QByteArrayView bytes
+        = mapped != nullptr ? QByteArrayView(reinterpret_cast<const char*>(mapped), size) : QByteArrayView(copy);
+    return LoadPicture(bytes, path, m_limits, error);
 }
 
 std::unique_ptr<DibBitmap> TNVFreeImage::LoadFromMemory(const QByteArray& bytes, QString* error) const
@@ -605,27 +356,7 @@ std::unique_ptr<DibBitmap> TNVFreeImage::LoadFromMemory(const QByteArray& bytes,
         return Fail(error, "picture data is empty");
     if (bytes.size() > qint64(std::numeric_limits<DWORD>::max()))
         return Fail(error, "picture data is larger than FreeImage can read from memory");
-
-    MessageCapture capture;
-    // FreeImage only reads from a memory stream opened on existing data; the bytes stay untouched.
-    auto* data = reinterpret_cast<BYTE*>(const_cast<char*>(bytes.constData()));
-    FIMEMORY* stream = FreeImage_OpenMemory(data, static_cast<DWORD>(bytes.size()));
-    if (stream == nullptr)
-        return Fail(error, "FreeImage could not open the picture data");
-    const std::unique_ptr<FIMEMORY, void (*)(FIMEMORY*)> streamOwner(stream, FreeImage_CloseMemory);
-
-    const FREE_IMAGE_FORMAT format = FreeImage_GetFileTypeFromMemory(stream, 0);
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsReading(format))
-        return Fail(error, "format not recognised by FreeImage");
-
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    const LoadFunction load = [stream](FREE_IMAGE_FORMAT fif, int flags) {
-        FreeImage_SeekMemory(stream, 0, SEEK_SET);
-        return FreeImage_LoadFromMemory(fif, stream, flags);
-    };
-    return Decode(format, load, buffer, m_limits, capture, error);
+    return LoadPicture(bytes, QString(), m_limits, error);
 }
 
 QString TNVFreeImage::CopyrightMessage()

@@ -28,24 +28,31 @@ QString Directory()
     return dir;
 }
 
-std::optional<QString> Create(const QString& prefix, const QString& extension, QString* error)
+std::unique_ptr<QFile> CreateOpen(const QString& prefix, const QString& extension, QString* error)
 {
     const QString dir = Directory();
     const QString stem = dir + prefix + QStringLiteral("_PID_") + QString::number(QCoreApplication::applicationPid())
         + QLatin1Char('_');
     QString lastError;
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-        const QString path = stem + QString::number(g_counter++) + QLatin1Char('.') + extension;
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            return path;
-        lastError = file.errorString();
-        if (!file.exists())
+        auto file = std::make_unique<QFile>(stem + QString::number(g_counter++) + QLatin1Char('.') + extension);
+        if (file->open(QIODevice::WriteOnly | QIODevice::NewOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            return file;
+        lastError = file->errorString();
+        if (!file->exists())
             break; // not a name clash: the folder itself is unusable
     }
     if (error)
         *error = QStringLiteral("cannot create a temporary file in %1: %2").arg(dir, lastError);
-    return std::nullopt;
+    return nullptr;
+}
+
+std::optional<QString> Create(const QString& prefix, const QString& extension, QString* error)
+{
+    const std::unique_ptr<QFile> file = CreateOpen(prefix, extension, error);
+    if (!file)
+        return std::nullopt;
+    return file->fileName();
 }
 
 } // namespace TempFileName

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+#include <QFile>
+
+#include <memory>
 #include <optional>
 
 // Temporary files: the folder named by the environment variable TEMP, then
@@ -16,5 +19,9 @@ QString Directory();
 // readable and writable by the owner only, and returns its path. Names whose file
 // already exists are skipped. Nothing and an error text when no file could be made.
 std::optional<QString> Create(const QString& prefix, const QString& extension, QString* error = nullptr);
+
+// The same, but the file stays open for writing: what is written goes into the very
+// file that was created, never into whatever carries its name by then.
+std::unique_ptr<QFile> CreateOpen(const QString& prefix, const QString& extension, QString* error = nullptr);
 
 } // namespace TempFileName

@@ -33,6 +33,26 @@ void CheckIndexes(const TMyCAD& cad)
         for (int child : shape->Children())
             if (child < 0 || child >= cad.ShapeCount())
                 std::abort();
+        // Groups form a tree of bounded depth: no shape is its own group at any level.
+        int depth = 0;
+        for (const TMyShape* s = shape; s->ParentGroup() >= 0; s = cad.ShapeByIndex(s->ParentGroup()))
+            if (++depth > TMyCAD::kMaxGroupDepth + 1)
+                std::abort();
+    }
+}
+
+// Style changes walk every member of a group (from the outermost groups, so that
+// each shape is reached once).
+void SetStyles(TMyCAD& cad)
+{
+    for (int i = 0; i < cad.ShapeCount(); ++i) {
+        TMyShape* shape = cad.ShapeByIndex(i);
+        if (shape->ParentGroup() >= 0)
+            continue;
+        shape->SetPen(shape->Pen());
+        shape->SetFont(shape->Font());
+        shape->SetLocked(shape->Locked());
+        cad.HitShape(shape, QPointF(1, 1));
     }
 }
 
@@ -46,6 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TMyCAD cad;
     const bool loaded = cad.LoadFromStream(input);
     CheckIndexes(cad);
+    SetStyles(cad);
 
     const QByteArray once = Save(cad);
     if (loaded) {

@@ -124,94 +124,154 @@ void ComponentProperties::BindShape(TMyShape& shape)
         QStringLiteral("Visible"), [s] { return s->Visible(); }, [s](bool v) { s->SetVisible(v); }));
 }
 
+namespace {
+
+// The properties each shape class adds to those of TMyShape, in the order the
+// inspector lists them: a class lists those of its base classes first.
+void BindRectangle(std::vector<Binding>& b, TMyRectangle* r)
+{
+    b.push_back(BoolProp(
+        QStringLiteral("AssociateSideResizing"), [r] { return r->AssociateSideResizing(); },
+        [r](bool v) { r->SetAssociateSideResizing(v); }));
+    b.push_back(BoolProp(
+        QStringLiteral("ShowSideHot"), [r] { return r->ShowSideHot(); }, [r](bool v) { r->SetShowSideHot(v); }));
+    b.push_back(BoolProp(
+        QStringLiteral("ShowHorizontalSideHot"), [r] { return r->ShowHorizontalSideHot(); },
+        [r](bool v) { r->SetShowHorizontalSideHot(v); }));
+    b.push_back(BoolProp(
+        QStringLiteral("ShowVerticalSideHot"), [r] { return r->ShowVerticalSideHot(); },
+        [r](bool v) { r->SetShowVerticalSideHot(v); }));
+}
+
+void BindText(std::vector<Binding>& b, TMyText* t)
+{
+    b.push_back(EnumProp(
+        QStringLiteral("HAlignment"), CanvasTypeNames::Alignment(), [t] { return int(t->HAlignment()); },
+        [t](int v) { t->SetHAlignment(TAlignment(v)); }));
+    b.push_back(BoolProp(
+        QStringLiteral("IsBorder"), [t] { return t->IsBorder(); }, [t](bool v) { t->SetIsBorder(v); }));
+    b.push_back(BoolProp(
+        QStringLiteral("IsSolid"), [t] { return t->IsSolid(); }, [t](bool v) { t->SetIsSolid(v); }));
+    b.push_back(LinesProp(
+        QStringLiteral("Lines"), [t] { return t->Lines(); }, [t](const QStringList& v) { t->SetLines(v); }));
+    b.push_back(EnumProp(
+        QStringLiteral("VAlignment"), CanvasTypeNames::VAlignment(), [t] { return int(t->VAlignment()); },
+        [t](int v) { t->SetVAlignment(TVAlignment(v)); }));
+    b.push_back(BoolProp(
+        QStringLiteral("WordWrap"), [t] { return t->WordWrap(); }, [t](bool v) { t->SetWordWrap(v); }));
+}
+
+void BindImage(std::vector<Binding>& b, TMyImage* i)
+{
+    b.push_back(PictureProp(
+        QStringLiteral("Bitmap"), [i] { return i->Bitmap(); }, [i](const QImage& v) { i->SetBitmap(v); }));
+    b.push_back(BoolProp(
+        QStringLiteral("Border"), [i] { return i->Border(); }, [i](bool v) { i->SetBorder(v); }));
+    b.push_back(IntProp(
+        QStringLiteral("Brightness"), [i] { return i->Brightness(); }, [i](qint64 v) { i->SetBrightness(int(v)); },
+        -255, 255));
+    b.push_back(IntProp(
+        QStringLiteral("Contrast"), [i] { return i->Contrast(); }, [i](qint64 v) { i->SetContrast(int(v)); }, -255,
+        255));
+    b.push_back(BoolProp(
+        QStringLiteral("GrayScale"), [i] { return i->GrayScale(); }, [i](bool v) { i->SetGrayScale(v); }));
+    b.push_back(BoolProp(
+        QStringLiteral("Transparent"), [i] { return i->Transparent(); }, [i](bool v) { i->SetTransparent(v); }));
+}
+
+void BindLinkPoint(std::vector<Binding>& b, TMyLinkPoint* p)
+{
+    b.push_back(IntProp(
+        QStringLiteral("Size"), [p] { return p->Size(); }, [p](qint64 v) { p->SetSize(uint8_t(v)); }, 0, 255));
+}
+
+void BindLine(std::vector<Binding>& b, TMyLine* l)
+{
+    b.push_back(IntProp(
+        QStringLiteral("ArrowAngle"), [l] { return l->ArrowAngle(); }, [l](qint64 v) { l->SetArrowAngle(int(v)); },
+        kIntMin, kIntMax));
+    b.push_back(IntProp(
+        QStringLiteral("ArrowLength"), [l] { return l->ArrowLength(); },
+        [l](qint64 v) { l->SetArrowLength(uint8_t(v)); }, 0, 255));
+    b.push_back(IntProp(
+        QStringLiteral("ArrowOffset"), [l] { return l->ArrowOffset(); },
+        [l](qint64 v) { l->SetArrowOffset(uint8_t(v)); }, 0, 255));
+    b.push_back(EnumProp(
+        QStringLiteral("ArrowStyle"), CanvasTypeNames::ArrowStyle(), [l] { return int(l->ArrowStyle()); },
+        [l](int v) { l->SetArrowStyle(TArrowStyle(v)); }));
+}
+
+void BindRuleLine(std::vector<Binding>& b, TMyRuleLine* r)
+{
+    b.push_back(BoolProp(
+        QStringLiteral("ShowUserInfo"), [r] { return r->ShowUserInfo(); }, [r](bool v) { r->SetShowUserInfo(v); }));
+    b.push_back(EnumProp(
+        QStringLiteral("TickStyle"), CanvasTypeNames::TickStyle(), [r] { return int(r->TickStyle()); },
+        [r](int v) { r->SetTickStyle(TTickStyle(v)); }));
+    b.push_back(TextProp(
+        QStringLiteral("UserInfo"), [r] { return r->UserInfo(); }, [r](const QString& v) { r->SetUserInfo(v); }));
+}
+
+void BindLinkLine(std::vector<Binding>& b, TMyLinkLine* k)
+{
+    b.push_back(EnumProp(
+        QStringLiteral("LinkLineDrawStyle"), CanvasTypeNames::LinkLineDrawStyle(),
+        [k] { return int(k->LinkLineDrawStyle()); }, [k](int v) { k->SetLinkLineDrawStyle(TLinkLineDrawStyle(v)); }));
+}
+
+void BindElliArc(std::vector<Binding>& b, TMyElliArc* a)
+{
+    b.push_back(EnumProp(
+        QStringLiteral("ArcMode"), CanvasTypeNames::ArcMode(), [a] { return int(a->ArcMode()); },
+        [a](int v) { a->SetArcMode(TArcMode(v)); }));
+    b.push_back(EnumProp(
+        QStringLiteral("ArcStyle"), CanvasTypeNames::ArcStyle(), [a] { return int(a->ArcStyle()); },
+        [a](int v) { a->SetArcStyle(TArcStyle(v)); }));
+}
+
+} // namespace
+
 void ComponentProperties::BindShapeClass(TMyShape& shape)
 {
     auto& b = m_bindings;
-    if (auto* r = dynamic_cast<TMyRectangle*>(&shape)) {
-        b.push_back(BoolProp(
-            QStringLiteral("AssociateSideResizing"), [r] { return r->AssociateSideResizing(); },
-            [r](bool v) { r->SetAssociateSideResizing(v); }));
-        b.push_back(BoolProp(
-            QStringLiteral("ShowSideHot"), [r] { return r->ShowSideHot(); }, [r](bool v) { r->SetShowSideHot(v); }));
-        b.push_back(BoolProp(
-            QStringLiteral("ShowHorizontalSideHot"), [r] { return r->ShowHorizontalSideHot(); },
-            [r](bool v) { r->SetShowHorizontalSideHot(v); }));
-        b.push_back(BoolProp(
-            QStringLiteral("ShowVerticalSideHot"), [r] { return r->ShowVerticalSideHot(); },
-            [r](bool v) { r->SetShowVerticalSideHot(v); }));
-    }
-    if (auto* t = dynamic_cast<TMyText*>(&shape)) {
-        b.push_back(EnumProp(
-            QStringLiteral("HAlignment"), CanvasTypeNames::Alignment(), [t] { return int(t->HAlignment()); },
-            [t](int v) { t->SetHAlignment(TAlignment(v)); }));
-        b.push_back(BoolProp(
-            QStringLiteral("IsBorder"), [t] { return t->IsBorder(); }, [t](bool v) { t->SetIsBorder(v); }));
-        b.push_back(BoolProp(
-            QStringLiteral("IsSolid"), [t] { return t->IsSolid(); }, [t](bool v) { t->SetIsSolid(v); }));
-        b.push_back(LinesProp(
-            QStringLiteral("Lines"), [t] { return t->Lines(); }, [t](const QStringList& v) { t->SetLines(v); }));
-        b.push_back(EnumProp(
-            QStringLiteral("VAlignment"), CanvasTypeNames::VAlignment(), [t] { return int(t->VAlignment()); },
-            [t](int v) { t->SetVAlignment(TVAlignment(v)); }));
-        b.push_back(BoolProp(
-            QStringLiteral("WordWrap"), [t] { return t->WordWrap(); }, [t](bool v) { t->SetWordWrap(v); }));
-    }
-    if (auto* i = dynamic_cast<TMyImage*>(&shape)) {
-        b.push_back(PictureProp(
-            QStringLiteral("Bitmap"), [i] { return i->Bitmap(); }, [i](const QImage& v) { i->SetBitmap(v); }));
-        b.push_back(BoolProp(
-            QStringLiteral("Border"), [i] { return i->Border(); }, [i](bool v) { i->SetBorder(v); }));
-        b.push_back(IntProp(
-            QStringLiteral("Brightness"), [i] { return i->Brightness(); }, [i](qint64 v) { i->SetBrightness(int(v)); },
-            -255, 255));
-        b.push_back(IntProp(
-            QStringLiteral("Contrast"), [i] { return i->Contrast(); }, [i](qint64 v) { i->SetContrast(int(v)); }, -255,
-            255));
-        b.push_back(BoolProp(
-            QStringLiteral("GrayScale"), [i] { return i->GrayScale(); }, [i](bool v) { i->SetGrayScale(v); }));
-        b.push_back(BoolProp(
-            QStringLiteral("Transparent"), [i] { return i->Transparent(); }, [i](bool v) { i->SetTransparent(v); }));
-    }
-    if (auto* p = dynamic_cast<TMyLinkPoint*>(&shape)) {
-        b.push_back(IntProp(
-            QStringLiteral("Size"), [p] { return p->Size(); }, [p](qint64 v) { p->SetSize(uint8_t(v)); }, 0, 255));
-    }
-    if (auto* l = dynamic_cast<TMyLine*>(&shape)) {
-        b.push_back(IntProp(
-            QStringLiteral("ArrowAngle"), [l] { return l->ArrowAngle(); }, [l](qint64 v) { l->SetArrowAngle(int(v)); },
-            kIntMin, kIntMax));
-        b.push_back(IntProp(
-            QStringLiteral("ArrowLength"), [l] { return l->ArrowLength(); },
-            [l](qint64 v) { l->SetArrowLength(uint8_t(v)); }, 0, 255));
-        b.push_back(IntProp(
-            QStringLiteral("ArrowOffset"), [l] { return l->ArrowOffset(); },
-            [l](qint64 v) { l->SetArrowOffset(uint8_t(v)); }, 0, 255));
-        b.push_back(EnumProp(
-            QStringLiteral("ArrowStyle"), CanvasTypeNames::ArrowStyle(), [l] { return int(l->ArrowStyle()); },
-            [l](int v) { l->SetArrowStyle(TArrowStyle(v)); }));
-    }
-    if (auto* r = dynamic_cast<TMyRuleLine*>(&shape)) {
-        b.push_back(BoolProp(
-            QStringLiteral("ShowUserInfo"), [r] { return r->ShowUserInfo(); }, [r](bool v) { r->SetShowUserInfo(v); }));
-        b.push_back(EnumProp(
-            QStringLiteral("TickStyle"), CanvasTypeNames::TickStyle(), [r] { return int(r->TickStyle()); },
-            [r](int v) { r->SetTickStyle(TTickStyle(v)); }));
-        b.push_back(TextProp(
-            QStringLiteral("UserInfo"), [r] { return r->UserInfo(); }, [r](const QString& v) { r->SetUserInfo(v); }));
-    }
-    if (auto* k = dynamic_cast<TMyLinkLine*>(&shape)) {
-        b.push_back(EnumProp(
-            QStringLiteral("LinkLineDrawStyle"), CanvasTypeNames::LinkLineDrawStyle(),
-            [k] { return int(k->LinkLineDrawStyle()); },
-            [k](int v) { k->SetLinkLineDrawStyle(TLinkLineDrawStyle(v)); }));
-    }
-    if (auto* a = dynamic_cast<TMyElliArc*>(&shape)) {
-        b.push_back(EnumProp(
-            QStringLiteral("ArcMode"), CanvasTypeNames::ArcMode(), [a] { return int(a->ArcMode()); },
-            [a](int v) { a->SetArcMode(TArcMode(v)); }));
-        b.push_back(EnumProp(
-            QStringLiteral("ArcStyle"), CanvasTypeNames::ArcStyle(), [a] { return int(a->ArcStyle()); },
-            [a](int v) { a->SetArcStyle(TArcStyle(v)); }));
+    switch (shape.Kind()) {
+    case ShapeKind::Rectangle:
+    case ShapeKind::Ellipse:
+    case ShapeKind::Group:
+    case ShapeKind::Combine:
+        BindRectangle(b, &static_cast<TMyRectangle&>(shape));
+        break;
+    case ShapeKind::Text:
+        BindRectangle(b, &static_cast<TMyRectangle&>(shape));
+        BindText(b, &static_cast<TMyText&>(shape));
+        break;
+    case ShapeKind::Image:
+        BindRectangle(b, &static_cast<TMyRectangle&>(shape));
+        BindImage(b, &static_cast<TMyImage&>(shape));
+        break;
+    case ShapeKind::LinkPoint:
+    case ShapeKind::LineLinkLine:
+        BindRectangle(b, &static_cast<TMyRectangle&>(shape));
+        BindLinkPoint(b, &static_cast<TMyLinkPoint&>(shape));
+        break;
+    case ShapeKind::Line:
+    case ShapeKind::PolyLine:
+    case ShapeKind::Polygon:
+        BindLine(b, &static_cast<TMyLine&>(shape));
+        break;
+    case ShapeKind::RuleLine:
+        BindLine(b, &static_cast<TMyLine&>(shape));
+        BindRuleLine(b, &static_cast<TMyRuleLine&>(shape));
+        break;
+    case ShapeKind::LinkLine:
+        BindLine(b, &static_cast<TMyLine&>(shape));
+        BindLinkLine(b, &static_cast<TMyLinkLine&>(shape));
+        break;
+    case ShapeKind::ElliArc:
+        BindElliArc(b, &static_cast<TMyElliArc&>(shape));
+        break;
+    case ShapeKind::PolyBezier:
+        break;
     }
 }
 

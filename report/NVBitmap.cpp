@@ -5,6 +5,7 @@
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <utility>
@@ -81,6 +82,49 @@ QImage Reduced(DibBitmap& image, QSize size)
 {
     if (image.Bpp() != 24 && !image.ConvertTo32Bits())
         return QImage();
+    // Many times larger than the output: blocks of k x k pixels are averaged straight
+    // from the bitmap's rows first, so that the smooth scaling works on a small picture
+    // (it would otherwise make a 32-bit copy of the whole photograph). The k - 1 pixels
+    // at most that do not fill a block at the right and bottom edge are left out.
+    const int width = image.Width();
+    const int height = image.Height();
+    const int k = std::min(width / std::max(size.width(), 1), height / std::max(size.height(), 1));
+    if (k >= 2) {
+        const int bytes = image.Bpp() / 8;
+        const int boxedWidth = width / k;
+        const int boxedHeight = height / k;
+        QImage boxed(boxedWidth, boxedHeight, QImage::Format_RGB32);
+        if (boxed.isNull())
+            return boxed;
+        std::vector<uint32_t> sums(size_t(boxedWidth) * 3);
+        const uint32_t n = uint32_t(k) * uint32_t(k);
+        for (int by = 0; by < boxedHeight; ++by) {
+            std::fill(sums.begin(), sums.end(), 0u);
+            for (int dy = 0; dy < k; ++dy) {
+                // Row r from the top is the bitmap's row height - 1 - r.
+                const uint8_t* row = image.ScanLine(height - 1 - (by * k + dy));
+                for (int bx = 0; bx < boxedWidth; ++bx) {
+                    const uint8_t* p = row + size_t(bx) * size_t(k) * size_t(bytes);
+                    uint32_t b = 0;
+                    uint32_t g = 0;
+                    uint32_t r = 0;
+                    for (int dx = 0; dx < k; ++dx, p += bytes) {
+                        b += p[0];
+                        g += p[1];
+                        r += p[2];
+                    }
+                    sums[3 * size_t(bx)] += b;
+                    sums[3 * size_t(bx) + 1] += g;
+                    sums[3 * size_t(bx) + 2] += r;
+                }
+            }
+            auto* out = reinterpret_cast<QRgb*>(boxed.scanLine(by));
+            for (int bx = 0; bx < boxedWidth; ++bx)
+                out[bx] = qRgb(int((sums[3 * size_t(bx) + 2] + n / 2) / n), int((sums[3 * size_t(bx) + 1] + n / 2) / n),
+                    int((sums[3 * size_t(bx)] + n / 2) / n));
+        }
+        return boxed.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
     const QImage::Format format = image.Bpp() == 24 ? QImage::Format_BGR888 : QImage::Format_RGB32;
     const QImage upsideDown(image.ScanLine(0), image.Width(), image.Height(), image.Pitch(), format);
     return upsideDown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).mirrored(false, true);

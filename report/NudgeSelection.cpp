@@ -6,8 +6,6 @@
 
 #include <Qt>
 
-#include <cstring>
-
 namespace NudgeSelection {
 
 std::optional<Nudge> ForKey(int key, bool shift)
@@ -35,14 +33,28 @@ std::optional<Nudge> ForKey(int key, bool shift)
     return Nudge { x, y, 0, 0 };
 }
 
-int ResizeHandle(const char* className)
+int ResizeHandle(ShapeKind kind)
 {
-    for (const char* box : { "TMyRectangle", "TMyText", "TMyImage", "TMyEllipse" })
-        if (std::strcmp(className, box) == 0)
-            return 2;
-    for (const char* line : { "TMyLine", "TMyRuleLine" })
-        if (std::strcmp(className, line) == 0)
-            return 1;
+    switch (kind) {
+    case ShapeKind::Rectangle:
+    case ShapeKind::Text:
+    case ShapeKind::Image:
+    case ShapeKind::Ellipse:
+        return 2;
+    case ShapeKind::Line:
+    case ShapeKind::RuleLine:
+        return 1;
+    case ShapeKind::PolyLine:
+    case ShapeKind::Polygon:
+    case ShapeKind::LinkLine:
+    case ShapeKind::Group:
+    case ShapeKind::Combine:
+    case ShapeKind::LinkPoint:
+    case ShapeKind::LineLinkLine:
+    case ShapeKind::ElliArc:
+    case ShapeKind::PolyBezier:
+        return -1;
+    }
     return -1;
 }
 
@@ -63,7 +75,7 @@ void Apply(TMyCAD& canvas, const Nudge& nudge)
         shape = canvas.ShapeById(id);
         if (!shape || (nudge.dw == 0 && nudge.dh == 0))
             continue;
-        const int handle = ResizeHandle(shape->ClassName());
+        const int handle = ResizeHandle(shape->Kind());
         if (handle < 0 || handle >= static_cast<int>(shape->Nodes().size()))
             continue;
         const TMyPoint corner = shape->GetNode(handle);

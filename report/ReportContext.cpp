@@ -4,13 +4,14 @@
 #include "common/MessageSink.h"
 #include "report/ReportMessages.h"
 #include "report/ReportPageOutput.h"
+#include "report/ReportPrinter.h"
 #include "report/ReportTemplate.h"
 
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPrinter>
+#include <QPdfWriter>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
@@ -123,18 +124,25 @@ QString ReportContext::PreviewText(const QString& text, const QStringList& names
     return ReportVariables::FormatText(text, names, ReportVariables::ReadResultRows(m_resultFileName));
 }
 
-QPrinter& ReportContext::Printer()
+QPagedPaintDevice* ReportContext::Printer()
 {
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_printer;
+    if (!m_printer && InstalledPrinterFactory())
+        m_printer = InstalledPrinterFactory()();
+    return m_printer.get();
+}
+
+void ReportContext::SetPrinter(std::unique_ptr<QPagedPaintDevice> printer)
+{
+    m_printer = std::move(printer);
 }
 
 double ReportContext::OutputZoom(ReportOutput mode)
 {
     const double screen = m_design->PixelsPerInch();
-    if (mode == roPrint)
-        return std::min(Printer().logicalDpiX(), Printer().logicalDpiY()) / screen;
+    if (mode == roPrint) {
+        const QPagedPaintDevice* printer = Printer();
+        return printer ? std::min(printer->logicalDpiX(), printer->logicalDpiY()) / screen : 1.0;
+    }
     if (mode == roImage)
         return 1.0;
     return kPreviewDpi / screen; // the preview may be zoomed in
@@ -163,7 +171,8 @@ bool ReportContext::RunReport(ReportOutput mode)
             return false; // the picture error has been shown
         const std::vector<int> layers = ReportPageOutput::AllLayerIds(*copy);
         if (mode == roPrint) {
-            if (!ReportPageOutput::PrintLayers(*copy, Printer(), layers, 1.0)) {
+            QPagedPaintDevice* printer = Printer();
+            if (!printer || !ReportPageOutput::PrintLayers(*copy, *printer, layers, 1.0)) {
                 MessageSink::Show(ReportMessages::kPrintError);
                 return false;
             }
@@ -229,15 +238,13 @@ bool ReportContext::ExportReport(const QString& outPath, QString* error, int dpi
             return true;
         }
 
-        // Qt's PDF printer writes to a file name; it writes into a private folder and
-        // the finished file replaces the target.
+        // The PDF is written into a private folder and the finished file replaces
+        // the target.
         QTemporaryDir folder;
         if (!folder.isValid())
             return fail(QStringLiteral("cannot create a temporary folder: ") + folder.errorString());
         const QString staged = folder.filePath(QStringLiteral("report.pdf"));
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(staged);
+        QPdfWriter printer(staged);
         printer.setResolution(dpi);
         printer.setCreator(QStringLiteral("Prelvo"));
         const QSizeF pageMm(copy->PageWidth(), copy->PageHeight());

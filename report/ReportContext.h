@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-class QPrinter;
+class QPagedPaintDevice;
 class TMyCAD;
 
 // Modes of RunReport, numbered as the library has always numbered them.
@@ -62,14 +62,16 @@ public:
     // presenter when there is one), roPreview through the presenter, or without one
     // into PreviewPage(). False after an error, which has been shown.
     bool RunReport(ReportOutput mode);
-    // The current printer (the system's default until a window or caller changes it).
-    QPrinter& Printer();
+    // The current printer: the system's default (made by the installed printer
+    // factory) until a window or caller replaces it; null when there is none.
+    QPagedPaintDevice* Printer();
+    void SetPrinter(std::unique_ptr<QPagedPaintDevice> printer);
     // The page of the last roImage run (the image window's picture).
     const QImage& ImagePage() const { return m_imagePage; }
     // The page of the last roPreview run made without a presenter.
     const QImage& PreviewPage() const { return m_previewPage; }
 
-    // Writes the filled report to a PDF file (printed through Qt's PDF printer) or a
+    // Writes the filled report to a PDF file (printed through Qt's PDF writer) or a
     // PNG picture (rendered at `dpi`), by the file's extension, replacing the file
     // atomically. False with the reason in `error`.
     bool ExportReport(const QString& outPath, QString* error = nullptr, int dpi = 300);
@@ -95,7 +97,7 @@ private:
     QString m_resultFileName;
     std::vector<ReportVariables::Row> m_variableRows;
     QString m_statusText;
-    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<QPagedPaintDevice> m_printer;
     QImage m_imagePage;
     QImage m_previewPage;
     QPointer<QWindow> m_ownerWindow;

@@ -3,8 +3,8 @@
 #include "canvas/TMyCAD.h"
 #include "report/ReportTemplate.h"
 
+#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPrinter>
 
 #include <algorithm>
 #include <cmath>
@@ -50,7 +50,8 @@ QImage RenderLayers(TMyCAD& canvas, const std::vector<int>& layerIds, double sca
     return canvas.RenderPage(layerIds, scale);
 }
 
-bool PrintLayers(TMyCAD& canvas, QPrinter& printer, const std::vector<int>& layerIds, double scale, QString* error)
+bool PrintLayers(
+    TMyCAD& canvas, QPagedPaintDevice& printer, const std::vector<int>& layerIds, double scale, QString* error)
 {
     const auto fail = [&](const QString& text) {
         if (error)
@@ -61,13 +62,15 @@ bool PrintLayers(TMyCAD& canvas, QPrinter& printer, const std::vector<int>& laye
         canvas.PageOrientation() == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     // The page is laid out on the whole sheet, as the preview and the PDF show it:
     // the printer's margins must not move the footer into the designed frame.
-    printer.setFullPage(true);
+    QPageLayout layout = printer.pageLayout();
+    layout.setMode(QPageLayout::FullPageMode);
+    printer.setPageLayout(layout);
     QPainter painter;
     if (!painter.begin(&printer))
         return fail(QStringLiteral("the print job could not be started"));
     const double dpi = std::min(printer.logicalDpiX(), printer.logicalDpiY());
     const double zoom = scale * dpi / canvas.PixelsPerInch();
-    const QSize page = printer.pageLayout().fullRectPixels(printer.resolution()).size();
+    const QSize page = printer.pageLayout().fullRectPixels(printer.logicalDpiX()).size();
     canvas.PaintPage(painter, page, zoom, layerIds, true);
     if (!painter.end())
         return fail(QStringLiteral("the print job could not be finished"));

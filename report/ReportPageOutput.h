@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-class QPrinter;
+class QPagedPaintDevice;
 class TMyCAD;
 
 // The page output of a report canvas: to a picture, to a printer (or a PDF file
@@ -34,7 +34,7 @@ QImage RenderLayers(TMyCAD& canvas, const std::vector<int>& layerIds, double sca
 // the screen's pixels per inch, so the page prints at its true size; the printer
 // takes the page's orientation. The canvas's zoom is kept. False with the reason
 // when the job cannot be started.
-bool PrintLayers(
-    TMyCAD& canvas, QPrinter& printer, const std::vector<int>& layerIds, double scale, QString* error = nullptr);
+bool PrintLayers(TMyCAD& canvas, QPagedPaintDevice& printer, const std::vector<int>& layerIds, double scale,
+    QString* error = nullptr);
 
 } // namespace ReportPageOutput

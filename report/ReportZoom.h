@@ -4,11 +4,8 @@
 
 #include <optional>
 
-class QPrinter;
-class TMyCAD;
-
-// The zoom commands of the designer and the preview window, and the printer page
-// both take over from the current printer.
+// The zoom commands of the designer and the preview window (the printer page they
+// take over is ReportPrinting::UpdatePrinterPage's).
 namespace ReportZoom {
 
 inline constexpr double kMaximum = 10.0;
@@ -23,10 +20,5 @@ double ZoomOut(double zoom);
 std::optional<double> Fit(double zoom, int available, int size);
 // The status bar's text after a zoom command: "Zoom: 150%".
 QString StatusText(double zoom);
-
-// Takes the page size in millimetres from the printer's printable area and
-// returns the printer's name for the printer field. With no printer (no system
-// printer and no PDF output) the text is empty and the page stays as it was.
-QString UpdatePrinterPage(TMyCAD& canvas, QPrinter& printer);
 
 } // namespace ReportZoom

@@ -21,23 +21,42 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-constexpr int kWidth = 2592;
-constexpr int kHeight = 1944;
-constexpr int kPixelsPerMm = 200; // the camera's Pp100MM is 20000
-constexpr int kCircleX0 = kWidth / 2;
-constexpr int kCircleY0 = kHeight / 2;
-constexpr int kCircleRadius = 900;
-constexpr quint32 kSeed = 20240314;
-constexpr int kJpegQuality = 90;
-constexpr int kFollicleSites = 185;
 constexpr double kPi = 3.14159265358979323846;
 
-const char* const kPictureName = "sample-scalp.jpg";
-const char* const kTruthName = "sample-scalp-truth.json";
+// What a picture looks like. The defaults draw the bundled sample; "--case N"
+// varies them for the detection test set.
+struct Setup
+{
+    int width = 2592;
+    int height = 1944;
+    double pixelsPerMm = 200; // the sample camera's Pp100MM is 20000
+    int circleX0 = 2592 / 2;
+    int circleY0 = 1944 / 2;
+    int circleRadius = 900;
+    quint32 seed = 20240314;
+    int jpegQuality = 90;
+    int follicleSites = 185;
+    QString pictureName = QStringLiteral("sample-scalp.jpg");
+    QString truthName = QStringLiteral("sample-scalp-truth.json");
+    // Only the generated cases use the following; the sample keeps its look.
+    bool variedCase = false;
+    double skinShade = 1.0; // 1 light .. 0.45 dark
+    double lightSlope = 0.0; // brightness change from the left to the right edge
+    int glareSpots = 0;
+    double grain = 2.5; // amplitude of the camera grain
+    int extraSoften = 0; // further 1-2-1 passes (mild blur)
+    double vellusOpacityLow = 0.55;
+    double vellusOpacityHigh = 0.8;
+    double strayShare = 0.0; // hairs growing against the stream (crossings)
+    double leaveShare = 0.0; // hairs allowed to leave the picture
+};
+
+Setup g;
 
 // Every random number comes from here, each call in a fixed order, so that
 // the picture never changes between runs.
@@ -64,8 +83,8 @@ class ValueNoise
 public:
     ValueNoise(Dice& dice, double cellSize)
         : m_cellSize(cellSize)
-        , m_columns(int(kWidth / cellSize) + 3)
-        , m_rows(int(kHeight / cellSize) + 3)
+        , m_columns(int(g.width / cellSize) + 3)
+        , m_rows(int(g.height / cellSize) + 3)
     {
         m_values.reserve(size_t(m_columns) * size_t(m_rows));
         for (int i = 0; i < m_columns * m_rows; ++i)
@@ -104,7 +123,7 @@ struct Hair
     QPointF opening; // centre of the follicle opening the hair grows from
     bool vellus = false;
     bool curved = false;
-    int thickness = 0; // pixels
+    double thickness = 0.0; // pixels
     QPointF points[4]; // start, two controls, end; a straight hair uses points[0] and points[3]
     double length = 0.0; // pixels along the hair
     QColor colour;
@@ -179,9 +198,9 @@ std::vector<QPointF> SampleHair(const Hair& hair)
 
 bool InsideCircle(const QPointF& p)
 {
-    const double dx = p.x() - kCircleX0;
-    const double dy = p.y() - kCircleY0;
-    return dx * dx + dy * dy <= double(kCircleRadius) * kCircleRadius;
+    const double dx = p.x() - g.circleX0;
+    const double dy = p.y() - g.circleY0;
+    return dx * dx + dy * dy <= double(g.circleRadius) * g.circleRadius;
 }
 
 // Control points are kept to 0.1 px so that the truth file, which writes one
@@ -203,13 +222,14 @@ double FlowAngle(const ValueNoise& flow, const QPointF& p)
 std::vector<FollicleSite> PlaceFollicles(Dice& dice)
 {
     std::vector<FollicleSite> sites;
-    constexpr double minSpacing = 62.0;
-    constexpr double margin = 40.0;
+    const double unit = g.pixelsPerMm / 200.0; // 1 for the sample
+    const double minSpacing = 62.0 * unit;
+    const double margin = 40.0 * unit;
     int attempts = 0;
-    while (int(sites.size()) < kFollicleSites && attempts < 200000) {
+    while (int(sites.size()) < g.follicleSites && attempts < 200000) {
         ++attempts;
-        const double x = dice.Uniform(margin, kWidth - margin);
-        const double y = dice.Uniform(margin, kHeight - margin);
+        const double x = dice.Uniform(margin, g.width - margin);
+        const double y = dice.Uniform(margin, g.height - margin);
         const QPointF candidate(x, y);
         const bool crowded = std::any_of(
             sites.begin(), sites.end(), [&](const FollicleSite& s) { return Norm(s.centre - candidate) < minSpacing; });
@@ -219,10 +239,15 @@ std::vector<FollicleSite> PlaceFollicles(Dice& dice)
         site.centre = Tenth(candidate);
         const double roll = dice.Uniform(0.0, 1.0);
         site.hairCount = roll < 0.58 ? 1 : roll < 0.88 ? 2 : 3;
-        site.radius = dice.Uniform(11.0, 17.0) + 3.0 * site.hairCount;
+        site.radius = (dice.Uniform(11.0, 17.0) + 3.0 * site.hairCount) * unit;
         sites.push_back(site);
     }
     return sites;
+}
+
+bool InsidePicture(const QPointF& p)
+{
+    return p.x() >= 0 && p.y() >= 0 && p.x() <= g.width && p.y() <= g.height;
 }
 
 bool HairFitsPicture(const Hair& hair)
@@ -230,7 +255,7 @@ bool HairFitsPicture(const Hair& hair)
     const double border = hair.thickness / 2.0 + 6.0;
     const std::vector<QPointF> samples = SampleHair(hair);
     return std::all_of(samples.begin(), samples.end(), [&](const QPointF& p) {
-        return p.x() >= border && p.y() >= border && p.x() <= kWidth - border && p.y() <= kHeight - border;
+        return p.x() >= border && p.y() >= border && p.x() <= g.width - border && p.y() <= g.height - border;
     });
 }
 
@@ -239,7 +264,8 @@ QColor HairColour(Dice& dice, bool vellus)
 {
     const double hue = vellus ? dice.Uniform(22.0, 38.0) : dice.Uniform(14.0, 32.0);
     const double saturation = vellus ? dice.Uniform(0.22, 0.42) : dice.Uniform(0.42, 0.75);
-    const double value = vellus ? dice.Uniform(0.55, 0.78) : dice.Uniform(0.10, 0.34);
+    const double value
+        = (vellus ? dice.Uniform(0.55, 0.78) : dice.Uniform(0.10, 0.34)) * (g.variedCase ? g.skinShade : 1.0);
     return QColor::fromHsvF(float(hue / 360.0), float(saturation), float(value));
 }
 
@@ -250,14 +276,20 @@ std::optional<Hair> GrowHair(Dice& dice, const QPointF& root, double baseAngle, 
 {
     Hair hair;
     hair.vellus = vellus;
-    hair.thickness = vellus ? dice.Between(4, 8) : dice.Between(12, 20);
+    if (g.variedCase) {
+        // Thickness in micrometres, drawn to a tenth of a pixel.
+        const double um = vellus ? dice.Uniform(18.0, 38.0) : dice.Uniform(50.0, 110.0);
+        hair.thickness = std::round(um * g.pixelsPerMm / 100.0) / 10.0;
+    } else {
+        hair.thickness = vellus ? dice.Between(4, 8) : dice.Between(12, 20);
+    }
     hair.colour = HairColour(dice, vellus);
-    hair.opacity = vellus ? dice.Uniform(0.55, 0.8) : 1.0;
+    hair.opacity = vellus ? dice.Uniform(g.vellusOpacityLow, g.vellusOpacityHigh) : 1.0;
     const double u = dice.Uniform(0.0, 1.0);
     const double chordMm = vellus ? 0.7 + 1.3 * u : 1.0 + 3.4 * std::pow(u, 1.7);
     for (int attempt = 0; attempt < 20; ++attempt) {
         const double angle = baseAngle + 0.06 * attempt * dice.Uniform(-1.0, 1.0);
-        const double chord = std::max(0.8, chordMm * (1.0 - 0.06 * attempt)) * kPixelsPerMm;
+        const double chord = std::max(0.8, chordMm * (1.0 - 0.06 * attempt)) * g.pixelsPerMm;
         const QPointF along(std::cos(angle), std::sin(angle));
         const QPointF across(-along.y(), along.x());
         hair.curved = dice.Chance(vellus ? 0.85 : 0.62);
@@ -278,6 +310,9 @@ std::optional<Hair> GrowHair(Dice& dice, const QPointF& root, double baseAngle, 
         hair.length = HairLength(hair);
         if (HairFitsPicture(hair))
             return hair;
+        // In the varied cases some hairs run out of the picture.
+        if (g.variedCase && InsidePicture(root) && dice.Chance(g.leaveShare))
+            return hair;
     }
     return std::nullopt;
 }
@@ -287,7 +322,9 @@ std::vector<Hair> GrowHairs(Dice& dice, const std::vector<FollicleSite>& sites, 
     std::vector<Hair> hairs;
     int unitNumber = 0;
     for (const FollicleSite& site : sites) {
-        const double streamAngle = FlowAngle(flow, site.centre);
+        // A stray hair grows in its own direction and crosses its neighbours.
+        const double streamAngle
+            = g.variedCase && dice.Chance(g.strayShare) ? dice.Uniform(0.0, 2.0 * kPi) : FlowAngle(flow, site.centre);
         const bool inUnit = site.hairCount > 1;
         const bool vellusSite = !inUnit && dice.Chance(0.40);
         std::vector<Hair> grown;
@@ -324,18 +361,18 @@ void PaintSkin(QImage& image, Dice& dice)
     const ValueNoise furrowsWide(dice, 95.0);
     const ValueNoise furrowsFine(dice, 47.0);
     const ValueNoise grain(dice, 7.0);
-    for (int y = 0; y < kHeight; ++y) {
+    for (int y = 0; y < g.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < kWidth; ++x) {
+        for (int x = 0; x < g.width; ++x) {
             const double b = blotches.At(x, y);
             const double r = redness.At(x, y);
             const double m = mottling.At(x, y);
             const double furrow = std::pow(1.0 - std::abs(furrowsWide.At(x, y)), 10.0)
                 + 0.6 * std::pow(1.0 - std::abs(furrowsFine.At(x, y)), 12.0);
             const double light = 1.0 + 0.07 * b + 0.03 * m - 0.025 * furrow + 0.018 * grain.At(x, y);
-            const double red = (216.0 + 12.0 * r) * light;
-            const double green = (170.0 - 9.0 * r) * light;
-            const double blue = (150.0 - 7.0 * r + 4.0 * b) * light;
+            const double red = (216.0 + 12.0 * r) * light * g.skinShade;
+            const double green = (170.0 - 9.0 * r) * light * std::pow(g.skinShade, 1.15);
+            const double blue = (150.0 - 7.0 * r + 4.0 * b) * light * std::pow(g.skinShade, 1.25);
             line[x] = qRgb(int(Clamp255(red)), int(Clamp255(green)), int(Clamp255(blue)));
         }
     }
@@ -346,8 +383,8 @@ void PaintSkin(QImage& image, Dice& dice)
 void PaintVessels(QPainter& painter, Dice& dice)
 {
     for (int v = 0; v < 16; ++v) {
-        const double x = dice.Uniform(0.0, kWidth);
-        const double y = dice.Uniform(0.0, kHeight);
+        const double x = dice.Uniform(0.0, g.width);
+        const double y = dice.Uniform(0.0, g.height);
         double angle = dice.Uniform(0.0, 2.0 * kPi);
         const double width = dice.Uniform(1.4, 2.8);
         const int alpha = dice.Between(30, 65);
@@ -385,8 +422,8 @@ void PaintEmptyOpenings(QPainter& painter, Dice& dice, const std::vector<Follicl
 {
     int painted = 0;
     for (int attempt = 0; attempt < 4000 && painted < 45; ++attempt) {
-        const double x = dice.Uniform(20.0, kWidth - 20.0);
-        const double y = dice.Uniform(20.0, kHeight - 20.0);
+        const double x = dice.Uniform(20.0, g.width - 20.0);
+        const double y = dice.Uniform(20.0, g.height - 20.0);
         const QPointF centre(x, y);
         const bool crowded = std::any_of(
             sites.begin(), sites.end(), [&](const FollicleSite& s) { return Norm(s.centre - centre) < 50.0; });
@@ -490,14 +527,14 @@ void PaintHair(QPainter& painter, Dice& dice, const Hair& hair)
 // camera adds a little grain to everything.
 void PaintLensAndGrain(QImage& image, Dice& dice)
 {
-    const double halfDiagonal = std::hypot(kWidth / 2.0, kHeight / 2.0);
-    for (int y = 0; y < kHeight; ++y) {
+    const double halfDiagonal = std::hypot(g.width / 2.0, g.height / 2.0);
+    for (int y = 0; y < g.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < kWidth; ++x) {
-            const double d = std::hypot(x - kWidth / 2.0, y - kHeight / 2.0) / halfDiagonal;
-            const double light = 1.05 - 0.42 * std::pow(d, 2.4);
+        for (int x = 0; x < g.width; ++x) {
+            const double d = std::hypot(x - g.width / 2.0, y - g.height / 2.0) / halfDiagonal;
+            const double light = (1.05 - 0.42 * std::pow(d, 2.4)) * (1.0 + g.lightSlope * (double(x) / g.width - 0.5));
             // Drawn one by one: the order of calls must not be left to the compiler.
-            const double grain = dice.Uniform(-2.5, 2.5);
+            const double grain = dice.Uniform(-g.grain, g.grain);
             const double redGrain = grain + dice.Uniform(-1.0, 1.0);
             const double blueGrain = grain + dice.Uniform(-1.0, 1.0);
             const QRgb c = line[x];
@@ -507,24 +544,45 @@ void PaintLensAndGrain(QImage& image, Dice& dice)
     }
 }
 
+// Bright reflections of the dermatoscope's light, some of them on hairs.
+void PaintGlare(QPainter& painter, Dice& dice, const std::vector<Hair>& hairs)
+{
+    for (int i = 0; i < g.glareSpots; ++i) {
+        QPointF centre(dice.Uniform(0.0, g.width), dice.Uniform(0.0, g.height));
+        if (!hairs.empty() && dice.Chance(0.6)) {
+            const Hair& hair = hairs[size_t(dice.Between(0, int(hairs.size()) - 1))];
+            const double t = dice.Uniform(0.2, 0.8);
+            centre = hair.curved ? BezierPoint(hair.points, t) : hair.points[0] + t * (hair.points[3] - hair.points[0]);
+        }
+        const double radius = dice.Uniform(0.02, 0.07) * g.pixelsPerMm;
+        QRadialGradient gradient(centre, radius);
+        gradient.setColorAt(0.0, QColor(255, 252, 245, 235));
+        gradient.setColorAt(0.5, QColor(255, 250, 240, 150));
+        gradient.setColorAt(1.0, QColor(255, 250, 240, 0));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(gradient);
+        painter.drawEllipse(centre, radius, radius * dice.Uniform(0.6, 1.0));
+    }
+}
+
 // A light 1-2-1 blur in both directions, as the camera's optics soften every edge.
 void Soften(QImage& image)
 {
-    std::vector<QRgb> row(size_t(std::max(kWidth, kHeight)));
+    std::vector<QRgb> row(size_t(std::max(g.width, g.height)));
     auto mix = [](QRgb a, QRgb b, QRgb c) {
         return qRgb((qRed(a) + 2 * qRed(b) + qRed(c) + 2) / 4, (qGreen(a) + 2 * qGreen(b) + qGreen(c) + 2) / 4,
             (qBlue(a) + 2 * qBlue(b) + qBlue(c) + 2) / 4);
     };
-    for (int y = 0; y < kHeight; ++y) {
+    for (int y = 0; y < g.height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        std::copy(line, line + kWidth, row.begin());
-        for (int x = 1; x + 1 < kWidth; ++x)
+        std::copy(line, line + g.width, row.begin());
+        for (int x = 1; x + 1 < g.width; ++x)
             line[x] = mix(row[size_t(x) - 1], row[size_t(x)], row[size_t(x) + 1]);
     }
-    for (int x = 0; x < kWidth; ++x) {
-        for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < g.width; ++x) {
+        for (int y = 0; y < g.height; ++y)
             row[size_t(y)] = reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
-        for (int y = 1; y + 1 < kHeight; ++y)
+        for (int y = 1; y + 1 < g.height; ++y)
             reinterpret_cast<QRgb*>(image.scanLine(y))[x] = mix(row[size_t(y) - 1], row[size_t(y)], row[size_t(y) + 1]);
     }
 }
@@ -584,20 +642,20 @@ QString TruthJson(const std::vector<Hair>& hairs)
                          .arg(hair.unit ? QString::number(hair.unit) : QStringLiteral("null"))
                          .arg(hair.vellus ? "vellus" : "terminal", hair.curved ? "curve" : "straight")
                          .arg(hair.thickness)
-                         .arg(hair.thickness * 1000 / kPixelsPerMm)
-                         .arg(points.join(", "), Number(hair.length, 2), Number(hair.length / kPixelsPerMm, 4))
+                         .arg(std::round(hair.thickness * 10000 / g.pixelsPerMm) / 10.0)
+                         .arg(points.join(", "), Number(hair.length, 2), Number(hair.length / g.pixelsPerMm, 4))
                          .arg(InsideCircle(hair.points[0]) ? "true" : "false");
     }
 
     QString json;
     QTextStream out(&json);
     out << "{\n";
-    out << "  \"picture\": {\"file\": \"" << kPictureName << "\", \"width\": " << kWidth << ", \"height\": " << kHeight
-        << "},\n";
-    out << "  \"pixelsPerMm\": " << kPixelsPerMm << ",\n";
-    out << "  \"pp100mm\": " << kPixelsPerMm * 100 << ",\n";
-    out << "  \"exclusionCircle\": {\"x0\": " << kCircleX0 << ", \"y0\": " << kCircleY0
-        << ", \"radius\": " << kCircleRadius << "},\n";
+    out << "  \"picture\": {\"file\": \"" << g.pictureName << "\", \"width\": " << g.width
+        << ", \"height\": " << g.height << "},\n";
+    out << "  \"pixelsPerMm\": " << g.pixelsPerMm << ",\n";
+    out << "  \"pp100mm\": " << g.pixelsPerMm * 100 << ",\n";
+    out << "  \"exclusionCircle\": {\"x0\": " << g.circleX0 << ", \"y0\": " << g.circleY0
+        << ", \"radius\": " << g.circleRadius << "},\n";
     out << "  \"vellusMaxUm\": 40,\n";
     out << "  \"summary\": {\"hairs\": " << hairs.size() << ", \"terminal\": " << hairs.size() - size_t(vellus)
         << ", \"vellus\": " << vellus << ", \"follicularUnits\": " << units
@@ -620,23 +678,64 @@ bool WriteText(const QString& path, const QString& text)
     return file.commit();
 }
 
+// A varied case: its own size, calibration, skin, light, glare, blur and noise,
+// all following from the case number.
+void ChooseCase(uint number)
+{
+    Dice dice(0x5eed0000u + number * 7919u);
+    g.variedCase = true;
+    g.seed = 0xca5e0000u + number;
+    g.width = 4 * dice.Between(280, 400);
+    g.height = g.width * 3 / 4;
+    g.pixelsPerMm = std::round(dice.Uniform(100.0, 200.0));
+    g.circleX0 = g.width / 2;
+    g.circleY0 = g.height / 2;
+    g.circleRadius = int(0.45 * g.height);
+    const double areaMm2 = g.width * g.height / (g.pixelsPerMm * g.pixelsPerMm);
+    g.follicleSites = int(std::round(areaMm2 * dice.Uniform(1.0, 1.6)));
+    g.jpegQuality = dice.Between(80, 95);
+    g.skinShade = dice.Uniform(0.5, 1.0);
+    g.lightSlope = dice.Uniform(-0.35, 0.35);
+    g.glareSpots = dice.Between(2, 8);
+    g.grain = dice.Uniform(2.0, 5.0);
+    g.extraSoften = dice.Between(0, 2);
+    g.vellusOpacityLow = 0.45;
+    g.vellusOpacityHigh = 0.8;
+    g.strayShare = 0.15;
+    g.leaveShare = 0.5;
+    g.pictureName = QStringLiteral("case-%1.jpg").arg(number);
+    g.truthName = QStringLiteral("case-%1-truth.json").arg(number);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_sample_picture OUTPUT_FOLDER\n");
+    const bool variedCase = argc == 4 && std::string_view(argv[1]) == "--case";
+    if (argc != 2 && !variedCase) {
+        std::fprintf(stderr,
+            "usage: make_sample_picture OUTPUT_FOLDER\n"
+            "       make_sample_picture --case NUMBER OUTPUT_FOLDER\n");
         return 2;
     }
-    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (variedCase) {
+        bool ok = false;
+        const uint number = QString::fromLocal8Bit(argv[2]).toUInt(&ok);
+        if (!ok) {
+            std::fprintf(stderr, "make_sample_picture: %s is no case number\n", argv[2]);
+            return 2;
+        }
+        ChooseCase(number);
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[argc - 1]));
     if (!folder.exists()) {
-        std::fprintf(stderr, "make_sample_picture: folder %s does not exist\n", argv[1]);
+        std::fprintf(stderr, "make_sample_picture: folder %s does not exist\n", argv[argc - 1]);
         return 1;
     }
 
-    Dice dice(kSeed);
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    Dice dice(g.seed);
+    QImage image(g.width, g.height, QImage::Format_RGB32);
     PaintSkin(image, dice);
 
     const ValueNoise flow(dice, 1100.0);
@@ -651,20 +750,23 @@ int main(int argc, char* argv[])
             PaintFollicle(painter, site);
         for (const Hair& hair : hairs)
             PaintHair(painter, dice, hair);
+        PaintGlare(painter, dice, hairs);
     }
     Soften(image);
+    for (int pass = 0; pass < g.extraSoften; ++pass)
+        Soften(image);
     PaintLensAndGrain(image, dice);
 
     const QImage picture = image.convertToFormat(QImage::Format_RGB888);
-    const QString picturePath = folder.filePath(kPictureName);
+    const QString picturePath = folder.filePath(g.pictureName);
     QSaveFile pictureFile(picturePath);
-    if (!pictureFile.open(QIODevice::WriteOnly) || !picture.save(&pictureFile, "JPG", kJpegQuality)
+    if (!pictureFile.open(QIODevice::WriteOnly) || !picture.save(&pictureFile, "JPG", g.jpegQuality)
         || !pictureFile.commit()) {
         std::fprintf(
             stderr, "make_sample_picture: cannot write %s (is Qt's JPEG plugin installed?)\n", qPrintable(picturePath));
         return 1;
     }
-    const QString truthPath = folder.filePath(kTruthName);
+    const QString truthPath = folder.filePath(g.truthName);
     if (!WriteText(truthPath, TruthJson(hairs))) {
         std::fprintf(stderr, "make_sample_picture: cannot write %s\n", qPrintable(truthPath));
         return 1;

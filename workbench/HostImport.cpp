@@ -21,7 +21,17 @@ QString BesideExchangeFile(const QString& exchangePath, const QString& path)
 
 } // namespace
 
-HostImportResult HostImport::ImportHostFile(const QString& exchangePath)
+HostImportResult HostImport::OpenExchangeFile(const QString& exchangePath)
+{
+    if (!MeasurementFile(m_wb).ConfirmDiscard()) {
+        HostImportResult declined;
+        declined.status = HostImportResult::Declined;
+        return declined;
+    }
+    return ImportHostFile(exchangePath, false);
+}
+
+HostImportResult HostImport::ImportHostFile(const QString& exchangePath, bool consumePicture)
 {
     HostImportResult result;
     auto exchange = std::make_unique<TInterfaceBA>(TInterfaceBA::miReceive, m_programDirectory);
@@ -54,7 +64,7 @@ HostImportResult HostImport::ImportHostFile(const QString& exchangePath)
 
     MeasurementFile files(m_wb);
     const QString picturePath = BesideExchangeFile(exchangePath, image.Image);
-    if (!files.LoadPicture(picturePath, true)) {
+    if (!files.LoadPicture(picturePath, consumePicture)) {
         result.status = HostImportResult::PictureFailed;
         result.error = files.LastError();
     }
@@ -98,5 +108,7 @@ HostImportResult HostImport::ImportHostFile(const QString& exchangePath)
             result.error = files.LastError();
         }
     }
+    // The scale bar, the circle and the cleared marks are the host's, not the operator's edits.
+    m_wb.Canvas().UndoList().Clear();
     return result;
 }

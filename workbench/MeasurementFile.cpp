@@ -5,6 +5,7 @@
 #include "canvas/TMyLine.h"
 #include "common/Cp1252.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ShapeTags.h"
 #include "workbench/Workbench.h"
 
 #include <QFileInfo>
@@ -16,8 +17,6 @@
 #include <unordered_set>
 
 namespace {
-
-const QString kType = QStringLiteral("Type");
 
 // The patient rows travel with the measurement in the drawing's own user data, so
 // a report printed from a reloaded measurement names its patient.
@@ -137,7 +136,8 @@ void MeasurementFile::ClearMeasurement()
     for (const ResultTree::Entry& entry : m_wb.Tree().Entries()) {
         const int id = entry.node.shapeId;
         const TMyShape* shape = cad.ShapeById(id);
-        if (shape != nullptr && shape->UserData().GetValue(kType) != QLatin1String("M") && seen.insert(id).second)
+        if (shape != nullptr && shape->UserData().GetValue(ShapeTags::kType) != ShapeTags::kScaleBar
+            && seen.insert(id).second)
             ids.push_back(id);
     }
     // One batch: each deletion removes its entry, the results are recomputed once.
@@ -155,8 +155,11 @@ void MeasurementFile::NewMeasurement()
 {
     const LanguageTable& texts = m_wb.Texts();
     if (m_wb.Prompt().AskYesNo(texts.Text(QStringLiteral("MessageNewMeasurement")),
-            texts.Text(QStringLiteral("MessageNewMeasurementWarn"))))
+            texts.Text(QStringLiteral("MessageNewMeasurementWarn")))) {
         ClearMeasurement();
+        // Undo only ever takes back the operator's edits of this measurement.
+        m_wb.Canvas().UndoList().Clear();
+    }
 }
 
 bool MeasurementFile::SaveMeasurementCommand(bool withPicture)
@@ -188,6 +191,19 @@ bool MeasurementFile::SaveMeasurement(const QString& path, bool withPicture)
         return Fail(reason, reason);
     }
     return true;
+}
+
+bool MeasurementFile::WriteMeasurement(QIODevice& device, bool withPicture)
+{
+    TMyCAD& cad = m_wb.Canvas();
+    StorePatient(cad, m_wb.ResultRows(), m_wb.State().PatientDataMissing);
+    if (withPicture)
+        return cad.SaveToStream(device);
+    const QImage picture = cad.BkBitmap();
+    cad.SetBkBitmap(QImage());
+    const bool written = cad.SaveToStream(device);
+    cad.SetBkBitmap(picture);
+    return written;
 }
 
 bool MeasurementFile::ConfirmDiscard()
@@ -235,6 +251,16 @@ void MeasurementFile::TakeOverScaleBar(TMyShape* bar)
     m_wb.Scale().ApplyScaleDialog(true);
 }
 
+bool MeasurementFile::LoadMeasurementResults(const QString& path, bool* hadPicture)
+{
+    m_resultsOnly = true;
+    const bool loaded = LoadMeasurement(path);
+    m_resultsOnly = false;
+    if (hadPicture)
+        *hadPicture = m_wb.Canvas().BkBitmap().width() > 0;
+    return loaded;
+}
+
 bool MeasurementFile::LoadMeasurement(const QString& path)
 {
     TMyCAD& cad = m_wb.Canvas();
@@ -274,6 +300,23 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         cad.SetBkBitmap(current);
         cad.SetBkBitmapMode(Stretch);
     }
+    if (!state.ImageLoaded && m_resultsOnly && loaded.width() <= 0) {
+        // The stand-in field reaches just past the farthest node of the drawing.
+        double right = 0.0;
+        double bottom = 0.0;
+        for (int i = 0; i < cad.ShapeCount(); ++i)
+            for (const TMyPoint& node : cad.ShapeByIndex(i)->Nodes()) {
+                if (std::isfinite(node.x))
+                    right = std::max(right, double(node.x));
+                if (std::isfinite(node.y))
+                    bottom = std::max(bottom, double(node.y));
+            }
+        // A damaged file's far-off node must not make a field of absurd size.
+        constexpr double kLargest = 1 << 20;
+        state.ImageLoaded = true;
+        SetPictureStatus(
+            QFileInfo(path).fileName(), int(std::min(right, kLargest)) + 1, int(std::min(bottom, kLargest)) + 1);
+    }
     if (!state.ImageLoaded)
         return Fail(m_wb.Texts().Text(QStringLiteral("MessageImageRequired")),
             path + QStringLiteral(": the measurement holds no picture and no picture is loaded"));
@@ -282,11 +325,12 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     TMyShape* bar = nullptr;
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         TMyShape* shape = cad.ShapeByIndex(i);
-        const QString type = shape->UserData().GetValue(kType);
-        if (type == QLatin1String("M")) {
+        const QString type = shape->UserData().GetValue(ShapeTags::kType);
+        if (type == ShapeTags::kScaleBar) {
             TakeOverScaleBar(shape);
             bar = shape;
-        } else if (type != QLatin1String("T")) {
+        } else if (type != ShapeTags::kLabelOrBorder && type != ShapeTags::kProposal) {
+            // Proposals of a detection stay proposals until accepted.
             m_wb.RegisterMeasuredShape(shape);
         }
     }
@@ -296,7 +340,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     // The exclusion border is made again from its square, which counts the field anew.
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         TMyShape* border = cad.ShapeByIndex(i);
-        if (border->Name() != QLatin1String("Border"))
+        if (border->Name() != ShapeTags::kBorderName)
             continue;
         const auto circle = CircleOfBorder(border);
         border->SetLocked(false);
@@ -324,5 +368,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     cad.Invalidate();
     state.BorderLayerId = cad.LayerIdByName(QStringLiteral("BorderLayer"));
     state.HairLayerId = cad.LayerIdByName(QStringLiteral("HairLayer"));
+    // Rebuilding the border recorded steps that belong to the file, not to the operator.
+    cad.UndoList().Clear();
     return complete;
 }

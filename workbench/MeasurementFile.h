@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class QIODevice;
 class TMyShape;
 class Workbench;
 
@@ -67,6 +68,8 @@ public:
     bool SaveMeasurementCommand(bool withPicture);
     // Saves the canvas to `path` atomically, with or without its background picture.
     bool SaveMeasurement(const QString& path, bool withPicture);
+    // Writes the measurement as SaveMeasurement does into a device (the recovery file).
+    bool WriteMeasurement(QIODevice& device, bool withPicture);
     // True when nothing is measured or the operator agrees to discard (then cleared).
     bool ConfirmDiscard();
     // "Messung laden ...".
@@ -77,6 +80,11 @@ public:
     // completely or no picture is loaded (the message has been shown). A file
     // that is no canvas file changes nothing ("Invalid file type").
     bool LoadMeasurement(const QString& path);
+    // Loads a measurement for its results alone (batch work, no window): as
+    // LoadMeasurement, but a file saved without its picture is evaluated without
+    // one, over a stand-in field as large as its drawing, so its exclusion circle
+    // counts whole. `hadPicture` tells whether the file brought its own picture.
+    bool LoadMeasurementResults(const QString& path, bool* hadPicture = nullptr);
 
     // Why the last LoadPicture, SavePicture, SaveMeasurement or LoadMeasurement
     // failed, in English (for logs and the command-line tool).
@@ -103,4 +111,5 @@ private:
     Workbench& m_wb;
     QString m_lastError;
     bool m_loadedWithPicture = false;
+    bool m_resultsOnly = false; // LoadMeasurementResults is loading
 };

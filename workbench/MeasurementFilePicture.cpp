@@ -52,7 +52,8 @@ bool MeasurementFile::LoadPicture(const QString& path, bool consume)
         return fail(reason.isEmpty() ? QStringLiteral("the picture cannot be decoded") : reason);
     if (!bitmap->ConvertTo24Bits())
         return fail(QStringLiteral("the picture does not fit into memory"));
-    QImage picture = bitmap->ToQImage();
+    // The decoded pixels become the picture: no second copy of it is made.
+    QImage picture = bitmap->TakeQImage();
     bitmap.reset();
     marker = QStringLiteral("-2");
     if (picture.isNull())

@@ -1,11 +1,15 @@
 #include "workbench/PrintBridge.h"
 
+#include "canvas/BmpWriter.h"
+#include "canvas/PictureBlock.h"
 #include "canvas/TMyCAD.h"
 #include "common/NumberText.h"
 #include "common/PrintVariables.h"
 #include "common/TDataFrame.h"
 #include "common/TempFileName.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ThicknessChart.h"
+#include "workbench/VisitComparison.h"
 #include "workbench/Workbench.h"
 
 #include <QBuffer>
@@ -19,6 +23,8 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 
 namespace PrintBridge {
 
@@ -37,30 +43,108 @@ QString Text(std::string_view name)
     return QString::fromLatin1(name.data(), qsizetype(name.size()));
 }
 
-// Writes into a file that was created exclusively for us, keeping its owner-only mode.
-bool WriteInPlace(const QString& path, const QByteArray& bytes, QString* error)
+// Writes through the handle of a file that was created exclusively for us (it keeps
+// its owner-only mode); the name is never opened a second time.
+bool WriteThrough(QFile& file, const std::function<bool(QIODevice&)>& write, QString* error)
 {
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush())
+    if (write(file) && file.flush()) {
+        file.close();
         return true;
+    }
     if (error)
-        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        *error = QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString());
+    file.close();
     return false;
 }
 
-bool WriteBmp(const QString& path, const QImage& picture, QString* error)
+// The shapes of the canvas on a copy of the drawing without its picture, so that the
+// print colour and the page settings never touch the operator's canvas. With a print
+// colour other than -1 every shape is drawn in it. Nothing when the copy fails.
+std::unique_ptr<TMyCAD> MarksCopy(TMyCAD& canvas, TColor swColor)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const QImage rgb
-        = picture.isNull() ? QImage(1, 1, QImage::Format_RGB888) : picture.convertToFormat(QImage::Format_RGB888);
-    if (!rgb.save(&buffer, "BMP")) {
-        if (error)
-            *error = QStringLiteral("cannot encode the picture for %1").arg(path);
-        return false;
+    const QImage picture = canvas.BkBitmap();
+    QBuffer stream;
+    stream.open(QIODevice::ReadWrite);
+    canvas.SetBkBitmap(QImage());
+    const bool saved = canvas.SaveToStream(stream);
+    canvas.SetBkBitmap(picture);
+    auto marks = std::make_unique<TMyCAD>();
+    if (!saved || !marks->LoadFromStream(stream))
+        return nullptr;
+    marks->SetPrintABorder(false);
+    marks->SetPageHead(QString());
+    marks->SetPageFoot(QString());
+    // The report shows the picture a few times smaller than it is: marks get a
+    // width that stays visible there (one 400th of the picture's width).
+    const int minimumWidth = std::max(2, picture.width() / 400);
+    for (int i = 0; i < marks->ShapeCount(); ++i) {
+        TMyShape* shape = marks->ShapeByIndex(i);
+        TMyPen pen = shape->Pen();
+        if (swColor != -1)
+            pen.color = swColor;
+        if (pen.style != psClear)
+            pen.width = std::max(pen.width, minimumWidth);
+        shape->SetPen(pen);
     }
-    return WriteInPlace(path, bytes, error);
+    return marks;
+}
+
+// The canvas's picture as a 24-bit BMP, straight from its rows (they are BMP rows).
+bool WriteOriginal(QIODevice& out, const QImage& picture)
+{
+    if (picture.isNull()) {
+        QImage blank(1, 1, QImage::Format_BGR888);
+        blank.fill(Qt::black);
+        return BmpWriter::WriteHeader(out, 1, 1) && BmpWriter::WriteRowsBottomUp(out, blank);
+    }
+    const QImage rows = PictureBlock::To24Bits(picture);
+    return BmpWriter::WriteHeader(out, rows.width(), rows.height()) && BmpWriter::WriteRowsBottomUp(out, rows);
+}
+
+// Paints the picture with the marks band by band (see TMyCAD::PaintInBands) into take;
+// false without a picture, when the copy of the drawing fails or take stops.
+bool PaintMarked(TMyCAD& canvas, TColor swColor, bool bottomUp, const std::function<bool(const QImage&, int)>& take)
+{
+    const QImage picture = canvas.BkBitmap();
+    auto marks = picture.isNull() ? nullptr : MarksCopy(canvas, swColor);
+    if (!marks)
+        return false;
+    std::vector<int> layers;
+    for (const LayerRec& layer : marks->Layers())
+        layers.push_back(layer.layerId);
+    const QSize size = picture.size();
+    return marks->PaintInBands(
+        size, TMyCAD::BandRows(size.width()), bottomUp,
+        [&](QPainter& painter, const QRect&) {
+            // The painter's clip keeps this to the band's rows.
+            painter.drawImage(QPointF(0, 0), picture);
+            marks->PaintPage(painter, size, 1.0, layers, true);
+        },
+        take);
+}
+
+// The picture with the marks as a 24-bit BMP, painted and written band by band from
+// the bottom up: neither the marked picture nor the file is ever whole in memory.
+bool WriteMarked(QIODevice& out, TMyCAD& canvas, TColor swColor)
+{
+    const QImage& picture = canvas.BkBitmap();
+    if (picture.isNull())
+        return WriteOriginal(out, QImage());
+    return BmpWriter::WriteHeader(out, picture.width(), picture.height())
+        && PaintMarked(
+            canvas, swColor, true, [&](const QImage& band, int) { return BmpWriter::WriteRowsBottomUp(out, band); });
+}
+
+// A picture that is whole in memory anyway (the follow-up pictures, the chart) as a BMP.
+bool WriteBmp(QFile& file, const QImage& picture, QString* error)
+{
+    const QImage rows = PictureBlock::To24Bits(picture.isNull() ? QImage(1, 1, QImage::Format_BGR888) : picture);
+    return WriteThrough(
+        file,
+        [&](QIODevice& out) {
+            return BmpWriter::WriteHeader(out, rows.width(), rows.height()) && BmpWriter::WriteRowsBottomUp(out, rows);
+        },
+        error);
 }
 
 } // namespace
@@ -117,45 +201,18 @@ void FillVariableTable(
 
 QImage MarkedPicture(TMyCAD& canvas, TColor swColor)
 {
-    const QImage picture = canvas.BkBitmap();
+    const QImage& picture = canvas.BkBitmap();
     if (picture.isNull())
         return QImage();
-    // The shapes are drawn from a copy of the drawing without its picture, so the
-    // print colour and the page settings never touch the operator's canvas.
-    QBuffer stream;
-    stream.open(QIODevice::ReadWrite);
-    canvas.SetBkBitmap(QImage());
-    const bool saved = canvas.SaveToStream(stream);
-    canvas.SetBkBitmap(picture);
-    TMyCAD marks;
-    if (!saved || !marks.LoadFromStream(stream))
-        return QImage();
-    marks.SetPrintABorder(false);
-    marks.SetPageHead(QString());
-    marks.SetPageFoot(QString());
-    std::vector<int> layers;
-    for (const LayerRec& layer : marks.Layers())
-        layers.push_back(layer.layerId);
-    // The report shows the picture a few times smaller than it is: marks get a
-    // width that stays visible there (one 400th of the picture's width).
-    const int minimumWidth = std::max(2, picture.width() / 400);
-    for (int i = 0; i < marks.ShapeCount(); ++i) {
-        TMyShape* shape = marks.ShapeByIndex(i);
-        TMyPen pen = shape->Pen();
-        if (swColor != -1)
-            pen.color = swColor;
-        if (pen.style != psClear)
-            pen.width = std::max(pen.width, minimumWidth);
-        shape->SetPen(pen);
-    }
-
-    QImage marked = picture.convertToFormat(QImage::Format_RGB32);
+    QImage marked(picture.size(), QImage::Format_RGB32);
     if (marked.isNull())
         return marked;
-    QPainter painter(&marked);
-    marks.PaintPage(painter, marked.size(), 1.0, layers, true);
-    painter.end();
-    return marked;
+    const bool painted = PaintMarked(canvas, swColor, false, [&](const QImage& band, int top) {
+        for (int y = 0; y < band.height(); ++y)
+            std::copy_n(band.constScanLine(y), band.bytesPerLine(), marked.scanLine(top + y));
+        return true;
+    });
+    return painted ? marked : QImage();
 }
 
 std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTexts& program, QString* error)
@@ -172,12 +229,21 @@ std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTex
         path = made.value_or(QString());
         return made.has_value();
     };
-    if (!create(QStringLiteral("imgo"), QStringLiteral("bmp"), files.original)
-        || !create(QStringLiteral("imga"), QStringLiteral("bmp"), files.marked))
+    const auto createOpen = [&](const QString& prefix, QString& path) {
+        std::unique_ptr<QFile> file = TempFileName::CreateOpen(prefix, QStringLiteral("bmp"), error);
+        if (file)
+            path = file->fileName();
+        return file;
+    };
+    const std::unique_ptr<QFile> original = createOpen(QStringLiteral("imgo"), files.original);
+    const std::unique_ptr<QFile> marked = original ? createOpen(QStringLiteral("imga"), files.marked) : nullptr;
+    if (!original || !marked)
         return fail();
     TMyCAD& canvas = workbench.Canvas();
-    if (!WriteBmp(files.original, canvas.BkBitmap(), error)
-        || !WriteBmp(files.marked, MarkedPicture(canvas, workbench.State().SWColor), error))
+    if (!WriteThrough(
+            *original, [&](QIODevice& out) { return WriteOriginal(out, canvas.BkBitmap()); }, error)
+        || !WriteThrough(
+            *marked, [&](QIODevice& out) { return WriteMarked(out, canvas, workbench.State().SWColor); }, error))
         return fail();
 
     TDataFrame table;
@@ -240,6 +306,129 @@ LibraryRun RunLibrary(
             close();
     }
     return result;
+}
+
+QString FollowUpTemplatePath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Verlauf.zrp"));
+}
+
+void FillFollowUpTable(TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program,
+    const FollowUpFiles& files, const QString& secondDate, const VisitComparison::Comparison& comparison,
+    const LanguageTable& texts, QChar separator)
+{
+    FillVariableTable(table, rows, program, files.first);
+    const auto add = [&](const QString& name, const QString& value) {
+        const int r = table.AddRow();
+        table.Cell(0, r)->SetText(name);
+        // The report prints an empty value as "(null)": a blank shows nothing.
+        table.Cell(1, r)->SetText(value.isEmpty() ? QStringLiteral(" ") : value);
+        table.Cell(2, r)->SetText(QStringLiteral("String"));
+    };
+    const auto& names = PrintVariables::kFollowUpNames;
+    add(Text(names[0]), secondDate);
+    add(Text(names[1]), files.marked2);
+    add(Text(names[2]), files.chart);
+    add(Text(names[3]), VisitComparison::AreaText(comparison.first.area, separator));
+    add(Text(names[4]), VisitComparison::AreaText(comparison.second.area, separator));
+    add(Text(names[5]), comparison.first.areaUnit);
+    add(Text(names[6]), comparison.areaWarning ? texts.Text(QStringLiteral("MessageCompareArea")) : QString());
+    const std::vector<VisitComparison::TextRow> figures = VisitComparison::TextRows(comparison, texts, separator);
+    for (size_t i = 0; i < PrintVariables::kComparisonStems.size(); ++i) {
+        const VisitComparison::TextRow row = i < figures.size() ? figures[i] : VisitComparison::TextRow();
+        const QString values[]
+            = { row.caption, row.first, row.second, row.change, row.changePercent, row.interval, row.unit };
+        for (size_t c = 0; c < PrintVariables::kComparisonColumns.size(); ++c)
+            add(QStringLiteral("Cmp") + Text(PrintVariables::kComparisonStems[i])
+                    + Text(PrintVariables::kComparisonColumns[c]),
+                values[c]);
+    }
+}
+
+QImage MarkedPictureOrDrawing(Workbench& workbench)
+{
+    TMyCAD& canvas = workbench.Canvas();
+    if (!canvas.BkBitmap().isNull())
+        return MarkedPicture(canvas, workbench.State().SWColor);
+    // Marks on white at the size of the field; a field too large to draw gets none.
+    const int width = workbench.State().ImageWidth;
+    const int height = workbench.State().ImageHeight;
+    if (width < 1 || height < 1 || width > 12000 || height > 12000)
+        return QImage();
+    QImage white(width, height, QImage::Format_RGB888);
+    white.fill(Qt::white);
+    canvas.SetBkBitmap(white);
+    const QImage marked = MarkedPicture(canvas, workbench.State().SWColor);
+    canvas.SetBkBitmap(QImage());
+    return marked;
+}
+
+std::optional<FollowUpFiles> WriteFollowUpFiles(Workbench& first, Workbench& second,
+    const VisitComparison::Comparison& comparison, const ProgramTexts& program, QString* error)
+{
+    FollowUpFiles files;
+    const auto fail = [&]() -> std::optional<FollowUpFiles> {
+        for (const QString& path :
+            { files.first.original, files.first.marked, files.first.table, files.marked2, files.chart })
+            if (!path.isEmpty())
+                QFile::remove(path);
+        return std::nullopt;
+    };
+    const auto create = [&](const QString& prefix, const QString& extension, QString& path) {
+        const auto made = TempFileName::Create(prefix, extension, error);
+        path = made.value_or(QString());
+        return made.has_value();
+    };
+    const auto createOpen = [&](const QString& prefix, QString& path) {
+        std::unique_ptr<QFile> file = TempFileName::CreateOpen(prefix, QStringLiteral("bmp"), error);
+        if (file)
+            path = file->fileName();
+        return file;
+    };
+    const std::unique_ptr<QFile> original = createOpen(QStringLiteral("imgo"), files.first.original);
+    const std::unique_ptr<QFile> marked = original ? createOpen(QStringLiteral("imga"), files.first.marked) : nullptr;
+    const std::unique_ptr<QFile> marked2 = marked ? createOpen(QStringLiteral("imgb"), files.marked2) : nullptr;
+    const std::unique_ptr<QFile> chart = marked2 ? createOpen(QStringLiteral("imgc"), files.chart) : nullptr;
+    if (!chart)
+        return fail();
+    const std::vector<ThicknessChart::Series> series {
+        { first.Texts().Text(QStringLiteral("LabelVisit1")), comparison.first.classes, ThicknessChart::FirstColor() },
+        { first.Texts().Text(QStringLiteral("LabelVisit2")), comparison.second.classes, ThicknessChart::SecondColor() },
+    };
+    if (!WriteBmp(*original, first.Canvas().BkBitmap(), error)
+        || !WriteBmp(*marked, MarkedPictureOrDrawing(first), error)
+        || !WriteBmp(*marked2, MarkedPictureOrDrawing(second), error)
+        || !WriteBmp(*chart, ThicknessChart::Render(1600, 560, series), error))
+        return fail();
+    TDataFrame table;
+    if (!create(QStringLiteral("ResultDataFrameForPrint"), QStringLiteral("dff"), files.first.table))
+        return fail();
+    FillFollowUpTable(table, first.ResultRows(), program, files, second.ResultRows()[RowDate].text, comparison,
+        first.Texts(), first.DecimalSeparator());
+    if (!table.WriteIni(files.first.table)) {
+        if (error)
+            *error = table.LastError();
+        return fail();
+    }
+    return files;
+}
+
+void PrintFollowUp(Workbench& first, Workbench& second, const VisitComparison::Comparison& comparison)
+{
+    QString error;
+    const auto files = WriteFollowUpFiles(first, second, comparison, ProgramTexts::Current(), &error);
+    if (!files) {
+        first.Prompt().ShowMessage(error);
+        return;
+    }
+    const LibraryRun run = RunLibrary(LibraryPath(), FollowUpTemplatePath(), files->first.table);
+    if (run == LibraryRun::NotFound)
+        first.Prompt().ShowMessage(kLibraryMissing);
+    else if (run == LibraryRun::InitRefused)
+        first.Prompt().ShowMessage(kInitRefused);
+    for (const QString& path :
+        { files->first.original, files->first.marked, files->first.table, files->marked2, files->chart })
+        QFile::remove(path);
 }
 
 void Print(Workbench& workbench, const std::function<void()>& filesWritten)

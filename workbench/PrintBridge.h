@@ -10,9 +10,13 @@
 #include <optional>
 #include <vector>
 
+class LanguageTable;
 class TDataFrame;
 class TMyCAD;
 class Workbench;
+namespace VisitComparison {
+struct Comparison;
+}
 
 // "Drucken...": Pelorix's side of printing. The results, the patient data and two
 // pictures (the loaded one and the one with the marks) go to temporary files, the
@@ -47,7 +51,8 @@ void FillVariableTable(
 
 // The canvas's picture with the shapes of every layer drawn over it at 100 %, at
 // the picture's size. With a print colour other than -1 every shape is drawn in
-// that colour. The canvas itself is not changed. Null without a picture.
+// that colour. The canvas itself is not changed. Null without a picture. The print
+// files are painted the same way, band by band, and never held whole.
 QImage MarkedPicture(TMyCAD& canvas, TColor swColor);
 
 // Writes the two pictures and the variable table to new temporary files (in this
@@ -58,6 +63,35 @@ std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTex
 // The report library's file in the program's folder, and the shipped template.
 QString LibraryPath();
 QString TemplatePath();
+// The shipped template of the follow-up report ("Verlauf.zrp").
+QString FollowUpTemplatePath();
+
+// --- the follow-up report of two visits ---
+struct FollowUpFiles
+{
+    PrintFiles first; // the first visit's pictures and the table
+    QString marked2; // "imgb": the second visit's picture with its marks
+    QString chart; // "imgc": both thickness distributions
+};
+
+// The one-visit table of the first visit (unchanged), then the follow-up variables
+// of common/PrintVariables.h.
+void FillFollowUpTable(TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program,
+    const FollowUpFiles& files, const QString& secondDate, const VisitComparison::Comparison& comparison,
+    const LanguageTable& texts, QChar separator);
+
+// The marked picture of a workbench; a measurement without picture has its marks
+// drawn on white at the size of its field.
+QImage MarkedPictureOrDrawing(Workbench& workbench);
+
+// Writes the four pictures and the table to new temporary files; nothing, with
+// the reason, when one cannot be written (the files made so far are removed).
+std::optional<FollowUpFiles> WriteFollowUpFiles(Workbench& first, Workbench& second,
+    const VisitComparison::Comparison& comparison, const ProgramTexts& program, QString* error);
+
+// "Drucken..." of the comparison window: the follow-up report through the report
+// library, messages through the first workbench's prompt, every file removed after.
+void PrintFollowUp(Workbench& first, Workbench& second, const VisitComparison::Comparison& comparison);
 
 // How a run of the report library ended.
 enum class LibraryRun { Done, NotFound, NoInitReport, InitRefused, ExportFailed };

@@ -141,7 +141,7 @@ std::vector<ResultObject> ResultTree::Objects() const
     std::vector<ResultObject> objects;
     objects.reserve(m_entries.size());
     for (const Entry& e : m_entries) {
-        ResultObject object { e.node.shapeId, e.node.caption, {} };
+        ResultObject object { e.node.shapeId, e.node.caption, {}, e.origin };
         object.params.reserve(e.children.size());
         for (const TResultNode& child : e.children)
             object.params.push_back(ResultParam { child.parameter, child.value, child.unit, child.decimals });

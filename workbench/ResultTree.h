@@ -36,6 +36,7 @@ struct ResultObject
     int id = -1;
     QString caption;
     std::vector<ResultParam> params;
+    QString origin; // "detected", "edited" or "drawn" for hairs, empty otherwise
 };
 
 // The result tree's model: top nodes in the order of creation, each with its
@@ -49,6 +50,10 @@ public:
         std::vector<TResultNode> children;
         bool expanded = false;
         bool selected = false; // read here, changed through SetSelected and the selection calls
+        // Hairs: where the hair came from ("detected", "edited", "drawn") and the
+        // text the tree shows for it beside the caption.
+        QString origin;
+        QString originText;
     };
 
     int Count() const { return int(m_entries.size()); }

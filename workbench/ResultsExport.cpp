@@ -3,6 +3,8 @@
 #include "common/LanguageTable.h"
 #include "common/NumberText.h"
 #include "common/TDataFrame.h"
+#include "workbench/SheetTable.h"
+#include "workbench/ThicknessDistribution.h"
 #include "workbench/TmxNativeExcel.h"
 
 #include <QFileInfo>
@@ -14,9 +16,22 @@ namespace {
 const char* const kColumnLabels[] = { "LabelObject", "LabelLength", "LabelWidth", "LabelHeight", "LabelArea",
     "LabelPerimeter", "LabelRadius", "LabelSemiAxis1", "LabelSemiAxis2", "LabelAngle" };
 
+QString ClassCaption(const ThicknessClass& c)
+{
+    return QStringLiteral("%1-%2 µm").arg(c.lower).arg(c.upper);
+}
+
 } // namespace
 
 namespace ResultsExport {
+
+QStringList ClassHeading(const LanguageTable& texts)
+{
+    return { texts.Text(QStringLiteral("LabelThicknessClasses")),
+        texts.Text(QStringLiteral("LabelClassLower")) + QStringLiteral(" [µm]"),
+        texts.Text(QStringLiteral("LabelClassUpper")) + QStringLiteral(" [µm]"),
+        texts.Text(QStringLiteral("LabelCount")) };
+}
 
 QStringList Captions(const LanguageTable& texts)
 {
@@ -70,7 +85,8 @@ QChar ListSeparator(QChar decimalSeparator)
     return decimalSeparator == QLatin1Char(',') ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-QByteArray CsvBytes(const std::vector<ExportObject>& objects, const LanguageTable& texts, QChar decimalSeparator)
+QByteArray CsvBytes(const std::vector<ExportObject>& objects, const LanguageTable& texts, QChar decimalSeparator,
+    const std::vector<ThicknessClass>& classes)
 {
     const QChar list = ListSeparator(decimalSeparator);
     // Quoted when the field holds the list separator, a quote, a line break or
@@ -104,6 +120,21 @@ QByteArray CsvBytes(const std::vector<ExportObject>& objects, const LanguageTabl
         }
         text += line(cells);
     }
+    if (!classes.empty()) {
+        text += line(QStringList(captions.size()));
+        QStringList heading = ClassHeading(texts);
+        while (heading.size() < captions.size())
+            heading << QString();
+        text += line(heading);
+        for (const ThicknessClass& c : classes) {
+            QStringList cells(captions.size());
+            cells[0] = ClassCaption(c);
+            cells[1] = QString::number(c.lower);
+            cells[2] = QString::number(c.upper);
+            cells[3] = QString::number(c.count);
+            text += line(cells);
+        }
+    }
     // UTF-8 with a byte order mark, so that spreadsheets show "µm" and "ü".
     return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
 }
@@ -124,12 +155,36 @@ bool WriteFile(const QString& path, const QByteArray& bytes, QString* error)
 } // namespace
 
 bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts, const QString& path,
-    QChar localeSeparator, QString* error, bool* written)
+    QChar localeSeparator, QString* error, bool* written, const std::vector<ThicknessClass>& classes)
 {
     if (written)
         *written = false;
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("xls")) {
+    if (suffix == QLatin1String("xlsx")) {
+        SheetTable sheet;
+        sheet.name = texts.Text(QStringLiteral("LabelObject"));
+        sheet.header = Captions(texts);
+        for (const ExportObject& object : objects) {
+            std::vector<SheetCell> cells(size_t(sheet.header.size()));
+            cells[0] = object.caption;
+            if (object.shapeId >= 0)
+                for (const auto& [name, value] : object.parameters)
+                    if (const int column = ColumnOf(name, texts); column > 0)
+                        cells[size_t(column)] = value;
+            sheet.rows.push_back(std::move(cells));
+        }
+        if (!classes.empty()) {
+            sheet.rows.emplace_back();
+            std::vector<SheetCell> heading;
+            for (const QString& caption : ClassHeading(texts))
+                heading.emplace_back(caption);
+            sheet.rows.push_back(std::move(heading));
+            for (const ThicknessClass& c : classes)
+                sheet.rows.push_back({ ClassCaption(c), double(c.lower), double(c.upper), double(c.count) });
+        }
+        if (!SheetWriter::WriteXlsx(path, { sheet }, error))
+            return false;
+    } else if (suffix == QLatin1String("xls")) {
         TmxNativeExcel sheet;
         sheet.SetFileName(path);
         FillSpreadsheet(sheet, objects, texts);
@@ -151,6 +206,20 @@ bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts
                     table.Cell(column, row)->SetFloat(value);
             }
         }
+        if (!classes.empty()) {
+            table.AddRow();
+            const int heading = table.AddRow();
+            const QStringList captions = ClassHeading(texts);
+            for (int column = 0; column < captions.size(); ++column)
+                table.Cell(column, heading)->SetText(captions[column]);
+            for (const ThicknessClass& c : classes) {
+                const int row = table.AddRow();
+                table.Cell(0, row)->SetText(ClassCaption(c));
+                table.Cell(1, row)->SetFloat(c.lower);
+                table.Cell(2, row)->SetFloat(c.upper);
+                table.Cell(3, row)->SetFloat(c.count);
+            }
+        }
         // A text file that cannot be written is reported, never passed over in silence.
         if (!table.WriteText(path, false, QLatin1Char(' '), localeSeparator)) {
             if (error)
@@ -158,7 +227,7 @@ bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts
             return false;
         }
     } else if (suffix == QLatin1String("csv")) {
-        if (!WriteFile(path, CsvBytes(objects, texts, localeSeparator), error))
+        if (!WriteFile(path, CsvBytes(objects, texts, localeSeparator, classes), error))
             return false;
     } else {
         // Writing nothing without a word would look like success.
@@ -174,7 +243,8 @@ bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts
 bool IsExportFile(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("xls") || suffix == QLatin1String("txt") || suffix == QLatin1String("csv");
+    return suffix == QLatin1String("xls") || suffix == QLatin1String("xlsx") || suffix == QLatin1String("txt")
+        || suffix == QLatin1String("csv");
 }
 
 } // namespace ResultsExport

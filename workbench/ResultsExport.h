@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workbench/ThicknessDistribution.h"
+
 #include <QChar>
 #include <QString>
 #include <QStringList>
@@ -41,14 +43,23 @@ QByteArray SpreadsheetBytes(const std::vector<ExportObject>& objects, const Lang
 QChar ListSeparator(QChar decimalSeparator);
 // The CSV file: RFC 4180 quoting, the list separator of the decimal separator,
 // CR LF lines, UTF-8 with a byte order mark. Objects without a shape are left out.
-QByteArray CsvBytes(const std::vector<ExportObject>& objects, const LanguageTable& texts, QChar decimalSeparator);
+// The thickness classes follow the table as in the text file.
+QByteArray CsvBytes(const std::vector<ExportObject>& objects, const LanguageTable& texts, QChar decimalSeparator,
+    const std::vector<ThicknessClass>& classes = {});
 
-// Writes by the file's extension (any case): ".xls" the spreadsheet, ".txt" the
-// text table and ".csv" the CSV file, both with `localeSeparator` as decimal
-// separator. False, with the reason in `error`, when the file cannot be written
+// Writes by the file's extension (any case): ".xls" the spreadsheet, ".xlsx" a
+// workbook of the same table, ".txt" the text table and ".csv" the CSV file, both
+// with `localeSeparator` as decimal separator; all but ".xls" with the thickness
+// classes after the table. False, with the reason in `error`, when the file cannot be written
 // or the extension is none of these (then nothing is written).
 bool Export(const std::vector<ExportObject>& objects, const LanguageTable& texts, const QString& path,
-    QChar localeSeparator, QString* error = nullptr, bool* written = nullptr);
+    QChar localeSeparator, QString* error = nullptr, bool* written = nullptr,
+    const std::vector<ThicknessClass>& classes = {});
+
+// The heading of the rows that follow the objects' table in the text and workbook
+// exports (after an empty row): distribution, from, to, count; then one row per
+// class (caption "lower-upper µm", lower, upper, count). None without classes.
+QStringList ClassHeading(const LanguageTable& texts);
 
 // True for the extensions Export writes.
 bool IsExportFile(const QString& path);

@@ -9,12 +9,13 @@
 
 namespace ResultsExportCommand {
 
-const QString kFilter = QStringLiteral("Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
+const QString kFilter = QStringLiteral("Exceldatei (*.xls)|*.xls|Excel-Arbeitsmappe (*.xlsx)|*.xlsx|"
+                                       "Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
 
 bool ExportTo(const Workbench& workbench, const QString& path, QChar localeSeparator, QString* error, bool* written)
 {
-    return ResultsExport::Export(
-        workbench.Tree().ExportObjects(), workbench.Texts(), path, localeSeparator, error, written);
+    return ResultsExport::Export(workbench.Tree().ExportObjects(), workbench.Texts(), path, localeSeparator, error,
+        written, workbench.Thickness().classes);
 }
 
 bool Run(Workbench& workbench, QChar localeSeparator)

@@ -8,6 +8,7 @@
 #include "canvas/TMyRectangle.h"
 #include "workbench/HairMetrics.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ShapeTags.h"
 #include "workbench/hostexchange/TInterfaceBA.h"
 
 #include <QFont>
@@ -15,7 +16,6 @@
 #include <QGuiApplication>
 
 #include <cmath>
-#include <string_view>
 
 Workbench::Workbench(OperatorPrompt& prompt, const LanguageTable& texts)
     : m_prompt(prompt)
@@ -119,6 +119,11 @@ void Workbench::ShapeAdded(TMyShape* shape)
 {
     if (shape == nullptr)
         return;
+    // A scale bar, border or label that comes back (undo or redo of its deletion)
+    // keeps every property it had: it is no new mark to be styled or counted.
+    const QString type = shape->UserData().GetValue(ShapeTags::kType);
+    if (ShapeTags::IsSpecialType(type))
+        return;
     TMyFont font = shape->Font();
     font.color = m_cad.Font().color;
     font.height = m_cad.Font().height;
@@ -135,25 +140,25 @@ void Workbench::ShapeAdded(TMyShape* shape)
         m_state.ui.down = ToolButton::Select;
 
     const QString thickness = QString::number(m_state.ui.thickness);
-    const std::string_view className = shape->ClassName();
-    if (className == "TMyRuleLine") {
+    const ShapeKind kind = shape->Kind();
+    if (kind == ShapeKind::RuleLine) {
         auto* rule = static_cast<TMyRuleLine*>(shape);
-        rule->UserData().Add(QStringLiteral("Thickness"), thickness);
+        rule->UserData().Add(ShapeTags::kThickness, thickness);
         rule->SetTickStyle(tsNone);
         rule->SetArrowStyle(ANone);
         rule->SetCaptionShow(false);
         rule->SetUserInfo(QString());
         rule->SetShowUserInfo(true);
-    } else if (className == "TMyPolyBezier") {
-        shape->UserData().Add(QStringLiteral("Thickness"), thickness);
-    } else if (className == "TMyEllipse") {
-        shape->UserData().Add(QStringLiteral("Thickness"), QStringLiteral("1"));
+    } else if (kind == ShapeKind::PolyBezier) {
+        shape->UserData().Add(ShapeTags::kThickness, thickness);
+    } else if (kind == ShapeKind::Ellipse) {
+        shape->UserData().Add(ShapeTags::kThickness, QStringLiteral("1"));
     }
-    if (className == "TMyRuleLine" || className == "TMyPolyBezier" || className == "TMyEllipse") {
+    if (kind == ShapeKind::RuleLine || kind == ShapeKind::PolyBezier || kind == ShapeKind::Ellipse) {
         // A pasted hair keeps its own thickness, so its pen follows that value.
-        const int hundredths = className == "TMyEllipse"
+        const int hundredths = kind == ShapeKind::Ellipse
             ? 1
-            : HairMetrics::ParseInteger(shape->UserData().GetValue(QStringLiteral("Thickness")))
+            : HairMetrics::ParseInteger(shape->UserData().GetValue(ShapeTags::kThickness))
                   .value_or(m_state.ui.thickness);
         TMyPen pen = shape->Pen();
         pen.width = HairPenWidth(hundredths);
@@ -161,11 +166,10 @@ void Workbench::ShapeAdded(TMyShape* shape)
     }
 
     const uint8_t mode = m_state.ToolMode;
-    // A scale bar or border that comes back (undo of its deletion) is no measurement.
-    const QString type = shape->UserData().GetValue(QStringLiteral("Type"));
-    const bool special = type == QLatin1String("M") || type == QLatin1String("T");
+    // A proposal that comes back (undo of its deletion) is no result.
+    const bool proposal = type == ShapeTags::kProposal;
     if (mode != ToolModeScaleBar && mode != ToolModeLabelPending && mode != ToolModeLabelCreate
-        && mode != ToolModeBorder && !special)
+        && mode != ToolModeBorder && !proposal)
         RegisterMeasuredShape(shape);
     if (mode == ToolModeLabelPending)
         LabelFlow(shape);
@@ -217,8 +221,7 @@ void Workbench::ShapeSelected(TMyShape* shape)
         StartRefresh(m_state.BorderId);
         return;
     }
-    const int thickness
-        = HairMetrics::ParseInteger(shape->UserData().GetValue(QStringLiteral("Thickness"))).value_or(2);
+    const int thickness = HairMetrics::ParseInteger(shape->UserData().GetValue(ShapeTags::kThickness)).value_or(2);
     const int clamped = std::clamp(thickness, 1, 5000);
     if (clamped != m_state.ui.thickness) {
         m_state.ui.thickness = clamped;
@@ -248,6 +251,9 @@ void Workbench::MirrorSelectionInTree()
 
 void Workbench::StartRefresh(int shapeId)
 {
+    // A detected hair the operator corrects is marked as corrected.
+    if (TMyShape* shape = m_cad.ShapeById(shapeId); shape != nullptr && OriginOf(*shape) == HairOrigin::Detected)
+        shape->UserData().SetValue(QStringLiteral("Origin"), QStringLiteral("edited"));
     m_state.RefreshShapeId = shapeId;
     m_refreshPending = true;
     if (OnStartRefreshTimer)
@@ -268,7 +274,7 @@ void Workbench::RefreshTimerFired()
         TMyShape* shape = m_cad.ShapeById(id);
         if (shape == nullptr)
             return;
-        if (shape->UserData().GetValue(QStringLiteral("Type")) == QLatin1String("M")) {
+        if (shape->UserData().GetValue(ShapeTags::kType) == ShapeTags::kScaleBar) {
             m_calibration.RecalibrateFromBar(shape);
         } else if (const int index = m_tree.FindTop(id); index >= 0) {
             ResultTree::Entry& entry = m_tree.At(index);
@@ -325,7 +331,27 @@ ResultsSnapshot Workbench::Results() const
     snapshot.imageHeight = m_state.ImageHeight;
     snapshot.rows = m_rows;
     snapshot.objects = m_tree.Objects();
+    snapshot.thickness = Thickness();
     return snapshot;
+}
+
+ThicknessSummary Workbench::Thickness() const
+{
+    ThicknessSummary summary;
+    const bool mm = m_state.UnitText == QLatin1String("mm");
+    summary.unit = mm ? QStringLiteral("µm") : m_state.UnitText;
+    // The thickness child of every hair; a quick-count mark's has no unit.
+    for (const ResultTree::Entry& entry : m_tree.Entries())
+        for (const TResultNode& child : entry.children)
+            if (child.parameter == m_labels.thickness && !child.unit.isEmpty())
+                summary.values.push_back(child.value);
+    if (mm)
+        summary.classes = ThicknessDistribution::Classes(summary.values);
+    summary.median = ThicknessDistribution::Median(summary.values);
+    const int measured = m_state.HairCount - m_state.QuickCount;
+    if (measured >= 1)
+        summary.vellusPercentage = 100.0 * m_state.VellusCount / measured;
+    return summary;
 }
 
 void Workbench::ResultsChanged()

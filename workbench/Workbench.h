@@ -5,8 +5,10 @@
 #include "workbench/CurveLengthCache.h"
 #include "workbench/ResultTree.h"
 #include "workbench/TGridResult.h"
+#include "workbench/ThicknessDistribution.h"
 #include "workbench/WorkbenchState.h"
 #include "workbench/calibration/Calibration.h"
+#include "workbench/detection/HairDetector.h"
 
 #include <QChar>
 #include <QSizeF>
@@ -21,6 +23,17 @@
 class OperatorPrompt;
 class TInterfaceBA;
 
+// The thickness statistics beyond the grid rows, over the hairs whose thickness
+// counts (quick-count marks have none).
+struct ThicknessSummary
+{
+    QString unit; // "µm" when calibrated in millimetres, else the calibration unit
+    std::vector<double> values; // in `unit`, in tree order
+    std::vector<ThicknessClass> classes; // 10 µm classes; empty unless the unit is µm
+    std::optional<double> median;
+    std::optional<double> vellusPercentage; // vellus count / hairs with a thickness * 100
+};
+
 // Everything the results show, in the form pelorix-cli and the print table read.
 struct ResultsSnapshot
 {
@@ -32,6 +45,7 @@ struct ResultsSnapshot
     int imageHeight = 0;
     std::vector<TGridResult> rows; // the 19 grid rows as shown
     std::vector<ResultObject> objects; // one per top node, in tree order
+    ThicknessSummary thickness;
 };
 
 // The measuring workbench without its window: owns the canvas, the state record,
@@ -99,6 +113,8 @@ public:
     // creates the exclusion border with its layer, then the hair layer.
     void SetupEvaluatedField(int x0, int y0, int r);
     ResultsSnapshot Results() const;
+    // The thickness distribution, median and vellus percentage of the current results.
+    ThicknessSummary Thickness() const;
 
     // --- refresh timer ---
     // Remembers the shape to re-evaluate and asks for the refresh timer.
@@ -173,7 +189,7 @@ public:
     bool KeyPressed(Key key, bool shift);
 
     // --- edit and option commands ---
-    void CopyCommand(); // "Kopieren"
+    bool CopyCommand(); // "Kopieren"; true when the selection went into the copy buffer
     void PasteCommand(); // "Einfügen"
     void DeleteCommand(); // "Löschen"
     void SelectAllCommand(); // "Alle auswählen"
@@ -185,6 +201,25 @@ public:
     // is rebuilt. False when there was nothing to take back or redo.
     bool UndoCommand();
     bool RedoCommand();
+
+    // --- automatic detection (WorkbenchProposals.cpp) ---
+    // Where a hair came from, kept in its user data ("Origin"); hairs without it were drawn.
+    enum class HairOrigin { Drawn, Detected, Edited };
+    static HairOrigin OriginOf(const TMyShape& shape);
+    // Proposals are marks of detected hairs not yet accepted: on their own layer,
+    // in their own colour, and no results until accepted.
+    static bool IsProposal(const TMyShape& shape);
+    int ProposalCount() const;
+    // Replaces the proposals not yet accepted with these hairs (image pixels);
+    // accepted hairs stay as they are. Returns how many were proposed.
+    int ShowProposals(const std::vector<detection::Hair>& hairs);
+    // "Vorschläge übernehmen": every remaining proposal becomes an ordinary hair on
+    // the hair layer, as one undo step. Returns how many.
+    int AcceptProposals();
+    // What detection is to search: the evaluated field, none when there is no border.
+    std::optional<detection::Field> DetectionField() const;
+    // Pixels per millimetre of the calibration; 0 when not calibrated in millimetres.
+    double PixelsPerMm() const;
 
 private:
     // Clears a measurement as one batch of deletions (results recomputed once).
@@ -249,4 +284,8 @@ private:
     // The slider gesture's undo step: the hairs it recorded and the list's serial after it.
     std::vector<int> m_thicknessStepIds;
     uint64_t m_thicknessStepSerial = 0;
+    // The layer of the proposals, made on the first detection.
+    int ProposalLayer();
+    // Entries follow the proposals after undo and redo of an acceptance.
+    void SyncProposalEntries();
 };

@@ -6,8 +6,7 @@
 #include "canvas/TMyPolyBezier.h"
 #include "canvas/TMyRectangle.h"
 #include "workbench/OperatorPrompt.h"
-
-#include <string_view>
+#include "workbench/ShapeTags.h"
 
 namespace {
 
@@ -15,11 +14,26 @@ namespace {
 // corner of a box; -1 for kinds that have no such handle.
 int ArrowHandle(const TMyShape* shape)
 {
-    const std::string_view name = shape->ClassName();
-    if (name == "TMyLine" || name == "TMyRuleLine")
+    switch (shape->Kind()) {
+    case ShapeKind::Line:
+    case ShapeKind::RuleLine:
         return 1;
-    if (name == "TMyRectangle" || name == "TMyText" || name == "TMyImage" || name == "TMyEllipse")
+    case ShapeKind::Rectangle:
+    case ShapeKind::Text:
+    case ShapeKind::Image:
+    case ShapeKind::Ellipse:
         return 2;
+    case ShapeKind::PolyLine:
+    case ShapeKind::Polygon:
+    case ShapeKind::LinkLine:
+    case ShapeKind::Group:
+    case ShapeKind::Combine:
+    case ShapeKind::LinkPoint:
+    case ShapeKind::LineLinkLine:
+    case ShapeKind::ElliArc:
+    case ShapeKind::PolyBezier:
+        return -1;
+    }
     return -1;
 }
 
@@ -94,11 +108,12 @@ bool Workbench::ScaleBarProtected()
     return true;
 }
 
-void Workbench::CopyCommand()
+bool Workbench::CopyCommand()
 {
-    if (ScaleBarProtected())
-        return;
+    if (ScaleBarProtected() || m_cad.SelectedCount() == 0)
+        return false;
     m_cad.CopyToClipboard();
+    return true;
 }
 
 void Workbench::PasteCommand()
@@ -163,10 +178,12 @@ void Workbench::FontCommand()
         auto* text = dynamic_cast<TMyText*>(shape);
         if (text == nullptr || text->Nodes().empty())
             continue;
+        // Text is drawn scaled with the picture, so its box is measured at zoom 1,
+        // as a new label's box is.
         const QSizeF size = MeasureText(text->Lines().value(0), *chosen);
         const TMyPoint corner = text->Nodes().front();
-        const auto w = float(size.width() / m_state.Zoom);
-        const auto h = float(size.height() / m_state.Zoom);
+        const auto w = float(size.width());
+        const auto h = float(size.height());
         text->Nodes() = { corner, TMyPoint { corner.x + w, corner.y }, TMyPoint { corner.x + w, corner.y + h },
             TMyPoint { corner.x, corner.y + h } };
         text->ResetCenter();
@@ -184,7 +201,7 @@ void Workbench::LabelCommand()
     const TMyShape* first = selection.front();
     const auto* firstText = dynamic_cast<const TMyText*>(first);
     const QString preset
-        = firstText != nullptr ? firstText->Lines().value(0) : first->UserData().GetValue(QStringLiteral("Caption"));
+        = firstText != nullptr ? firstText->Lines().value(0) : first->UserData().GetValue(ShapeTags::kCaption);
     const std::optional<QString> answer = m_prompt.AskLabel(preset);
     if (!answer)
         return;
@@ -195,11 +212,11 @@ void Workbench::LabelCommand()
             continue;
         }
         // Every measured kind takes the label, follicular units and plain lines included.
-        const std::string_view name = shape->ClassName();
-        if (name == "TMyRuleLine" || name == "TMyLine" || name == "TMyPolygon" || name == "TMyPolyBezier"
-            || name == "TMyEllipse") {
-            shape->UserData().Delete(QStringLiteral("Caption"));
-            shape->UserData().Add(QStringLiteral("Caption"), text);
+        const ShapeKind kind = shape->Kind();
+        if (kind == ShapeKind::RuleLine || kind == ShapeKind::Line || kind == ShapeKind::Polygon
+            || kind == ShapeKind::PolyBezier || kind == ShapeKind::Ellipse) {
+            shape->UserData().Delete(ShapeTags::kCaption);
+            shape->UserData().Add(ShapeTags::kCaption, text);
         }
     }
     RecomputeAll();

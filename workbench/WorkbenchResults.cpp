@@ -7,30 +7,27 @@
 #include "common/NumberText.h"
 #include "workbench/HairMetrics.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ShapeTags.h"
 #include "workbench/calibration/LengthUnits.h"
 
 #include <algorithm>
 #include <cmath>
 #include <optional>
-#include <string_view>
 
 namespace {
 
 const QString kRoot = QStringLiteral("Root");
-const QString kType = QStringLiteral("Type");
-const QString kThickness = QStringLiteral("Thickness");
-const QString kCaption = QStringLiteral("Caption");
 
-bool IsStraightHair(std::string_view className)
+bool IsStraightHair(ShapeKind kind)
 {
-    return className == "TMyRuleLine" || className == "TMyLine";
+    return kind == ShapeKind::RuleLine || kind == ShapeKind::Line;
 }
 
 } // namespace
 
 QString Workbench::CaptionSuffix(const TMyShape* shape) const
 {
-    const QString caption = shape->UserData().GetValue(kCaption);
+    const QString caption = shape->UserData().GetValue(ShapeTags::kCaption);
     return caption.isEmpty() ? QString() : QStringLiteral(" (") + caption + QLatin1Char(')');
 }
 
@@ -45,13 +42,13 @@ void Workbench::RegisterMeasuredShape(TMyShape* shape)
 {
     if (shape == nullptr)
         return;
-    const std::string_view className = shape->ClassName();
-    if (className == "TMyText")
+    const ShapeKind kind = shape->Kind();
+    if (kind == ShapeKind::Text)
         return;
     QString prefix;
-    if (IsStraightHair(className) || className == "TMyPolyBezier")
+    if (IsStraightHair(kind) || kind == ShapeKind::PolyBezier)
         prefix = m_labels.line;
-    else if (className == "TMyEllipse")
+    else if (kind == ShapeKind::Ellipse)
         prefix = m_labels.follicularUnit;
     shape->SetCaption(WithSuffix(prefix, shape));
 
@@ -70,12 +67,12 @@ bool Workbench::EvaluateShape(TMyShape* shape, int topIndex)
     if (shape == nullptr || topIndex < 0 || topIndex >= m_tree.Count())
         return true;
     ResultTree::Entry& entry = m_tree.At(topIndex);
-    const std::string_view className = shape->ClassName();
-    if (IsStraightHair(className))
+    const ShapeKind kind = shape->Kind();
+    if (IsStraightHair(kind))
         return EvaluateHair(shape, entry, false);
-    if (className == "TMyPolyBezier")
+    if (kind == ShapeKind::PolyBezier)
         return EvaluateHair(shape, entry, true);
-    if (className == "TMyEllipse") {
+    if (kind == ShapeKind::Ellipse) {
         ++m_state.FollicularUnitCount;
         entry.node.caption = WithSuffix(m_labels.follicularUnit, shape);
     }
@@ -90,7 +87,7 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
     const QString childCaption = curved ? m_labels.bezier : m_labels.line;
     const int id = shape->ShapeId();
     // A quick-count mark only counts a hair: it has no length.
-    const bool quickCount = !curved && shape->UserData().GetValue(kType) == QLatin1String("C");
+    const bool quickCount = !curved && shape->UserData().GetValue(ShapeTags::kType) == ShapeTags::kQuickCount;
     double length = 0.0;
     if (!quickCount) {
         double pixelLength = 0.0;
@@ -108,7 +105,7 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
         entry.children.push_back(TResultNode { id, childCaption, m_labels.length, length, m_state.UnitText, 2 });
     }
 
-    const QString thicknessText = shape->UserData().GetValue(kThickness);
+    const QString thicknessText = shape->UserData().GetValue(ShapeTags::kThickness);
     const auto thickness = HairMetrics::ParseInteger(thicknessText);
     if (!thickness) {
         m_prompt.ShowMessage(HairMetrics::NotAnIntegerText(thicknessText));
@@ -144,6 +141,20 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
     ++m_state.HairCount;
     m_state.TerminalCount = m_state.HairCount - m_state.VellusCount - m_state.QuickCount;
     entry.node.caption = WithSuffix(m_labels.line, shape);
+    switch (OriginOf(*shape)) {
+    case HairOrigin::Detected:
+        entry.origin = QStringLiteral("detected");
+        entry.originText = m_texts.Text(QStringLiteral("LabelOriginDetected"));
+        break;
+    case HairOrigin::Edited:
+        entry.origin = QStringLiteral("edited");
+        entry.originText = m_texts.Text(QStringLiteral("LabelOriginEdited"));
+        break;
+    case HairOrigin::Drawn:
+        entry.origin = QStringLiteral("drawn");
+        entry.originText = m_texts.Text(QStringLiteral("LabelOriginDrawn"));
+        break;
+    }
     return true;
 }
 
@@ -284,7 +295,7 @@ void Workbench::SetupEvaluatedField(int x0, int y0, int r)
     const double y = y0;
     const int id = m_cad.AddShape(SpEllipse, QString(), 0.0f,
         ToScreen({ QPointF(x - r, y - r), QPointF(x + r, y - r), QPointF(x + r, y + r), QPointF(x - r, y + r) }),
-        QStringLiteral("Border"));
+        ShapeTags::kBorderName);
     if (TMyShape* border = m_cad.ShapeById(id)) {
         m_state.BorderId = id;
         border->SetLayerId(m_state.BorderLayerId);
@@ -299,7 +310,7 @@ void Workbench::SetupEvaluatedField(int x0, int y0, int r)
         border->SetCaption(QString());
         border->SetVisible(m_state.ui.showBorder);
         border->SetLocked(true);
-        border->UserData().Add(QStringLiteral("Type"), QStringLiteral("T"));
+        border->UserData().Add(ShapeTags::kType, ShapeTags::kLabelOrBorder);
         m_cad.Invalidate();
     }
     m_state.ToolMode = savedMode;

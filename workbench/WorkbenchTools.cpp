@@ -7,10 +7,10 @@
 #include "common/NumberText.h"
 #include "workbench/HairMetrics.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ShapeTags.h"
 
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 
 namespace {
 
@@ -216,12 +216,12 @@ void Workbench::ApplyThickness(const std::vector<TMyShape*>& targets)
     TMyShape* changed = nullptr;
     for (TMyShape* shape : targets) {
         const int id = shape->ShapeId();
-        if (id == m_state.ScaleBarId || id == m_state.BorderId || std::string_view(shape->ClassName()) == "TMyEllipse")
+        if (id == m_state.ScaleBarId || id == m_state.BorderId || shape->Kind() == ShapeKind::Ellipse)
             continue;
         TMyPen pen = shape->Pen();
         pen.width = HairPenWidth(value);
         shape->SetPen(pen);
-        shape->UserData().SetValue(QStringLiteral("Thickness"), QString::number(value));
+        shape->UserData().SetValue(ShapeTags::kThickness, QString::number(value));
         changed = shape;
     }
     m_cad.Invalidate();
@@ -255,10 +255,10 @@ void Workbench::ApplyZoom()
     m_calibration.UpdateRulers();
     for (int i = 0; i < m_cad.ShapeCount(); ++i) {
         TMyShape* shape = m_cad.ShapeByIndex(i);
-        const QString type = shape->UserData().GetValue(QStringLiteral("Type"));
-        if (type == QLatin1String("M") || type == QLatin1String("T"))
+        const QString type = shape->UserData().GetValue(ShapeTags::kType);
+        if (ShapeTags::IsSpecialType(type))
             continue;
-        const QString thickness = shape->UserData().GetValue(QStringLiteral("Thickness")).trimmed();
+        const QString thickness = shape->UserData().GetValue(ShapeTags::kThickness).trimmed();
         if (thickness.isEmpty())
             continue;
         if (const auto t = HairMetrics::ParseInteger(thickness)) {
@@ -334,11 +334,11 @@ void Workbench::QuickCount(double x, double y)
     }
     mark->SetResizeEnable(false);
     TUserData& data = mark->UserData();
-    data.Add(QStringLiteral("Type"), QStringLiteral("C"));
+    data.Add(ShapeTags::kType, ShapeTags::kQuickCount);
     data.Add(QStringLiteral("Scale"), m_calibration.Dialog().ScaleText().trimmed());
     data.Add(QStringLiteral("Unit"), m_state.UnitText);
     data.Add(QStringLiteral("Length"), QStringLiteral("0"));
-    data.Add(QStringLiteral("Thickness"), QStringLiteral("1"));
+    data.Add(ShapeTags::kThickness, QStringLiteral("1"));
     m_state.ToolMode = ToolModeMeasure;
     RecomputeAll();
 }
@@ -364,7 +364,7 @@ void Workbench::LabelFlow(TMyShape* placeholder)
         if (auto* label = dynamic_cast<TMyText*>(m_cad.ShapeById(id))) {
             label->SetHAlignment(taLeftJustify);
             label->SetLines({ text });
-            label->UserData().Add(QStringLiteral("Type"), QStringLiteral("T"));
+            label->UserData().Add(ShapeTags::kType, ShapeTags::kLabelOrBorder);
         }
         m_state.ToolMode = ToolModeLabelPending;
     }

@@ -1,6 +1,7 @@
 // "Rückgängig" and "Wiederholen" on the workbench: the canvas plays its undo
 // records back and reports the shapes it adds and deletes; the workbench then
 // finds its special shapes again and rebuilds the results.
+#include "workbench/ShapeTags.h"
 #include "workbench/Workbench.h"
 
 bool Workbench::UndoCommand()
@@ -23,10 +24,10 @@ void Workbench::AfterUndoRedo()
 {
     for (int i = 0; i < m_cad.ShapeCount(); ++i) {
         const TMyShape* shape = m_cad.ShapeByIndex(i);
-        const QString type = shape->UserData().GetValue(QStringLiteral("Type"));
-        if (type == QLatin1String("M"))
+        const QString type = shape->UserData().GetValue(ShapeTags::kType);
+        if (type == ShapeTags::kScaleBar)
             m_state.ScaleBarId = shape->ShapeId();
-        else if (type == QLatin1String("T") && shape->Name() == QLatin1String("Border"))
+        else if (type == ShapeTags::kLabelOrBorder && shape->Name() == ShapeTags::kBorderName)
             m_state.BorderId = shape->ShapeId();
     }
     // Entries whose shapes are gone (a shape added by the undone step) go too.
@@ -36,5 +37,6 @@ void Workbench::AfterUndoRedo()
             gone.insert(entry.node.shapeId);
     if (!gone.empty())
         m_tree.RemoveShapes(gone);
+    SyncProposalEntries();
     RecomputeAll();
 }

@@ -40,48 +40,98 @@ QJsonArray Ints(const std::vector<int>& values)
 }
 
 // The class's own fields, under their names in lower camel case.
+void AddLineFields(const TMyLine& line, QJsonObject& json)
+{
+    json[QStringLiteral("arrowAngle")] = line.ArrowAngle();
+    json[QStringLiteral("arrowLength")] = line.ArrowLength();
+    json[QStringLiteral("arrowOffset")] = line.ArrowOffset();
+    json[QStringLiteral("arrowStyle")] = int(line.ArrowStyle());
+}
+
+void AddRuleLineFields(const TMyRuleLine& rule, QJsonObject& json)
+{
+    json[QStringLiteral("showUserInfo")] = rule.ShowUserInfo();
+    json[QStringLiteral("tickStyle")] = int(rule.TickStyle());
+    json[QStringLiteral("userInfo")] = rule.UserInfo();
+}
+
+void AddLinkLineFields(const TMyLinkLine& link, QJsonObject& json)
+{
+    json[QStringLiteral("startShapeIndex")] = link.StartShapeIndex();
+    json[QStringLiteral("startLinkPointIndex")] = link.StartLinkPointIndex();
+    json[QStringLiteral("endShapeIndex")] = link.EndShapeIndex();
+    json[QStringLiteral("endLinkPointIndex")] = link.EndLinkPointIndex();
+    json[QStringLiteral("linkLineDrawStyle")] = int(link.LinkLineDrawStyle());
+}
+
+void AddTextFields(const TMyText& text, QJsonObject& json)
+{
+    json[QStringLiteral("lines")] = QJsonArray::fromStringList(text.Lines());
+    json[QStringLiteral("hAlignment")] = int(text.HAlignment());
+    json[QStringLiteral("vAlignment")] = int(text.VAlignment());
+    json[QStringLiteral("isBorder")] = text.IsBorder();
+    json[QStringLiteral("isSolid")] = text.IsSolid();
+    json[QStringLiteral("wordWrap")] = text.WordWrap();
+}
+
+void AddImageFields(const TMyImage& image, QJsonObject& json)
+{
+    json[QStringLiteral("bitmap")] = PictureSize(image.Bitmap());
+    json[QStringLiteral("transparent")] = image.Transparent();
+    json[QStringLiteral("border")] = image.Border();
+    json[QStringLiteral("grayScale")] = image.GrayScale();
+    json[QStringLiteral("brightness")] = image.Brightness();
+    json[QStringLiteral("contrast")] = image.Contrast();
+}
+
+void AddElliArcFields(const TMyElliArc& arc, QJsonObject& json)
+{
+    json[QStringLiteral("arcMode")] = int(arc.ArcMode());
+    json[QStringLiteral("arcStyle")] = int(arc.ArcStyle());
+}
+
+void AddLinkPointFields(const TMyLinkPoint& point, QJsonObject& json)
+{
+    json[QStringLiteral("size")] = point.Size();
+}
+
+// The fields of the shape's class and its base classes (beyond TMyShape's).
 void AddClassFields(const TMyShape& shape, QJsonObject& json)
 {
-    if (const auto* line = dynamic_cast<const TMyLine*>(&shape)) {
-        json[QStringLiteral("arrowAngle")] = line->ArrowAngle();
-        json[QStringLiteral("arrowLength")] = line->ArrowLength();
-        json[QStringLiteral("arrowOffset")] = line->ArrowOffset();
-        json[QStringLiteral("arrowStyle")] = int(line->ArrowStyle());
+    switch (shape.Kind()) {
+    case ShapeKind::Line:
+    case ShapeKind::PolyLine:
+    case ShapeKind::Polygon:
+        AddLineFields(static_cast<const TMyLine&>(shape), json);
+        break;
+    case ShapeKind::RuleLine:
+        AddLineFields(static_cast<const TMyLine&>(shape), json);
+        AddRuleLineFields(static_cast<const TMyRuleLine&>(shape), json);
+        break;
+    case ShapeKind::LinkLine:
+        AddLineFields(static_cast<const TMyLine&>(shape), json);
+        AddLinkLineFields(static_cast<const TMyLinkLine&>(shape), json);
+        break;
+    case ShapeKind::Text:
+        AddTextFields(static_cast<const TMyText&>(shape), json);
+        break;
+    case ShapeKind::Image:
+        AddImageFields(static_cast<const TMyImage&>(shape), json);
+        break;
+    case ShapeKind::ElliArc:
+        AddElliArcFields(static_cast<const TMyElliArc&>(shape), json);
+        break;
+    case ShapeKind::LinkPoint:
+    case ShapeKind::LineLinkLine:
+        AddLinkPointFields(static_cast<const TMyLinkPoint&>(shape), json);
+        break;
+    case ShapeKind::Rectangle:
+    case ShapeKind::Ellipse:
+    case ShapeKind::Group:
+    case ShapeKind::Combine:
+    case ShapeKind::PolyBezier:
+        break;
     }
-    if (const auto* rule = dynamic_cast<const TMyRuleLine*>(&shape)) {
-        json[QStringLiteral("showUserInfo")] = rule->ShowUserInfo();
-        json[QStringLiteral("tickStyle")] = int(rule->TickStyle());
-        json[QStringLiteral("userInfo")] = rule->UserInfo();
-    }
-    if (const auto* link = dynamic_cast<const TMyLinkLine*>(&shape)) {
-        json[QStringLiteral("startShapeIndex")] = link->StartShapeIndex();
-        json[QStringLiteral("startLinkPointIndex")] = link->StartLinkPointIndex();
-        json[QStringLiteral("endShapeIndex")] = link->EndShapeIndex();
-        json[QStringLiteral("endLinkPointIndex")] = link->EndLinkPointIndex();
-        json[QStringLiteral("linkLineDrawStyle")] = int(link->LinkLineDrawStyle());
-    }
-    if (const auto* text = dynamic_cast<const TMyText*>(&shape)) {
-        json[QStringLiteral("lines")] = QJsonArray::fromStringList(text->Lines());
-        json[QStringLiteral("hAlignment")] = int(text->HAlignment());
-        json[QStringLiteral("vAlignment")] = int(text->VAlignment());
-        json[QStringLiteral("isBorder")] = text->IsBorder();
-        json[QStringLiteral("isSolid")] = text->IsSolid();
-        json[QStringLiteral("wordWrap")] = text->WordWrap();
-    }
-    if (const auto* image = dynamic_cast<const TMyImage*>(&shape)) {
-        json[QStringLiteral("bitmap")] = PictureSize(image->Bitmap());
-        json[QStringLiteral("transparent")] = image->Transparent();
-        json[QStringLiteral("border")] = image->Border();
-        json[QStringLiteral("grayScale")] = image->GrayScale();
-        json[QStringLiteral("brightness")] = image->Brightness();
-        json[QStringLiteral("contrast")] = image->Contrast();
-    }
-    if (const auto* arc = dynamic_cast<const TMyElliArc*>(&shape)) {
-        json[QStringLiteral("arcMode")] = int(arc->ArcMode());
-        json[QStringLiteral("arcStyle")] = int(arc->ArcStyle());
-    }
-    if (const auto* point = dynamic_cast<const TMyLinkPoint*>(&shape))
-        json[QStringLiteral("size")] = point->Size();
 }
 
 QJsonObject ShapeJson(const TMyShape& shape)
@@ -209,7 +259,7 @@ int RenderCommand(const QStringList& args)
     if (const auto picturePath = parsed->Option(QStringLiteral("--picture")); picturePath && cad.BkBitmap().isNull()) {
         QString reason;
         const auto bitmap = TNVFreeImage().Load(*picturePath, &reason);
-        const QImage picture = bitmap ? bitmap->ToQImage() : QImage();
+        const QImage picture = bitmap ? bitmap->TakeQImage() : QImage();
         if (picture.isNull())
             return InputError(
                 *picturePath + QStringLiteral(": the picture cannot be used (") + reason + QStringLiteral(")"));

@@ -44,9 +44,14 @@ int RenderCommand(const QStringList& args);
 int ImportHostCommand(const QStringList& args);
 int ResultsCommand(const QStringList& args);
 int ExportCommand(const QStringList& args);
+// The automatic hair detection (DetectCommand.cpp).
+int DetectCommand(const QStringList& args);
 // Printing (PrintCommands.cpp); both draw and run under a QGuiApplication.
 int PrintTableCommand(const QStringList& args);
 int ReportCommand(const QStringList& args);
+// Follow-up (FollowUpCommands.cpp): two visits compared, a folder in one sheet.
+int CompareCommand(const QStringList& args);
+int BatchCommand(const QStringList& args);
 class TMyCAD;
 // Whether a loaded canvas is a measurement (hair or border layer, or hair data on a shape).
 bool IsMeasurement(const TMyCAD& cad);

@@ -10,6 +10,7 @@
 #include "workbench/ResultsExport.h"
 #include "workbench/ResultsExportCommand.h"
 #include "workbench/ResultsJson.h"
+#include "workbench/ShapeTags.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -86,6 +87,8 @@ int ImportHostCommand(const QStringList& args)
     case HostImportResult::MeasurementFailed:
         return InputError(
             QStringLiteral("the measurement file named by MeasureResultsFile cannot be loaded: ") + result.error);
+    case HostImportResult::Declined: // only a dropped case asks; the host start never does
+        return InputError(QStringLiteral("the exchange file was not opened"));
     }
     if (savePath && !session.files.SaveMeasurement(*savePath, parsed->Flag(QStringLiteral("--with-picture"))))
         return InputError(session.files.LastError());
@@ -107,7 +110,8 @@ int ResultsCommand(const QStringList& args)
 
 int ExportCommand(const QStringList& args)
 {
-    const QString usage = QStringLiteral("export MEASUREMENT.nvm OUT.xls|OUT.txt|OUT.csv [--picture P] [--decimal C]");
+    const QString usage
+        = QStringLiteral("export MEASUREMENT.nvm OUT.xls|OUT.xlsx|OUT.txt|OUT.csv [--picture P] [--decimal C]");
     const auto parsed = ParseArgs(args, { QStringLiteral("--picture"), QStringLiteral("--decimal") });
     if (!parsed || parsed->positional.size() != 2)
         return UsageError(usage);
@@ -132,7 +136,7 @@ bool IsMeasurement(const TMyCAD& cad)
         return true;
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         const TUserData& data = cad.ShapeByIndex(i)->UserData();
-        if (data.Contains(QStringLiteral("Thickness")) || data.Contains(QStringLiteral("Type")))
+        if (data.Contains(ShapeTags::kThickness) || data.Contains(ShapeTags::kType))
             return true;
     }
     return false;

@@ -1,9 +1,11 @@
 // pelorix-cli: the measuring program's logic without windows, for batch work,
 // host-program integration checks and end-to-end tests.
 #include "app/cli/CliSupport.h"
+#include "common/TNVFreeImage.h"
 #include "workbench/ProgramVersion.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -32,10 +34,15 @@ const std::map<QString, Command>& Commands()
             { ImportHostCommand, "import-host EXCHANGE.ini [--save OUT.nvm] [--with-picture]" } },
         { QStringLiteral("results"), { ResultsCommand, "results MEASUREMENT.nvm [--picture PICTURE]" } },
         { QStringLiteral("export"),
-            { ExportCommand, "export MEASUREMENT.nvm OUT.xls|OUT.txt|OUT.csv [--picture P] [--decimal C]" } },
+            { ExportCommand, "export MEASUREMENT.nvm OUT.xls|OUT.xlsx|OUT.txt|OUT.csv [--picture P] [--decimal C]" } },
         { QStringLiteral("render"),
             { RenderCommand, "render FILE OUT.bmp|.jpg|.wmf|.dxf|.dxf1|.svg|.png [--picture P]" } },
+        { QStringLiteral("compare"), { CompareCommand, "compare A.nvm B.nvm" } },
+        { QStringLiteral("batch"), { BatchCommand, "batch FOLDER OUT.xlsx|OUT.csv [--recursive] [--jobs N]" } },
         { QStringLiteral("print-table"), { PrintTableCommand, "print-table MEASUREMENT.nvm OUT.dff [--picture P]" } },
+        { QStringLiteral("detect"),
+            { DetectCommand,
+                "detect PICTURE [--pixels-per-mm P] [--field X0,Y0,R] [--save OUT.nvm] [--with-picture]" } },
         { QStringLiteral("report"),
             { ReportCommand, "report MEASUREMENT.nvm OUT.pdf|OUT.png [--template T.zrp] [--picture P]" } },
     };
@@ -64,6 +71,9 @@ int main(int argc, char** argv)
         = needsGui ? std::make_unique<QGuiApplication>(argc, argv) : std::make_unique<QCoreApplication>(argc, argv);
     // The version a printed report shows as "ProgVersion".
     QCoreApplication::setApplicationVersion(ProgramVersion::File());
+    // The picture size limit set in Pelorix.ini beside the programs applies here as in the window.
+    TNVFreeImage::SetDefaultLimits(TNVFreeImage::LimitsFromIni(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Pelorix.ini"))));
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h"))

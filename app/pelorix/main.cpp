@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QLibrary>
 #include <QSaveFile>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -80,6 +81,10 @@ int main(int argc, char** argv)
     QCommandLineOption languageTemplate(QStringLiteral("language-template"),
         QStringLiteral("Write every text of every window as a language file and quit."), QStringLiteral("OUT.ini"));
     parser.addOption(languageTemplate);
+    QCommandLineOption compare(QStringLiteral("compare"),
+        QStringLiteral("After the start-up, compare the measurement with a second visit's file."),
+        QStringLiteral("SECOND.nvm"));
+    parser.addOption(compare);
     parser.addPositionalArgument(
         QStringLiteral("exchange"), QStringLiteral("Host exchange file to import."), QStringLiteral("[EXCHANGE.ini]"));
     parser.process(app);
@@ -109,6 +114,17 @@ int main(int argc, char** argv)
     options.language = parser.value(language);
     TFormMain window(options);
     window.show();
+    if (parser.isSet(compare)) {
+        // Once the start-up (and its host import) is done.
+        auto* poll = new QTimer(&window);
+        QObject::connect(poll, &QTimer::timeout, &window, [&window, poll, path = parser.value(compare)] {
+            if (!window.StartupDone())
+                return;
+            poll->stop();
+            window.OpenComparison(path);
+        });
+        poll->start(200);
+    }
     std::unique_ptr<ScreenshotDriver> driver;
     if (parser.isSet(screenshot))
         driver = std::make_unique<ScreenshotDriver>(

@@ -1,6 +1,7 @@
 #include "report/ui/ReportWindows.h"
 
 #include "report/ReportContext.h"
+#include "report/ui/ReportPrinting.h"
 #include "report/ui/TFormPrintCAD.h"
 #include "report/ui/TFormPrintImage.h"
 #include "report/ui/TFormPrintPreview.h"
@@ -28,7 +29,11 @@ ReportWindows::ReportWindows()
     : m_formPrintImage(std::make_unique<TFormPrintImage>())
 {
     m_previousSink = MessageSink::SetHandler([](const QString& text) {
-        QMessageBox::warning(QApplication::activeWindow(), QStringLiteral("Prelvo"), text);
+        // Messages carry file names and variable values: shown as plain text.
+        QMessageBox box(
+            QMessageBox::Warning, QStringLiteral("Prelvo"), text, QMessageBox::Ok, QApplication::activeWindow());
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     });
 }
 
@@ -67,6 +72,7 @@ void ReportWindows::ShowDesigner(ReportContext& context)
 
 void ReportWindows::Install()
 {
+    ReportPrinting::Install();
     InstalledPresenterFactory() = [](ReportContext&) -> std::unique_ptr<ReportPresenter> {
         if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
             return nullptr;

@@ -292,7 +292,10 @@ QString TFormMyCADStringEditor::PreviewText() const
 
 void TFormMyCADStringEditor::PreviewClick()
 {
-    QMessageBox::information(this, QStringLiteral("Prelvo"), PreviewText());
+    // The text with the variables' values, exactly as it prints (no markup).
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Prelvo"), PreviewText(), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 QString TFormMyCADStringEditor::DesignText() const

@@ -6,6 +6,7 @@
 #include "report/ReportContext.h"
 #include "report/ReportZoom.h"
 #include "report/ui/PageScrollBox.h"
+#include "report/ui/ReportPrinting.h"
 #include "report/ui/TComponentComboBox.h"
 #include "report/ui/TComponentInspector.h"
 #include "report/ui/TFormMyCADStringEditor.h"
@@ -17,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -90,7 +90,10 @@ TFormPrintCAD::TFormPrintCAD(ReportContext& context, QWidget* parent)
         return dialog.exec() == QDialog::Accepted;
     };
     AskPrinterSetup = [this](QPrinter& printer) {
-        QPageSetupDialog dialog(&printer, this);
+        // The printer is chosen here; what the dialog chooses stays with the report.
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(QStringLiteral("Printer Setup"));
+        dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
         dialog.exec();
     };
 }
@@ -379,12 +382,12 @@ void TFormPrintCAD::UpdatePrinterPage()
 {
     // The page takes the printer's size in millimetres; the view keeps its zoom, so
     // the page is drawn at the scale the user chose.
-    m_editPrinter->setText(ReportZoom::UpdatePrinterPage(MyCADPrint(), m_context.Printer()));
+    m_editPrinter->setText(ReportPrinting::UpdatePrinterPage(MyCADPrint(), ReportPrinting::Printer(m_context)));
 }
 
 void TFormPrintCAD::PrintClick()
 {
-    if (!AskPrinter || !AskPrinter(m_context.Printer()))
+    if (!AskPrinter || !AskPrinter(ReportPrinting::Printer(m_context)))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     UpdatePrinterPage();
@@ -396,7 +399,7 @@ void TFormPrintCAD::PrintClick()
 void TFormPrintCAD::PrinterSetupClick()
 {
     if (AskPrinterSetup)
-        AskPrinterSetup(m_context.Printer());
+        AskPrinterSetup(ReportPrinting::Printer(m_context));
     UpdatePrinterPage();
 }
 
@@ -448,7 +451,8 @@ void TFormPrintCAD::LoadResultFileClick()
 
 void TFormPrintCAD::CopyClick()
 {
-    MyCADPrint().CopyToClipboard();
+    // The shapes for pasting here, their picture for other programs.
+    m_scrollBox->View().CopyToClipboard();
 }
 
 void TFormPrintCAD::PasteClick()

@@ -10,6 +10,7 @@
 #include "report/ReportPresenter.h"
 #include "report/ReportZoom.h"
 #include "report/ui/PageScrollBox.h"
+#include "report/ui/ReportPrinting.h"
 #include "report/ui/TFormPrelvoLang.h"
 
 #include <QCoreApplication>
@@ -128,7 +129,7 @@ void TFormPrintPreview::showEvent(QShowEvent* event)
     if (event->spontaneous() || m_formLang)
         return;
     Translate();
-    m_editPrinter->setText(ReportZoom::UpdatePrinterPage(*m_canvas, m_context.Printer()));
+    m_editPrinter->setText(ReportPrinting::UpdatePrinterPage(*m_canvas, ReportPrinting::Printer(m_context)));
     m_scrollBox->ScrollToTopLeft();
     m_canvas->SetZoom(1.0);
     if (m_canvas->Height() > 0)
@@ -148,10 +149,10 @@ void TFormPrintPreview::PrintClick()
     // The print dialog must not hide behind the preview; the preview stays off top.
     m_leftTopForGood = true;
     SetStayOnTop(false);
-    QPrinter& printer = m_context.Printer();
+    QPrinter& printer = ReportPrinting::Printer(m_context);
     if (!AskPrinter || !AskPrinter(printer))
         return;
-    m_editPrinter->setText(ReportZoom::UpdatePrinterPage(*m_canvas, printer));
+    m_editPrinter->setText(ReportPrinting::UpdatePrinterPage(*m_canvas, printer));
     const bool printed = m_context.RunReport(roPrint);
     // The status line says what became of the job, so nobody prints twice.
     if (!m_formLang)

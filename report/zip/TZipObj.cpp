@@ -152,12 +152,8 @@ void TZipObj::Advance(qint64 bytes)
     TotalProgress(Percent(m_totalDone, m_totalSize));
 }
 
-int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int level, bool keepFullPaths)
+std::vector<TZipObj::Entry> TZipObj::CollectEntries(const QStringList& files)
 {
-    if (files.isEmpty())
-        return 0;
-
-    // Folders become everything below them; paths that name nothing are dropped.
     std::vector<Entry> entries;
     QSet<QString> seen;
     const auto add = [&](const QFileInfo& info) {
@@ -180,26 +176,90 @@ int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int leve
             add(info);
         }
     }
+    return entries;
+}
 
-    // The folder all entries share, cut back no further than the root.
-    QString base;
-    if (!entries.empty()) {
-        const QFileInfo first(entries.front().path);
-        base = entries.front().folder ? first.absoluteFilePath() : first.absolutePath();
-        const auto allBelow = [&] {
-            for (const Entry& e : entries)
-                if (!e.path.startsWith(base + QLatin1Char('/')))
-                    return false;
-            return true;
-        };
-        while (!allBelow() && base.size() > 1) {
-            const qsizetype slash = base.lastIndexOf(QLatin1Char('/'));
-            base = slash <= 0 ? QString() : base.left(slash);
-        }
-        if (!allBelow())
-            base.clear();
+QString TZipObj::CommonFolder(const std::vector<Entry>& entries)
+{
+    // Cut back no further than the root.
+    if (entries.empty())
+        return QString();
+    const QFileInfo first(entries.front().path);
+    QString base = entries.front().folder ? first.absoluteFilePath() : first.absolutePath();
+    const auto allBelow = [&] {
+        for (const Entry& e : entries)
+            if (!e.path.startsWith(base + QLatin1Char('/')))
+                return false;
+        return true;
+    };
+    while (!allBelow() && base.size() > 1) {
+        const qsizetype slash = base.lastIndexOf(QLatin1Char('/'));
+        base = slash <= 0 ? QString() : base.left(slash);
     }
+    if (!allBelow())
+        base.clear();
+    return base;
+}
 
+int TZipObj::AddEntry(void* zip, const Entry& entry, const QString& member, int level, std::vector<char>& buffer)
+{
+    zipFile zf = static_cast<zipFile>(zip);
+    const QFileInfo info(entry.path);
+    zip_fileinfo zi {};
+    zi.dosDate = ToDosDateTime(info.lastModified());
+    // The file's attribute bits as the archive records them: archive, folder, read-only.
+    zi.external_fa = entry.folder ? 0x10 : 0x20;
+    if (!info.isWritable())
+        zi.external_fa |= 0x01;
+    const QByteArray name = Cp1252::Encode(member);
+    if (zipOpenNewFileInZip64(zf, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr, level == 0 ? 0 : Z_DEFLATED,
+            level, entry.size >= 0xFFFFFFFFLL)
+        != ZIP_OK) {
+        Message(zmErrOpenFileInZip, { member });
+        return zmErrOpenFileInZip;
+    }
+    int result = 0;
+    if (!entry.folder) {
+        QFile in(entry.path);
+        if (!in.open(QIODevice::ReadOnly)) {
+            Message(zmErrOpenFileForReading, { entry.path });
+            zipCloseFileInZip(zf);
+            return zmErrOpenFileForReading;
+        }
+        m_fileSize = entry.size;
+        m_fileDone = 0;
+        for (;;) {
+            const qint64 got = in.read(buffer.data(), kBlockSize);
+            if (got < 0 || (got < kBlockSize && !in.atEnd())) {
+                Message(zmErrReadFile, { entry.path });
+                result = zmErrReadFile;
+                break;
+            }
+            if (got > 0 && zipWriteInFileInZip(zf, buffer.data(), unsigned(got)) != ZIP_OK) {
+                Message(zmErrWriteFileInZip, { member });
+                result = zmErrWriteFileInZip;
+                break;
+            }
+            Advance(got);
+            if (got < kBlockSize)
+                break;
+        }
+        FileProgress(100);
+    }
+    if (zipCloseFileInZip(zf) != ZIP_OK && result == 0) {
+        Message(zmErrCloseFileInZip, { member });
+        result = zmErrCloseFileInZip;
+    }
+    return result;
+}
+
+int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int level, bool keepFullPaths)
+{
+    if (files.isEmpty())
+        return 0;
+
+    std::vector<Entry> entries = CollectEntries(files);
+    const QString base = CommonFolder(entries);
     const QString archivePath = QFileInfo(archive).absoluteFilePath();
     std::erase_if(entries, [&](const Entry& e) { return e.path == archivePath; });
     m_totalSize = 0;
@@ -227,54 +287,7 @@ int TZipObj::ZipFiles(const QStringList& files, const QString& archive, int leve
         if (entry.folder)
             member += QLatin1Char('/');
         Message(zmAddingFile, { member, archive });
-
-        const QFileInfo info(entry.path);
-        zip_fileinfo zi {};
-        zi.dosDate = ToDosDateTime(info.lastModified());
-        // The file's attribute bits as the archive records them: archive, folder, read-only.
-        zi.external_fa = entry.folder ? 0x10 : 0x20;
-        if (!info.isWritable())
-            zi.external_fa |= 0x01;
-        const QByteArray name = Cp1252::Encode(member);
-        if (zipOpenNewFileInZip64(zf, name.constData(), &zi, nullptr, 0, nullptr, 0, nullptr,
-                level == 0 ? 0 : Z_DEFLATED, level, entry.size >= 0xFFFFFFFFLL)
-            != ZIP_OK) {
-            Message(zmErrOpenFileInZip, { member });
-            result = zmErrOpenFileInZip;
-            break;
-        }
-        if (!entry.folder) {
-            QFile in(entry.path);
-            if (!in.open(QIODevice::ReadOnly)) {
-                Message(zmErrOpenFileForReading, { entry.path });
-                zipCloseFileInZip(zf);
-                result = zmErrOpenFileForReading;
-                break;
-            }
-            m_fileSize = entry.size;
-            m_fileDone = 0;
-            for (;;) {
-                const qint64 got = in.read(buffer.data(), kBlockSize);
-                if (got < 0 || (got < kBlockSize && !in.atEnd())) {
-                    Message(zmErrReadFile, { entry.path });
-                    result = zmErrReadFile;
-                    break;
-                }
-                if (got > 0 && zipWriteInFileInZip(zf, buffer.data(), unsigned(got)) != ZIP_OK) {
-                    Message(zmErrWriteFileInZip, { member });
-                    result = zmErrWriteFileInZip;
-                    break;
-                }
-                Advance(got);
-                if (got < kBlockSize)
-                    break;
-            }
-            FileProgress(100);
-        }
-        if (zipCloseFileInZip(zf) != ZIP_OK && result == 0) {
-            Message(zmErrCloseFileInZip, { member });
-            result = zmErrCloseFileInZip;
-        }
+        result = AddEntry(zf, entry, member, level, buffer);
         if (result != 0)
             break;
     }

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <vector>
 
 // Codes of the archive messages; the texts are in TZipObj::MessageText.
 enum ZipMessageCode : int {
@@ -84,6 +85,12 @@ private:
     void FileProgress(int percent);
     void TotalProgress(int percent);
     void Advance(qint64 bytes);
+    // The steps of ZipFiles: the files and everything below the named folders (each
+    // once, paths that name nothing dropped); the folder all of them share; adding
+    // one entry under its member name to the open archive (0 or an error code).
+    static std::vector<Entry> CollectEntries(const QStringList& files);
+    static QString CommonFolder(const std::vector<Entry>& entries);
+    int AddEntry(void* zip, const Entry& entry, const QString& member, int level, std::vector<char>& buffer);
     int ExtractCurrent(void* unz, const QString& destination, bool overwrite, bool ignoreFolders);
 
     qint64 m_totalSize = 0;

@@ -132,10 +132,7 @@ public:
     }
 
 protected:
-    int metric(PaintDeviceMetric metric) const override
-    {
-        return metric == PdmNumColors ? 2 : QImage::metric(metric);
-    }
+    int metric(PaintDeviceMetric metric) const override { return metric == PdmNumColors ? 2 : QImage::metric(metric); }
 };
 
 } // namespace

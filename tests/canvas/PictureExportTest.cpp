@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace CanvasBuilders;
@@ -124,6 +125,68 @@ TEST(PictureExport, BitmapAndPng_BackgroundAndShapesAtControlSize)
     EXPECT_EQ(ReadAll(dir.Path("p.bmp")).mid(28, 2), QByteArray("\x18\x00", 2)); // 24 bits per pixel
 }
 
+// A stretched photograph-like background and shapes of every size crossing band
+// boundaries: lines, a curve, a text, an ellipse and a thick diagonal.
+void BandDrawing(TMyCAD& cad)
+{
+    cad.ClientResized(157, 131);
+    QImage background(50, 40, QImage::Format_BGR888);
+    for (int y = 0; y < background.height(); ++y)
+        for (int x = 0; x < background.width(); ++x)
+            background.setPixel(x, y, qRgb(x * 5, y * 6, (x * y) % 256));
+    cad.SetBkBitmap(background);
+    cad.SetBkBitmapMode(Stretch);
+    for (int i = 0; i < 12; ++i)
+        cad.AddShape(
+            SpLine, QString(), 0.0f, { QPointF(3 + i * 12, 2 + i * 9), QPointF(20 + i * 11, 7 + i * 10) }, "L");
+    cad.AddShape(
+        SpPolyBezier, QString(), 0.0f, { QPointF(10, 120), QPointF(40, 10), QPointF(90, 10), QPointF(150, 125) }, "C");
+    cad.AddShape(SpText, "Band", 0, { QPointF(60, 60), QPointF(140, 60), QPointF(140, 80), QPointF(60, 80) }, "T");
+    AddRect(cad, 100, 5, 40, 100, SpEllipse);
+    const int diagonal = cad.AddShape(SpLine, QString(), 0.0f, { QPointF(0, 130), QPointF(156, 0) }, "D");
+    TMyPen thick = cad.ShapeById(diagonal)->Pen();
+    thick.width = 7;
+    cad.ShapeById(diagonal)->SetPen(thick);
+}
+
+TEST(PictureExport, Bands_PaintExactlyTheWholePictureInEitherOrder)
+{
+    TMyCAD cad;
+    BandDrawing(cad);
+    const QImage whole = cad.RenderControl();
+    for (bool bottomUp : { false, true }) {
+        QImage joined(whole.size(), QImage::Format_RGB32);
+        joined.fill(Qt::black);
+        int expectedTop = bottomUp ? 126 : 0;
+        ASSERT_TRUE(cad.RenderControlBands(7, bottomUp, [&](const QImage& band, int top) {
+            EXPECT_EQ(top, expectedTop);
+            expectedTop += bottomUp ? -7 : 7;
+            for (int y = 0; y < band.height(); ++y)
+                std::copy_n(band.constScanLine(y), band.width() * 4, joined.scanLine(top + y));
+            return true;
+        }));
+        EXPECT_EQ(joined, whole) << (bottomUp ? "bottom up" : "top down");
+    }
+    // The consumer can stop the painting.
+    int bands = 0;
+    EXPECT_FALSE(cad.RenderControlBands(7, false, [&](const QImage&, int) { return ++bands < 3; }));
+    EXPECT_EQ(bands, 3);
+}
+
+TEST(PictureExport, BitmapAndPng_AreTheRenderedPictureExactly)
+{
+    TMyCAD cad;
+    BandDrawing(cad);
+    const QImage whole = cad.RenderControl();
+    TempDir dir;
+    ASSERT_TRUE(cad.ExportBitmap(dir.Path("p.bmp")));
+    ASSERT_TRUE(cad.ExportPng(dir.Path("p.png")));
+    for (const char* name : { "p.bmp", "p.png" })
+        EXPECT_EQ(QImage(dir.Path(name)).convertToFormat(QImage::Format_RGB32), whole) << name;
+    // Rows padded to 4 bytes: 157 pixels take 471 bytes and one of padding.
+    EXPECT_EQ(ReadAll(dir.Path("p.bmp")).size(), 54 + 472 * 131);
+}
+
 TEST(PictureExport, Jpeg_QualityAndDecodedColours)
 {
     TMyCAD cad;
@@ -227,11 +290,36 @@ TEST(PictureExport, Svg_WellFormedWithPictureAndVectors)
     EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
     EXPECT_TRUE(width.startsWith("120") || width.startsWith("31.7")) << width.toStdString();
     EXPECT_EQ(elements["image"], 1);
+    // The background photograph is embedded as JPEG, not as a lossless picture.
+    EXPECT_TRUE(ReadAll(dir.Path("p.svg")).contains("xlink:href=\"data:image/jpeg;base64,/9j/"));
     EXPECT_GE(elements["path"] + elements["polygon"] + elements["polyline"], 1);
     EXPECT_GE(elements["text"], 1);
     if (QFile::exists("/usr/bin/xmllint")) {
         EXPECT_EQ(QProcess::execute("/usr/bin/xmllint", { "--noout", dir.Path("p.svg") }), 0);
     }
+}
+
+// A real SVG reader draws the embedded photograph under the vector marks.
+TEST(PictureExport, Svg_RsvgDrawsPictureUnderTheMarks)
+{
+    if (!QFile::exists("/usr/bin/rsvg-convert"))
+        GTEST_SKIP() << "rsvg-convert (librsvg2-bin) is not installed";
+    TMyCAD cad;
+    Drawing(cad);
+    cad.SetBkBitmapMode(Stretch);
+    TempDir dir;
+    ASSERT_TRUE(cad.ExportSvg(dir.Path("p.svg")));
+    ASSERT_EQ(QProcess::execute(
+                  "/usr/bin/rsvg-convert", { "-w", "120", "-h", "80", "-o", dir.Path("p.png"), dir.Path("p.svg") }),
+        0);
+    const QImage drawn(dir.Path("p.png"));
+    ASSERT_EQ(drawn.size(), QSize(120, 80));
+    const QColor picture(drawn.pixel(5, 45)); // the stretched blue background
+    EXPECT_GT(picture.blue(), 200);
+    EXPECT_LT(picture.red(), 40);
+    const QColor mark(drawn.pixel(90, 25)); // the red rectangle over it
+    EXPECT_GT(mark.red(), 200);
+    EXPECT_LT(mark.blue(), 40);
 }
 
 TEST(PictureExport, FailedWrite_KeepsTheOldFileAndSaysWhy)

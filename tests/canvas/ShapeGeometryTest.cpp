@@ -326,3 +326,21 @@ TEST(ShapeGeometry, GroupStyle_PropagatesToMembersButNotWhileLoading)
     group->SetLocked(true);
     EXPECT_TRUE(cad.ShapeByIndex(1)->Locked());
 }
+
+TEST(ShapeKind, EveryKindIsItsOwnClass_AndItsFamilyMatchesTheClassHierarchy)
+{
+    // The switches over kinds cast by kind: a kind must name exactly its class, and
+    // the families must agree with what the class derives from.
+    TMyCAD cad;
+    for (int k = 0; k < kShapeKindCount; ++k) {
+        const auto kind = ShapeKind(k);
+        const QString name = QString::fromLatin1(ShapeKindClassName(kind));
+        const std::unique_ptr<TMyShape> shape = ShapeFactory::CreateByClassName(name, &cad);
+        ASSERT_NE(shape, nullptr) << qPrintable(name);
+        EXPECT_EQ(shape->Kind(), kind) << qPrintable(name);
+        EXPECT_EQ(QString::fromLatin1(shape->ClassName()), name);
+        EXPECT_EQ(IsLineKind(kind), dynamic_cast<TMyLine*>(shape.get()) != nullptr) << qPrintable(name);
+        EXPECT_EQ(IsRectangleKind(kind), dynamic_cast<TMyRectangle*>(shape.get()) != nullptr) << qPrintable(name);
+        EXPECT_EQ(ShapeFactory::Copy(*shape)->Kind(), kind) << qPrintable(name);
+    }
+}

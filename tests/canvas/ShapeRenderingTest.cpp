@@ -104,6 +104,37 @@ TEST(ShapeRendering, ArrowAtLastNode_FilledTrianglePointingAway)
     EXPECT_EQ(DarkInColumn(picture, 40, 50, 70), 1); // no head at the first node
 }
 
+TEST(ShapeRendering, RightArrowOfAThreeNodeLine_AtTheFirstNode_OfARuleLine_AtTheSecondToLast)
+{
+    // Both put the right-hand head at the first node of a two-node line; with more
+    // nodes (only files make them) a rule line keeps its own mapping: the head sits on
+    // the second-to-last node, pointing away from the last.
+    const auto draw = [](bool ruleLine) {
+        TMyCAD cad;
+        Small(cad);
+        std::unique_ptr<TMyLine> line = ruleLine ? std::unique_ptr<TMyLine>(std::make_unique<TMyRuleLine>(&cad))
+                                                 : std::make_unique<TMyPolyLine>(&cad);
+        line->Nodes() = { TMyPoint { 20, 60 }, TMyPoint { 100, 60 }, TMyPoint { 180, 60 } };
+        line->SetArrowStyle(ARight);
+        line->SetArrowLength(30);
+        line->SetArrowAngle(10);
+        if (auto* rule = dynamic_cast<TMyRuleLine*>(line.get())) {
+            rule->SetTickStyle(tsNone);
+            rule->SetShowUserInfo(true);
+        }
+        cad.AppendShape(std::move(line));
+        return cad.RenderControl();
+    };
+    const QImage plain = draw(false);
+    EXPECT_NEAR(DarkInColumn(plain, 40, 50, 70), 8, 1);
+    EXPECT_EQ(DarkInColumn(plain, 120, 50, 70), 1);
+    const QImage rule = draw(true);
+    EXPECT_EQ(DarkInColumn(rule, 40, 50, 70), 1);
+    EXPECT_NEAR(DarkInColumn(rule, 120, 50, 70), 8, 1);
+    EXPECT_TRUE(Dark(rule, 101, 60));
+    EXPECT_EQ(DarkInColumn(rule, 80, 50, 70), 1); // no head on the near side of the node
+}
+
 TEST(ShapeRendering, RuleLine_StoresAngleAndKeepsTextUprightAboveTheLine)
 {
     TMyCAD leftToRight;

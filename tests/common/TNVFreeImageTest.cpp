@@ -326,10 +326,10 @@ TEST(TNVFreeImage, Load_UnusableFiles_GiveNothingAndAReason)
         const char* reason;
     } cases[] = {
         { "empty.png", "", "file is empty" },
-        { "noise.dat", QByteArray(300, '\x5A'), "format not recognised by FreeImage" },
+        { "noise.dat", QByteArray(300, '\x5A'), "contents are not a picture Pelorix can read" },
         { "cut.jpg", jpeg.left(jpeg.size() * 2 / 3), "JPEG data ends before the picture is complete" },
         { "cut.png", png.left(png.size() / 2), "FreeImage could not decode the picture (damaged or unsupported)" },
-        { "header.jpg", jpeg.left(20), "FreeImage could not decode the picture (damaged or unsupported)" },
+        { "header.jpg", jpeg.left(20), "JPEG header ends early (truncated file)" },
         { "cut.bmp", Encode(RedOverBlue(8, 8).get(), FIF_BMP).left(100), "BMP pixel data ends early" },
         { "odd-depth.ico", oddIcon, "icon header is damaged (16 x 16 pixels, 12 bits per pixel)" },
         { "negative.hdr", negativeHdr, "Radiance picture size is damaged: -Y -1 +X 8" },

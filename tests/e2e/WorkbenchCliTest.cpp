@@ -85,7 +85,8 @@ TEST_F(WorkbenchCli, Export_SpreadsheetAndTextWithDecimalComma)
     const CliRun text = RunCli({ "export", hairs, dir.Path("r.txt"), "--picture", picture, "--decimal", "," });
     ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
     const QList<QByteArray> lines = TestSupport::ReadAll(dir.Path("r.txt")).split('\n');
-    ASSERT_EQ(lines.size(), 9); // header, seven objects, end
+    // Header, seven objects, an empty row, the thickness classes' heading and three classes, end.
+    ASSERT_EQ(lines.size(), 14);
     EXPECT_TRUE(lines[1].contains("\t1,0049")) << lines[1].toStdString();
 }
 

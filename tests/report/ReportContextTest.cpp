@@ -8,7 +8,7 @@
 #include "tests/report/ReportFixtures.h"
 
 #include <QFile>
-#include <QPrinter>
+#include <QPdfWriter>
 
 #include <cstdlib>
 
@@ -129,8 +129,7 @@ TEST(ReportContext, PrintRun_OnAPdfPrinter_WritesThePage)
     ReportContext context;
     FillDesign(context);
     context.LoadResultData(WriteResultData(dir, { { "Name", "Ada Lovelace" } }));
-    context.Printer().setOutputFormat(QPrinter::PdfFormat);
-    context.Printer().setOutputFileName(dir.Path("printed.pdf"));
+    context.SetPrinter(std::make_unique<QPdfWriter>(dir.Path("printed.pdf")));
     ASSERT_TRUE(context.RunReport(roPrint));
     const QString text = ReportFixtures::PdfText(dir.Path("printed.pdf"));
     if (text.isEmpty())
@@ -188,9 +187,7 @@ TEST(ReportPageOutput, PrintLayers_ZoomFollowsThePrinterResolution)
     // A 96-unit wide black bar prints one inch wide at any resolution.
     ReportDesign::AddRectangle(cad, QRectF(96, 96, 96, 20), 0x000000, 0x000000);
     cad.SetPrintABorder(false);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.Path("bar.pdf"));
+    QPdfWriter printer(dir.Path("bar.pdf"));
     printer.setResolution(600);
     const double before = cad.Zoom();
     ASSERT_TRUE(ReportPageOutput::PrintLayers(cad, printer, {}, 1.0));
@@ -211,16 +208,14 @@ TEST(ReportPageOutput, PrintLayers_PrinterMarginsDoNotMoveThePage)
     TMyCAD cad;
     ReportDesign::AddRectangle(cad, QRectF(600, 1060, 100, 40), 0x000000, 0x000000);
     cad.SetPrintABorder(false);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.Path("margins.pdf"));
+    QPdfWriter printer(dir.Path("margins.pdf"));
     printer.setResolution(96);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(25, 25, 25, 25), QPageLayout::Millimeter);
     ASSERT_TRUE(ReportPageOutput::PrintLayers(cad, printer, {}, 1.0));
     const QString ppm = dir.Path("margins");
     if (std::system(("pdftoppm -r 96 -png -singlefile '" + QFile::encodeName(dir.Path("margins.pdf")) + "' '"
-                        + QFile::encodeName(ppm) + "'")
+            + QFile::encodeName(ppm) + "'")
                         .constData())
         != 0)
         GTEST_SKIP() << "pdftoppm is not available";
@@ -229,4 +224,15 @@ TEST(ReportPageOutput, PrintLayers_PrinterMarginsDoNotMoveThePage)
     EXPECT_EQ(qGray(printed.pixel(650, 1080)), 0);
     EXPECT_GT(qGray(printed.pixel(650, 1050)), 200);
     EXPECT_GT(qGray(printed.pixel(590, 1080)), 200);
+}
+
+TEST(ReportContext, PrintRunWithoutAnyPrinter_ReportedAsPrintError)
+{
+    // The engine alone has no system printers: they come with the library's printing part.
+    ReportContext context;
+    FillDesign(context);
+    EXPECT_EQ(context.Printer(), nullptr);
+    TestSupport::MessageCapture messages;
+    EXPECT_FALSE(context.RunReport(roPrint));
+    EXPECT_EQ(messages.Messages(), QStringList { ReportMessages::kPrintError });
 }

@@ -4,6 +4,7 @@
 #include "report/PreviewAccessCode.h"
 #include "report/ReportContext.h"
 #include "report/ReportZoom.h"
+#include "report/ui/ReportPrinting.h"
 #include "report/ui/ReportWindows.h"
 #include "report/ui/TFormPrelvoLang.h"
 #include "report/ui/TFormPrintImage.h"
@@ -115,7 +116,7 @@ TEST(ReportZoomTest, UpdatePrinterPage_NoPrinterKeepsThePage_PdfPrinterGivesItsP
     const int height = cad.PageHeight();
     QPrinter none(QPrinter::HighResolution);
     none.setOutputFormat(QPrinter::PdfFormat);
-    EXPECT_EQ(ReportZoom::UpdatePrinterPage(cad, none), QString());
+    EXPECT_EQ(ReportPrinting::UpdatePrinterPage(cad, none), QString());
     EXPECT_EQ(cad.PageWidth(), width);
     EXPECT_EQ(cad.PageHeight(), height);
 
@@ -124,7 +125,7 @@ TEST(ReportZoomTest, UpdatePrinterPage_NoPrinterKeepsThePage_PdfPrinterGivesItsP
     pdf.setOutputFileName(QStringLiteral("/nonexistent/out.pdf"));
     pdf.setPageSize(QPageSize(QPageSize::A5));
     pdf.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    EXPECT_EQ(ReportZoom::UpdatePrinterPage(cad, pdf), "/nonexistent/out.pdf");
+    EXPECT_EQ(ReportPrinting::UpdatePrinterPage(cad, pdf), "/nonexistent/out.pdf");
     EXPECT_NEAR(cad.PageWidth(), 148 - 20, 1);
     EXPECT_NEAR(cad.PageHeight(), 210 - 20, 1);
 }

@@ -172,7 +172,7 @@ TEST_F(ClinicianDay, HostImportDrawPrintSaveReloadExport)
     Draw({ 1400, 800 }, { 1450, 840 });
     m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->click();
     Wait(250); // a resized or re-thickened hair is evaluated by the 100 ms refresh
-    ASSERT_EQ(m_window->Tree()->topLevelItemCount(), 4);
+    ASSERT_EQ(m_window->Tree()->topLevelItemCount(), 5); // and the summary
     EXPECT_EQ(Row(RowCount), QStringLiteral("3"));
     EXPECT_EQ(Row(RowVellusCount), QStringLiteral("1"));
     EXPECT_EQ(Row(RowTerminalCount), QStringLiteral("2"));
@@ -227,7 +227,7 @@ TEST_F(ClinicianDay, HostImportDrawPrintSaveReloadExport)
     RunWithFile("Messungladen1", saved);
     ASSERT_TRUE(m_window->Bench().State().ImageLoaded);
     EXPECT_EQ(Row(RowName), patient);
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 4);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 5); // and the summary
     EXPECT_EQ(Results(), measured) << QJsonDocument(Results()).toJson().toStdString();
 
     // The per-object results go out as a spreadsheet and as a text table.
@@ -257,7 +257,9 @@ TEST_F(ClinicianDay, HostImportDrawPrintSaveReloadExport)
     RunWithFile("Ergebnisseexportieren1", txt);
     const QStringList lines
         = Cp1252::Decode(TestSupport::ReadAll(txt)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), qsizetype(objects.size()) + 1);
+    // The objects' table, then an empty row, a heading and the thickness classes.
+    const qsizetype classes = qsizetype(m_window->Bench().Thickness().classes.size());
+    ASSERT_EQ(lines.size(), qsizetype(objects.size()) + 1 + (classes > 0 ? 2 + classes : 0));
     EXPECT_EQ(lines[0].split(QLatin1Char('\t')), captions);
     const QChar separator = QLocale().decimalPoint().front();
     for (size_t i = 0; i < objects.size(); ++i) {

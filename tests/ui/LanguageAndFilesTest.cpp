@@ -116,7 +116,14 @@ TEST_F(LanguageAndFiles, Files_TitleMarksUnsavedChanges_CtrlSKeepsTheName_Recent
     // Opening a file (dropped here, as from the recent list) names the window and the list.
     const QString path = m_dir.Path(QStringLiteral("visit.nvm"));
     ASSERT_TRUE(MeasurementFile(bench).SaveMeasurement(path, false));
+    // The unsaved line is not lost silently: loading asks first.
+    int asked = 0;
+    OnNextDialog([&](QWidget* d) {
+        ++asked;
+        PressButton(d, QStringLiteral("OK"));
+    });
     m_window->OpenDroppedFiles({ path });
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(m_window->CurrentFile(), path);
     EXPECT_TRUE(m_window->windowTitle().startsWith(QStringLiteral("visit.nvm[*]")));
     EXPECT_FALSE(m_window->isWindowModified());

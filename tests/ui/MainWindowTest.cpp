@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
 #include <QMimeData>
@@ -106,6 +107,28 @@ TEST_F(MainWindow, EnglishLanguageFile_TranslatesMenusGridAndTree)
     EXPECT_EQ(m_window->Grid()->Rows()[RowBirthdate].caption, QStringLiteral("Birth date"));
     EXPECT_EQ(m_window->Tree()->headerItem()->text(1), QStringLiteral("Value"));
     EXPECT_EQ(m_window->Bench().Texts().Text(QStringLiteral("LabelLine")), QStringLiteral("Hair"));
+    EXPECT_EQ(m_window->Action(QStringLiteral("Haareerkennen1"))->text(), QStringLiteral("Detect hairs"));
+    EXPECT_EQ(m_window->Bench().Texts().Text(QStringLiteral("LabelOriginDetected")), QStringLiteral("detected"));
+}
+
+// "Haare erkennen" runs on its own thread while the window goes on; the proposals
+// count only once "Vorschläge übernehmen" made them hairs, which the tree marks.
+TEST_F(MainWindow, DetectHairs_ProposesThenAcceptsWithOrigin)
+{
+    StartOnSample();
+    Workbench& bench = m_window->Bench();
+    m_window->Action(QStringLiteral("Haareerkennen1"))->trigger();
+    EXPECT_FALSE(m_window->Action(QStringLiteral("Haareerkennen1"))->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(bench.ProposalCount() > 0, 60000);
+    EXPECT_TRUE(m_window->Action(QStringLiteral("Haareerkennen1"))->isEnabled());
+    const int proposed = bench.ProposalCount();
+    EXPECT_EQ(bench.State().HairCount, 0);
+
+    m_window->Action(QStringLiteral("Vorschlaegeuebernehmen1"))->trigger();
+    EXPECT_EQ(bench.ProposalCount(), 0);
+    EXPECT_EQ(bench.State().HairCount, proposed);
+    ASSERT_GT(m_window->Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(m_window->Tree()->topLevelItem(0)->text(1), QStringLiteral("erkannt"));
 }
 
 TEST_F(MainWindow, ToolButtons_LineKeepsTheSliderResultButtonHidesPanel)
@@ -131,7 +154,7 @@ TEST_F(MainWindow, Drawing_LineWithMouse_AddsHairAndReturnsToSelect)
     StartOnSample();
     m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
     Draw({ 1000, 900 }, { 1200, 900 });
-    ASSERT_EQ(m_window->Tree()->topLevelItemCount(), 1);
+    ASSERT_EQ(m_window->Tree()->topLevelItemCount(), 2); // and the summary
     EXPECT_EQ(m_window->Tree()->topLevelItem(0)->text(0), QStringLiteral("Haar"));
     EXPECT_EQ(Row(RowCount), QStringLiteral("1"));
     EXPECT_TRUE(m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->isChecked());
@@ -146,15 +169,15 @@ TEST_F(MainWindow, Drawing_MultiLineKeepsTheTool_UndoAndRedoFollowTheResults)
     m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->click();
     Draw({ 1000, 900 }, { 1100, 950 });
     Draw({ 1000, 1000 }, { 1150, 1050 });
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 3); // and the summary
     EXPECT_TRUE(m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->isChecked());
     m_window->SpeedButton(QStringLiteral("SpeedButtonSelect"))->click();
 
     m_window->Action(QStringLiteral("Rueckgaengig1"))->trigger();
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2); // and the summary
     EXPECT_EQ(Row(RowCount), QStringLiteral("1"));
     m_window->Action(QStringLiteral("Wiederholen1"))->trigger();
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 3); // and the summary
     EXPECT_EQ(Row(RowCount), QStringLiteral("2"));
 }
 
@@ -167,7 +190,7 @@ TEST_F(MainWindow, Keyboard_SelectAllAndDeleteNeverTakeScaleBarOrBorder)
     QTest::keyClick(View(), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(m_window->Bench().Canvas().SelectedCount(), 1);
     QTest::keyClick(View(), Qt::Key_Delete);
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1); // and the summary
     EXPECT_NE(m_window->Bench().Canvas().ShapeById(m_window->Bench().State().ScaleBarId), nullptr);
     EXPECT_NE(m_window->Bench().Canvas().ShapeById(m_window->Bench().State().BorderId), nullptr);
 }
@@ -203,8 +226,9 @@ TEST_F(MainWindow, Menus_ShortcutsSeparatorsAndHelpContexts)
                 : action->menu()       ? action->menu()->objectName()
                                        : action->objectName());
     EXPECT_EQ(file.join(QLatin1Char(' ')),
-        QStringLiteral("Bildladen1 Bildspeichern1 - NeueMessung1 Speichern1 Messungspeichern1 MessungspeichernmitBild1 "
-                       "Messungladen1 ZuletztGeoeffnet1 - Drucken1 Ergebnisseexportieren1 - Beenden1"));
+        QStringLiteral(
+            "Bildladen1 Bildspeichern1 - NeueMessung1 Speichern1 Messungspeichern1 MessungspeichernmitBild1 "
+            "Messungladen1 ZuletztGeoeffnet1 - Drucken1 Ergebnisseexportieren1 Verlaufvergleichen1 - Beenden1"));
     EXPECT_TRUE(m_window->Action(QStringLiteral("Anzeigen1"))->isChecked());
 
     const std::pair<const char*, int> contexts[] = { { "SpeedButtonSelect", 2002 }, { "SpeedButtonSpline", 2004 },
@@ -289,7 +313,7 @@ TEST_F(MainWindow, TreeCopy_PutsHtmlAndRichTextOnTheClipboard)
     EXPECT_TRUE(m_window->Tree()->topLevelItem(0)->isExpanded());
 }
 
-TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart)
+TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart_HostStartIncluded)
 {
     StartOnSample();
     m_window->SpeedButton(QStringLiteral("SpeedButtonLine"))->click();
@@ -300,7 +324,10 @@ TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart)
     EXPECT_EQ(QFile::permissions(recovery) & (QFileDevice::ReadOther | QFileDevice::ReadGroup), 0);
     m_window.reset();
 
-    Create();
+    // A host start offers it too: "Yes" restores it instead of the host's case, and
+    // it stays unsaved; at the next start "No" discards it.
+    Create({ QStringLiteral("PelorixLang.ini"), QStringLiteral("help/Pelorix.html"), QStringLiteral("Camera.ini") },
+        CopySample());
     OnNextDialog([&](QWidget* d) {
         m_shown << DialogText(d);
         // Qt's own buttons speak the window's language: "Ja", not "Yes".
@@ -309,6 +336,17 @@ TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart)
     m_window->RunStartup();
     ASSERT_EQ(m_shown.size(), 1);
     EXPECT_TRUE(m_shown[0].startsWith(QStringLiteral("Wiederherstellung|")));
-    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1);
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 2); // and the summary
     EXPECT_TRUE(m_window->Bench().State().ImageLoaded);
+    EXPECT_TRUE(QFile::exists(m_dir.Path(QStringLiteral("sample-scalp.jpg")))); // the host's case waits
+    EXPECT_TRUE(QFile::exists(m_window->RecoveryFile())); // unsaved until saved
+    m_window->close();
+    m_window.reset();
+
+    Create();
+    OnNextDialog([&](QWidget* d) { PressButton(d, QStringLiteral("No")); });
+    m_window->RunStartup();
+    EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1); // the summary only: no hair came back
+    m_window.reset();
+    EXPECT_TRUE(QDir(m_dir.Path(QStringLiteral("recovery"))).entryList({ "*.nvm" }, QDir::Files).isEmpty());
 }

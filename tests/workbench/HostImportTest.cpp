@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -233,4 +235,98 @@ TEST_F(HostImportTest, StartUp_LanguageHelpManualAndFitZoom)
     EXPECT_NEAR(fresh.State().Zoom, std::pow(10.0, 0.3), 1e-12);
     EXPECT_FALSE(StartUp::FitZoomToWindow(fresh, { 40, 40, 20, 20, 25, 25, 20, 20 }));
     EXPECT_FALSE(StartUp::FitZoomToWindow(wb, { 1000, 700, 0, 0, 0, 0, 0, 0 }));
+}
+
+TEST_F(HostImportTest, DroppedExchangeFile_AsksFirst_ClearsTheMarksAndKeepsTheArchivedPicture)
+{
+    ASSERT_EQ(Import({}).status, HostImportResult::Imported);
+    Hair(150, 150, 250, 150, 500);
+    Hair(150, 170, 250, 190, 900);
+    const QString archived = Exchange(HostRecord::Pp100MM(30400), QStringLiteral("archived.ini"));
+
+    // Kept: nothing changes, the picture stays.
+    prompt.okCancel.push_back(false);
+    HostImportResult result = HostImport(wb, dir.Root()).OpenExchangeFile(archived);
+    EXPECT_EQ(result.status, HostImportResult::Declined);
+    EXPECT_EQ(wb.Tree().Count(), 2);
+    EXPECT_DOUBLE_EQ(St().Scale, 1.0 / 152);
+    EXPECT_TRUE(QFileInfo::exists(picture));
+
+    // Opened: the case's own calibration, no hairs of the previous patient, picture kept.
+    prompt.okCancel.push_back(true);
+    result = HostImport(wb, dir.Root()).OpenExchangeFile(archived);
+    EXPECT_EQ(result.status, HostImportResult::Imported) << result.error.toStdString();
+    EXPECT_EQ(wb.Tree().Count(), 0);
+    EXPECT_EQ(Row(RowCount).text, "0");
+    EXPECT_DOUBLE_EQ(St().Scale, 1.0 / 304);
+    EXPECT_TRUE(QFileInfo::exists(picture));
+    EXPECT_FALSE(wb.UndoCommand());
+}
+
+// The figures of the results (what the grid and the tree show as values).
+QStringList Texts(const QJsonObject& results)
+{
+    QStringList texts;
+    for (const QJsonValue& row : results["rows"].toArray())
+        texts << row.toObject()["text"].toString();
+    texts << QString::fromUtf8(QJsonDocument(results["objects"].toArray()).toJson(QJsonDocument::Compact));
+    return texts;
+}
+
+TEST_F(HostImportTest, UndoRedo_OnlyTheOperatorsEdits_TenUndosAndRedosGiveTheSameFileByteForByte)
+{
+    ASSERT_EQ(Import({}).status, HostImportResult::Imported);
+    EXPECT_FALSE(wb.UndoCommand()); // the scale bar and circle are the host's
+    const QJsonObject imported = Json(wb);
+    const int bar = St().ScaleBarId;
+    const int border = St().BorderId;
+    int firstHair = -1;
+    const std::vector<std::function<void()>> edits = {
+        [&] { firstHair = Hair(150, 150, 250, 150, 500); },
+        [&] { Hair(150, 170, 250, 190, 900); },
+        [&] {
+            Curve({ QPointF(160, 100), QPointF(180, 80), QPointF(220, 80), QPointF(240, 110) }, 350);
+        },
+        [&] { Ellipse(190, 190, 12, 9); },
+        [&] {
+            wb.ToolButtonClicked(ToolButton::QuickHairCount);
+            wb.CanvasMouseUp(210, 220, false);
+            wb.ToolButtonClicked(ToolButton::Select);
+        },
+        [&] { Cad().FlipShapeHorz(Cad().ShapeById(firstHair)); },
+        [&] { Hair(100, 250, 180, 260, 120); },
+        [&] { ASSERT_TRUE(Cad().DeleteShapeById(firstHair, true)); },
+        [&] { ASSERT_TRUE(Cad().DeleteShapeById(bar, true)); },
+        [&] {
+            Cad().ShapeById(border)->SetLocked(false);
+            ASSERT_TRUE(Cad().DeleteShapeById(border, true));
+        },
+    };
+    for (size_t i = 0; i < edits.size(); ++i) {
+        edits[i]();
+        ASSERT_EQ(Cad().UndoList().StepCount(), int(i) + 1) << i;
+    }
+    ASSERT_TRUE(files.SaveMeasurement(dir.Path("edited.nvm"), false));
+    const QByteArray edited = TestSupport::ReadAll(dir.Path("edited.nvm"));
+    const QJsonObject editedJson = Json(wb);
+
+    for (size_t i = 0; i < edits.size(); ++i)
+        ASSERT_TRUE(wb.UndoCommand()) << i;
+    EXPECT_FALSE(wb.UndoCommand());
+    EXPECT_EQ(Texts(Json(wb)), Texts(imported));
+    EXPECT_EQ(Cad().ShapeById(bar)->Pen().width, 5);
+    EXPECT_EQ(Cad().ShapeById(border)->Pen().width, 3);
+    for (size_t i = 0; i < edits.size(); ++i)
+        ASSERT_TRUE(wb.RedoCommand()) << i;
+    EXPECT_EQ(QJsonDocument(Json(wb)).toJson().toStdString(), QJsonDocument(editedJson).toJson().toStdString());
+    ASSERT_TRUE(files.SaveMeasurement(dir.Path("redone.nvm"), false));
+    EXPECT_EQ(TestSupport::ReadAll(dir.Path("redone.nvm")), edited);
+
+    // A loaded measurement and a new one start with nothing to undo either.
+    ASSERT_TRUE(files.LoadMeasurement(dir.Path("edited.nvm")));
+    EXPECT_FALSE(wb.UndoCommand());
+    Hair(150, 150, 250, 150, 500);
+    prompt.yesNo.push_back(true);
+    files.NewMeasurement();
+    EXPECT_FALSE(wb.UndoCommand());
 }

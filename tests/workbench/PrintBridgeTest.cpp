@@ -136,6 +136,27 @@ TEST_F(PrintBridgeTest, MarkedPicture_PrintColourOnTheCopyOnly)
     EXPECT_EQ(Cad().BkBitmap().size(), QSize(400, 300));
 }
 
+// The files hold exactly the canvas's picture and the marked picture, row order and
+// colour order included (a picture that differs in every pixel, an odd width for padding).
+TEST_F(PrintBridgeTest, Files_PicturesAreTheCanvasPictureAndTheMarkedOneExactly)
+{
+    Prepare();
+    QImage picture(401, 300, QImage::Format_RGB888);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb(x % 256, y % 256, (x + 3 * y) % 256));
+    Cad().SetBkBitmap(picture);
+    ASSERT_GE(Hair(50, 150, 350, 150, 500), 0);
+    QString error;
+    const auto files = PrintBridge::WritePrintFiles(wb, kProgram, &error);
+    ASSERT_TRUE(files) << qPrintable(error);
+    EXPECT_EQ(QImage(files->original).convertToFormat(QImage::Format_RGB888), picture);
+    const QImage marked = PrintBridge::MarkedPicture(Cad(), -1);
+    EXPECT_EQ(QImage(files->marked).convertToFormat(QImage::Format_RGB32), marked);
+    EXPECT_NE(marked.convertToFormat(QImage::Format_RGB888), picture); // the hair is on it
+    EXPECT_EQ(QColor(marked.pixel(10, 20)), QColor(picture.pixel(10, 20)));
+}
+
 TEST_F(PrintBridgeTest, Print_LibraryBesideTheProgramAndNothingLeftBehind)
 {
     EXPECT_EQ(

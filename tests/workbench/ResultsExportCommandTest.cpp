@@ -62,8 +62,8 @@ TEST_F(ExportCommandTest, Spreadsheet_UpperCaseName_ReadByXlrdWithCutCaptionAndL
     const QString path = dir.Path("results.XLS");
     prompt.fileNames.push_back(path);
     ASSERT_TRUE(ResultsExportCommand::Run(wb, QLatin1Char(','))) << prompt.messages.join('|').toStdString();
-    EXPECT_EQ(
-        prompt.fileRequests.last().filter, "Exceldatei (*.xls)|*.xls|Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
+    EXPECT_EQ(prompt.fileRequests.last().filter,
+        "Exceldatei (*.xls)|*.xls|Excel-Arbeitsmappe (*.xlsx)|*.xlsx|Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
     const auto rows = ReadWithXlrd(path);
     ASSERT_TRUE(rows);
     ASSERT_EQ(rows->size(), 4);

@@ -457,3 +457,26 @@ TEST_F(ToolsTest, StatusBar_MousePositionInPixelsAndCalibratedUnit)
     wb.CanvasMouseMove(399.6, 199.6);
     EXPECT_EQ(St().ui.statusMouse, "X: 400  Y:200 Pixel  (2.000; 1.000 mm)");
 }
+
+TEST_F(ToolsTest, Schriftart_SizesTheLabelBoxToTheTextAtAnyZoom)
+{
+    Picture(1000, 1000);
+    wb.SetTextMeasurer([](const QString& text, const TMyFont& font) {
+        return QSizeF(0.5 * font.height * text.size(), 1.2 * font.height);
+    });
+    wb.ToolButtonClicked(ToolButton::Label);
+    prompt.labels.push_back(QStringLiteral("Wirbel"));
+    ClickLabelTool(100, 100);
+    auto* label = dynamic_cast<TMyText*>(Cad().ShapeByIndex(Cad().ShapeCount() - 1));
+    ASSERT_NE(label, nullptr);
+    for (int position : { -60, 30 }) { // zoom 0.25 and 2
+        wb.SetZoomSlider(position, {});
+        Cad().SelectShapeById(label->ShapeId(), true);
+        TMyFont font = Cad().Font();
+        font.height = 20;
+        prompt.fonts.push_back(font);
+        wb.FontCommand();
+        EXPECT_NEAR(label->Width(), 60.0, 1e-3) << St().Zoom;
+        EXPECT_NEAR(label->Height(), 24.0, 1e-3) << St().Zoom;
+    }
+}

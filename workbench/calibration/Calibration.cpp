@@ -6,6 +6,7 @@
 #include "common/NumberText.h"
 #include "workbench/HairMetrics.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ShapeTags.h"
 #include "workbench/WorkbenchState.h"
 #include "workbench/calibration/LengthUnits.h"
 
@@ -112,7 +113,7 @@ void Calibration::MarkAsScaleBar(TMyShape* bar, double pixelLength)
         bar->SetInfo(info);
     }
     TUserData& data = bar->UserData();
-    data.Add(QStringLiteral("Type"), QStringLiteral("M"));
+    data.Add(ShapeTags::kType, ShapeTags::kScaleBar);
     data.Add(QStringLiteral("Scale"), value);
     data.Add(QStringLiteral("Unit"), m_state.UnitText);
     data.Add(QStringLiteral("Length"), NumberText::Shortest(pixelLength));
@@ -132,7 +133,7 @@ int Calibration::CreateScaleBar(double pixelLength)
         return -1;
     }
     MarkAsScaleBar(bar, pixelLength);
-    bar->UserData().Add(QStringLiteral("Thickness"), QStringLiteral("1"));
+    bar->UserData().Add(ShapeTags::kThickness, QStringLiteral("1"));
     m_state.ScaleBarId = id;
     m_state.ToolMode = ToolModeMeasure;
     m_hooks.recomputeAll();
@@ -234,7 +235,7 @@ void Calibration::ScaleLineAdded(TMyShape* line)
     }
     line->SetCaption(BarInfoText(m_dialog.ScaleText().trimmed(), m_state.UnitText));
     MarkAsScaleBar(line, length);
-    line->UserData().Add(QStringLiteral("Thickness"), QString::number(m_state.ui.thickness));
+    line->UserData().Add(ShapeTags::kThickness, QString::number(m_state.ui.thickness));
     m_hooks.selectMode();
     ApplyShowScaleBar();
     m_hooks.recomputeAll();

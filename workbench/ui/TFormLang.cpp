@@ -31,7 +31,8 @@ TFormLang::TFormLang(const LanguageTable& builtIn, QWidget* parent)
     static const std::pair<const char*, const char*> windowTexts[] = {
         { "MessageRecoveryTitle", "Wiederherstellung" },
         { "MessageRecovery",
-            "Beim letzten Beenden waren Messungen nicht gespeichert. Sollen sie wiederhergestellt werden?" },
+            "Beim letzten Beenden waren Messungen nicht gespeichert. Sollen sie wiederhergestellt werden? "
+            "Mit \"Nein\" werden sie verworfen." },
         { "StatusLoadingPicture", "Bild wird geladen ..." },
         { "StatusSavingPicture", "Bild wird gespeichert ..." },
         { "StatusLoadingMeasurement", "Messung wird geladen ..." },
@@ -44,6 +45,10 @@ TFormLang::TFormLang(const LanguageTable& builtIn, QWidget* parent)
         { "MessageQuitTitle", "Beenden" },
         { "MessageQuitUnsaved", "Die Messung ist nicht gespeichert. Vor dem Beenden speichern?" },
         { "TitleUntitled", "Unbenannt" },
+        { "StatusDetecting", "Haare werden erkannt ..." },
+        { "StatusDetected", "%1 Haare vorgeschlagen" },
+        { "StatusAccepted", "%1 Vorschläge übernommen" },
+        { "ButtonCancel", "Abbrechen" },
     };
     auto* box = new QGroupBox(QStringLiteral("Window"), this);
     box->setObjectName(QStringLiteral("GroupBoxWindow"));

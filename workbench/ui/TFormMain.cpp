@@ -5,6 +5,8 @@
 // TFormMainCommands.cpp and the start-up in TFormMainStartup.cpp.
 #include "workbench/ui/TFormMain.h"
 
+#include "workbench/RecoveryStore.h"
+
 #include "canvas/widgets/CanvasView.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
@@ -13,6 +15,7 @@
 #include "workbench/ui/TFormLabel.h"
 #include "workbench/ui/TFormLang.h"
 #include "workbench/ui/TFormScale.h"
+#include "workbench/ui/ThicknessChartWidget.h"
 #include "workbench/ui/ToolIcons.h"
 #include "workbench/ui/WindowPrompt.h"
 
@@ -30,6 +33,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -50,7 +54,7 @@ struct ToolButtonInfo
 // The measuring tool buttons, left to right, with their hints and help contexts.
 const ToolButtonInfo kToolButtons[] = {
     { ToolButton::Select, "SpeedButtonSelect", "Auswahlmodus", 2002 },
-    { ToolButton::QuickHairCount, "SpeedButtonQuickHairCount", "Schnellzähl-Werkzeug", 0 },
+    { ToolButton::QuickHairCount, "SpeedButtonQuickHairCount", "Schnellzähl-Werkzeug", 2002 },
     { ToolButton::Line, "SpeedButtonLine", "Strecken messen, Strg-Taste für Mehrfachmessung", 2003 },
     { ToolButton::MultLine, "SpeedButtonMultLine", "Strecken messen", 2003 },
     { ToolButton::Spline, "SpeedButtonSpline", "Curved Hair ", 2004 },
@@ -168,6 +172,10 @@ TFormMain::TFormMain(Options options, QWidget* parent)
     m_recoveryTimer->setSingleShot(true);
     m_recoveryTimer->setInterval(2000);
     connect(m_recoveryTimer, &QTimer::timeout, this, &TFormMain::SaveRecovery);
+    QString recoveryDir = m_options.recoveryDir;
+    if (recoveryDir.isEmpty())
+        recoveryDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    m_recovery = std::make_unique<RecoveryStore>(recoveryDir);
 
     qApp->installEventFilter(this);
     m_startupTimer = new QTimer(this);
@@ -183,6 +191,7 @@ TFormMain::TFormMain(Options options, QWidget* parent)
 TFormMain::~TFormMain()
 {
     qApp->removeEventFilter(this);
+    StopDetection();
     Bench().OnStartRefreshTimer = nullptr;
     Bench().OnResultsChanged = nullptr;
     // The canvas widget refers to the workbench's canvas, which goes with the
@@ -292,9 +301,13 @@ void TFormMain::BuildCentre()
     m_tree->header()->setStretchLastSection(false);
     m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_tree->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    // The thickness distribution under the grid.
+    m_chart = new ThicknessChartWidget(m_resultSplitter);
+    m_chart->setObjectName(QStringLiteral("ChartThickness"));
     m_resultSplitter->addWidget(m_grid);
+    m_resultSplitter->addWidget(m_chart);
     m_resultSplitter->addWidget(m_tree);
-    m_resultSplitter->setStretchFactor(1, 1);
+    m_resultSplitter->setStretchFactor(2, 1);
     layout->addWidget(m_resultSplitter);
     auto* closePanel = new QWidget(m_resultPanel);
     closePanel->setObjectName(QStringLiteral("PanelClose"));
@@ -442,6 +455,7 @@ void TFormMain::showEvent(QShowEvent* event)
 void TFormMain::closeEvent(QCloseEvent* event)
 {
     // Closing asks nothing; the recovery file keeps unsaved marks for the next start.
+    StopDetection();
     SaveRecovery();
     SaveWindowState();
     m_help->close();

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 
+#include <atomic>
 #include <map>
 #include <memory>
 
@@ -13,17 +14,22 @@ class HelpViewer;
 class QAction;
 class QDoubleSpinBox;
 class QProgressBar;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMouseEvent;
 class QSlider;
 class QSplitter;
+class QThread;
 class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class RecoveryStore;
 class ResultsGrid;
+class ThicknessChartWidget;
 class TFormAbout;
+class TFormCompare;
 class TFormLabel;
 class TFormLang;
 class TFormScale;
@@ -72,6 +78,7 @@ public:
     CanvasArea* Canvas() const { return m_canvasArea; }
     ResultsGrid* Grid() const { return m_grid; }
     QTreeWidget* Tree() const { return m_tree; }
+    ThicknessChartWidget* Chart() const { return m_chart; }
     QString StatusText(int panel) const;
     TFormScale* FormScale() const { return m_formScale; }
     TFormLabel* FormLabel() const { return m_formLabel; }
@@ -128,6 +135,7 @@ public:
     static QString SystemLanguage();
     // Writes the unsaved marks to the recovery file, or removes it when there are none.
     void SaveRecovery();
+    // This window's recovery file of unsaved marks (it exists while they do).
     QString RecoveryFile() const;
 
 protected:
@@ -187,6 +195,14 @@ private:
     void LoadMeasurementCommand();
     void PrintCommand();
     void ExportResultsCommand();
+    void CompareVisitsCommand(); // "Verlauf vergleichen ..."
+public:
+    // Opens the comparison window of the current measurement with the measurement
+    // file `path` (the second visit); a file that cannot be read is reported.
+    // Returns the window (shown, not modal), nullptr when none opened.
+    TFormCompare* OpenComparison(const QString& path);
+
+private:
     void UndoCommand();
     void RedoCommand();
     void CopyCommand();
@@ -200,7 +216,14 @@ private:
     void FontCommand();
     void LabelCommand();
     void HelpCommand();
+    // Leaves help mode and gives the normal cursor back (nothing when not in it).
+    void EndDirectHelp();
     void InfoCommand();
+    // "Haare erkennen" and "Vorschläge übernehmen" (TFormMainDetection.cpp).
+    void DetectHairsCommand();
+    void AcceptProposalsCommand();
+    // Cancels a running detection and waits for its thread (closing the window).
+    void StopDetection();
     // Runs a command of the workbench and shows its effect.
     template <typename F> void Run(F&& command);
     // Long work: busy cursor and a status-bar message while it runs.
@@ -208,11 +231,12 @@ private:
     void EndBusy();
 
     // Start-up pieces (TFormMainStartup.cpp).
-    void OfferRecovery();
     int ResultPanelWidthWanted() const;
     // Writes the panel width, language and recent files to Pelorix.ini.
     void SaveWindowState();
     void ImportHostFile(const QString& path);
+    // Offers the orphaned recovery files; the one to restore, or nothing.
+    QString ChooseRecovery();
 
     Options m_options;
     TFormScale* m_formScale = nullptr;
@@ -239,6 +263,7 @@ private:
     QSplitter* m_mainSplitter = nullptr;
     QSplitter* m_resultSplitter = nullptr;
     ResultsGrid* m_grid = nullptr;
+    ThicknessChartWidget* m_chart = nullptr;
     QTreeWidget* m_tree = nullptr;
     QLabel* m_status[4] = {};
     QMenu* m_canvasMenu = nullptr;
@@ -246,8 +271,12 @@ private:
     QTimer* m_startupTimer = nullptr;
     QTimer* m_refreshTimer = nullptr;
     QTimer* m_recoveryTimer = nullptr;
+    std::unique_ptr<RecoveryStore> m_recovery;
     QTimer* m_syncTimer = nullptr;
     int m_appliedCursor = -1;
+    // The key press being handled, which must not act again on its way to the window
+    // (until its release).
+    const QKeyEvent* m_handledKey = nullptr;
 
     PelorixSettings m_settings;
     // The start-up fit waits until the window has its real size on the screen.
@@ -256,6 +285,9 @@ private:
     bool m_startupDone = false;
     bool m_syncing = false;
     int m_busy = 0;
+    // The running detection: its thread and the flag that cancels it.
+    QThread* m_detectThread = nullptr;
+    std::shared_ptr<std::atomic<bool>> m_detectCancel;
 };
 
 template <typename F> void TFormMain::Run(F&& command)

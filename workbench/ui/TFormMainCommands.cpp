@@ -2,6 +2,8 @@
 // hand the work to the workbench.
 #include "workbench/ui/TFormMain.h"
 
+#include "canvas/widgets/CanvasView.h"
+#include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/TFormLang.h"
 #include "workbench/ui/WindowPrompt.h"
 
@@ -50,7 +52,11 @@ void TFormMain::RedoCommand()
 
 void TFormMain::CopyCommand()
 {
-    Run([&] { Bench().CopyCommand(); });
+    bool copied = false;
+    Run([&] { copied = Bench().CopyCommand(); });
+    // The picture of the marks goes to the system clipboard too, for a letter or a slide.
+    if (copied)
+        m_canvasArea->View()->CopyToClipboard();
 }
 
 void TFormMain::PasteCommand()

@@ -5,7 +5,9 @@
 #include "workbench/HostImport.h"
 #include "workbench/MeasurementFile.h"
 #include "workbench/PrintBridge.h"
+#include "workbench/RecoveryStore.h"
 #include "workbench/ResultsExportCommand.h"
+#include "workbench/ui/TFormCompare.h"
 #include "workbench/ui/TFormLang.h"
 #include "workbench/ui/WindowPrompt.h"
 
@@ -41,7 +43,7 @@ void TFormMain::SaveMeasurementCommand()
     Run([&] { saved = MeasurementFile(Bench()).SaveMeasurementCommand(false); });
     EndBusy();
     if (saved) {
-        QFile::remove(RecoveryFile());
+        m_recovery->Remove();
         RememberFile(m_prompt->TakeLastFileName(), false);
     }
 }
@@ -54,7 +56,7 @@ void TFormMain::SaveMeasurementWithPictureCommand()
     Run([&] { saved = MeasurementFile(Bench()).SaveMeasurementCommand(true); });
     EndBusy();
     if (saved) {
-        QFile::remove(RecoveryFile());
+        m_recovery->Remove();
         RememberFile(m_prompt->TakeLastFileName(), true);
     }
 }
@@ -112,6 +114,36 @@ void TFormMain::ExportResultsCommand()
     Run([&] { ResultsExportCommand::Run(Bench(), QLocale().decimalPoint().front()); });
 }
 
+void TFormMain::CompareVisitsCommand()
+{
+    std::optional<QString> path;
+    Run([&] {
+        path = Bench().Prompt().AskFileName({ MeasurementFile::kMeasurementFilter, QStringLiteral("nvm"), false });
+    });
+    if (path)
+        OpenComparison(*path);
+}
+
+TFormCompare* TFormMain::OpenComparison(const QString& path)
+{
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingMeasurement")));
+    auto second = std::make_unique<LoadedVisit>();
+    const bool loaded = second->Load(path);
+    EndBusy();
+    if (!loaded) {
+        m_prompt->ShowMessage(second->LastError());
+        return nullptr;
+    }
+    Bench().UpdateResultsGrid();
+    const QString firstName = Bench().State().ui.statusImageName;
+    auto* window = new TFormCompare(Bench(), std::move(second), firstName, path, this);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    // Modal to this window: the first visit cannot change under the comparison.
+    window->setWindowModality(Qt::WindowModal);
+    window->show();
+    return window;
+}
+
 void TFormMain::PrintCommand()
 {
     // The preview of the report library runs inside; the command returns when it
@@ -130,7 +162,10 @@ void TFormMain::OpenDroppedFiles(const QStringList& paths)
     const QString path = paths.front();
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("ini")) {
-        ImportHostFile(path);
+        // The operator opens an archived case: no host hand-over, so its picture stays.
+        BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingPicture")));
+        Run([&] { HostImport(Bench(), m_options.programDir).OpenExchangeFile(path); });
+        EndBusy();
         return;
     }
     m_prompt->PresetFileName(path);
@@ -139,30 +174,4 @@ void TFormMain::OpenDroppedFiles(const QStringList& paths)
     else
         LoadPictureCommand();
     m_prompt->PresetFileName(QString());
-}
-
-void TFormMain::ImportHostFile(const QString& path)
-{
-    // A file dropped later only informs when it cannot be read; the start-up
-    // import closes the window then.
-    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingPicture")));
-    Run([&] { HostImport(Bench(), m_options.programDir).ImportHostFile(path); });
-    EndBusy();
-}
-
-void TFormMain::OfferRecovery()
-{
-    const QString path = RecoveryFile();
-    if (!QFileInfo::exists(path))
-        return;
-    if (!m_prompt->AskYesNo(m_formLang->Text(QStringLiteral("MessageRecoveryTitle")),
-            m_formLang->Text(QStringLiteral("MessageRecovery")))) {
-        QFile::remove(path);
-        return;
-    }
-    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingMeasurement")));
-    Run([&] { MeasurementFile(Bench()).LoadMeasurement(path); });
-    EndBusy();
-    // The restored marks stay unsaved until the operator saves them.
-    Bench().Canvas().SetModified(true);
 }

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
@@ -67,6 +68,7 @@ void TFormMain::BuildMenus()
     AddAction(file, "Drucken1", QStringLiteral("Drucken..."), 1101, QKeySequence(Qt::CTRL | Qt::Key_P));
     AddAction(file, "Ergebnisseexportieren1", QStringLiteral("Ergebnisse exportieren ..."), 1108,
         QKeySequence(Qt::CTRL | Qt::Key_E));
+    AddAction(file, "Verlaufvergleichen1", QStringLiteral("Verlauf vergleichen ..."), 1104);
     file->addSeparator();
     AddAction(file, "Beenden1", QStringLiteral("Beenden"), 1109, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
@@ -79,6 +81,9 @@ void TFormMain::BuildMenus()
     AddAction(edit, "Loeschen1", QStringLiteral("Löschen"), 1202);
     edit->addSeparator();
     AddAction(edit, "Alleauswaehlen1", QStringLiteral("Alle auswählen"), 1202, QKeySequence(Qt::CTRL | Qt::Key_A));
+    edit->addSeparator();
+    AddAction(edit, "Haareerkennen1", QStringLiteral("Haare erkennen"), 1202);
+    AddAction(edit, "Vorschlaegeuebernehmen1", QStringLiteral("Vorschläge übernehmen"), 1202);
 
     QMenu* scale = menu("Massstab1", QStringLiteral("Maßstab"), 1301);
     AddAction(scale, "Grafisch1", QStringLiteral("Grafisch"), 1302);
@@ -124,6 +129,7 @@ void TFormMain::BuildMenus()
     Connect("Drucken1", &TFormMain::PrintCommand);
     Connect("Ergebnisseexportieren1", &TFormMain::ExportResultsCommand);
     Connect("Speichern1", &TFormMain::SaveCommand);
+    Connect("Verlaufvergleichen1", &TFormMain::CompareVisitsCommand);
     Connect("Beenden1", &TFormMain::QuitCommand);
     Connect("Rueckgaengig1", &TFormMain::UndoCommand);
     Connect("Wiederholen1", &TFormMain::RedoCommand);
@@ -131,6 +137,14 @@ void TFormMain::BuildMenus()
     Connect("Einfuegen1", &TFormMain::PasteCommand);
     Connect("Loeschen1", &TFormMain::DeleteCommand);
     Connect("Alleauswaehlen1", &TFormMain::SelectAllCommand);
+    Connect("Haareerkennen1", &TFormMain::DetectHairsCommand);
+    Connect("Vorschlaegeuebernehmen1", &TFormMain::AcceptProposalsCommand);
+    // Detection and acceptance also have their buttons at the end of the tool bar.
+    if (auto* bar = findChild<QToolBar*>(QStringLiteral("CoolBar1"))) {
+        bar->addSeparator();
+        bar->addAction(Action(QStringLiteral("Haareerkennen1")));
+        bar->addAction(Action(QStringLiteral("Vorschlaegeuebernehmen1")));
+    }
     Connect("Grafisch1", &TFormMain::GraphicScaleCommand);
     Connect("Numerisch1", &TFormMain::NumericScaleCommand);
     Connect("Anzeigen1", &TFormMain::ShowScaleBarCommand);
@@ -178,6 +192,8 @@ void TFormMain::BuildContextMenus()
 
 void TFormMain::OpenHelp(int context)
 {
+    // Help shown by any way ends help mode.
+    EndDirectHelp();
     const QString& path = Bench().State().HelpFilePath;
     // Until the start-up step has run there is no help file.
     if (path.isEmpty())
@@ -187,14 +203,25 @@ void TFormMain::OpenHelp(int context)
 
 void TFormMain::HelpCommand()
 {
-    Bench().State().DirectHelpPending = false;
+    EndDirectHelp();
     OpenHelp(1000);
 }
 
 void TFormMain::DirectHelpCommand()
 {
+    // The "?" cursor is pushed once, however often help mode is asked for.
+    if (Bench().State().DirectHelpPending)
+        return;
     Bench().State().DirectHelpPending = true;
     QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+}
+
+void TFormMain::EndDirectHelp()
+{
+    if (!Bench().State().DirectHelpPending)
+        return;
+    Bench().State().DirectHelpPending = false;
+    QApplication::restoreOverrideCursor();
 }
 
 void TFormMain::ManualCommand()
@@ -219,8 +246,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         if (mouse->button() != Qt::LeftButton)
             return false;
         // The click that follows "Direkthilfe" asks for the help of the control under it.
-        Bench().State().DirectHelpPending = false;
-        QApplication::restoreOverrideCursor();
+        EndDirectHelp();
         auto* target = static_cast<QWidget*>(watched);
         if (target->window() == this) {
             int context = 0;
@@ -230,6 +256,9 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         }
         return true;
     }
+    // The key's press has ended its way through this window.
+    if (type == QEvent::KeyRelease && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this)
+        m_handledKey = nullptr;
     if (type == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
@@ -248,8 +277,16 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         }
-        if (watched == QApplication::focusWidget() || watched == this)
+        // Once per key: an event that is not consumed travels on from the focused
+        // control to the window, and a dialog the key opened may have taken the focus
+        // meanwhile, so the event itself is remembered.
+        if (watched == QApplication::focusWidget() || watched == this) {
+            if (key == m_handledKey)
+                return false;
+            if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this)
+                m_handledKey = key;
             return HandleKey(key);
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -3,7 +3,9 @@
 // copies it to the clipboard.
 #include "workbench/ui/TFormMain.h"
 
+#include "common/NumberText.h"
 #include "workbench/ui/ResultsGrid.h"
+#include "workbench/ui/ThicknessChartWidget.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -42,7 +44,9 @@ void TFormMain::SyncResults()
     QList<QTreeWidgetItem*> tops;
     tops.reserve(tree.Count());
     for (const ResultTree::Entry& entry : tree.Entries()) {
-        auto* top = new QTreeWidgetItem(QStringList { ResultTree::CellText(entry.node, 0, separator) });
+        // A hair's origin (detected, corrected, drawn) stands beside its caption.
+        auto* top
+            = new QTreeWidgetItem(QStringList { ResultTree::CellText(entry.node, 0, separator), entry.originText });
         for (const TResultNode& child : entry.children) {
             auto* item = new QTreeWidgetItem(top,
                 QStringList { ResultTree::CellText(child, 0, separator), ResultTree::CellText(child, 1, separator),
@@ -51,7 +55,23 @@ void TFormMain::SyncResults()
         }
         tops.append(top);
     }
+    // The summary after the measured objects: median thickness and vellus share
+    // (the grid's rows stay as they are). It belongs to no shape.
+    const ThicknessSummary thickness = Bench().Thickness();
+    const auto summaryRow = [&](QTreeWidgetItem* parent, const QString& label, const std::optional<double>& value,
+                                const QString& unit) {
+        auto* item = new QTreeWidgetItem(parent,
+            QStringList { texts.Text(label), value ? NumberText::Fixed(*value, 2, separator) : QStringLiteral("-"),
+                value ? unit : QString() });
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    };
+    auto* summary = new QTreeWidgetItem(QStringList { texts.Text(QStringLiteral("LabelSummary")) });
+    summaryRow(summary, QStringLiteral("LabelThicknessMedian"), thickness.median, thickness.unit);
+    summaryRow(summary, QStringLiteral("LabelVellusPercentage"), thickness.vellusPercentage, QStringLiteral("%"));
     m_tree->addTopLevelItems(tops);
+    m_tree->addTopLevelItem(summary);
+    summary->setExpanded(true);
+    m_chart->SetSeries({ { QString(), thickness.classes, ThicknessChart::FirstColor() } });
     for (int i = 0; i < tree.Count(); ++i) {
         tops[i]->setExpanded(tree.At(i).expanded);
         tops[i]->setSelected(tree.At(i).selected);
@@ -70,7 +90,8 @@ void TFormMain::TreeCurrentChanged(QTreeWidgetItem* current)
     if (m_syncing)
         return;
     const int index = TopIndexOf(m_tree, current);
-    if (index < 0)
+    // The summary after the objects stands for no shape.
+    if (index < 0 || index >= Bench().Tree().Count())
         return;
     Run([&] { Bench().TreeNodeFocused(index); });
 }

@@ -4,8 +4,10 @@
 #include "workbench/ui/TFormMain.h"
 
 #include "common/LanguageFile.h"
+#include "common/TNVFreeImage.h"
 #include "common/ui/WindowTranslator.h"
 #include "workbench/ProgramSetup.h"
+#include "workbench/RecoveryStore.h"
 #include "workbench/StartUp.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
@@ -43,6 +45,7 @@ QString TFormMain::SettingsFile() const
 void TFormMain::ReadSettings()
 {
     ApplySettings(PelorixSettings::Read(SettingsFile()));
+    TNVFreeImage::SetDefaultLimits(TNVFreeImage::LimitsFromIni(SettingsFile()));
     UpdateRecentMenu();
 }
 
@@ -160,6 +163,11 @@ void TFormMain::RunStartup()
     options.programDirectory = m_options.programDir;
     options.hostExchangePath = m_options.hostFile;
     options.helpFileName = QStringLiteral("Pelorix.html");
+    // Unsaved marks of an instance that ended are offered at every start. Restoring
+    // them replaces the host's case, whose picture then stays where the host put it.
+    const QString restore = ChooseRecovery();
+    if (!restore.isEmpty())
+        options.hostExchangePath.clear();
     if (!options.hostExchangePath.isEmpty())
         BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingPicture")));
     StartUpResult result;
@@ -171,10 +179,13 @@ void TFormMain::RunStartup()
         QTimer::singleShot(0, this, &QWidget::close);
         return;
     }
-    if (!m_options.openFile.isEmpty())
+    if (!restore.isEmpty()) {
+        BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingMeasurement")));
+        Run([&] { m_recovery->Restore(Bench(), restore); });
+        EndBusy();
+    } else if (!m_options.openFile.isEmpty()) {
         OpenDroppedFiles({ m_options.openFile });
-    else if (m_options.hostFile.isEmpty())
-        OfferRecovery();
+    }
     // The result panel keeps the width the operator gave it; the first time it is
     // as wide as grid and tree need (the vertical splitter 10 pixels left of it).
     const int total = m_mainSplitter->width();
@@ -203,7 +214,8 @@ void TFormMain::FitZoomToWindow()
         SyncUi();
     // A window that is not on the screen yet has no final size: the fit is
     // repeated when it gets one.
-    if (fitted && windowHandle() != nullptr && windowHandle()->isExposed())
+    // Without a picture there is nothing to fit, and a later picture keeps its zoom.
+    if (!fitted || (windowHandle() != nullptr && windowHandle()->isExposed()))
         m_fitPending = false;
 }
 
@@ -211,25 +223,28 @@ void TFormMain::FitZoomToWindow()
 
 QString TFormMain::RecoveryFile() const
 {
-    QString dir = m_options.recoveryDir;
-    if (dir.isEmpty())
-        dir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    return QDir(dir).filePath(QStringLiteral("Pelorix-recovery.nvm"));
+    return m_recovery->MarksPath();
+}
+
+QString TFormMain::ChooseRecovery()
+{
+    // The newest first; what the operator declines is discarded, one restored
+    // measurement ends the offers (the others wait for the next start).
+    for (const QString& orphan : m_recovery->Orphans()) {
+        if (m_prompt->AskYesNo(m_formLang->Text(QStringLiteral("MessageRecoveryTitle")),
+                m_formLang->Text(QStringLiteral("MessageRecovery"))))
+            return orphan;
+        m_recovery->Discard(orphan);
+    }
+    return QString();
 }
 
 void TFormMain::SaveRecovery()
 {
-    const QString path = RecoveryFile();
-    if (!m_startupDone || !Bench().Canvas().Modified() || Bench().Tree().Empty()) {
-        if (Bench().Tree().Empty())
-            QFile::remove(path);
+    if (!m_startupDone || (!Bench().Canvas().Modified() && !Bench().Tree().Empty()))
         return;
-    }
-    QDir().mkpath(QFileInfo(path).absolutePath());
     BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingRecovery")));
-    // The measurement holds patient data: the copy is readable by its owner only.
-    if (Bench().Canvas().SaveToFile(path))
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    m_recovery->Write(Bench());
     EndBusy();
 }
 

@@ -43,6 +43,7 @@ int Ask(QWidget* owner, const QString& title, const QString& text, QMessageBox::
 {
     const NormalCursor cursor;
     QMessageBox box(QMessageBox::Information, title, text, buttons, owner);
+    box.setTextFormat(Qt::PlainText); // paths and values are shown as they are
     box.setDefaultButton(defaultButton);
     return box.exec();
 }
@@ -76,6 +77,7 @@ void WindowPrompt::ShowMessage(const QString& text)
 {
     const NormalCursor cursor;
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, &m_owner);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -1,0 +1,339 @@
+// Accuracy of the hair detection against generated pictures with known hairs.
+//
+// Usage: detection_accuracy [--verbose] TRUTH.json...
+// Each truth file names its picture (beside it) and calibration. A detection
+// matches a true hair when at least 80 % of its path lies within max(4 px, the
+// hair's width) of the true centre line and it covers at least half of the
+// visible true hair; matching is one-to-one, best pairs first. Prints per case
+// and overall: F1 of all hairs and of vellus hairs, count error, median
+// thickness and length errors, vellus/terminal agreement and detection time.
+#include "workbench/detection/HairDetector.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+#include <QPen>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+struct TrueHair
+{
+    std::vector<QPointF> visible; // centre line inside the picture, 1 px apart
+    double widthPx = 0.0;
+    bool vellus = false;
+    double visibleLength = 0.0;
+    QRectF box;
+};
+
+struct Totals
+{
+    int truths = 0, detections = 0, matched = 0;
+    int vellusTruths = 0, vellusMatched = 0, vellusFalse = 0;
+    int agree = 0;
+    std::vector<double> thicknessErrors, lengthErrors;
+    double worstCountError = 0.0;
+    double timeMs = 0.0;
+};
+
+QPointF Cubic(const QPointF p[4], double t)
+{
+    const double u = 1.0 - t;
+    return u * u * u * p[0] + 3.0 * u * u * t * p[1] + 3.0 * u * t * t * p[2] + t * t * t * p[3];
+}
+
+double Length(const std::vector<QPointF>& p)
+{
+    double l = 0.0;
+    for (size_t i = 1; i < p.size(); ++i)
+        l += std::hypot(p[i].x() - p[i - 1].x(), p[i].y() - p[i - 1].y());
+    return l;
+}
+
+QRectF Box(const std::vector<QPointF>& p, double margin)
+{
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (const QPointF& q : p) {
+        x0 = std::min(x0, q.x());
+        y0 = std::min(y0, q.y());
+        x1 = std::max(x1, q.x());
+        y1 = std::max(y1, q.y());
+    }
+    return QRectF(QPointF(x0 - margin, y0 - margin), QPointF(x1 + margin, y1 + margin));
+}
+
+double SegmentDistance(const QPointF& p, const QPointF& a, const QPointF& b)
+{
+    const QPointF ab = b - a;
+    const double l2 = ab.x() * ab.x() + ab.y() * ab.y();
+    const double t = l2 < 1e-12 ? 0.0 : std::clamp(((p - a).x() * ab.x() + (p - a).y() * ab.y()) / l2, 0.0, 1.0);
+    const QPointF d = p - (a + t * ab);
+    return std::hypot(d.x(), d.y());
+}
+
+// Share of the points of `from` lying within `tolerance` of the polyline `to`.
+double ShareNear(const std::vector<QPointF>& from, const std::vector<QPointF>& to, double tolerance)
+{
+    if (from.empty() || to.size() < 2)
+        return 0.0;
+    int near = 0;
+    for (const QPointF& p : from) {
+        for (size_t i = 1; i < to.size(); ++i) {
+            if (SegmentDistance(p, to[i - 1], to[i]) <= tolerance) {
+                ++near;
+                break;
+            }
+        }
+    }
+    return double(near) / double(from.size());
+}
+
+QString g_overlay;
+std::vector<double> g_signedLength; // detected minus true length of matched hairs, share of the true
+
+bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
+{
+    QFile file(truthPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "%s: cannot read\n", qPrintable(truthPath));
+        return false;
+    }
+    const QJsonObject truth = QJsonDocument::fromJson(file.readAll()).object();
+    const QString picturePath
+        = QFileInfo(truthPath).absoluteDir().filePath(truth["picture"].toObject()["file"].toString());
+    const QImage picture(picturePath);
+    if (picture.isNull()) {
+        std::fprintf(stderr, "%s: cannot load\n", qPrintable(picturePath));
+        return false;
+    }
+    const double ppm = truth["pixelsPerMm"].toDouble();
+    const double vellusMaxUm = truth["vellusMaxUm"].toDouble(detection::kVellusMaxUm);
+
+    std::vector<TrueHair> truths;
+    for (const QJsonValue& value : truth["hairs"].toArray()) {
+        const QJsonObject h = value.toObject();
+        const QJsonArray pts = h["points"].toArray();
+        std::vector<QPointF> control;
+        for (const QJsonValue& p : pts)
+            control.emplace_back(p.toArray()[0].toDouble(), p.toArray()[1].toDouble());
+        std::vector<QPointF> line;
+        if (control.size() == 4) {
+            QPointF c[4] = { control[0], control[1], control[2], control[3] };
+            const int n = std::max(8, int(Length(control)));
+            for (int i = 0; i <= n; ++i)
+                line.push_back(Cubic(c, double(i) / n));
+        } else if (control.size() == 2) {
+            const int n = std::max(2, int(Length(control)));
+            for (int i = 0; i <= n; ++i)
+                line.push_back(control[0] + (control[1] - control[0]) * (double(i) / n));
+        }
+        TrueHair t;
+        for (const QPointF& p : line) {
+            if (p.x() >= 0 && p.y() >= 0 && p.x() <= picture.width() && p.y() <= picture.height())
+                t.visible.push_back(p);
+        }
+        if (t.visible.size() < 2)
+            continue;
+        t.widthPx = h["thicknessPx"].toDouble();
+        t.vellus = h["kind"].toString() == QLatin1String("vellus");
+        t.visibleLength = Length(t.visible);
+        t.box = Box(t.visible, std::max(4.0, t.widthPx));
+        truths.push_back(std::move(t));
+    }
+
+    detection::Options options;
+    options.pixelsPerMm = ppm;
+    QElapsedTimer timer;
+    timer.start();
+    const detection::Result result = detection::DetectHairs(picture, options);
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+
+    struct Candidate
+    {
+        double score;
+        size_t d, t;
+    };
+    std::vector<Candidate> candidates;
+    for (size_t d = 0; d < result.hairs.size(); ++d) {
+        const detection::Hair& hair = result.hairs[d];
+        const QRectF box = Box(hair.path, 0.0);
+        for (size_t t = 0; t < truths.size(); ++t) {
+            if (!truths[t].box.intersects(box))
+                continue;
+            const double tolerance = std::max(4.0, truths[t].widthPx);
+            const double onTruth = ShareNear(hair.path, truths[t].visible, tolerance);
+            if (onTruth < 0.8)
+                continue;
+            const double covered = ShareNear(truths[t].visible, hair.path, tolerance);
+            if (covered < 0.5)
+                continue;
+            candidates.push_back({ onTruth + covered, d, t });
+        }
+    }
+    std::sort(
+        candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
+    std::vector<int> truthOf(result.hairs.size(), -1);
+    std::vector<int> detectionOf(truths.size(), -1);
+    for (const Candidate& c : candidates) {
+        if (truthOf[c.d] >= 0 || detectionOf[c.t] >= 0)
+            continue;
+        truthOf[c.d] = int(c.t);
+        detectionOf[c.t] = int(c.d);
+    }
+
+    auto isVellus = [&](const detection::Hair& h) { return h.thicknessPx * 1000.0 / ppm <= vellusMaxUm; };
+    int matched = 0, vellusTruths = 0, vellusMatched = 0, vellusFalse = 0, agree = 0;
+    std::vector<double> thicknessErrors, lengthErrors;
+    for (size_t t = 0; t < truths.size(); ++t) {
+        vellusTruths += truths[t].vellus ? 1 : 0;
+        if (detectionOf[t] < 0) {
+            if (verbose)
+                std::printf("  missed: %s width %.1f at (%.0f, %.0f) length %.0f\n",
+                    truths[t].vellus ? "vellus" : "terminal", truths[t].widthPx, truths[t].visible.front().x(),
+                    truths[t].visible.front().y(), truths[t].visibleLength);
+            continue;
+        }
+        const detection::Hair& h = result.hairs[size_t(detectionOf[t])];
+        if (verbose)
+            std::printf("  matched: true (%.0f,%.0f)-(%.0f,%.0f) %.0f px, found (%.0f,%.0f)-(%.0f,%.0f) %.0f px\n",
+                truths[t].visible.front().x(), truths[t].visible.front().y(), truths[t].visible.back().x(),
+                truths[t].visible.back().y(), truths[t].visibleLength, h.path.front().x(), h.path.front().y(),
+                h.path.back().x(), h.path.back().y(), h.lengthPx);
+        ++matched;
+        vellusMatched += truths[t].vellus ? 1 : 0;
+        agree += isVellus(h) == truths[t].vellus ? 1 : 0;
+        thicknessErrors.push_back(std::abs(h.thicknessPx - truths[t].widthPx) / truths[t].widthPx);
+        lengthErrors.push_back(std::abs(h.lengthPx - truths[t].visibleLength) / truths[t].visibleLength);
+        g_signedLength.push_back((h.lengthPx - truths[t].visibleLength) / truths[t].visibleLength);
+    }
+    for (size_t d = 0; d < result.hairs.size(); ++d) {
+        if (truthOf[d] < 0) {
+            vellusFalse += isVellus(result.hairs[d]) ? 1 : 0;
+            if (verbose)
+                std::printf("  false: width %.1f from (%.0f, %.0f) to (%.0f, %.0f) length %.0f conf %.2f\n",
+                    result.hairs[d].thicknessPx, result.hairs[d].path.front().x(), result.hairs[d].path.front().y(),
+                    result.hairs[d].path.back().x(), result.hairs[d].path.back().y(), result.hairs[d].lengthPx,
+                    result.hairs[d].confidence);
+        }
+    }
+    if (!g_overlay.isEmpty()) {
+        QImage view = picture.convertToFormat(QImage::Format_RGB32);
+        QPainter painter(&view);
+        painter.setRenderHint(QPainter::Antialiasing);
+        for (size_t t = 0; t < truths.size(); ++t) {
+            painter.setPen(QPen(detectionOf[t] >= 0 ? QColor(0, 200, 0) : QColor(255, 255, 0), 1.5));
+            painter.drawPolyline(truths[t].visible.data(), int(truths[t].visible.size()));
+        }
+        for (size_t d = 0; d < result.hairs.size(); ++d) {
+            const detection::Hair& h = result.hairs[d];
+            painter.setPen(QPen(truthOf[d] >= 0 ? QColor(0, 80, 255) : QColor(255, 0, 0), 1.5));
+            painter.drawPolyline(h.path.data(), int(h.path.size()));
+            painter.setPen(QPen(QColor(255, 0, 255), 4));
+            for (const QPointF& n : h.nodes)
+                painter.drawPoint(n);
+        }
+        painter.end();
+        view.save(g_overlay);
+    }
+    const double countError
+        = truths.empty() ? 0.0 : (double(result.hairs.size()) - double(truths.size())) / double(truths.size());
+    auto median = [](std::vector<double> v) {
+        if (v.empty())
+            return 0.0;
+        std::nth_element(v.begin(), v.begin() + long(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    const double precision = result.hairs.empty() ? 0.0 : double(matched) / double(result.hairs.size());
+    const double recall = truths.empty() ? 0.0 : double(matched) / double(truths.size());
+    std::printf("%-28s %4zu true %4zu found  F1 %.3f (P %.3f R %.3f)  count %+5.1f%%  thick %4.1f%%  length "
+                "%4.1f%%  vellus %d/%d  %.0f ms\n",
+        qPrintable(QFileInfo(truthPath).fileName()), truths.size(), result.hairs.size(),
+        precision + recall > 0 ? 2 * precision * recall / (precision + recall) : 0.0, precision, recall,
+        100.0 * countError, 100.0 * median(thicknessErrors), 100.0 * median(lengthErrors), vellusMatched, vellusTruths,
+        ms);
+
+    totals.truths += int(truths.size());
+    totals.detections += int(result.hairs.size());
+    totals.matched += matched;
+    totals.vellusTruths += vellusTruths;
+    totals.vellusMatched += vellusMatched;
+    totals.vellusFalse += vellusFalse;
+    totals.agree += agree;
+    totals.thicknessErrors.insert(totals.thicknessErrors.end(), thicknessErrors.begin(), thicknessErrors.end());
+    totals.lengthErrors.insert(totals.lengthErrors.end(), lengthErrors.begin(), lengthErrors.end());
+    totals.worstCountError = std::max(totals.worstCountError, std::abs(countError));
+    totals.timeMs += ms;
+    return true;
+}
+
+double F1(int tp, int fp, int fn)
+{
+    return tp == 0 ? 0.0 : 2.0 * tp / (2.0 * tp + fp + fn);
+}
+
+double Median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::nth_element(v.begin(), v.begin() + long(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    const bool verbose = args.removeAll(QStringLiteral("--verbose")) > 0;
+    if (const qsizetype at = args.indexOf(QStringLiteral("--overlay")); at >= 0 && at + 1 < args.size()) {
+        g_overlay = args[at + 1];
+        args.remove(at, 2);
+    }
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: detection_accuracy [--verbose] TRUTH.json...\n");
+        return 2;
+    }
+    Totals totals;
+    int cases = 0;
+    for (const QString& path : args) {
+        if (!Evaluate(path, totals, verbose))
+            return 1;
+        ++cases;
+    }
+    const int fp = totals.detections - totals.matched;
+    const int fn = totals.truths - totals.matched;
+    std::printf("\n%d cases, %d true hairs (%d vellus), %d detections\n", cases, totals.truths, totals.vellusTruths,
+        totals.detections);
+    std::printf("F1 all hairs            %.3f (precision %.3f, recall %.3f)\n", F1(totals.matched, fp, fn),
+        totals.detections ? double(totals.matched) / totals.detections : 0.0,
+        totals.truths ? double(totals.matched) / totals.truths : 0.0);
+    std::printf("F1 vellus hairs         %.3f (%d of %d found, %d false detections called vellus)\n",
+        F1(totals.vellusMatched, totals.vellusFalse, totals.vellusTruths - totals.vellusMatched), totals.vellusMatched,
+        totals.vellusTruths, totals.vellusFalse);
+    std::printf("count error             %+.1f %% overall, worst case %.1f %%\n",
+        totals.truths ? 100.0 * (totals.detections - totals.truths) / totals.truths : 0.0,
+        100.0 * totals.worstCountError);
+    std::printf("median thickness error  %.1f %%\n", 100.0 * Median(totals.thicknessErrors));
+    std::printf("median length error     %.1f %% (signed: median %+.1f %%, %.0f %% of matched hairs too short)\n",
+        100.0 * Median(totals.lengthErrors), 100.0 * Median(g_signedLength),
+        g_signedLength.empty() ? 0.0
+                               : 100.0
+                * double(std::count_if(g_signedLength.begin(), g_signedLength.end(), [](double e) { return e < 0; }))
+                / double(g_signedLength.size()));
+    std::printf("vellus/terminal agree   %.1f %% of matched hairs\n",
+        totals.matched ? 100.0 * totals.agree / totals.matched : 0.0);
+    std::printf("detection time          %.0f ms per case on average\n", cases ? totals.timeMs / cases : 0.0);
+    return 0;
+}

@@ -1,0 +1,9 @@
+#include "report/ReportPrinter.h"
+
+#include <QPagedPaintDevice>
+
+ReportPrinterFactory& InstalledPrinterFactory()
+{
+    static ReportPrinterFactory factory;
+    return factory;
+}

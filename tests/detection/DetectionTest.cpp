@@ -1,0 +1,260 @@
+// Hair detection on small drawn pictures: the hard cases one at a time, and the
+// pieces (skeleton graph, mark fitting) on their own.
+#include "workbench/detection/HairDetector.h"
+#include "workbench/detection/HairFit.h"
+#include "workbench/detection/HairGraph.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPixelsPerMm = 200.0;
+
+// Skin with a little texture so that the filter sees more than a flat colour.
+QImage Skin(int width = 500, int height = 400)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int n = int((x * 7919 + y * 104729) % 7) - 3;
+            line[x] = qRgb(222 + n, 176 + n, 156 + n);
+        }
+    }
+    return image;
+}
+
+void DrawHair(QImage& image, QPointF a, QPointF b, double width, QColor colour = QColor(62, 40, 30))
+{
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(a, b);
+}
+
+void DrawSpot(QImage& image, QPointF centre, double radius, QColor colour)
+{
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient gradient(centre, radius);
+    gradient.setColorAt(0.0, colour);
+    gradient.setColorAt(0.6, colour);
+    colour.setAlpha(0);
+    gradient.setColorAt(1.0, colour);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(gradient);
+    painter.drawEllipse(centre, radius, radius);
+}
+
+detection::Result Detect(const QImage& image)
+{
+    detection::Options options;
+    options.pixelsPerMm = kPixelsPerMm;
+    return detection::DetectHairs(image, options);
+}
+
+double DistanceToSegment(QPointF p, QPointF a, QPointF b)
+{
+    const QPointF ab = b - a;
+    const double t = std::clamp(QPointF::dotProduct(p - a, ab) / QPointF::dotProduct(ab, ab), 0.0, 1.0);
+    const QPointF d = p - (a + t * ab);
+    return std::hypot(d.x(), d.y());
+}
+
+// Whether the detected hair runs along the segment a-b (every path point close
+// to it) and covers at least `share` of it.
+bool Follows(const detection::Hair& hair, QPointF a, QPointF b, double tolerance = 5.0, double share = 0.8)
+{
+    for (const QPointF& p : hair.path)
+        if (DistanceToSegment(p, a, b) > tolerance)
+            return false;
+    return hair.lengthPx >= share * std::hypot(b.x() - a.x(), b.y() - a.y());
+}
+
+TEST(HairDetection, FindsAStraightHairWithItsThicknessAndLength)
+{
+    QImage image = Skin();
+    DrawHair(image, { 60, 200 }, { 440, 230 }, 14);
+    const detection::Result result = Detect(image);
+    ASSERT_EQ(result.hairs.size(), 1u);
+    const detection::Hair& hair = result.hairs[0];
+    for (const QPointF& p : hair.path)
+        std::printf("(%.1f %.1f) ", p.x(), p.y());
+    std::printf("\n");
+    image.save("/tmp/straight.png");
+    EXPECT_FALSE(hair.curved);
+    EXPECT_EQ(hair.nodes.size(), 2u);
+    EXPECT_TRUE(Follows(hair, { 60, 200 }, { 440, 230 }, 4.0, 0.9));
+    EXPECT_NEAR(hair.thicknessPx, 14.0, 14.0 * 0.15);
+    EXPECT_NEAR(hair.lengthPx, std::hypot(380.0, 30.0), 0.1 * 381.0);
+    EXPECT_GT(hair.confidence, 0.5);
+    // The path is sampled at most 2 pixels apart.
+    for (size_t i = 1; i < hair.path.size(); ++i)
+        EXPECT_LE(std::hypot(hair.path[i].x() - hair.path[i - 1].x(), hair.path[i].y() - hair.path[i - 1].y()), 2.0);
+}
+
+TEST(HairDetection, CurvedHairGetsBezierNodes)
+{
+    QImage image = Skin();
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(62, 40, 30), 12, Qt::SolidLine, Qt::FlatCap));
+        QPainterPath path({ 60, 300 });
+        path.cubicTo({ 180, 120 }, { 320, 120 }, { 440, 300 });
+        painter.drawPath(path);
+    }
+    const detection::Result result = Detect(image);
+    ASSERT_EQ(result.hairs.size(), 1u);
+    EXPECT_TRUE(result.hairs[0].curved);
+    EXPECT_EQ(result.hairs[0].nodes.size() % 3, 1u);
+    EXPECT_GE(result.hairs[0].nodes.size(), 4u);
+}
+
+// Two hairs that cross are two hairs, each followed straight through the crossing.
+TEST(HairDetection, CrossingHairsStayTwoHairs)
+{
+    QImage image = Skin();
+    const QPointF a1(40, 200), a2(460, 200), b1(110, 40), b2(390, 360);
+    DrawHair(image, a1, a2, 14);
+    DrawHair(image, b1, b2, 12, QColor(80, 50, 35));
+    const detection::Result result = Detect(image);
+    ASSERT_EQ(result.hairs.size(), 2u);
+    const bool firstIsA = Follows(result.hairs[0], a1, a2, 6.0);
+    const detection::Hair& a = firstIsA ? result.hairs[0] : result.hairs[1];
+    const detection::Hair& b = firstIsA ? result.hairs[1] : result.hairs[0];
+    EXPECT_TRUE(Follows(a, a1, a2, 6.0));
+    EXPECT_TRUE(Follows(b, b1, b2, 6.0));
+}
+
+// Parallel hairs a few pixels apart are told apart; lying against each other
+// without a visible gap they are seen as one hair about twice as thick.
+TEST(HairDetection, ParallelHairsApartAndTouching)
+{
+    QImage apart = Skin();
+    DrawHair(apart, { 60, 180 }, { 440, 180 }, 12);
+    DrawHair(apart, { 60, 198 }, { 440, 198 }, 12);
+    const detection::Result two = Detect(apart);
+    ASSERT_EQ(two.hairs.size(), 2u);
+    EXPECT_TRUE(Follows(two.hairs[0], { 60, 180 }, { 440, 180 }) || Follows(two.hairs[0], { 60, 198 }, { 440, 198 }));
+
+    QImage touching = Skin();
+    DrawHair(touching, { 60, 180 }, { 440, 180 }, 12);
+    DrawHair(touching, { 60, 192 }, { 440, 192 }, 12);
+    const detection::Result one = Detect(touching);
+    ASSERT_EQ(one.hairs.size(), 1u);
+    EXPECT_TRUE(Follows(one.hairs[0], { 60, 186 }, { 440, 186 }));
+    EXPECT_GT(one.hairs[0].thicknessPx, 18.0);
+}
+
+// A glare spot over the middle of a hair does not cut it in two.
+TEST(HairDetection, GlareSpotOnAHairKeepsOneHair)
+{
+    QImage image = Skin();
+    DrawHair(image, { 50, 200 }, { 450, 200 }, 14);
+    DrawSpot(image, { 250, 200 }, 16, QColor(255, 252, 246, 240));
+    const detection::Result result = Detect(image);
+    ASSERT_EQ(result.hairs.size(), 1u);
+    EXPECT_TRUE(Follows(result.hairs[0], { 50, 200 }, { 450, 200 }, 5.0, 0.85));
+}
+
+// A follicle opening (a dark dot) beside a hair is no hair and does not bend it.
+TEST(HairDetection, FollicleOpeningBesideAHairIsNoHair)
+{
+    QImage image = Skin();
+    DrawHair(image, { 50, 200 }, { 450, 200 }, 12);
+    DrawSpot(image, { 250, 232 }, 14, QColor(140, 85, 70, 200));
+    DrawSpot(image, { 120, 320 }, 12, QColor(140, 85, 70, 200));
+    const detection::Result result = Detect(image);
+    ASSERT_EQ(result.hairs.size(), 1u);
+    EXPECT_TRUE(Follows(result.hairs[0], { 50, 200 }, { 450, 200 }, 5.0, 0.85));
+}
+
+TEST(HairDetection, PaleThinVellusHairIsFoundAndThin)
+{
+    QImage image = Skin();
+    DrawHair(image, { 60, 150 }, { 400, 260 }, 5, QColor(178, 150, 128));
+    const detection::Result result = Detect(image);
+    ASSERT_EQ(result.hairs.size(), 1u);
+    EXPECT_LE(result.hairs[0].thicknessPx * 1000.0 / kPixelsPerMm, detection::kVellusMaxUm);
+}
+
+TEST(HairDetection, FieldCancelAndEmptyPictures)
+{
+    QImage image = Skin();
+    DrawHair(image, { 40, 60 }, { 200, 60 }, 12);
+    DrawHair(image, { 260, 300 }, { 460, 330 }, 12);
+    detection::Options options;
+    options.pixelsPerMm = kPixelsPerMm;
+    options.field = detection::Field { 360, 300, 80 };
+    const detection::Result inField = detection::DetectHairs(image, options);
+    ASSERT_EQ(inField.hairs.size(), 1u);
+    EXPECT_GT(inField.hairs[0].path.front().x(), 240);
+
+    options.field.reset();
+    options.progress = [](int percent) { return percent < 20; };
+    const detection::Result cancelled = detection::DetectHairs(image, options);
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_TRUE(cancelled.hairs.empty());
+
+    EXPECT_TRUE(Detect(QImage()).hairs.empty());
+    EXPECT_TRUE(Detect(Skin(5, 5)).hairs.empty());
+    EXPECT_TRUE(Detect(Skin()).hairs.empty());
+    // Uncalibrated, the scales of 200 pixels per millimetre are assumed.
+    EXPECT_EQ(detection::DetectHairs(image, {}).pixelsPerMm, detection::kDefaultPixelsPerMm);
+}
+
+TEST(HairGraph, CrossingSkeletonGivesTwoChainsAndSpursGo)
+{
+    detection::Skeleton s;
+    s.width = 120;
+    s.height = 120;
+    s.mask.assign(size_t(s.width * s.height), 0);
+    s.hairWidth.assign(size_t(s.width * s.height), 4.0f);
+    auto set = [&](int x, int y) { s.mask[size_t(y * s.width + x)] = 1; };
+    for (int i = 10; i < 110; ++i) {
+        set(i, 60); // horizontal
+        set(i, i); // diagonal
+    }
+    for (int i = 1; i <= 3; ++i)
+        set(30, 60 - i); // a short spur on the horizontal line
+    detection::ThinMask(s.mask, s.width, s.height);
+    const std::vector<detection::Chain> chains = detection::TraceChains(s, {});
+    ASSERT_EQ(chains.size(), 2u);
+    for (const detection::Chain& chain : chains)
+        EXPECT_GT(detection::PolylineLength(chain.points), 90.0);
+}
+
+TEST(HairFit, LinesAndCurves)
+{
+    std::vector<QPointF> straight;
+    for (int i = 0; i <= 50; ++i)
+        straight.emplace_back(10 + 2 * i, 20 + i);
+    const detection::MarkFit line = detection::FitMark(straight, 1.5);
+    EXPECT_FALSE(line.curved);
+    ASSERT_EQ(line.nodes.size(), 2u);
+    EXPECT_EQ(line.nodes.front(), straight.front());
+
+    std::vector<QPointF> arc;
+    for (int i = 0; i <= 90; ++i)
+        arc.emplace_back(100 + 80 * std::cos(i * M_PI / 90.0), 100 - 80 * std::sin(i * M_PI / 90.0));
+    const detection::MarkFit curve = detection::FitMark(arc, 1.0);
+    EXPECT_TRUE(curve.curved);
+    EXPECT_EQ(curve.nodes.size() % 3, 1u);
+    EXPECT_LE(curve.maxError, 1.0);
+    const std::vector<QPointF> sampled = detection::SampleMark(curve.nodes, true, 2.0);
+    EXPECT_NEAR(detection::PolylineLength(sampled), M_PI * 80, 2.0);
+
+    const std::vector<QPointF> resampled = detection::SmoothAndResample(straight, 2, 3.0);
+    EXPECT_EQ(resampled.front(), straight.front());
+    EXPECT_EQ(resampled.back(), straight.back());
+}
+
+} // namespace

@@ -1,0 +1,151 @@
+// Proposals of the automatic detection on the workbench: shown apart from the
+// results, accepted as one undo step, replaced by a new detection, and each
+// hair's origin in the results.
+#include "tests/workbench/WorkbenchFixture.h"
+
+#include "workbench/ResultsJson.h"
+
+#include <QJsonArray>
+
+namespace {
+
+detection::Hair ProposedLine(double x0, double y0, double x1, double y1, double thickness)
+{
+    detection::Hair hair;
+    hair.nodes = { QPointF(x0, y0), QPointF(x1, y1) };
+    hair.path = hair.nodes;
+    hair.thicknessPx = thickness;
+    hair.lengthPx = std::hypot(x1 - x0, y1 - y0);
+    hair.confidence = 0.9;
+    return hair;
+}
+
+detection::Hair ProposedCurve(double thickness)
+{
+    detection::Hair hair;
+    hair.curved = true;
+    hair.nodes = { QPointF(10, 300), QPointF(60, 250), QPointF(120, 250), QPointF(170, 300) };
+    hair.path = hair.nodes;
+    hair.thicknessPx = thickness;
+    return hair;
+}
+
+class ProposalsTest : public WorkbenchTest
+{
+protected:
+    void SetUp() override
+    {
+        Picture(1000, 800);
+        Calibrate(QStringLiteral("200"), QStringLiteral("1"), QStringLiteral("mm"));
+    }
+
+    QString OriginOfObject(int shapeId) const
+    {
+        for (const ResultObject& object : wb.Results().objects)
+            if (object.id == shapeId)
+                return object.origin;
+        return QStringLiteral("<none>");
+    }
+};
+
+TEST_F(ProposalsTest, ProposalsAreNoResultsUntilAcceptedAsOneUndoStep)
+{
+    const int drawn = Hair(500, 500, 700, 520, 1200);
+    ASSERT_EQ(St().HairCount, 1);
+    EXPECT_EQ(wb.PixelsPerMm(), 200.0);
+
+    EXPECT_EQ(wb.ShowProposals({ ProposedLine(10, 10, 200, 40, 14.2), ProposedCurve(6.0) }), 2);
+    EXPECT_EQ(wb.ProposalCount(), 2);
+    EXPECT_EQ(St().HairCount, 1); // proposals are not counted
+    EXPECT_EQ(wb.Tree().Count(), 1);
+    const int proposalLayer = Cad().LayerIdByName(QStringLiteral("ProposalLayer"));
+    ASSERT_GE(proposalLayer, 0);
+    int curveId = -1;
+    for (int i = 0; i < Cad().ShapeCount(); ++i) {
+        const TMyShape* shape = Cad().ShapeByIndex(i);
+        if (!Workbench::IsProposal(*shape))
+            continue;
+        EXPECT_EQ(shape->LayerId(), proposalLayer);
+        if (shape->ClassName() == std::string_view("TMyPolyBezier")) {
+            curveId = shape->ShapeId();
+            EXPECT_EQ(shape->Nodes().size(), 4u);
+            EXPECT_EQ(shape->UserData().GetValue(QStringLiteral("Thickness")), QStringLiteral("600"));
+        } else {
+            EXPECT_EQ(shape->UserData().GetValue(QStringLiteral("Thickness")), QStringLiteral("1420"));
+        }
+    }
+    ASSERT_GE(curveId, 0);
+
+    EXPECT_EQ(wb.AcceptProposals(), 2);
+    EXPECT_EQ(wb.ProposalCount(), 0);
+    EXPECT_EQ(St().HairCount, 3);
+    EXPECT_EQ(St().VellusCount, 1); // the 30 µm curve
+    EXPECT_EQ(Cad().ShapeById(curveId)->LayerId(), St().HairLayerId);
+    EXPECT_EQ(OriginOfObject(curveId), QStringLiteral("detected"));
+    EXPECT_EQ(OriginOfObject(drawn), QStringLiteral("drawn"));
+    EXPECT_EQ(
+        wb.Tree().At(wb.Tree().FindTop(curveId)).originText, wb.Texts().Text(QStringLiteral("LabelOriginDetected")));
+
+    // One undo takes the whole acceptance back; redo brings it again.
+    ASSERT_TRUE(wb.UndoCommand());
+    EXPECT_EQ(wb.ProposalCount(), 2);
+    EXPECT_EQ(St().HairCount, 1);
+    ASSERT_TRUE(wb.RedoCommand());
+    EXPECT_EQ(wb.ProposalCount(), 0);
+    EXPECT_EQ(St().HairCount, 3);
+
+    // Correcting a detected hair marks it.
+    wb.StartRefresh(curveId);
+    wb.RefreshTimerFired();
+    EXPECT_EQ(OriginOfObject(curveId), QStringLiteral("edited"));
+    const QJsonArray objects = ResultsJson::ToJson(wb.Results())[QStringLiteral("objects")].toArray();
+    int edited = 0;
+    for (const QJsonValue& object : objects)
+        edited += object[QStringLiteral("origin")].toString() == QLatin1String("edited") ? 1 : 0;
+    EXPECT_EQ(edited, 1);
+    const QJsonObject origins = ResultsJson::ToJson(wb.Results())[QStringLiteral("origins")].toObject();
+    EXPECT_EQ(origins[QStringLiteral("detected")].toInt(), 1);
+    EXPECT_EQ(origins[QStringLiteral("edited")].toInt(), 1);
+    EXPECT_EQ(origins[QStringLiteral("drawn")].toInt(), 1);
+}
+
+TEST_F(ProposalsTest, DetectingAgainReplacesOnlyUnacceptedProposalsAndDeleteRejects)
+{
+    wb.ShowProposals({ ProposedLine(10, 10, 200, 40, 14), ProposedLine(10, 100, 200, 140, 14) });
+    wb.AcceptProposals();
+    wb.ShowProposals({ ProposedLine(10, 200, 200, 240, 14), ProposedLine(10, 300, 200, 340, 14) });
+    ASSERT_EQ(wb.ProposalCount(), 2);
+
+    // Delete rejects the selected proposal; the results do not change.
+    for (int i = 0; i < Cad().ShapeCount(); ++i) {
+        if (Workbench::IsProposal(*Cad().ShapeByIndex(i))) {
+            Cad().ClearSelection();
+            ASSERT_TRUE(Cad().SelectShapeById(Cad().ShapeByIndex(i)->ShapeId(), true));
+            break;
+        }
+    }
+    wb.DeleteCommand();
+    EXPECT_EQ(wb.ProposalCount(), 1);
+    EXPECT_EQ(St().HairCount, 2);
+
+    wb.ShowProposals({ ProposedLine(10, 400, 200, 440, 14), ProposedLine(10, 500, 200, 540, 14),
+        ProposedLine(10, 600, 200, 640, 14) });
+    EXPECT_EQ(wb.ProposalCount(), 3);
+    EXPECT_EQ(St().HairCount, 2); // the accepted hairs stay
+    wb.ShowProposals({});
+    EXPECT_EQ(wb.ProposalCount(), 0);
+    EXPECT_EQ(St().HairCount, 2);
+}
+
+TEST_F(ProposalsTest, FieldFollowsTheBorder)
+{
+    EXPECT_FALSE(wb.DetectionField().has_value());
+    wb.SetupEvaluatedField(500, 400, 300);
+    const auto field = wb.DetectionField();
+    ASSERT_TRUE(field.has_value());
+    EXPECT_NEAR(field->x0, 500, 1);
+    EXPECT_NEAR(field->y0, 400, 1);
+    EXPECT_NEAR(field->radius, 300, 1);
+}
+
+} // namespace

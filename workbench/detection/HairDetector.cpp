@@ -1,0 +1,563 @@
+// Hair detection: multi-scale ridge filter on a darkness picture, hysteresis,
+// centre lines by non-maximum suppression and thinning, the skeleton graph,
+// mark fitting and thickness from the cross-section profile.
+#include "workbench/detection/HairDetector.h"
+
+#include "workbench/detection/HairFit.h"
+#include "workbench/detection/HairGraph.h"
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <mutex>
+
+#include <QElapsedTimer>
+#include <cstdio>
+#include <opencv2/imgcodecs.hpp>
+
+namespace detection {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// Hair widths the ridge filter looks for, micrometres.
+constexpr double kMinWidthUm = 15.0;
+constexpr double kMaxWidthUm = 150.0;
+// Gaussian scale at which sigma^2 times the second derivative of a bar of width w peaks: w / 2.
+constexpr double kSigmaPerWidth = 0.5;
+// Ridge strength thresholds of the hysteresis (darkness is the negative log of
+// the brightness, so these are contrast ratios, independent of the lighting).
+constexpr float kHighThreshold = 0.028f;
+constexpr float kLowThreshold = 0.013f;
+// Share of the strongest ridge nearby a pixel must reach to belong to a hair.
+constexpr float kRelativeThreshold = 0.35f;
+// Blur of the optics, pixels (Gaussian sigma), taken out of measured widths.
+constexpr double kOpticsBlur = 0.9;
+// Weight of the slope against the curvature in the ridge strength.
+constexpr float kSlopePenalty = 2.0f;
+
+// The picture as darkness: -log of a red-weighted brightness. Red shows pale
+// hairs best against skin and hides the red of vessels.
+cv::Mat Darkness(const QImage& picture, const cv::Rect& roi)
+{
+    static const std::array<float, 2048> lut = [] {
+        std::array<float, 2048> t {};
+        for (size_t i = 0; i < t.size(); ++i)
+            t[i] = float(-std::log(double(i) / 8.0 + 4.0) + std::log(259.0));
+        return t;
+    }();
+    QImage image = picture;
+    const QImage::Format f = image.format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied
+        && f != QImage::Format_RGB888 && f != QImage::Format_Grayscale8)
+        image = picture.convertToFormat(QImage::Format_RGB32);
+    cv::Mat dark(roi.height, roi.width, CV_32F);
+    const QImage::Format format = image.format();
+    cv::parallel_for_(cv::Range(0, roi.height), [&](const cv::Range& rows) {
+        for (int y = rows.start; y < rows.end; ++y) {
+            const uchar* line = image.constScanLine(y + roi.y);
+            float* out = dark.ptr<float>(y);
+            for (int x = 0; x < roi.width; ++x) {
+                int r, g, b;
+                const int sx = x + roi.x;
+                if (format == QImage::Format_RGB888) {
+                    r = line[3 * sx];
+                    g = line[3 * sx + 1];
+                    b = line[3 * sx + 2];
+                } else if (format == QImage::Format_Grayscale8) {
+                    r = g = b = line[sx];
+                } else {
+                    const QRgb c = reinterpret_cast<const QRgb*>(line)[sx];
+                    r = qRed(c);
+                    g = qGreen(c);
+                    b = qBlue(c);
+                }
+                out[x] = lut[size_t(6 * r + g + b)];
+            }
+        }
+    });
+    return dark;
+}
+
+// Ridge strength of one scale on one picture: sigma^2 * (-l2 - |l1|) where l2
+// is the Hessian eigenvalue across a dark line (bright in darkness) and l1 the
+// one along it; blobs (both large) give nothing. `code` gets the direction of
+// the line's normal in four steps (0: x, 1: diagonal down, 2: y, 3: diagonal up).
+void RidgeResponse(const cv::Mat& src, double sigma, cv::Mat& response, cv::Mat& code)
+{
+    response.create(src.size(), CV_32F);
+    code.create(src.size(), CV_8U);
+    const int height = src.rows;
+    const int width = src.cols;
+    constexpr int band = 64;
+    const int bands = (height + band - 1) / band;
+    const float s2 = float(sigma * sigma);
+    const float s = float(sigma);
+    cv::parallel_for_(cv::Range(0, bands), [&](const cv::Range& range) {
+        cv::Mat blurred;
+        for (int b = range.start; b < range.end; ++b) {
+            const int y0 = b * band;
+            const int y1 = std::min(height, y0 + band);
+            const int e0 = std::max(0, y0 - 1);
+            const int e1 = std::min(height, y1 + 1);
+            // The blur reads the rows around the band from the whole picture.
+            cv::GaussianBlur(src.rowRange(e0, e1), blurred, cv::Size(), sigma, sigma, cv::BORDER_REPLICATE);
+            for (int y = y0; y < y1; ++y) {
+                const int ly = y - e0;
+                const float* up = blurred.ptr<float>(std::max(0, ly - 1));
+                const float* mid = blurred.ptr<float>(ly);
+                const float* down = blurred.ptr<float>(std::min(blurred.rows - 1, ly + 1));
+                float* out = response.ptr<float>(y);
+                uchar* dir = code.ptr<uchar>(y);
+                for (int x = 0; x < width; ++x) {
+                    const int xl = std::max(0, x - 1);
+                    const int xr = std::min(width - 1, x + 1);
+                    const float a = mid[xl] - 2.0f * mid[x] + mid[xr];
+                    const float c = up[x] - 2.0f * mid[x] + down[x];
+                    const float bxy = 0.25f * (down[xr] - down[xl] - up[xr] + up[xl]);
+                    const float tmp = std::sqrt((a - c) * (a - c) + 4.0f * bxy * bxy);
+                    const float l1 = 0.5f * (a + c + tmp);
+                    const float l2 = 0.5f * (a + c - tmp);
+                    // The flank of an edge answers like a line at small scales; its
+                    // slope, which a line's centre does not have, takes that away.
+                    const float gx = 0.5f * (mid[xr] - mid[xl]);
+                    const float gy = 0.5f * (down[x] - up[x]);
+                    const float r = s2 * (-l2 - std::abs(l1)) - kSlopePenalty * s * std::sqrt(gx * gx + gy * gy);
+                    out[x] = r > 0.0f ? r : 0.0f;
+                    // Normal: eigenvector of l2.
+                    float nx = bxy, ny = l2 - a;
+                    if (std::abs(nx) + std::abs(ny) < std::abs(l2 - c) + std::abs(bxy)) {
+                        nx = l2 - c;
+                        ny = bxy;
+                    }
+                    const float angle = cv::fastAtan2(ny, nx); // degrees 0..360
+                    dir[x] = uchar(int(std::lround(angle / 45.0f)) % 4);
+                }
+            }
+        }
+    });
+}
+
+struct Ridge
+{
+    cv::Mat strength; // CV_32F, best over the scales
+    cv::Mat code; // CV_8U, normal direction at the best scale
+    cv::Mat scale; // CV_8U, index of the best scale
+    std::vector<double> widths; // hair width each scale answers to, pixels
+};
+
+bool MultiScaleRidge(const cv::Mat& dark, double pixelsPerMm, Ridge& ridge, const std::function<bool(int)>& progress)
+{
+    const double wMin = std::max(2.0, kMinWidthUm * pixelsPerMm / 1000.0);
+    const double wMax = std::max(wMin * 2.0, kMaxWidthUm * pixelsPerMm / 1000.0);
+    std::vector<double> sigmas;
+    for (double s = std::max(0.8, kSigmaPerWidth * wMin); s <= kSigmaPerWidth * wMax * 1.01; s *= 1.45)
+        sigmas.push_back(s);
+    ridge.strength = cv::Mat::zeros(dark.size(), CV_32F);
+    ridge.code = cv::Mat::zeros(dark.size(), CV_8U);
+    ridge.scale = cv::Mat::zeros(dark.size(), CV_8U);
+    std::vector<cv::Mat> pyramid { dark };
+    for (size_t k = 0; k < sigmas.size(); ++k) {
+        const double sigma = sigmas[k];
+        ridge.widths.push_back(sigma / kSigmaPerWidth);
+        size_t level = 0;
+        while (sigma / double(1 << level) >= 2.4 && level < 3)
+            ++level;
+        while (pyramid.size() <= level) {
+            cv::Mat down;
+            cv::pyrDown(pyramid.back(), down);
+            pyramid.push_back(down);
+        }
+        cv::Mat response, code;
+        RidgeResponse(pyramid[level], sigma / double(1 << level), response, code);
+        if (level > 0) {
+            cv::Mat upR, upC;
+            cv::resize(response, upR, dark.size(), 0, 0, cv::INTER_LINEAR);
+            cv::resize(code, upC, dark.size(), 0, 0, cv::INTER_NEAREST);
+            response = upR;
+            code = upC;
+        }
+        const uchar index = uchar(k);
+        cv::parallel_for_(cv::Range(0, dark.rows), [&](const cv::Range& rows) {
+            for (int y = rows.start; y < rows.end; ++y) {
+                const float* r = response.ptr<float>(y);
+                const uchar* c = code.ptr<uchar>(y);
+                float* best = ridge.strength.ptr<float>(y);
+                uchar* bestCode = ridge.code.ptr<uchar>(y);
+                uchar* bestScale = ridge.scale.ptr<uchar>(y);
+                for (int x = 0; x < dark.cols; ++x) {
+                    if (r[x] > best[x]) {
+                        best[x] = r[x];
+                        bestCode[x] = c[x];
+                        bestScale[x] = index;
+                    }
+                }
+            }
+        });
+        if (progress && !progress(int(5 + 55 * (k + 1) / sigmas.size())))
+            return false;
+    }
+    return true;
+}
+
+// The hair mask: ridge strength above the low threshold and above a share of
+// the strongest ridge nearby (so two hairs side by side stay apart), in
+// components that reach the high threshold somewhere. Thinned, it gives the
+// centre lines.
+cv::Mat HairMask(const Ridge& ridge, double minArea, double neighbourhood)
+{
+    const cv::Mat& s = ridge.strength;
+    cv::Mat nearby;
+    const int k = std::max(3, int(neighbourhood) | 1);
+    cv::dilate(s, nearby, cv::getStructuringElement(cv::MORPH_RECT, cv::Size(k, k)));
+    cv::Mat low = (s >= kLowThreshold) & (s >= kRelativeThreshold * nearby);
+    nearby.release();
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(low, labels, stats, centroids, 8, CV_32S);
+    std::vector<float> peak(size_t(count), 0.0f);
+    for (int y = 0; y < s.rows; ++y) {
+        const float* r = s.ptr<float>(y);
+        const int* l = labels.ptr<int>(y);
+        for (int x = 0; x < s.cols; ++x) {
+            if (l[x] > 0)
+                peak[size_t(l[x])] = std::max(peak[size_t(l[x])], r[x]);
+        }
+    }
+    std::vector<uint8_t> keep(size_t(count), 0);
+    for (int i = 1; i < count; ++i)
+        keep[size_t(i)] = peak[size_t(i)] >= kHighThreshold && stats.at<int>(i, cv::CC_STAT_AREA) >= minArea;
+    cv::Mat mask = cv::Mat::zeros(s.size(), CV_8U);
+    for (int y = 0; y < s.rows; ++y) {
+        const int* l = labels.ptr<int>(y);
+        uchar* out = mask.ptr<uchar>(y);
+        for (int x = 0; x < s.cols; ++x)
+            out[x] = keep[size_t(l[x])] ? 255 : 0;
+    }
+    return mask;
+}
+
+float Sample(const cv::Mat& image, double x, double y)
+{
+    x = std::clamp(x, 0.0, double(image.cols - 1));
+    y = std::clamp(y, 0.0, double(image.rows - 1));
+    const int x0 = std::min(int(x), image.cols - 2 < 0 ? 0 : image.cols - 2);
+    const int y0 = std::min(int(y), image.rows - 2 < 0 ? 0 : image.rows - 2);
+    const int x1 = std::min(x0 + 1, image.cols - 1);
+    const int y1 = std::min(y0 + 1, image.rows - 1);
+    const float fx = float(x - x0);
+    const float fy = float(y - y0);
+    const float a = image.at<float>(y0, x0) * (1 - fx) + image.at<float>(y0, x1) * fx;
+    const float b = image.at<float>(y1, x0) * (1 - fx) + image.at<float>(y1, x1) * fx;
+    return a * (1 - fy) + b * fy;
+}
+
+// Full width at half maximum of a bar of width w blurred by a Gaussian sigma.
+double BlurredWidth(double w, double sigma)
+{
+    const double k = 1.0 / (std::sqrt(2.0) * sigma);
+    auto profile = [&](double x) { return 0.5 * (std::erf((x + w / 2) * k) - std::erf((x - w / 2) * k)); };
+    const double half = profile(0.0) / 2.0;
+    double lo = 0.0, hi = w + 6.0 * sigma;
+    for (int i = 0; i < 40; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        (profile(mid) > half ? lo : hi) = mid;
+    }
+    return 2.0 * lo;
+}
+
+// The bar width whose blurred half-maximum width is `measured`.
+double UnblurredWidth(double measured, double sigma)
+{
+    if (measured <= BlurredWidth(0.05, sigma))
+        return 0.5;
+    double lo = 0.05, hi = measured;
+    for (int i = 0; i < 40; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        (BlurredWidth(mid, sigma) < measured ? lo : hi) = mid;
+    }
+    return 0.5 * (lo + hi);
+}
+
+struct Profile
+{
+    double width = 0.0; // half-maximum width, pixels
+    double contrast = 0.0; // darkness above the background
+};
+
+// Cross-section of the hair at `p` across direction `normal`.
+std::optional<Profile> CrossSection(const cv::Mat& dark, const QPointF& p, const QPointF& normal, double guess)
+{
+    const double reach = std::max(6.0, 1.6 * guess + 4.0);
+    constexpr double step = 0.5;
+    const int n = int(reach / step);
+    std::vector<float> v(size_t(2 * n + 1));
+    for (int i = -n; i <= n; ++i) {
+        const QPointF q = p + normal * (i * step);
+        v[size_t(i + n)] = Sample(dark, q.x(), q.y());
+    }
+    // Background: the lower (paler) of the two outer quarters.
+    auto outer = [&](int from, int to) {
+        std::vector<float> part(v.begin() + from, v.begin() + to);
+        std::nth_element(part.begin(), part.begin() + long(part.size() / 2), part.end());
+        return part[part.size() / 2];
+    };
+    const int q = std::max(2, n / 4);
+    const float base = std::min(outer(0, q), outer(2 * n + 1 - q, 2 * n + 1));
+    const int core = std::max(2, int(std::ceil((0.5 * guess + 1.5) / step)));
+    int peakAt = n;
+    for (int i = n - core; i <= n + core; ++i) {
+        if (i >= 0 && i <= 2 * n && v[size_t(i)] > v[size_t(peakAt)])
+            peakAt = i;
+    }
+    const float peak = v[size_t(peakAt)];
+    if (peak - base <= 0.01f)
+        return std::nullopt;
+    const float half = 0.5f * (peak + base);
+    auto edge = [&](int direction) -> std::optional<double> {
+        for (int i = peakAt; i >= 0 && i <= 2 * n; i += direction) {
+            if (v[size_t(i)] < half) {
+                // A short dip under half (a sheen) does not end the hair.
+                bool resumes = false;
+                for (int k = 1; k <= 2; ++k) {
+                    const int j = i + direction * k;
+                    if (j >= 0 && j <= 2 * n && v[size_t(j)] >= half)
+                        resumes = true;
+                }
+                if (resumes)
+                    continue;
+                const int prev = i - direction;
+                const double f = (v[size_t(prev)] - half) / std::max(1e-6f, v[size_t(prev)] - v[size_t(i)]);
+                return (prev + direction * f - n) * step;
+            }
+        }
+        return std::nullopt;
+    };
+    const auto right = edge(1);
+    const auto left = edge(-1);
+    if (!right || !left)
+        return std::nullopt;
+    return Profile { *right - *left, double(peak - base) };
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    std::nth_element(values.begin(), values.begin() + long(values.size() / 2), values.end());
+    return values[values.size() / 2];
+}
+
+QPointF Normalised(const QPointF& v)
+{
+    const double n = std::hypot(v.x(), v.y());
+    return n > 1e-9 ? v / n : QPointF(1.0, 0.0);
+}
+
+// Thickness and contrast of a hair from the cross-sections along its centre line.
+Profile MeasureHair(const cv::Mat& dark, const std::vector<QPointF>& samples, double guess)
+{
+    std::vector<double> widths, contrasts;
+    const size_t n = samples.size();
+    const size_t skip = n / 8;
+    for (size_t i = std::max<size_t>(1, skip); i + std::max<size_t>(1, skip) < n; i += 2) {
+        const QPointF along = Normalised(samples[i + 1] - samples[i - 1]);
+        const QPointF normal(-along.y(), along.x());
+        if (const auto p = CrossSection(dark, samples[i], normal, guess)) {
+            widths.push_back(p->width);
+            contrasts.push_back(p->contrast);
+        }
+    }
+    return Profile { Median(widths), Median(contrasts) };
+}
+
+// Follows the hair beyond a centre-line end while the picture stays dark there:
+// the ridge filter fades before the real end of a hair.
+std::vector<QPointF> ExtendEnds(
+    const cv::Mat& dark, std::vector<QPointF> samples, double width, double contrast, double maxReach)
+{
+    if (samples.size() < 4 || contrast <= 0.0)
+        return samples;
+    for (int end = 0; end < 2; ++end) {
+        if (end == 1)
+            std::reverse(samples.begin(), samples.end());
+        const size_t back = std::min(samples.size() - 1, size_t(std::max(4.0, 2.0 * width)));
+        const QPointF direction = Normalised(samples.front() - samples[back]);
+        const QPointF normal(-direction.y(), direction.x());
+        const double side = width + 4.0;
+        QPointF tip = samples.front();
+        std::vector<QPointF> added;
+        for (double travelled = 1.0; travelled <= maxReach; travelled += 1.0) {
+            const QPointF q = tip + direction * travelled;
+            if (q.x() < 0 || q.y() < 0 || q.x() > dark.cols - 1 || q.y() > dark.rows - 1)
+                break;
+            const double centre = Sample(dark, q.x(), q.y());
+            const QPointF l = q + normal * side;
+            const QPointF r = q - normal * side;
+            const double background = std::min(Sample(dark, l.x(), l.y()), Sample(dark, r.x(), r.y()));
+            if (centre - background < 0.25 * contrast)
+                break;
+            added.push_back(q);
+        }
+        // Whole pixels beyond the last dark one are not the hair: step back half a pixel.
+        std::reverse(added.begin(), added.end());
+        samples.insert(samples.begin(), added.begin(), added.end());
+    }
+    std::reverse(samples.begin(), samples.end());
+    return samples;
+}
+
+} // namespace
+
+Result DetectHairs(const QImage& picture, const Options& options)
+{
+    Result result;
+    const double ppm = options.pixelsPerMm > 0.0 ? options.pixelsPerMm : kDefaultPixelsPerMm;
+    result.pixelsPerMm = ppm;
+    QElapsedTimer clock;
+    clock.start();
+    const bool debug = qEnvironmentVariableIsSet("PELORIX_DETECTION_DEBUG");
+    auto report = [&](int percent) {
+        if (debug)
+            std::fprintf(stderr, "detection %3d %% at %lld ms\n", percent, (long long)clock.elapsed());
+        return !options.progress || options.progress(percent);
+    };
+    if (picture.isNull() || picture.width() < 8 || picture.height() < 8)
+        return result;
+    if (!report(0)) {
+        result.cancelled = true;
+        return result;
+    }
+
+    // The part of the picture to search: the field's square with a margin.
+    cv::Rect roi(0, 0, picture.width(), picture.height());
+    if (options.field && options.field->radius > 0) {
+        const Field& f = *options.field;
+        const double margin = 0.1 * ppm;
+        const int x0 = int(std::floor(f.x0 - f.radius - margin));
+        const int y0 = int(std::floor(f.y0 - f.radius - margin));
+        const int x1 = int(std::ceil(f.x0 + f.radius + margin));
+        const int y1 = int(std::ceil(f.y0 + f.radius + margin));
+        roi &= cv::Rect(x0, y0, x1 - x0, y1 - y0);
+        if (roi.width < 8 || roi.height < 8)
+            return result;
+    }
+
+    cv::Mat dark = Darkness(picture, roi);
+    if (!report(5)) {
+        result.cancelled = true;
+        return result;
+    }
+    Ridge ridge;
+    if (!MultiScaleRidge(dark, ppm, ridge, options.progress)) {
+        result.cancelled = true;
+        return result;
+    }
+    const double minLength = 0.22 * ppm;
+    cv::Mat centre = HairMask(ridge, 0.5 * minLength, 0.08 * ppm);
+    report(65);
+    if (debug) {
+        cv::Mat view;
+        ridge.strength.convertTo(view, CV_8U, 255.0 / 0.2);
+        cv::imwrite("/tmp/detection-ridge.png", view);
+        cv::imwrite("/tmp/detection-centre.png", centre);
+    }
+    ridge.strength.release();
+    ridge.code.release();
+    Skeleton skeleton;
+    skeleton.width = roi.width;
+    skeleton.height = roi.height;
+    skeleton.mask.assign(centre.datastart, centre.dataend);
+    centre.release();
+    ThinMask(skeleton.mask, skeleton.width, skeleton.height);
+    if (!report(70)) {
+        result.cancelled = true;
+        return result;
+    }
+
+    skeleton.hairWidth.assign(size_t(roi.width) * size_t(roi.height), 0.0f);
+    for (int y = 0; y < roi.height; ++y) {
+        const uint8_t* m = skeleton.mask.data() + size_t(y) * size_t(roi.width);
+        const uchar* s = ridge.scale.ptr<uchar>(y);
+        for (int x = 0; x < roi.width; ++x) {
+            if (m[x])
+                skeleton.hairWidth[size_t(y) * size_t(roi.width) + size_t(x)] = float(ridge.widths[s[x]]);
+        }
+    }
+    ridge.scale.release();
+    GraphOptions graphOptions;
+    graphOptions.gapMaxPx = std::max(8.0, 0.3 * ppm);
+    std::vector<Chain> chains = TraceChains(skeleton, graphOptions);
+    skeleton = Skeleton();
+    if (!report(80)) {
+        result.cancelled = true;
+        return result;
+    }
+
+    const QPointF offset(roi.x + 0.5, roi.y + 0.5);
+    std::mutex guard;
+    std::vector<std::pair<size_t, Hair>> found;
+    cv::parallel_for_(cv::Range(0, int(chains.size())), [&](const cv::Range& range) {
+        for (int c = range.start; c < range.end; ++c) {
+            const Chain& chain = chains[size_t(c)];
+            if (chain.points.size() < 3)
+                continue;
+            std::vector<QPointF> samples = SmoothAndResample(chain.points, 3, 1.0);
+            const double rawLength = PolylineLength(samples);
+            const bool atBorder = std::any_of(samples.begin(), samples.end(), [&](const QPointF& p) {
+                return p.x() < 3 || p.y() < 3 || p.x() > roi.width - 4 || p.y() > roi.height - 4;
+            });
+            if (rawLength < (atBorder ? 0.4 : 1.0) * minLength)
+                continue;
+            const Profile first = MeasureHair(dark, samples, chain.widthPx);
+            if (first.width <= 0.0)
+                continue;
+            // Thinning bends the last half width of a blunt end towards a corner:
+            // that piece goes, and the end is found again along the hair's direction.
+            const size_t trim = std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
+            if (trim > 0)
+                samples = std::vector<QPointF>(samples.begin() + long(trim), samples.end() - long(trim));
+            samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.5 * ppm);
+            const double length = PolylineLength(samples);
+            if (length < (atBorder ? 0.4 : 1.0) * minLength)
+                continue;
+            const double thickness = UnblurredWidth(first.width, kOpticsBlur);
+            // Thinner than half the thinnest hair looked for: a crease or an edge, no hair.
+            if (thickness < 0.5 * kMinWidthUm * ppm / 1000.0)
+                continue;
+            const double tolerance = std::max(1.5, std::min(0.25 * thickness + 1.0, 0.01 * length + 1.0));
+            std::vector<QPointF> fitInput = SmoothAndResample(samples, 0, 3.0);
+            MarkFit fit = FitMark(fitInput, tolerance);
+            Hair hair;
+            hair.curved = fit.curved;
+            for (QPointF& p : fit.nodes)
+                p += offset;
+            hair.nodes = fit.nodes;
+            hair.path = SampleMark(hair.nodes, hair.curved, 1.5);
+            hair.lengthPx = PolylineLength(hair.path);
+            hair.thicknessPx = thickness;
+            const double strength = first.contrast / 0.25;
+            hair.confidence
+                = std::clamp((1.0 - std::exp(-3.0 * strength)) * std::min(1.0, length / (2.0 * minLength)), 0.0, 1.0);
+            if (options.field && options.field->radius > 0) {
+                const Field& f = *options.field;
+                const bool inside = std::any_of(hair.path.begin(), hair.path.end(),
+                    [&](const QPointF& p) { return std::hypot(p.x() - f.x0, p.y() - f.y0) <= f.radius; });
+                if (!inside)
+                    continue;
+            }
+            std::lock_guard<std::mutex> lock(guard);
+            found.emplace_back(size_t(c), std::move(hair));
+        }
+    });
+    // The order of the chains, whatever the threads did.
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [index, hair] : found)
+        result.hairs.push_back(std::move(hair));
+    report(100);
+    return result;
+}
+
+} // namespace detection

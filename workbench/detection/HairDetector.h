@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QImage>
+#include <QPointF>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+// Automatic hair detection: finds the hairs of a magnified scalp picture and
+// describes each one as the mark a clinician would draw for it (a straight rule
+// line or a poly Bezier curve) with its thickness. Headless; the OpenCV work
+// stays inside the .cpp files of this folder.
+namespace detection {
+
+// The evaluated field: a circle in image pixels.
+struct Field
+{
+    double x0 = 0.0;
+    double y0 = 0.0;
+    double radius = 0.0;
+};
+
+struct Options
+{
+    // Picture calibration; 0 when the picture is not calibrated (the scales of
+    // the ridge filter then assume kDefaultPixelsPerMm and thickness stays in pixels).
+    double pixelsPerMm = 0.0;
+    // Hairs are searched in this circle only (any part of the hair inside it);
+    // the whole picture when absent.
+    std::optional<Field> field;
+    // Called now and then with 0..100; returning false cancels the detection.
+    std::function<bool(int percent)> progress;
+};
+
+constexpr double kDefaultPixelsPerMm = 200.0;
+// Hairs of this thickness or thinner are vellus hairs.
+constexpr double kVellusMaxUm = 40.0;
+
+struct Hair
+{
+    bool curved = false;
+    // The nodes the mark gets, in image pixels: two for a line, 3k+1 for a curve
+    // (start, control, control, end, control, control, end, ...).
+    std::vector<QPointF> nodes;
+    // The centre line sampled at most 2 pixels apart, image pixels.
+    std::vector<QPointF> path;
+    double thicknessPx = 0.0;
+    double lengthPx = 0.0;
+    double confidence = 0.0; // 0..1
+};
+
+struct Result
+{
+    std::vector<Hair> hairs;
+    double pixelsPerMm = 0.0; // the calibration the scales were chosen for
+    bool cancelled = false;
+};
+
+// Runs the whole detection. Safe to call from a worker thread (reads `picture` only).
+Result DetectHairs(const QImage& picture, const Options& options);
+
+} // namespace detection
