@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <mutex>
+#include <iterator>
 #include <numeric>
 
 #include <QElapsedTimer>
@@ -41,6 +42,11 @@ constexpr double kPyramidSigma = 3.5;
 // A hair end is followed while the picture there is darker than the background
 // by this share of the hair's contrast.
 constexpr double kExtendShare = 0.15;
+// A centre line turning by more than this within the span is two hairs; the
+// span is this many widths, at least the minimum in pixels.
+constexpr double kKinkDeg = 20.0;
+constexpr double kKinkSpanWidths = 2.0;
+constexpr double kKinkSpanMin = 6.0;
 // Blur of the optics, pixels (Gaussian sigma), taken out of measured widths.
 constexpr double kOpticsBlur = 0.9;
 // Weight of the slope against the curvature in the ridge strength.
@@ -361,6 +367,39 @@ QPointF Normalised(const QPointF& v)
 {
     const double n = std::hypot(v.x(), v.y());
     return n > 1e-9 ? v / n : QPointF(1.0, 0.0);
+}
+
+// Splits a centre line (points about 1 pixel apart) where its direction turns
+// by more than kKinkDeg within a few widths: the strongest turn first, then
+// again in each part.
+std::vector<std::vector<QPointF>> SplitAtKinks(const std::vector<QPointF>& samples, double width)
+{
+    const size_t k = size_t(std::max(kKinkSpanMin, kKinkSpanWidths * width));
+    std::vector<std::vector<QPointF>> parts;
+    std::vector<std::pair<size_t, size_t>> todo { { 0, samples.size() } };
+    const double limit = std::cos(kKinkDeg * kPi / 180.0);
+    while (!todo.empty()) {
+        const auto [from, to] = todo.back();
+        todo.pop_back();
+        size_t worstAt = 0;
+        double worst = 1.0;
+        for (size_t i = from + k; i + k < to; ++i) {
+            const QPointF back = Normalised(samples[i] - samples[i - k]);
+            const QPointF ahead = Normalised(samples[i + k] - samples[i]);
+            const double c = back.x() * ahead.x() + back.y() * ahead.y();
+            if (c < worst) {
+                worst = c;
+                worstAt = i;
+            }
+        }
+        if (worst < limit) {
+            todo.push_back({ from, worstAt });
+            todo.push_back({ worstAt, to });
+        } else {
+            parts.emplace_back(samples.begin() + long(from), samples.begin() + long(to));
+        }
+    }
+    return parts;
 }
 
 // Thickness and contrast of a hair from the cross-sections along its centre line.
@@ -749,37 +788,51 @@ Result DetectHairs(const QImage& picture, const Options& options)
         return result;
     }
 
-    // Pieces: each chain as a smoothed centre line with its measured profile.
-    std::vector<Piece> pieces(chains.size());
+    // Pieces: each chain as a smoothed centre line with its measured profile,
+    // split where it kinks (a hair bends smoothly; a kink is a switch to another).
+    std::vector<std::vector<Piece>> perChain(chains.size());
     cv::parallel_for_(cv::Range(0, int(chains.size())), [&](const cv::Range& range) {
         for (int c = range.start; c < range.end; ++c) {
             const Chain& chain = chains[size_t(c)];
             if (chain.points.size() < 3)
                 continue;
-            std::vector<QPointF> samples = SmoothAndResample(chain.points, 3, 1.0);
-            // Short pieces stay for now: they may join a neighbour into one hair.
-            if (PolylineLength(samples) < kPieceShare * minLength)
-                continue;
-            const Profile first = MeasureHair(dark, samples, chain.widthPx);
-            if (first.width <= 0.0)
-                continue;
-            // Thinning bends the last half width of a blunt end towards a corner:
-            // that piece goes, and the end is found again along the hair's direction.
-            const size_t trim = std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
-            if (trim > 0)
-                samples = std::vector<QPointF>(samples.begin() + long(trim), samples.end() - long(trim));
-            samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.5 * ppm);
-            Piece& piece = pieces[size_t(c)];
-            piece.path = std::move(samples);
-            piece.width = first.width;
-            piece.contrast = first.contrast;
-            piece.length = PolylineLength(piece.path);
+            const std::vector<QPointF> smoothed = SmoothAndResample(chain.points, 3, 1.0);
+            for (std::vector<QPointF>& samples : SplitAtKinks(smoothed, chain.widthPx)) {
+                // Short pieces stay for now: they may join a neighbour into one hair.
+                if (samples.size() < 3 || PolylineLength(samples) < kPieceShare * minLength)
+                    continue;
+                const Profile first = MeasureHair(dark, samples, chain.widthPx);
+                if (first.width <= 0.0)
+                    continue;
+                // Thinning bends the last half width of a blunt end towards a corner:
+                // that piece goes, and the end is found again along the hair's direction.
+                const size_t trim = std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
+                if (trim > 0)
+                    samples = std::vector<QPointF>(samples.begin() + long(trim), samples.end() - long(trim));
+                samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.5 * ppm);
+                Piece piece;
+                piece.path = std::move(samples);
+                piece.width = first.width;
+                piece.contrast = first.contrast;
+                piece.length = PolylineLength(piece.path);
+                perChain[size_t(c)].push_back(std::move(piece));
+            }
         }
     });
-    pieces.erase(std::remove_if(pieces.begin(), pieces.end(), [](const Piece& p) { return p.path.size() < 3; }),
-        pieces.end());
+    std::vector<Piece> pieces;
+    for (std::vector<Piece>& list : perChain)
+        std::move(list.begin(), list.end(), std::back_inserter(pieces));
+    perChain.clear();
     chains.clear();
     MergePieces(dark, pieces, ppm);
+    if (debug) {
+        size_t points = 0, longest = 0;
+        for (const Piece& p : pieces) {
+            points += p.path.size();
+            longest = std::max(longest, p.path.size());
+        }
+        std::fprintf(stderr, "%zu pieces, %zu points, longest %zu\n", pieces.size(), points, longest);
+    }
     if (!report(85)) {
         result.cancelled = true;
         return result;
