@@ -508,7 +508,9 @@ QPointF EndDirection(const std::vector<QPointF>& path, double span)
 }
 
 // Whether the straight bridge from `a` to `b` runs over dark picture, as a hair
-// does (a crossing hair or a glare spot may interrupt a short part of it).
+// does (a glare spot may interrupt a short part of it). The background is taken
+// beside the two ends, not beside the bridge: where the bridge crosses another
+// hair, that hair lies beside it.
 bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double width, double contrast)
 {
     const double distance = Distance(a, b);
@@ -517,12 +519,15 @@ bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double 
     const QPointF along = (b - a) / distance;
     const QPointF normal(-along.y(), along.x());
     const double side = width + 4.0;
+    auto besideAt = [&](const QPointF& q) {
+        const QPointF l = q + normal * side;
+        const QPointF r = q - normal * side;
+        return std::min(Sample(dark, l.x(), l.y()), Sample(dark, r.x(), r.y()));
+    };
+    const double background = std::min(besideAt(a), besideAt(b));
     int darkPoints = 0, total = 0;
     for (double t = 1.0; t < distance; t += 1.0) {
         const QPointF q = a + along * t;
-        const QPointF l = q + normal * side;
-        const QPointF r = q - normal * side;
-        const double background = std::min(Sample(dark, l.x(), l.y()), Sample(dark, r.x(), r.y()));
         darkPoints += Sample(dark, q.x(), q.y()) - background >= kBridgeShare * contrast ? 1 : 0;
         ++total;
     }
