@@ -568,10 +568,13 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
             const double tolerance = std::max(3.0, kDuplicateWidth * std::max(small.width, big.width));
             if (!boxes[order[oj]].adjusted(-tolerance, -tolerance, tolerance, tolerance).intersects(boxes[order[oi]]))
                 continue;
-            size_t inside = 0;
-            for (size_t k = 0; k < small.path.size(); k += 2)
-                inside += near(small.path[k], big.path, tolerance) ? 1 : 0;
-            if (double(inside) >= kDuplicateShare * double((small.path.size() + 1) / 2)) {
+            // Stops as soon as too many points lie away from the longer piece.
+            const size_t checked = (small.path.size() + 1) / 2;
+            const size_t allowedAway = size_t((1.0 - kDuplicateShare) * double(checked));
+            size_t away = 0;
+            for (size_t k = 0; k < small.path.size() && away <= allowedAway; k += 2)
+                away += near(small.path[k], big.path, tolerance) ? 0 : 1;
+            if (away <= allowedAway) {
                 small.removed = true;
                 break;
             }
