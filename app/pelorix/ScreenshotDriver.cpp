@@ -8,7 +8,11 @@
 #include <QApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
@@ -18,10 +22,11 @@
 
 #include <cstdio>
 
-ScreenshotDriver::ScreenshotDriver(TFormMain& window, QString outPath, bool reportScreenshots)
+ScreenshotDriver::ScreenshotDriver(TFormMain& window, QString outPath, bool reportScreenshots, QString hairsFile)
     : QObject(&window)
     , m_window(window)
     , m_outPath(std::move(outPath))
+    , m_hairsFile(std::move(hairsFile))
     , m_reportScreenshots(reportScreenshots)
 {
     QTimer::singleShot(200, this, &ScreenshotDriver::Step);
@@ -32,6 +37,17 @@ void ScreenshotDriver::Step()
     // Wait for the start-up step and the host import (at most 20 s).
     if (!m_window.StartupDone() && ++m_waited < 100) {
         QTimer::singleShot(200, this, &ScreenshotDriver::Step);
+        return;
+    }
+    if (!m_hairsFile.isEmpty()) {
+        // The README's pictures: a window of 1600 x 1000 with the picture fitted in.
+        m_window.move(0, 0);
+        m_window.resize(1600, 1000);
+        QApplication::processEvents();
+        m_window.FitZoomToWindow();
+        QApplication::processEvents();
+        DrawHairsOf(m_hairsFile);
+        QTimer::singleShot(300, this, &ScreenshotDriver::Finish);
         return;
     }
     const double cx = m_window.Bench().State().ImageWidth * 0.5;
@@ -53,24 +69,66 @@ void ScreenshotDriver::Step()
     QTimer::singleShot(300, this, &ScreenshotDriver::Finish);
 }
 
-void ScreenshotDriver::Drag(QPointF fromImage, QPointF toImage)
+void ScreenshotDriver::DrawHairsOf(const QString& path)
+{
+    // The hairs of the sample's record whose roots lie in the evaluated field, each
+    // at its own thickness as an operator traces them: straight hairs with the
+    // measuring line, curved ones with the curve tool through their Bezier nodes.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonArray hairs = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("hairs")).toArray();
+    for (const QJsonValue& value : hairs) {
+        const QJsonObject hair = value.toObject();
+        const QJsonArray points = hair.value(QStringLiteral("points")).toArray();
+        if (!hair.value(QStringLiteral("rootInsideCircle")).toBool() || points.size() < 2)
+            continue;
+        m_window.Bench().SetThicknessMicrometres(hair.value(QStringLiteral("thicknessUm")).toDouble());
+        std::vector<QPointF> nodes;
+        for (const QJsonValue& p : points)
+            nodes.emplace_back(p[0].toDouble(), p[1].toDouble());
+        if (hair.value(QStringLiteral("shape")).toString() == QLatin1String("curve") && nodes.size() == 4) {
+            m_window.ToolButtonOf(ToolButton::MultSpline)->click();
+            ClickCurve(nodes);
+        } else {
+            m_window.ToolButtonOf(ToolButton::MultLine)->click();
+            Drag(nodes.front(), nodes.back());
+        }
+    }
+    m_window.ToolButtonOf(ToolButton::Select)->click();
+    m_window.SyncUi();
+}
+
+void ScreenshotDriver::SendMouse(QEvent::Type type, QPointF inImage, Qt::MouseButtons buttons)
 {
     QWidget* surface = m_window.Canvas()->View();
-    const double zoom = m_window.Bench().State().Zoom;
-    const QPointF from = fromImage * zoom;
-    const QPointF to = toImage * zoom;
-    auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, surface->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(surface, &event);
-    };
+    const QPointF at = inImage * m_window.Bench().State().Zoom;
+    QMouseEvent event(type, at, surface->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(surface, &event);
+}
+
+void ScreenshotDriver::ClickCurve(const std::vector<QPointF>& nodes)
+{
+    for (const QPointF& node : nodes) {
+        SendMouse(QEvent::MouseMove, node, Qt::NoButton);
+        SendMouse(QEvent::MouseButtonPress, node, Qt::LeftButton);
+        SendMouse(QEvent::MouseButtonRelease, node, Qt::NoButton);
+    }
+    SendMouse(QEvent::MouseButtonDblClick, nodes.back(), Qt::LeftButton);
+    SendMouse(QEvent::MouseButtonRelease, nodes.back(), Qt::NoButton);
+    QApplication::processEvents();
+}
+
+void ScreenshotDriver::Drag(QPointF fromImage, QPointF toImage)
+{
     // The measuring tools take two clicks: the first end, then the second.
-    send(QEvent::MouseMove, from, Qt::NoButton);
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, from, Qt::NoButton);
+    SendMouse(QEvent::MouseMove, fromImage, Qt::NoButton);
+    SendMouse(QEvent::MouseButtonPress, fromImage, Qt::LeftButton);
+    SendMouse(QEvent::MouseButtonRelease, fromImage, Qt::NoButton);
     for (int i = 1; i <= 8; ++i)
-        send(QEvent::MouseMove, from + (to - from) * (i / 8.0), Qt::NoButton);
-    send(QEvent::MouseButtonPress, to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+        SendMouse(QEvent::MouseMove, fromImage + (toImage - fromImage) * (i / 8.0), Qt::NoButton);
+    SendMouse(QEvent::MouseButtonPress, toImage, Qt::LeftButton);
+    SendMouse(QEvent::MouseButtonRelease, toImage, Qt::NoButton);
     QApplication::processEvents();
 }
 
@@ -92,7 +150,8 @@ QString ScreenshotDriver::SiblingPath(const QString& suffix) const
 void ScreenshotDriver::WhenShown(const QString& title, std::function<void(QWidget*)> found, int attempts)
 {
     QWidget* window = QApplication::activeModalWidget();
-    if (window && window->windowTitle() == title && window->isVisible()) {
+    // Found by name: the title is in the operator's language.
+    if (window && window->objectName() == title && window->isVisible()) {
         // One more turn of the event loop lets the window paint its page.
         QTimer::singleShot(300, this, [window, found] { found(window); });
         return;
@@ -109,7 +168,7 @@ void ScreenshotDriver::WhenShown(const QString& title, std::function<void(QWidge
 
 void ScreenshotDriver::PrintScreenshots()
 {
-    WhenShown(QStringLiteral("Print Preview"), [this](QWidget* preview) { CapturePreview(preview); });
+    WhenShown(QStringLiteral("FormPrintPreview"), [this](QWidget* preview) { CapturePreview(preview); });
     // Runs the whole print path: the preview is modal, so this returns when it closes.
     m_window.Action(QStringLiteral("Drucken1"))->trigger();
 }
@@ -119,7 +178,7 @@ void ScreenshotDriver::CapturePreview(QWidget* preview)
     const QString path = SiblingPath(QStringLiteral("-preview.png"));
     m_saved = preview->grab().save(path, "PNG") && m_saved;
     std::fprintf(stderr, "screenshot: %s\n", qPrintable(path));
-    WhenShown(QStringLiteral("Report Designer"), [this](QWidget* designer) { CaptureDesigner(designer); });
+    WhenShown(QStringLiteral("FormPrintCAD"), [this](QWidget* designer) { CaptureDesigner(designer); });
     // The hidden access code: the prefix letter and today's date as the system writes it.
     const QString code = QStringLiteral("P") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
     for (const QChar c : code) {
