@@ -628,12 +628,13 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
             const double aheadA = Dot(gap, ea.direction);
             const double aheadB = -Dot(gap, eb.direction);
             // Ends may also overlap along one hair (pieces of a hair crossed at a
-            // shallow angle): then each end lies on the other piece.
+            // shallow angle): then each end lies on the other piece (within a width:
+            // in the crossing an end is pulled towards the other hair).
             const double overlap = -std::max(2.0, std::min(pa.width, pb.width));
             if (aheadA < -overlapMax || aheadB < -overlapMax)
                 continue;
             if (aheadA < overlap || aheadB < overlap) {
-                const double tolerance = std::max(3.0, 0.6 * std::min(pa.width, pb.width));
+                const double tolerance = std::max(4.0, 0.85 * std::min(pa.width, pb.width));
                 if (!near(ea.at, pb.path, tolerance) || !near(eb.at, pa.path, tolerance))
                     continue;
             }
