@@ -236,20 +236,20 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
                 if (verbose) {
                     const TrueHair& t = truths[size_t(bestTruth[d])];
                     const int m = detectionOf[size_t(bestTruth[d])];
-                    std::printf("  fragment (%.0f,%.0f)-(%.0f,%.0f) %.0f px of true (%.0f,%.0f)-(%.0f,%.0f) %.0f px%s\n",
+                    std::printf(
+                        "  fragment (%.0f,%.0f)-(%.0f,%.0f) %.0f px of true (%.0f,%.0f)-(%.0f,%.0f) %.0f px%s\n",
                         result.hairs[d].path.front().x(), result.hairs[d].path.front().y(),
                         result.hairs[d].path.back().x(), result.hairs[d].path.back().y(), result.hairs[d].lengthPx,
                         t.visible.front().x(), t.visible.front().y(), t.visible.back().x(), t.visible.back().y(),
                         t.visibleLength,
                         m >= 0 ? qPrintable(QStringLiteral(" matched by (%1,%2)-(%3,%4)")
-                                         .arg(result.hairs[size_t(m)].path.front().x(), 0, 'f', 0)
-                                         .arg(result.hairs[size_t(m)].path.front().y(), 0, 'f', 0)
-                                         .arg(result.hairs[size_t(m)].path.back().x(), 0, 'f', 0)
-                                         .arg(result.hairs[size_t(m)].path.back().y(), 0, 'f', 0))
+                                                .arg(result.hairs[size_t(m)].path.front().x(), 0, 'f', 0)
+                                                .arg(result.hairs[size_t(m)].path.front().y(), 0, 'f', 0)
+                                                .arg(result.hairs[size_t(m)].path.back().x(), 0, 'f', 0)
+                                                .arg(result.hairs[size_t(m)].path.back().y(), 0, 'f', 0))
                                : "");
                 }
-            }
-            else if (bestOn[d] >= 0.3)
+            } else if (bestOn[d] >= 0.3)
                 ++totals.falseMixed;
             else
                 ++totals.falseOff;

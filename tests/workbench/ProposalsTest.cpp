@@ -138,8 +138,7 @@ TEST_F(ProposalsTest, ClickingKeepsDetectedMovingMarksCorrected)
     EXPECT_GT(Cad().ShapeById(upper)->Top() - top, 30); // moved down
     EXPECT_EQ(OriginOfObject(upper), QStringLiteral("edited"));
     EXPECT_EQ(OriginOfObject(lower), QStringLiteral("detected"));
-    EXPECT_EQ(wb.Tree().At(wb.Tree().FindTop(upper)).originText,
-        wb.Texts().Text(QStringLiteral("LabelOriginEdited")));
+    EXPECT_EQ(wb.Tree().At(wb.Tree().FindTop(upper)).originText, wb.Texts().Text(QStringLiteral("LabelOriginEdited")));
 }
 
 TEST_F(ProposalsTest, DetectingAgainReplacesOnlyUnacceptedProposalsAndDeleteRejects)

@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <mutex>
 #include <iterator>
+#include <mutex>
 #include <numeric>
 
 #include <QElapsedTimer>
@@ -660,8 +660,8 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
             continue;
         const Piece& pa = pieces[j.a / 2];
         const Piece& pb = pieces[j.b / 2];
-        if (!DarkBridge(dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width),
-                std::min(pa.contrast, pb.contrast)))
+        if (!DarkBridge(
+                dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width), std::min(pa.contrast, pb.contrast)))
             continue;
         partner[j.a] = long(j.b);
         partner[j.b] = long(j.a);
@@ -686,7 +686,8 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
                 std::reverse(p.path.begin(), p.path.end());
             // Where ends overlap, the earlier piece's points beyond the new start go.
             if (!whole.path.empty()) {
-                const QPointF direction = Normalised(p.path.size() > 3 ? p.path[3] - p.path[0] : p.path.back() - p.path[0]);
+                const QPointF direction
+                    = Normalised(p.path.size() > 3 ? p.path[3] - p.path[0] : p.path.back() - p.path[0]);
                 while (whole.path.size() > 2 && Dot(whole.path.back() - p.path.front(), direction) > 0.0)
                     whole.path.pop_back();
             }
