@@ -45,6 +45,10 @@ struct Totals
     std::vector<double> thicknessErrors, lengthErrors;
     double worstCountError = 0.0;
     double timeMs = 0.0;
+    // Why unmatched detections and hairs failed to match.
+    int falseFragment = 0, falseMixed = 0, falseOff = 0, fragmentOfMatched = 0;
+    std::vector<double> fragmentLengths; // share of the hair's length
+    int missedFragmented = 0, missedMixed = 0, missedUntouched = 0;
 };
 
 QPointF Cubic(const QPointF p[4], double t)
@@ -192,6 +196,75 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
         detectionOf[c.t] = int(c.d);
     }
 
+    // Causes: an unmatched detection lying on one hair but covering too little of
+    // it is a fragment; one lying partly on hairs has switched hairs (a crossing
+    // or a neighbour); one mostly off every hair is a false find (opening, glare,
+    // an edge). An unmatched hair is fragmented when detections lie on it but
+    // cover too little, mixed when a detection covers it but strays, else untouched.
+    {
+        std::vector<double> bestOn(result.hairs.size(), 0.0);
+        std::vector<int> bestTruth(result.hairs.size(), -1);
+        std::vector<double> coverOn(truths.size(), 0.0), coverAny(truths.size(), 0.0);
+        for (size_t d = 0; d < result.hairs.size(); ++d) {
+            const detection::Hair& hair = result.hairs[d];
+            const QRectF box = Box(hair.path, 0.0);
+            for (size_t t = 0; t < truths.size(); ++t) {
+                if (!truths[t].box.intersects(box))
+                    continue;
+                const double tolerance = std::max(4.0, truths[t].widthPx);
+                const double on = ShareNear(hair.path, truths[t].visible, tolerance);
+                if (on > bestOn[d]) {
+                    bestOn[d] = on;
+                    bestTruth[d] = int(t);
+                }
+                if (on < 0.3)
+                    continue;
+                const double covered = ShareNear(truths[t].visible, hair.path, tolerance);
+                coverAny[t] = std::max(coverAny[t], covered);
+                if (on >= 0.8)
+                    coverOn[t] = std::max(coverOn[t], covered);
+            }
+        }
+        for (size_t d = 0; d < result.hairs.size(); ++d) {
+            if (truthOf[d] >= 0)
+                continue;
+            if (bestOn[d] >= 0.8) {
+                ++totals.falseFragment;
+                if (detectionOf[size_t(bestTruth[d])] >= 0)
+                    ++totals.fragmentOfMatched;
+                totals.fragmentLengths.push_back(result.hairs[d].lengthPx / truths[size_t(bestTruth[d])].visibleLength);
+                if (verbose) {
+                    const TrueHair& t = truths[size_t(bestTruth[d])];
+                    const int m = detectionOf[size_t(bestTruth[d])];
+                    std::printf(
+                        "  fragment (%.0f,%.0f)-(%.0f,%.0f) %.0f px of true (%.0f,%.0f)-(%.0f,%.0f) %.0f px%s\n",
+                        result.hairs[d].path.front().x(), result.hairs[d].path.front().y(),
+                        result.hairs[d].path.back().x(), result.hairs[d].path.back().y(), result.hairs[d].lengthPx,
+                        t.visible.front().x(), t.visible.front().y(), t.visible.back().x(), t.visible.back().y(),
+                        t.visibleLength,
+                        m >= 0 ? qPrintable(QStringLiteral(" matched by (%1,%2)-(%3,%4)")
+                                                .arg(result.hairs[size_t(m)].path.front().x(), 0, 'f', 0)
+                                                .arg(result.hairs[size_t(m)].path.front().y(), 0, 'f', 0)
+                                                .arg(result.hairs[size_t(m)].path.back().x(), 0, 'f', 0)
+                                                .arg(result.hairs[size_t(m)].path.back().y(), 0, 'f', 0))
+                               : "");
+                }
+            } else if (bestOn[d] >= 0.3)
+                ++totals.falseMixed;
+            else
+                ++totals.falseOff;
+        }
+        for (size_t t = 0; t < truths.size(); ++t) {
+            if (detectionOf[t] >= 0)
+                continue;
+            if (coverAny[t] >= 0.5)
+                ++totals.missedMixed;
+            else if (coverOn[t] > 0.0)
+                ++totals.missedFragmented;
+            else
+                ++totals.missedUntouched;
+        }
+    }
     auto isVellus = [&](const detection::Hair& h) { return h.thicknessPx * 1000.0 / ppm <= vellusMaxUm; };
     int matched = 0, vellusTruths = 0, vellusMatched = 0, vellusFalse = 0, agree = 0;
     std::vector<double> thicknessErrors, lengthErrors;
@@ -334,6 +407,12 @@ int main(int argc, char* argv[])
                 / double(g_signedLength.size()));
     std::printf("vellus/terminal agree   %.1f %% of matched hairs\n",
         totals.matched ? 100.0 * totals.agree / totals.matched : 0.0);
+    std::printf("false detections        %d fragments (%d on matched hairs, median %.0f %% of the hair), %d switching "
+                "hairs, %d off every hair\n",
+        totals.falseFragment, totals.fragmentOfMatched, 100.0 * Median(totals.fragmentLengths), totals.falseMixed,
+        totals.falseOff);
+    std::printf("missed hairs            %d fragmented, %d covered by a straying detection, %d untouched\n",
+        totals.missedFragmented, totals.missedMixed, totals.missedUntouched);
     std::printf("detection time          %.0f ms per case on average\n", cases ? totals.timeMs / cases : 0.0);
     return 0;
 }

@@ -86,6 +86,7 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxParameters", "LabelOriginDetected", "erkannt" },
     { "GroupBoxParameters", "LabelOriginEdited", "erkannt, korrigiert" },
     { "GroupBoxParameters", "LabelOriginDrawn", "von Hand" },
+    { "GroupBoxParameters", "LabelOriginCounts", "%1 erkannt, %2 korrigiert, %3 von Hand ergänzt" },
     { "GroupBoxMessages", "MessageNotCalibrated", "nicht kalibriert" },
     { "GroupBoxMessages", "MessageNoPatientData", "keine Patientendaten in der Messung" },
     { "GroupBoxMessages", "MessageExportFormats", "Ergebnisse werden als .xls, .txt oder .csv gespeichert." },

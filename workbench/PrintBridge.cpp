@@ -178,8 +178,21 @@ ProgramTexts ProgramTexts::Current()
             + locale.toString(now.time(), timeFormat.trimmed()) };
 }
 
-void FillVariableTable(
-    TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program, const PrintFiles& files)
+QString HairOriginsText(const ResultsSnapshot& results, const LanguageTable& texts)
+{
+    int detected = 0, edited = 0, drawn = 0;
+    for (const ResultObject& object : results.objects) {
+        detected += object.origin == QLatin1String("detected") ? 1 : 0;
+        edited += object.origin == QLatin1String("edited") ? 1 : 0;
+        drawn += object.origin == QLatin1String("drawn") ? 1 : 0;
+    }
+    if (detected + edited == 0)
+        return QString();
+    return texts.Text(QStringLiteral("LabelOriginCounts")).arg(detected).arg(edited).arg(drawn);
+}
+
+void FillVariableTable(TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program,
+    const PrintFiles& files, const QString& hairOrigins)
 {
     table.Clear();
     table.AddColumn(QStringLiteral("Name"));
@@ -214,6 +227,8 @@ void FillVariableTable(
     }
     add(Text(PrintVariables::kNames[38]), files.original);
     add(Text(PrintVariables::kNames[39]), files.marked);
+    if (!hairOrigins.isEmpty())
+        add(QStringLiteral("HairOrigins"), hairOrigins);
 }
 
 QImage MarkedPicture(TMyCAD& canvas, TColor swColor)
@@ -259,7 +274,8 @@ std::optional<PrintFiles> WritePrintFiles(Workbench& workbench, const ProgramTex
     TDataFrame table;
     if (!create(QStringLiteral("ResultDataFrameForPrint"), QStringLiteral("dff"), files.table))
         return fail();
-    FillVariableTable(table, workbench.ResultRows(), program, files);
+    FillVariableTable(
+        table, workbench.ResultRows(), program, files, HairOriginsText(workbench.Results(), workbench.Texts()));
     if (!table.WriteIni(files.table)) {
         if (error)
             *error = table.LastError();

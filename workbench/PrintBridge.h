@@ -11,6 +11,7 @@
 #include <vector>
 
 class LanguageTable;
+struct ResultsSnapshot;
 class TDataFrame;
 class TMyCAD;
 class Workbench;
@@ -46,8 +47,14 @@ struct ProgramTexts
 // their order, every Type "String". Count variables hold the row's value in
 // general notation ("-1" for a row without value), the others the texts as the
 // grid shows them.
-void FillVariableTable(
-    TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program, const PrintFiles& files);
+// A measurement with detected hairs gets one more variable after them,
+// "HairOrigins" with `hairOrigins` (see HairOriginsText); one without keeps the 40.
+void FillVariableTable(TDataFrame& table, const std::vector<TGridResult>& rows, const ProgramTexts& program,
+    const PrintFiles& files, const QString& hairOrigins = QString());
+
+// "n detected, m corrected, k added by hand" for the report, empty when no hair
+// of the results was detected (a measurement drawn by hand only).
+QString HairOriginsText(const ResultsSnapshot& results, const LanguageTable& texts);
 
 // The canvas's picture with the shapes of every layer drawn over it at 100 %, at
 // the picture's size. With a print colour other than -1 every shape is drawn in

@@ -29,16 +29,30 @@ Workbench::Workbench(OperatorPrompt& prompt, const LanguageTable& texts)
     m_cad.OnShapeDeleted = [this](TMyShape* shape) { ShapeDeleted(shape); };
     m_cad.OnShapeSelected = [this](TMyShape*, TMyShape* shape) { ShapeSelected(shape); };
     m_cad.OnShapeMouseResized = [this](TMyShape* shape, QPointF&, QPointF&) {
-        if (shape != nullptr)
+        if (shape != nullptr) {
+            MarkCorrected(*shape);
             StartRefresh(shape->ShapeId());
+        }
+    };
+    // A moved hair keeps its measures; only a detected one changes its origin
+    // (and its tree entry shows that).
+    m_cad.OnShapeMouseDragged = [this](TMyShape* shape, QPointF&, QPointF&) {
+        if (shape != nullptr && OriginOf(*shape) == HairOrigin::Detected) {
+            MarkCorrected(*shape);
+            StartRefresh(shape->ShapeId());
+        }
     };
     m_cad.OnNodeAdded = [this](TMyShape*& shape, int) {
-        if (shape != nullptr)
+        if (shape != nullptr) {
+            MarkCorrected(*shape);
             StartRefresh(shape->ShapeId());
+        }
     };
     m_cad.OnNodeDeleted = [this](TMyShape*& shape, int index) {
-        if (shape != nullptr && index >= 0)
+        if (shape != nullptr && index >= 0) {
+            MarkCorrected(*shape);
             StartRefresh(shape->ShapeId());
+        }
     };
     m_cad.OnMouseEnterShape = [this](TMyShape*) { m_state.ui.cursor = CanvasCursor::MeasureAdd; };
     m_cad.OnMouseLeaveShape = [this](TMyShape*) { m_state.ui.cursor = CanvasCursor::Measure; };
@@ -251,9 +265,6 @@ void Workbench::MirrorSelectionInTree()
 
 void Workbench::StartRefresh(int shapeId)
 {
-    // A detected hair the operator corrects is marked as corrected.
-    if (TMyShape* shape = m_cad.ShapeById(shapeId); shape != nullptr && OriginOf(*shape) == HairOrigin::Detected)
-        shape->UserData().SetValue(QStringLiteral("Origin"), QStringLiteral("edited"));
     m_state.RefreshShapeId = shapeId;
     m_refreshPending = true;
     if (OnStartRefreshTimer)

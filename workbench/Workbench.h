@@ -206,6 +206,9 @@ public:
     // Where a hair came from, kept in its user data ("Origin"); hairs without it were drawn.
     enum class HairOrigin { Drawn, Detected, Edited };
     static HairOrigin OriginOf(const TMyShape& shape);
+    // A detected hair the operator changed (moved, reshaped, new thickness) becomes
+    // "detected and corrected"; other shapes keep their origin.
+    static void MarkCorrected(TMyShape& shape);
     // Proposals are marks of detected hairs not yet accepted: on their own layer,
     // in their own colour, and no results until accepted.
     static bool IsProposal(const TMyShape& shape);

@@ -22,6 +22,12 @@ constexpr TColor kProposalColor = 0xFFFF00;
 
 } // namespace
 
+void Workbench::MarkCorrected(TMyShape& shape)
+{
+    if (OriginOf(shape) == HairOrigin::Detected)
+        shape.UserData().SetValue(kOrigin, QStringLiteral("edited"));
+}
+
 Workbench::HairOrigin Workbench::OriginOf(const TMyShape& shape)
 {
     const QString origin = shape.UserData().GetValue(kOrigin);

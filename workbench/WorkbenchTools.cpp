@@ -218,6 +218,9 @@ void Workbench::ApplyThickness(const std::vector<TMyShape*>& targets)
         const int id = shape->ShapeId();
         if (id == m_state.ScaleBarId || id == m_state.BorderId || shape->Kind() == ShapeKind::Ellipse)
             continue;
+        // Selecting a hair hands its own thickness back here: that is no correction.
+        if (shape->UserData().GetValue(ShapeTags::kThickness) != QString::number(value))
+            MarkCorrected(*shape);
         TMyPen pen = shape->Pen();
         pen.width = HairPenWidth(value);
         shape->SetPen(pen);

@@ -24,7 +24,9 @@ TEST(LanguageTable, BuiltInTexts_AreGermanWithEnglishResultRows)
     EXPECT_EQ(table.WindowName(), QStringLiteral("FormLang"));
     EXPECT_EQ(table.Caption(), QStringLiteral("Language"));
     EXPECT_EQ(table.Text("LabelOriginEdited"), QStringLiteral("erkannt, korrigiert"));
-    EXPECT_EQ(table.Entries().size(), 74u);
+    EXPECT_EQ(table.Entries().size(), 75u);
+    EXPECT_EQ(table.Text("LabelOriginCounts").arg(3).arg(1).arg(2),
+        QStringLiteral("3 erkannt, 1 korrigiert, 2 von Hand erg\u00e4nzt"));
     EXPECT_EQ(table.Text("MessageImageRequired"), QStringLiteral("Bitte erst Meßbild laden!"));
     EXPECT_EQ(table.Text("MessageMeasureExists"),
         QStringLiteral("Maßstab exisitert bereits. Soll der vorhandene Maßstab gelöscht werden?"));

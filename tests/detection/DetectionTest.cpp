@@ -136,6 +136,35 @@ TEST(HairDetection, CrossingHairsStayTwoHairs)
 
 // Parallel hairs a few pixels apart are told apart; lying against each other
 // without a visible gap they are seen as one hair about twice as thick.
+// Two hairs growing from one opening part at an angle: two hairs, not one bent
+// hair. Two hairs crossing at a shallow angle share a long stretch of ridge and
+// still come out as two hairs, each along its own line.
+TEST(HairDetection, HairsFromOneOpeningAndShallowCrossings)
+{
+    {
+        QImage image = Skin();
+        const QPointF root(60, 200), a(440, 90), b(440, 310);
+        DrawHair(image, root, a, 12);
+        DrawHair(image, root, b, 12);
+        const detection::Result result = Detect(image);
+        ASSERT_EQ(result.hairs.size(), 2u);
+        const bool firstIsA = Follows(result.hairs[0], root, a, 6.0);
+        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 0 : 1], root, a, 6.0));
+        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 1 : 0], root, b, 6.0));
+    }
+    {
+        QImage image = Skin();
+        const QPointF a1(30, 130), a2(470, 270), b1(30, 270), b2(470, 130);
+        DrawHair(image, a1, a2, 12);
+        DrawHair(image, b1, b2, 12, QColor(80, 50, 35));
+        const detection::Result result = Detect(image);
+        ASSERT_EQ(result.hairs.size(), 2u);
+        const bool firstIsA = Follows(result.hairs[0], a1, a2, 6.0);
+        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 0 : 1], a1, a2, 6.0));
+        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 1 : 0], b1, b2, 6.0));
+    }
+}
+
 TEST(HairDetection, ParallelHairsApartAndTouching)
 {
     QImage apart = Skin();

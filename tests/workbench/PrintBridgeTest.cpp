@@ -89,6 +89,42 @@ TEST_F(PrintBridgeTest, VariableTable_FortyStringRowsInOrder)
     EXPECT_EQ(values["ImageAnalysis"], "/t/imga.bmp");
 }
 
+// With detected hairs the written table says how many a person checked; the
+// 40 variables stay as they are before it.
+TEST_F(PrintBridgeTest, Files_DetectedHairsAddTheirOriginsAfterTheForty)
+{
+    Prepare();
+    Hair(20, 250, 200, 260);
+    detection::Hair line;
+    line.nodes = { QPointF(20, 20), QPointF(200, 40) };
+    line.path = line.nodes;
+    line.thicknessPx = 12;
+    detection::Hair second = line;
+    second.nodes = { QPointF(20, 120), QPointF(200, 140) };
+    second.path = second.nodes;
+    ASSERT_EQ(wb.ShowProposals({ line, second }), 2);
+    ASSERT_EQ(wb.AcceptProposals(), 2);
+    // One detected hair gets a new thickness: corrected.
+    for (const ResultObject& object : wb.Results().objects) {
+        if (object.origin == QLatin1String("detected")) {
+            Cad().ClearSelection();
+            ASSERT_TRUE(Cad().SelectShapeById(object.id, true));
+            wb.SetThicknessSlider(St().ui.thickness + 5);
+            wb.RefreshTimerFired();
+            break;
+        }
+    }
+    QString error;
+    const auto files = PrintBridge::WritePrintFiles(wb, kProgram, &error);
+    ASSERT_TRUE(files) << qPrintable(error);
+    TDataFrame table;
+    ASSERT_TRUE(table.ReadDataFram(files->table));
+    ASSERT_EQ(table.RowCount(), 41);
+    EXPECT_EQ(table.Column(0)->Cell(39)->TextForm(QString()), "ImageAnalysis");
+    EXPECT_EQ(table.Column(0)->Cell(40)->TextForm(QString()), "HairOrigins");
+    EXPECT_EQ(Values(table)["HairOrigins"], "1 erkannt, 1 korrigiert, 1 von Hand erg\u00e4nzt");
+}
+
 TEST_F(PrintBridgeTest, Files_ConsecutiveCountersOwnerOnlyAndNewNamesEachTime)
 {
     Prepare();

@@ -1,6 +1,7 @@
 // Proposals of the automatic detection on the workbench: shown apart from the
 // results, accepted as one undo step, replaced by a new detection, and each
 // hair's origin in the results.
+#include "tests/canvas/MouseDriver.h"
 #include "tests/workbench/WorkbenchFixture.h"
 
 #include "workbench/ResultsJson.h"
@@ -94,8 +95,10 @@ TEST_F(ProposalsTest, ProposalsAreNoResultsUntilAcceptedAsOneUndoStep)
     EXPECT_EQ(wb.ProposalCount(), 0);
     EXPECT_EQ(St().HairCount, 3);
 
-    // Correcting a detected hair marks it.
-    wb.StartRefresh(curveId);
+    // Correcting a detected hair (here a new thickness) marks it.
+    Cad().ClearSelection();
+    ASSERT_TRUE(Cad().SelectShapeById(curveId, true));
+    wb.SetThicknessSlider(wb.State().ui.thickness + 7);
     wb.RefreshTimerFired();
     EXPECT_EQ(OriginOfObject(curveId), QStringLiteral("edited"));
     const QJsonArray objects = ResultsJson::ToJson(wb.Results())[QStringLiteral("objects")].toArray();
@@ -107,6 +110,35 @@ TEST_F(ProposalsTest, ProposalsAreNoResultsUntilAcceptedAsOneUndoStep)
     EXPECT_EQ(origins[QStringLiteral("detected")].toInt(), 1);
     EXPECT_EQ(origins[QStringLiteral("edited")].toInt(), 1);
     EXPECT_EQ(origins[QStringLiteral("drawn")].toInt(), 1);
+}
+
+// Only a correction marks a detected hair: clicking it (its own thickness then
+// comes back to the slider) does not, moving it with the mouse does.
+TEST_F(ProposalsTest, ClickingKeepsDetectedMovingMarksCorrected)
+{
+    wb.ShowProposals({ ProposedLine(100, 100, 400, 100, 14), ProposedLine(100, 300, 400, 300, 14) });
+    ASSERT_EQ(wb.AcceptProposals(), 2);
+    int upper = -1, lower = -1;
+    for (const ResultObject& object : wb.Results().objects)
+        (Cad().ShapeById(object.id)->Top() < 200 ? upper : lower) = object.id;
+    ASSERT_GE(upper, 0);
+    ASSERT_GE(lower, 0);
+    SetSlider(999);
+
+    MouseDriver mouse(Cad());
+    mouse.Click(250, 100);
+    ASSERT_EQ(Cad().SelectedCount(), 1);
+    ASSERT_EQ(Cad().SelectedShape()->ShapeId(), upper);
+    wb.RefreshTimerFired();
+    EXPECT_EQ(OriginOfObject(upper), QStringLiteral("detected"));
+
+    const double top = Cad().ShapeById(upper)->Top();
+    mouse.Drag(250, 100, 250, 160);
+    wb.RefreshTimerFired();
+    EXPECT_GT(Cad().ShapeById(upper)->Top() - top, 30); // moved down
+    EXPECT_EQ(OriginOfObject(upper), QStringLiteral("edited"));
+    EXPECT_EQ(OriginOfObject(lower), QStringLiteral("detected"));
+    EXPECT_EQ(wb.Tree().At(wb.Tree().FindTop(upper)).originText, wb.Texts().Text(QStringLiteral("LabelOriginEdited")));
 }
 
 TEST_F(ProposalsTest, DetectingAgainReplacesOnlyUnacceptedProposalsAndDeleteRejects)

@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <mutex>
+#include <numeric>
 
 #include <QElapsedTimer>
 #include <cstdio>
@@ -34,6 +36,17 @@ constexpr float kHighThreshold = 0.028f;
 constexpr float kLowThreshold = 0.013f;
 // Share of the strongest ridge nearby a pixel must reach to belong to a hair.
 constexpr float kRelativeThreshold = 0.35f;
+// Pyramid levels are used while the Gaussian scale stays above this many
+// pixels of the level (smaller scales on a coarse level alias and bead the ridge).
+constexpr double kPyramidSigma = 3.5;
+// A hair end is followed while the picture there is darker than the background
+// by this share of the hair's contrast.
+constexpr double kExtendShare = 0.15;
+// A centre line turning by more than this within the span is two hairs; the
+// span is this many widths, at least the minimum in pixels.
+constexpr double kKinkDeg = 20.0;
+constexpr double kKinkSpanWidths = 2.0;
+constexpr double kKinkSpanMin = 6.0;
 // Blur of the optics, pixels (Gaussian sigma), taken out of measured widths.
 constexpr double kOpticsBlur = 0.9;
 // Weight of the slope against the curvature in the ridge strength.
@@ -164,7 +177,7 @@ bool MultiScaleRidge(const cv::Mat& dark, double pixelsPerMm, Ridge& ridge, cons
         const double sigma = sigmas[k];
         ridge.widths.push_back(sigma / kSigmaPerWidth);
         size_t level = 0;
-        while (sigma / double(1 << level) >= 2.4 && level < 3)
+        while (sigma / double(1 << level) >= kPyramidSigma && level < 3)
             ++level;
         while (pyramid.size() <= level) {
             cv::Mat down;
@@ -356,6 +369,39 @@ QPointF Normalised(const QPointF& v)
     return n > 1e-9 ? v / n : QPointF(1.0, 0.0);
 }
 
+// Splits a centre line (points about 1 pixel apart) where its direction turns
+// by more than kKinkDeg within a few widths: the strongest turn first, then
+// again in each part.
+std::vector<std::vector<QPointF>> SplitAtKinks(const std::vector<QPointF>& samples, double width)
+{
+    const size_t k = size_t(std::max(kKinkSpanMin, kKinkSpanWidths * width));
+    std::vector<std::vector<QPointF>> parts;
+    std::vector<std::pair<size_t, size_t>> todo { { 0, samples.size() } };
+    const double limit = std::cos(kKinkDeg * kPi / 180.0);
+    while (!todo.empty()) {
+        const auto [from, to] = todo.back();
+        todo.pop_back();
+        size_t worstAt = 0;
+        double worst = 1.0;
+        for (size_t i = from + k; i + k < to; ++i) {
+            const QPointF back = Normalised(samples[i] - samples[i - k]);
+            const QPointF ahead = Normalised(samples[i + k] - samples[i]);
+            const double c = back.x() * ahead.x() + back.y() * ahead.y();
+            if (c < worst) {
+                worst = c;
+                worstAt = i;
+            }
+        }
+        if (worst < limit) {
+            todo.push_back({ from, worstAt });
+            todo.push_back({ worstAt, to });
+        } else {
+            parts.emplace_back(samples.begin() + long(from), samples.begin() + long(to));
+        }
+    }
+    return parts;
+}
+
 // Thickness and contrast of a hair from the cross-sections along its centre line.
 Profile MeasureHair(const cv::Mat& dark, const std::vector<QPointF>& samples, double guess)
 {
@@ -397,7 +443,7 @@ std::vector<QPointF> ExtendEnds(
             const QPointF l = q + normal * side;
             const QPointF r = q - normal * side;
             const double background = std::min(Sample(dark, l.x(), l.y()), Sample(dark, r.x(), r.y()));
-            if (centre - background < 0.25 * contrast)
+            if (centre - background < kExtendShare * contrast)
                 break;
             added.push_back(q);
         }
@@ -409,6 +455,262 @@ std::vector<QPointF> ExtendEnds(
     return samples;
 }
 
+// Merging pieces of one hair. A piece lying within this share of the width of a
+// longer one over this share of its length is the same hair seen twice.
+constexpr double kDuplicateWidth = 1.0;
+constexpr double kDuplicateShare = 0.8;
+// Length over which an end's direction is measured, pixels (at least 3 widths).
+constexpr double kDirectionSpan = 12.0;
+// Longest gap bridged, and longest overlap of two ends along one hair, millimetres.
+constexpr double kGapMm = 1.0;
+constexpr double kOverlapMm = 0.8;
+// Largest turn between two joined ends, degrees, and their largest sideways
+// offset: this share of the width plus this share of the gap.
+constexpr double kTurnDeg = 30.0;
+constexpr double kLateral = 0.6;
+constexpr double kLateralSlope = 0.1;
+// Costs of a join besides its gap in pixels: per degree of turn, per pixel of offset.
+constexpr double kTurnCost = 1.0;
+constexpr double kLateralCost = 2.0;
+// A bridge is dark when this share of its points is darker than the background
+// by this share of the hair's contrast.
+constexpr double kBridgeShare = 0.3;
+constexpr double kBridgeCover = 0.7;
+
+// A stretch of centre line found by the skeleton graph, extended at its ends.
+struct Piece
+{
+    std::vector<QPointF> path; // about 1 pixel apart
+    double width = 0.0; // half-maximum width, pixels
+    double contrast = 0.0;
+    double length = 0.0;
+    bool removed = false;
+};
+
+// Pieces shorter than this share of the shortest hair are dropped before merging.
+constexpr double kPieceShare = 1.0;
+
+double Dot(const QPointF& a, const QPointF& b)
+{
+    return a.x() * b.x() + a.y() * b.y();
+}
+
+double Distance(const QPointF& a, const QPointF& b)
+{
+    return std::hypot(a.x() - b.x(), a.y() - b.y());
+}
+
+// Outward direction at the start of `path` over about `span` pixels.
+QPointF EndDirection(const std::vector<QPointF>& path, double span)
+{
+    const size_t k = std::min(path.size() - 1, size_t(std::max(3.0, span)));
+    return Normalised(path.front() - path[k]);
+}
+
+// Whether the straight bridge from `a` to `b` runs over dark picture, as a hair
+// does (a glare spot may interrupt a short part of it). The background is taken
+// beside the two ends, not beside the bridge: where the bridge crosses another
+// hair, that hair lies beside it.
+bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double width, double contrast)
+{
+    const double distance = Distance(a, b);
+    if (distance < 2.0)
+        return true;
+    const QPointF along = (b - a) / distance;
+    const QPointF normal(-along.y(), along.x());
+    const double side = width + 4.0;
+    auto besideAt = [&](const QPointF& q) {
+        const QPointF l = q + normal * side;
+        const QPointF r = q - normal * side;
+        return std::min(Sample(dark, l.x(), l.y()), Sample(dark, r.x(), r.y()));
+    };
+    const double background = std::min(besideAt(a), besideAt(b));
+    int darkPoints = 0, total = 0;
+    for (double t = 1.0; t < distance; t += 1.0) {
+        const QPointF q = a + along * t;
+        darkPoints += Sample(dark, q.x(), q.y()) - background >= kBridgeShare * contrast ? 1 : 0;
+        ++total;
+    }
+    return darkPoints >= kBridgeCover * total;
+}
+
+// Pieces of one hair become one: a piece lying along a longer one is dropped,
+// and pieces whose ends continue each other across a gap (a crossing, glare,
+// a faint stretch) over dark picture are joined.
+void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
+{
+    // Duplicates: most of a piece within the width of a longer one.
+    std::vector<size_t> order(pieces.size());
+    std::iota(order.begin(), order.end(), size_t(0));
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return pieces[a].length > pieces[b].length; });
+    std::vector<QRectF> boxes(pieces.size());
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        QRectF box(pieces[i].path.front(), QSizeF(0, 0));
+        for (const QPointF& p : pieces[i].path)
+            box |= QRectF(p, QSizeF(0.01, 0.01));
+        boxes[i] = box;
+    }
+    auto near = [](const QPointF& p, const std::vector<QPointF>& path, double tolerance) {
+        const double t2 = tolerance * tolerance;
+        for (const QPointF& q : path) {
+            const QPointF d = p - q;
+            if (Dot(d, d) <= t2)
+                return true;
+        }
+        return false;
+    };
+    for (size_t oi = 0; oi < order.size(); ++oi) {
+        Piece& small = pieces[order[oi]];
+        for (size_t oj = 0; oj < oi; ++oj) {
+            const Piece& big = pieces[order[oj]];
+            if (big.removed)
+                continue;
+            const double tolerance = std::max(3.0, kDuplicateWidth * std::max(small.width, big.width));
+            if (!boxes[order[oj]].adjusted(-tolerance, -tolerance, tolerance, tolerance).intersects(boxes[order[oi]]))
+                continue;
+            // Stops as soon as too many points lie away from the longer piece.
+            const size_t checked = (small.path.size() + 1) / 2;
+            const size_t allowedAway = size_t((1.0 - kDuplicateShare) * double(checked));
+            size_t away = 0;
+            for (size_t k = 0; k < small.path.size() && away <= allowedAway; k += 2)
+                away += near(small.path[k], big.path, tolerance) ? 0 : 1;
+            if (away <= allowedAway) {
+                small.removed = true;
+                break;
+            }
+        }
+    }
+
+    // Joins of piece ends, cheapest first.
+    struct End
+    {
+        QPointF at, direction;
+    };
+    const size_t n = pieces.size();
+    std::vector<End> ends(2 * n);
+    for (size_t i = 0; i < n; ++i) {
+        Piece& p = pieces[i];
+        const double span = std::max(kDirectionSpan, 3.0 * p.width);
+        ends[2 * i] = { p.path.front(), EndDirection(p.path, span) };
+        std::vector<QPointF> reversed(p.path.rbegin(), p.path.rend());
+        ends[2 * i + 1] = { reversed.front(), EndDirection(reversed, span) };
+    }
+    const double gapMax = kGapMm * ppm;
+    const double overlapMax = kOverlapMm * ppm;
+    struct Join
+    {
+        double cost;
+        size_t a, b;
+    };
+    std::vector<Join> joins;
+    for (size_t a = 0; a < 2 * n; ++a) {
+        const Piece& pa = pieces[a / 2];
+        if (pa.removed)
+            continue;
+        for (size_t b = a + 1; b < 2 * n; ++b) {
+            if (b / 2 == a / 2)
+                continue;
+            const Piece& pb = pieces[b / 2];
+            if (pb.removed)
+                continue;
+            const End& ea = ends[a];
+            const End& eb = ends[b];
+            const QPointF gap = eb.at - ea.at;
+            const double distance = std::hypot(gap.x(), gap.y());
+            if (distance > std::max(gapMax, overlapMax))
+                continue;
+            const double turn = std::acos(std::clamp(-Dot(ea.direction, eb.direction), -1.0, 1.0)) * 180.0 / kPi;
+            if (turn > kTurnDeg)
+                continue;
+            if (std::max(pa.width, pb.width) > 1.6 * std::min(pa.width, pb.width) + 1.5)
+                continue;
+            // The gap must run on along both ends' directions (ends may overlap a little).
+            const double aheadA = Dot(gap, ea.direction);
+            const double aheadB = -Dot(gap, eb.direction);
+            // Ends may also overlap along one hair (pieces of a hair crossed at a
+            // shallow angle): then each end lies on the other piece (within a width:
+            // in the crossing an end is pulled towards the other hair).
+            const double overlap = -std::max(2.0, std::min(pa.width, pb.width));
+            if (aheadA < -overlapMax || aheadB < -overlapMax)
+                continue;
+            if (aheadA < overlap || aheadB < overlap) {
+                const double tolerance = std::max(4.0, 0.85 * std::min(pa.width, pb.width));
+                if (!near(ea.at, pb.path, tolerance) || !near(eb.at, pa.path, tolerance))
+                    continue;
+            }
+            const QPointF na(-ea.direction.y(), ea.direction.x());
+            const QPointF nb(-eb.direction.y(), eb.direction.x());
+            const double lateral = std::max(std::abs(Dot(gap, na)), std::abs(Dot(gap, nb)));
+            if (lateral > std::max(3.0, kLateral * std::min(pa.width, pb.width)) + kLateralSlope * distance)
+                continue;
+            joins.push_back({ distance + kTurnCost * turn + kLateralCost * lateral, a, b });
+        }
+    }
+    std::sort(joins.begin(), joins.end(), [](const Join& x, const Join& y) { return x.cost < y.cost; });
+    std::vector<long> partner(2 * n, -1);
+    std::vector<size_t> group(n);
+    std::iota(group.begin(), group.end(), size_t(0));
+    auto find = [&](size_t x) {
+        while (group[x] != x)
+            x = group[x] = group[group[x]];
+        return x;
+    };
+    for (const Join& j : joins) {
+        if (partner[j.a] >= 0 || partner[j.b] >= 0 || find(j.a / 2) == find(j.b / 2))
+            continue;
+        const Piece& pa = pieces[j.a / 2];
+        const Piece& pb = pieces[j.b / 2];
+        if (!DarkBridge(
+                dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width), std::min(pa.contrast, pb.contrast)))
+            continue;
+        partner[j.a] = long(j.b);
+        partner[j.b] = long(j.a);
+        group[find(j.a / 2)] = find(j.b / 2);
+    }
+    std::vector<Piece> merged;
+    std::vector<uint8_t> used(n, 0);
+    for (size_t i = 0; i < n; ++i) {
+        if (used[i] || pieces[i].removed)
+            continue;
+        const int startEnd = partner[2 * i] < 0 ? 0 : partner[2 * i + 1] < 0 ? 1 : -1;
+        if (startEnd < 0)
+            continue;
+        Piece whole;
+        double widthSum = 0.0, contrastSum = 0.0, weight = 0.0;
+        size_t c = i;
+        int enter = startEnd;
+        for (;;) {
+            used[c] = 1;
+            Piece& p = pieces[c];
+            if (enter == 1)
+                std::reverse(p.path.begin(), p.path.end());
+            // Where ends overlap, the earlier piece's points beyond the new start go.
+            if (!whole.path.empty()) {
+                const QPointF direction
+                    = Normalised(p.path.size() > 3 ? p.path[3] - p.path[0] : p.path.back() - p.path[0]);
+                while (whole.path.size() > 2 && Dot(whole.path.back() - p.path.front(), direction) > 0.0)
+                    whole.path.pop_back();
+            }
+            whole.path.insert(whole.path.end(), p.path.begin(), p.path.end());
+            widthSum += p.width * p.length;
+            contrastSum += p.contrast * p.length;
+            weight += p.length;
+            const long next = partner[2 * c + size_t(1 - enter)];
+            if (next < 0)
+                break;
+            c = size_t(next) / 2;
+            enter = int(size_t(next) % 2);
+            if (used[c])
+                break;
+        }
+        whole.width = weight > 0 ? widthSum / weight : 0.0;
+        whole.contrast = weight > 0 ? contrastSum / weight : 0.0;
+        whole.path = SmoothAndResample(whole.path, 0, 1.0);
+        whole.length = PolylineLength(whole.path);
+        merged.push_back(std::move(whole));
+    }
+    pieces = std::move(merged);
+}
 } // namespace
 
 Result DetectHairs(const QImage& picture, const Options& options)
@@ -496,34 +798,72 @@ Result DetectHairs(const QImage& picture, const Options& options)
         return result;
     }
 
-    const QPointF offset(roi.x + 0.5, roi.y + 0.5);
-    std::mutex guard;
-    std::vector<std::pair<size_t, Hair>> found;
+    // Pieces: each chain as a smoothed centre line with its measured profile,
+    // split where it kinks (a hair bends smoothly; a kink is a switch to another).
+    std::vector<std::vector<Piece>> perChain(chains.size());
     cv::parallel_for_(cv::Range(0, int(chains.size())), [&](const cv::Range& range) {
         for (int c = range.start; c < range.end; ++c) {
             const Chain& chain = chains[size_t(c)];
             if (chain.points.size() < 3)
                 continue;
-            std::vector<QPointF> samples = SmoothAndResample(chain.points, 3, 1.0);
-            const double rawLength = PolylineLength(samples);
+            const std::vector<QPointF> smoothed = SmoothAndResample(chain.points, 3, 1.0);
+            for (std::vector<QPointF>& samples : SplitAtKinks(smoothed, chain.widthPx)) {
+                // Short pieces stay for now: they may join a neighbour into one hair.
+                if (samples.size() < 3 || PolylineLength(samples) < kPieceShare * minLength)
+                    continue;
+                const Profile first = MeasureHair(dark, samples, chain.widthPx);
+                if (first.width <= 0.0)
+                    continue;
+                // Thinning bends the last half width of a blunt end towards a corner:
+                // that piece goes, and the end is found again along the hair's direction.
+                const size_t trim = std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
+                if (trim > 0)
+                    samples = std::vector<QPointF>(samples.begin() + long(trim), samples.end() - long(trim));
+                samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.5 * ppm);
+                Piece piece;
+                piece.path = std::move(samples);
+                piece.width = first.width;
+                piece.contrast = first.contrast;
+                piece.length = PolylineLength(piece.path);
+                perChain[size_t(c)].push_back(std::move(piece));
+            }
+        }
+    });
+    std::vector<Piece> pieces;
+    for (std::vector<Piece>& list : perChain)
+        std::move(list.begin(), list.end(), std::back_inserter(pieces));
+    perChain.clear();
+    chains.clear();
+    MergePieces(dark, pieces, ppm);
+    if (debug) {
+        size_t points = 0, longest = 0;
+        for (const Piece& p : pieces) {
+            points += p.path.size();
+            longest = std::max(longest, p.path.size());
+        }
+        std::fprintf(stderr, "%zu pieces, %zu points, longest %zu\n", pieces.size(), points, longest);
+    }
+    if (!report(85)) {
+        result.cancelled = true;
+        return result;
+    }
+
+    const QPointF offset(roi.x + 0.5, roi.y + 0.5);
+    std::mutex guard;
+    std::vector<std::pair<size_t, Hair>> found;
+    cv::parallel_for_(cv::Range(0, int(pieces.size())), [&](const cv::Range& range) {
+        for (int c = range.start; c < range.end; ++c) {
+            const Piece& piece = pieces[size_t(c)];
+            if (piece.removed)
+                continue;
+            const std::vector<QPointF>& samples = piece.path;
             const bool atBorder = std::any_of(samples.begin(), samples.end(), [&](const QPointF& p) {
                 return p.x() < 3 || p.y() < 3 || p.x() > roi.width - 4 || p.y() > roi.height - 4;
             });
-            if (rawLength < (atBorder ? 0.4 : 1.0) * minLength)
-                continue;
-            const Profile first = MeasureHair(dark, samples, chain.widthPx);
-            if (first.width <= 0.0)
-                continue;
-            // Thinning bends the last half width of a blunt end towards a corner:
-            // that piece goes, and the end is found again along the hair's direction.
-            const size_t trim = std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
-            if (trim > 0)
-                samples = std::vector<QPointF>(samples.begin() + long(trim), samples.end() - long(trim));
-            samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.5 * ppm);
             const double length = PolylineLength(samples);
             if (length < (atBorder ? 0.4 : 1.0) * minLength)
                 continue;
-            const double thickness = UnblurredWidth(first.width, kOpticsBlur);
+            const double thickness = UnblurredWidth(piece.width, kOpticsBlur);
             // Thinner than half the thinnest hair looked for: a crease or an edge, no hair.
             if (thickness < 0.5 * kMinWidthUm * ppm / 1000.0)
                 continue;
@@ -538,7 +878,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             hair.path = SampleMark(hair.nodes, hair.curved, 1.5);
             hair.lengthPx = PolylineLength(hair.path);
             hair.thicknessPx = thickness;
-            const double strength = first.contrast / 0.25;
+            const double strength = piece.contrast / 0.25;
             hair.confidence
                 = std::clamp((1.0 - std::exp(-3.0 * strength)) * std::min(1.0, length / (2.0 * minLength)), 0.0, 1.0);
             if (options.field && options.field->radius > 0) {
@@ -552,7 +892,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             found.emplace_back(size_t(c), std::move(hair));
         }
     });
-    // The order of the chains, whatever the threads did.
+    // The order of the pieces, whatever the threads did.
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [index, hair] : found)
         result.hairs.push_back(std::move(hair));
