@@ -14,8 +14,8 @@ class DialogPrompt : public Prompt
 {
 public:
     // Plain messages get `messageTitle` (empty: the application's name) and `messageIcon`.
-    explicit DialogPrompt(QWidget* owner, const QString& messageTitle = QString(),
-        QMessageBox::Icon messageIcon = QMessageBox::NoIcon);
+    explicit DialogPrompt(
+        QWidget* owner, const QString& messageTitle = QString(), QMessageBox::Icon messageIcon = QMessageBox::NoIcon);
 
     bool AskYesNo(const QString& title, const QString& text) override;
     bool AskOkCancel(const QString& title, const QString& text) override;
