@@ -11,6 +11,8 @@
 #include "report/PropertyBinders.h"
 
 #include <limits>
+#include <type_traits>
+#include <utility>
 
 using namespace PropertyBinders;
 
@@ -43,6 +45,119 @@ std::optional<QString> CheckName(const TMyCAD& canvas, const TMyShape& shape, co
     }
     return std::nullopt;
 }
+
+// The canvas's published properties: one row each, naming the property and how its
+// binding is made from the canvas's getter and setter.
+struct CanvasRow
+{
+    const char* name;
+    PropertyBinders::Binding (*make)(const QString& name, TMyCAD* canvas);
+};
+
+template <auto Get, auto Set> PropertyBinders::Binding Bool(const QString& name, TMyCAD* c)
+{
+    return BoolProp(
+        name, [c] { return (c->*Get)(); }, [c](bool v) { (c->*Set)(v); });
+}
+
+// An unsigned byte: 0 to 255.
+template <auto Get, auto Set> PropertyBinders::Binding Byte(const QString& name, TMyCAD* c)
+{
+    return IntProp(
+        name, [c] { return qint64((c->*Get)()); }, [c](qint64 v) { (c->*Set)(uint8_t(v)); }, 0, 255);
+}
+
+template <auto Get, auto Set, qint64 Low, qint64 High> PropertyBinders::Binding Int(const QString& name, TMyCAD* c)
+{
+    return IntProp(
+        name, [c] { return qint64((c->*Get)()); }, [c](qint64 v) { (c->*Set)(int(v)); }, Low, High);
+}
+
+template <auto Names, auto Get, auto Set> PropertyBinders::Binding Enum(const QString& name, TMyCAD* c)
+{
+    using Type = std::decay_t<decltype((c->*Get)())>;
+    return EnumProp(
+        name, Names(), [c] { return int((c->*Get)()); }, [c](int v) { (c->*Set)(Type(v)); });
+}
+
+// A value the binder of its kind (`Prop`: colour, font, pen...) reads and writes whole.
+template <auto Prop, auto Get, auto Set> PropertyBinders::Binding Value(const QString& name, TMyCAD* c)
+{
+    return Prop(
+        name, [c] { return (c->*Get)(); }, [c](const auto& v) { (c->*Set)(v); });
+}
+
+template <auto Get, auto Set> PropertyBinders::Binding Text(const QString& name, TMyCAD* c)
+{
+    return TextProp(
+        name, [c] { return (c->*Get)(); }, [c](const QString& v) { (c->*Set)(v); });
+}
+
+// clang-format off
+const CanvasRow kCanvasRows[] = {
+    { "ArrowAngle", Int<&TMyCAD::ArrowAngle, &TMyCAD::SetArrowAngle, kIntMin, kIntMax> },
+    { "ArrowLength", Byte<&TMyCAD::ArrowLength, &TMyCAD::SetArrowLength> },
+    { "ArrowOffset", Byte<&TMyCAD::ArrowOffset, &TMyCAD::SetArrowOffset> },
+    { "ArrowStyle", Enum<&CanvasTypeNames::ArrowStyle, &TMyCAD::ArrowStyle, &TMyCAD::SetArrowStyle> },
+    { "BkBitmap", Value<&PictureProp, &TMyCAD::BkBitmap, &TMyCAD::SetBkBitmap> },
+    { "BkBitmapMode", Enum<&CanvasTypeNames::BkBitmapMode, &TMyCAD::BkBitmapMode, &TMyCAD::SetBkBitmapMode> },
+    { "Brush", Value<&BrushProp, &TMyCAD::Brush, &TMyCAD::SetBrush> },
+    { "ColorOfBackGround", Value<&ColorProp, &TMyCAD::ColorOfBackGround, &TMyCAD::SetColorOfBackGround> },
+    { "ColorOfHot", Value<&ColorProp, &TMyCAD::ColorOfHot, &TMyCAD::SetColorOfHot> },
+    { "CrossLine", Bool<&TMyCAD::CrossLine, &TMyCAD::SetCrossLine> },
+    { "DragMode", Enum<&CanvasTypeNames::DragMode, &TMyCAD::DragMode, &TMyCAD::SetDragMode> },
+    { "DragTrace", Bool<&TMyCAD::DragTrace, &TMyCAD::SetDragTrace> },
+    { "Font", Value<&FontProp, &TMyCAD::Font, &TMyCAD::SetFont> },
+    { "GridOperation", [](const QString& name, TMyCAD* c) { // GridOperation() has a changing twin
+        return GridProp(name, [c] { return std::as_const(*c).GridOperation(); }, [c](const TGridObject& v) { c->SetGridOperation(v); }); } },
+    { "HotShow", Bool<&TMyCAD::HotShow, &TMyCAD::SetHotShow> },
+    { "HotSize", Byte<&TMyCAD::HotSize, &TMyCAD::SetHotSize> },
+    { "LinklineAroundShape", Bool<&TMyCAD::LinklineAroundShape, &TMyCAD::SetLinklineAroundShape> },
+    { "LinkLineDrawStyle", Enum<&CanvasTypeNames::LinkLineDrawStyle, &TMyCAD::LinkLineDrawStyle, &TMyCAD::SetLinkLineDrawStyle> },
+    { "LockBound", Bool<&TMyCAD::LockBound, &TMyCAD::SetLockBound> },
+    { "MouseEffect", Bool<&TMyCAD::MouseEffect, &TMyCAD::SetMouseEffect> },
+    { "OperateAllLayer", Bool<&TMyCAD::OperateAllLayer, &TMyCAD::SetOperateAllLayer> },
+    { "PageFoot", Text<&TMyCAD::PageFoot, &TMyCAD::SetPageFoot> },
+    { "PageFootAlignment", Enum<&CanvasTypeNames::Alignment, &TMyCAD::PageFootAlignment, &TMyCAD::SetPageFootAlignment> },
+    { "PageFootFont", Value<&FontProp, &TMyCAD::PageFootFont, &TMyCAD::SetPageFootFont> },
+    { "PageFootToBottom", Byte<&TMyCAD::PageFootToBottom, &TMyCAD::SetPageFootToBottom> },
+    { "PageHead", Text<&TMyCAD::PageHead, &TMyCAD::SetPageHead> },
+    { "PageHeadAlignment", Enum<&CanvasTypeNames::Alignment, &TMyCAD::PageHeadAlignment, &TMyCAD::SetPageHeadAlignment> },
+    { "PageHeadFont", Value<&FontProp, &TMyCAD::PageHeadFont, &TMyCAD::SetPageHeadFont> },
+    { "PageHeadToTop", Byte<&TMyCAD::PageHeadToTop, &TMyCAD::SetPageHeadToTop> },
+    { "PageHeight", Int<&TMyCAD::PageHeight, &TMyCAD::SetPageHeight, 1, kMaxPageSide> },
+    { "PageOrientation", Enum<&CanvasTypeNames::PageOrientation, &TMyCAD::PageOrientation, &TMyCAD::SetPageOrientation> },
+    { "PageStyle", Enum<&CanvasTypeNames::PageStyle, &TMyCAD::PageStyle, &TMyCAD::SetPageStyle> },
+    { "PageWidth", Int<&TMyCAD::PageWidth, &TMyCAD::SetPageWidth, 1, kMaxPageSide> },
+    { "Pen", Value<&PenProp, &TMyCAD::Pen, &TMyCAD::SetPen> },
+    { "PrintABorder", Bool<&TMyCAD::PrintABorder, &TMyCAD::SetPrintABorder> },
+    { "PrintABordertoBottom", Byte<&TMyCAD::PrintABordertoBottom, &TMyCAD::SetPrintABordertoBottom> },
+    { "PrintABordertoLeft", Byte<&TMyCAD::PrintABordertoLeft, &TMyCAD::SetPrintABordertoLeft> },
+    { "PrintABordertoRight", Byte<&TMyCAD::PrintABordertoRight, &TMyCAD::SetPrintABordertoRight> },
+    { "PrintABordertoTop", Byte<&TMyCAD::PrintABordertoTop, &TMyCAD::SetPrintABordertoTop> },
+    { "PrintBackground", Bool<&TMyCAD::PrintBackground, &TMyCAD::SetPrintBackground> },
+    { "Ratio", [](const QString& name, TMyCAD* c) {
+        return FloatProp(name, [c] { return c->Ratio(); }, [c](double v) { c->SetRatio(v); }, false, Positive()); } },
+    { "ResizeEnable", Bool<&TMyCAD::ResizeEnable, &TMyCAD::SetResizeEnable> },
+    { "ReturnToSelecting", Bool<&TMyCAD::ReturnToSelecting, &TMyCAD::SetReturnToSelecting> },
+    { "RotateConstraintDegree", Int<&TMyCAD::RotateConstraintDegree, &TMyCAD::SetRotateConstraintDegree, 0, 360> },
+    { "RotateEnable", Bool<&TMyCAD::RotateEnable, &TMyCAD::SetRotateEnable> },
+    { "ShapeTool", Enum<&CanvasTypeNames::DrawTool, &TMyCAD::ShapeTool, &TMyCAD::SetShapeTool> },
+    { "ShowHotLink", Bool<&TMyCAD::ShowHotLink, &TMyCAD::SetShowHotLink> },
+    { "Snap", Bool<&TMyCAD::Snap, &TMyCAD::SetSnap> },
+    { "SnapPixels", Byte<&TMyCAD::SnapPixels, &TMyCAD::SetSnapPixels> },
+    { "SnapShape", Bool<&TMyCAD::SnapShape, &TMyCAD::SetSnapShape> },
+    { "Tag", Int<&TMyCAD::Tag, &TMyCAD::SetTag, kIntMin, kIntMax> },
+    { "TheUNIT", Enum<&CanvasTypeNames::Units, &TMyCAD::TheUNIT, &TMyCAD::SetTheUNIT> },
+    { "UndoRedoSize", Byte<&TMyCAD::UndoRedoSize, &TMyCAD::SetUndoRedoSize> },
+    { "UserData", [](const QString& name, TMyCAD* c) {
+        return UserDataProp(name, [c] { return c->UserData(); }, [c](const TUserData& v) { c->UserData().Assign(v); }); } },
+    { "Version", [](const QString& name, TMyCAD*) { return ReadOnlyProp(name, [] { return TMyCAD::Version(); }); } },
+    { "XYMode", Enum<&CanvasTypeNames::XYMode, &TMyCAD::XYMode, &TMyCAD::SetXYMode> },
+    { "Zoom", [](const QString& name, TMyCAD* c) {
+        return FloatProp(name, [c] { return c->Zoom(); }, [c](double v) { c->SetZoom(v); }, false, Between(kMinZoom, kMaxZoom)); } },
+};
+// clang-format on
 
 } // namespace
 
@@ -277,151 +392,6 @@ void ComponentProperties::BindShapeClass(TMyShape& shape)
 
 void ComponentProperties::BindCanvas()
 {
-    TMyCAD* c = m_canvas;
-    auto& b = m_bindings;
-    const auto boolProp = [&b](const char* name, std::function<bool()> get, std::function<void(bool)> set) {
-        b.push_back(BoolProp(QString::fromLatin1(name), std::move(get), std::move(set)));
-    };
-    const auto byteProp = [&b](const char* name, std::function<qint64()> get, std::function<void(qint64)> set) {
-        b.push_back(IntProp(QString::fromLatin1(name), std::move(get), std::move(set), 0, 255));
-    };
-    b.push_back(IntProp(
-        QStringLiteral("ArrowAngle"), [c] { return c->ArrowAngle(); }, [c](qint64 v) { c->SetArrowAngle(int(v)); },
-        kIntMin, kIntMax));
-    byteProp(
-        "ArrowLength", [c] { return c->ArrowLength(); }, [c](qint64 v) { c->SetArrowLength(uint8_t(v)); });
-    byteProp(
-        "ArrowOffset", [c] { return c->ArrowOffset(); }, [c](qint64 v) { c->SetArrowOffset(uint8_t(v)); });
-    b.push_back(EnumProp(
-        QStringLiteral("ArrowStyle"), CanvasTypeNames::ArrowStyle(), [c] { return int(c->ArrowStyle()); },
-        [c](int v) { c->SetArrowStyle(TArrowStyle(v)); }));
-    b.push_back(PictureProp(
-        QStringLiteral("BkBitmap"), [c] { return c->BkBitmap(); }, [c](const QImage& v) { c->SetBkBitmap(v); }));
-    b.push_back(EnumProp(
-        QStringLiteral("BkBitmapMode"), CanvasTypeNames::BkBitmapMode(), [c] { return int(c->BkBitmapMode()); },
-        [c](int v) { c->SetBkBitmapMode(TBkBitmapMode(v)); }));
-    b.push_back(BrushProp(
-        QStringLiteral("Brush"), [c] { return c->Brush(); }, [c](const TMyBrush& v) { c->SetBrush(v); }));
-    b.push_back(ColorProp(
-        QStringLiteral("ColorOfBackGround"), [c] { return c->ColorOfBackGround(); },
-        [c](TColor v) { c->SetColorOfBackGround(v); }));
-    b.push_back(ColorProp(
-        QStringLiteral("ColorOfHot"), [c] { return c->ColorOfHot(); }, [c](TColor v) { c->SetColorOfHot(v); }));
-    boolProp(
-        "CrossLine", [c] { return c->CrossLine(); }, [c](bool v) { c->SetCrossLine(v); });
-    b.push_back(EnumProp(
-        QStringLiteral("DragMode"), CanvasTypeNames::DragMode(), [c] { return int(c->DragMode()); },
-        [c](int v) { c->SetDragMode(TDragMode(v)); }));
-    boolProp(
-        "DragTrace", [c] { return c->DragTrace(); }, [c](bool v) { c->SetDragTrace(v); });
-    b.push_back(FontProp(
-        QStringLiteral("Font"), [c] { return c->Font(); }, [c](const TMyFont& v) { c->SetFont(v); }));
-    b.push_back(GridProp(
-        QStringLiteral("GridOperation"), [c] { return c->GridOperation(); },
-        [c](const TGridObject& v) { c->SetGridOperation(v); }));
-    boolProp(
-        "HotShow", [c] { return c->HotShow(); }, [c](bool v) { c->SetHotShow(v); });
-    byteProp(
-        "HotSize", [c] { return c->HotSize(); }, [c](qint64 v) { c->SetHotSize(uint8_t(v)); });
-    boolProp(
-        "LinklineAroundShape", [c] { return c->LinklineAroundShape(); }, [c](bool v) { c->SetLinklineAroundShape(v); });
-    b.push_back(EnumProp(
-        QStringLiteral("LinkLineDrawStyle"), CanvasTypeNames::LinkLineDrawStyle(),
-        [c] { return int(c->LinkLineDrawStyle()); }, [c](int v) { c->SetLinkLineDrawStyle(TLinkLineDrawStyle(v)); }));
-    boolProp(
-        "LockBound", [c] { return c->LockBound(); }, [c](bool v) { c->SetLockBound(v); });
-    boolProp(
-        "MouseEffect", [c] { return c->MouseEffect(); }, [c](bool v) { c->SetMouseEffect(v); });
-    boolProp(
-        "OperateAllLayer", [c] { return c->OperateAllLayer(); }, [c](bool v) { c->SetOperateAllLayer(v); });
-    b.push_back(TextProp(
-        QStringLiteral("PageFoot"), [c] { return c->PageFoot(); }, [c](const QString& v) { c->SetPageFoot(v); }));
-    b.push_back(EnumProp(
-        QStringLiteral("PageFootAlignment"), CanvasTypeNames::Alignment(), [c] { return int(c->PageFootAlignment()); },
-        [c](int v) { c->SetPageFootAlignment(TAlignment(v)); }));
-    b.push_back(FontProp(
-        QStringLiteral("PageFootFont"), [c] { return c->PageFootFont(); },
-        [c](const TMyFont& v) { c->SetPageFootFont(v); }));
-    byteProp(
-        "PageFootToBottom", [c] { return c->PageFootToBottom(); },
-        [c](qint64 v) { c->SetPageFootToBottom(uint8_t(v)); });
-    b.push_back(TextProp(
-        QStringLiteral("PageHead"), [c] { return c->PageHead(); }, [c](const QString& v) { c->SetPageHead(v); }));
-    b.push_back(EnumProp(
-        QStringLiteral("PageHeadAlignment"), CanvasTypeNames::Alignment(), [c] { return int(c->PageHeadAlignment()); },
-        [c](int v) { c->SetPageHeadAlignment(TAlignment(v)); }));
-    b.push_back(FontProp(
-        QStringLiteral("PageHeadFont"), [c] { return c->PageHeadFont(); },
-        [c](const TMyFont& v) { c->SetPageHeadFont(v); }));
-    byteProp(
-        "PageHeadToTop", [c] { return c->PageHeadToTop(); }, [c](qint64 v) { c->SetPageHeadToTop(uint8_t(v)); });
-    b.push_back(IntProp(
-        QStringLiteral("PageHeight"), [c] { return c->PageHeight(); }, [c](qint64 v) { c->SetPageHeight(int(v)); }, 1,
-        kMaxPageSide));
-    b.push_back(EnumProp(
-        QStringLiteral("PageOrientation"), CanvasTypeNames::PageOrientation(),
-        [c] { return int(c->PageOrientation()); }, [c](int v) { c->SetPageOrientation(TPageOrientation(v)); }));
-    b.push_back(EnumProp(
-        QStringLiteral("PageStyle"), CanvasTypeNames::PageStyle(), [c] { return int(c->PageStyle()); },
-        [c](int v) { c->SetPageStyle(TPageStyle(v)); }));
-    b.push_back(IntProp(
-        QStringLiteral("PageWidth"), [c] { return c->PageWidth(); }, [c](qint64 v) { c->SetPageWidth(int(v)); }, 1,
-        kMaxPageSide));
-    b.push_back(PenProp(
-        QStringLiteral("Pen"), [c] { return c->Pen(); }, [c](const TMyPen& v) { c->SetPen(v); }));
-    boolProp(
-        "PrintABorder", [c] { return c->PrintABorder(); }, [c](bool v) { c->SetPrintABorder(v); });
-    byteProp(
-        "PrintABordertoBottom", [c] { return c->PrintABordertoBottom(); },
-        [c](qint64 v) { c->SetPrintABordertoBottom(uint8_t(v)); });
-    byteProp(
-        "PrintABordertoLeft", [c] { return c->PrintABordertoLeft(); },
-        [c](qint64 v) { c->SetPrintABordertoLeft(uint8_t(v)); });
-    byteProp(
-        "PrintABordertoRight", [c] { return c->PrintABordertoRight(); },
-        [c](qint64 v) { c->SetPrintABordertoRight(uint8_t(v)); });
-    byteProp(
-        "PrintABordertoTop", [c] { return c->PrintABordertoTop(); },
-        [c](qint64 v) { c->SetPrintABordertoTop(uint8_t(v)); });
-    boolProp(
-        "PrintBackground", [c] { return c->PrintBackground(); }, [c](bool v) { c->SetPrintBackground(v); });
-    b.push_back(FloatProp(
-        QStringLiteral("Ratio"), [c] { return c->Ratio(); }, [c](double v) { c->SetRatio(v); }, false, Positive()));
-    boolProp(
-        "ResizeEnable", [c] { return c->ResizeEnable(); }, [c](bool v) { c->SetResizeEnable(v); });
-    boolProp(
-        "ReturnToSelecting", [c] { return c->ReturnToSelecting(); }, [c](bool v) { c->SetReturnToSelecting(v); });
-    b.push_back(IntProp(
-        QStringLiteral("RotateConstraintDegree"), [c] { return c->RotateConstraintDegree(); },
-        [c](qint64 v) { c->SetRotateConstraintDegree(int(v)); }, 0, 360));
-    boolProp(
-        "RotateEnable", [c] { return c->RotateEnable(); }, [c](bool v) { c->SetRotateEnable(v); });
-    b.push_back(EnumProp(
-        QStringLiteral("ShapeTool"), CanvasTypeNames::DrawTool(), [c] { return int(c->ShapeTool()); },
-        [c](int v) { c->SetShapeTool(TDrawTool(v)); }));
-    boolProp(
-        "ShowHotLink", [c] { return c->ShowHotLink(); }, [c](bool v) { c->SetShowHotLink(v); });
-    boolProp(
-        "Snap", [c] { return c->Snap(); }, [c](bool v) { c->SetSnap(v); });
-    byteProp(
-        "SnapPixels", [c] { return c->SnapPixels(); }, [c](qint64 v) { c->SetSnapPixels(uint8_t(v)); });
-    boolProp(
-        "SnapShape", [c] { return c->SnapShape(); }, [c](bool v) { c->SetSnapShape(v); });
-    b.push_back(IntProp(
-        QStringLiteral("Tag"), [c] { return c->Tag(); }, [c](qint64 v) { c->SetTag(int32_t(v)); }, kIntMin, kIntMax));
-    b.push_back(EnumProp(
-        QStringLiteral("TheUNIT"), CanvasTypeNames::Units(), [c] { return int(c->TheUNIT()); },
-        [c](int v) { c->SetTheUNIT(TUnits(v)); }));
-    byteProp(
-        "UndoRedoSize", [c] { return c->UndoRedoSize(); }, [c](qint64 v) { c->SetUndoRedoSize(uint8_t(v)); });
-    b.push_back(UserDataProp(
-        QStringLiteral("UserData"), [c] { return c->UserData(); },
-        [c](const TUserData& v) { c->UserData().Assign(v); }));
-    b.push_back(ReadOnlyProp(QStringLiteral("Version"), [] { return TMyCAD::Version(); }));
-    b.push_back(EnumProp(
-        QStringLiteral("XYMode"), CanvasTypeNames::XYMode(), [c] { return int(c->XYMode()); },
-        [c](int v) { c->SetXYMode(TXYMode(v)); }));
-    b.push_back(FloatProp(
-        QStringLiteral("Zoom"), [c] { return c->Zoom(); }, [c](double v) { c->SetZoom(v); }, false,
-        Between(kMinZoom, kMaxZoom)));
+    for (const CanvasRow& row : kCanvasRows)
+        m_bindings.push_back(row.make(QString::fromLatin1(row.name), m_canvas));
 }

@@ -7,7 +7,6 @@
 #include "report/ui/TFormPrintPreview.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QWindow>
 
 namespace {
@@ -27,14 +26,10 @@ void BelongToOwner(QWidget& window, const ReportContext& context)
 
 ReportWindows::ReportWindows()
     : m_formPrintImage(std::make_unique<TFormPrintImage>())
+    , m_messages(nullptr, QStringLiteral("Prelvo"), QMessageBox::Warning)
 {
-    m_previousSink = MessageSink::SetHandler([](const QString& text) {
-        // Messages carry file names and variable values: shown as plain text.
-        QMessageBox box(
-            QMessageBox::Warning, QStringLiteral("Prelvo"), text, QMessageBox::Ok, QApplication::activeWindow());
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    });
+    // Messages carry file names and variable values: the prompt shows them as plain text.
+    m_previousSink = MessageSink::SetHandler([this](const QString& text) { m_messages.ShowMessage(text); });
 }
 
 ReportWindows::~ReportWindows()

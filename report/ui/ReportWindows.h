@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/MessageSink.h"
+#include "common/ui/DialogPrompt.h"
 #include "report/ReportPresenter.h"
 
 #include <functional>
@@ -12,7 +13,7 @@ class TFormPrintPreview;
 
 // The windows of the report library for one open report: the preview, the image
 // window (kept for the report's life) and the designer. While it lives the
-// library's messages are shown in message boxes.
+// library's messages (MessageSink) are shown by a DialogPrompt in message boxes.
 class ReportWindows : public ReportPresenter
 {
 public:
@@ -40,5 +41,6 @@ public:
 private:
     std::unique_ptr<TFormPrintImage> m_formPrintImage;
     std::unique_ptr<TFormPrintCAD> m_formPrintCAD;
+    DialogPrompt m_messages;
     MessageSink::Handler m_previousSink;
 };

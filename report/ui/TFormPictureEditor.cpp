@@ -1,9 +1,8 @@
 #include "report/ui/TFormPictureEditor.h"
 
-#include "common/MessageSink.h"
+#include "common/ui/DialogPrompt.h"
 #include "report/ComponentProperties.h"
 
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPixmap>
@@ -14,6 +13,8 @@
 
 TFormPictureEditor::TFormPictureEditor(QWidget* parent)
     : QDialog(parent)
+    , m_ownPrompt(std::make_unique<DialogPrompt>(this, QStringLiteral("Prelvo"), QMessageBox::Warning))
+    , m_prompt(m_ownPrompt.get())
 {
     setWindowTitle(QStringLiteral("Picture Editor"));
     resize(480, 400);
@@ -50,6 +51,8 @@ TFormPictureEditor::TFormPictureEditor(QWidget* parent)
     ShowPicture();
 }
 
+TFormPictureEditor::~TFormPictureEditor() = default;
+
 void TFormPictureEditor::SetPicture(const QImage& picture)
 {
     m_picture = picture;
@@ -61,7 +64,7 @@ bool TFormPictureEditor::LoadFromFile(const QString& path)
     QString error;
     const QImage picture = ComponentProperties::LoadPicture(path, &error);
     if (picture.isNull()) {
-        MessageSink::Show(error);
+        m_prompt->ShowMessage(error);
         return false;
     }
     SetPicture(picture);
@@ -75,7 +78,7 @@ bool TFormPictureEditor::SaveToFile(const QString& path)
         = !m_picture.isNull() && file.open(QIODevice::WriteOnly) && m_picture.save(&file, "BMP") && file.commit();
     if (!saved) {
         const QString reason = m_picture.isNull() ? QStringLiteral("there is no picture") : file.errorString();
-        MessageSink::Show(QStringLiteral("Cannot save the picture %1: %2").arg(path, reason));
+        m_prompt->ShowMessage(QStringLiteral("Cannot save the picture %1: %2").arg(path, reason));
     }
     return saved;
 }
@@ -87,20 +90,18 @@ void TFormPictureEditor::Clear()
 
 bool TFormPictureEditor::LoadClick()
 {
-    const QString path = AskOpenFileName
-        ? AskOpenFileName()
-        : QFileDialog::getOpenFileName(this, QStringLiteral("Load Picture"), QString(), kFilter);
-    return !path.isEmpty() && LoadFromFile(path);
+    const std::optional<QString> path = m_prompt->AskFileName(
+        { kFilter + QStringLiteral("|*.bmp"), QString(), false, QStringLiteral("Load Picture") });
+    return path && !path->isEmpty() && LoadFromFile(*path);
 }
 
 bool TFormPictureEditor::SaveClick()
 {
     if (m_picture.isNull())
         return false;
-    const QString path = AskSaveFileName
-        ? AskSaveFileName()
-        : QFileDialog::getSaveFileName(this, QStringLiteral("Save Picture"), QString(), kFilter);
-    return !path.isEmpty() && SaveToFile(path);
+    const std::optional<QString> path = m_prompt->AskFileName(
+        { kFilter + QStringLiteral("|*.bmp"), QString(), true, QStringLiteral("Save Picture") });
+    return path && !path->isEmpty() && SaveToFile(*path);
 }
 
 void TFormPictureEditor::ShowPicture()

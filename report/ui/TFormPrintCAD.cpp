@@ -2,9 +2,9 @@
 
 #include "canvas/TMyCAD.h"
 #include "canvas/widgets/CanvasView.h"
-#include "report/NudgeSelection.h"
 #include "report/ReportContext.h"
 #include "report/ReportZoom.h"
+#include "report/ui/DesignerPrompt.h"
 #include "report/ui/PageScrollBox.h"
 #include "report/ui/ReportPrinting.h"
 #include "report/ui/TComponentComboBox.h"
@@ -13,12 +13,10 @@
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
@@ -26,8 +24,6 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-#include <algorithm>
 
 namespace {
 
@@ -46,6 +42,9 @@ constexpr int kToolsPanelWidth = 216;
 TFormPrintCAD::TFormPrintCAD(ReportContext& context, QWidget* parent)
     : QDialog(parent)
     , m_context(context)
+    , m_ownPrompt(std::make_unique<DesignerPrompt>(this))
+    , m_prompt(m_ownPrompt.get())
+    , m_designer(context, *m_prompt)
 {
     setObjectName(QStringLiteral("FormPrintCAD"));
     setWindowTitle(QStringLiteral("Report Designer"));
@@ -61,41 +60,6 @@ TFormPrintCAD::TFormPrintCAD(ReportContext& context, QWidget* parent)
 
     m_stringEditor = std::make_unique<TFormMyCADStringEditor>(m_context, this);
     m_stringEditor->LoadVariables(m_context.VariableRows());
-
-    AskFileName = [this](FileQuestion question) {
-        switch (question) {
-        case FileQuestion::OpenReport: {
-            QFileDialog dialog(this, QStringLiteral("Open Report"));
-            dialog.setNameFilters(
-                { QStringLiteral("Norvane Report Design (RAW) (*.nrd)"), QStringLiteral("Norvane ZReport (*.zrp)") });
-            dialog.setDefaultSuffix(QStringLiteral("nrd"));
-            dialog.setFileMode(QFileDialog::ExistingFile);
-            return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-        }
-        case FileQuestion::SaveReport: {
-            QFileDialog dialog(this, QStringLiteral("Save Report"));
-            dialog.setNameFilters({ QStringLiteral("Norvane Report (*.zrp)") });
-            dialog.setDefaultSuffix(QStringLiteral("zrp"));
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-        }
-        case FileQuestion::OpenResultFile:
-            return QFileDialog::getOpenFileName(
-                this, QStringLiteral("Load Result File"), QString(), QStringLiteral("*.txt (*.txt)"));
-        }
-        return QString();
-    };
-    AskPrinter = [this](QPrinter& printer) {
-        QPrintDialog dialog(&printer, this);
-        return dialog.exec() == QDialog::Accepted;
-    };
-    AskPrinterSetup = [this](QPrinter& printer) {
-        // The printer is chosen here; what the dialog chooses stays with the report.
-        QPrintDialog dialog(&printer, this);
-        dialog.setWindowTitle(QStringLiteral("Printer Setup"));
-        dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
-        dialog.exec();
-    };
 }
 
 TFormPrintCAD::~TFormPrintCAD()
@@ -119,6 +83,12 @@ TFormPrintCAD::~TFormPrintCAD()
 TMyCAD& TFormPrintCAD::MyCADPrint() const
 {
     return m_context.MyCADPrint();
+}
+
+void TFormPrintCAD::SetPrompt(DesignerPrompt& prompt)
+{
+    m_prompt = &prompt;
+    m_designer.SetPrompt(prompt);
 }
 
 void TFormPrintCAD::BuildWindow()
@@ -314,25 +284,23 @@ void TFormPrintCAD::SetToolButton(TDrawTool tool)
         button->second->setChecked(true);
 }
 
-void TFormPrintCAD::ChooseTool(TDrawTool tool)
+void TFormPrintCAD::DesignChanged()
 {
-    MyCADPrint().SetShapeTool(tool);
-    SetToolButton(tool);
+    ListComponents();
+    MyCADPrint().Invalidate();
 }
 
-std::vector<TMyShape*> TFormPrintCAD::SelectionInListOrder() const
+void TFormPrintCAD::ChooseTool(TDrawTool tool)
 {
-    std::vector<TMyShape*> shapes = MyCADPrint().GetSelection();
-    std::sort(shapes.begin(), shapes.end(),
-        [](const TMyShape* a, const TMyShape* b) { return a->ShapeIndex() < b->ShapeIndex(); });
-    return shapes;
+    m_designer.ChooseTool(tool);
+    SetToolButton(tool);
 }
 
 void TFormPrintCAD::EditVariables()
 {
-    TMyShape* shape = MyCADPrint().SelectedShape();
+    TMyShape* shape = m_designer.ShapeToBind();
     if (!shape) {
-        m_statusBar->showMessage(QStringLiteral("Select one text or image box to bind it to variables."));
+        m_statusBar->showMessage(m_designer.StatusText());
         return;
     }
     if (m_stringEditor->EditBinding(*shape)) {
@@ -341,30 +309,16 @@ void TFormPrintCAD::EditVariables()
     }
 }
 
-// With several shapes selected, each goes to the front (or back) keeping their
-// order among themselves; one undo step per shape.
 void TFormPrintCAD::BringSelectionToFront()
 {
-    std::vector<int> ids;
-    for (const TMyShape* shape : SelectionInListOrder())
-        ids.push_back(shape->ShapeId());
-    for (const int id : ids)
-        if (TMyShape* shape = MyCADPrint().ShapeById(id))
-            MyCADPrint().BringToFront(shape, true);
-    ListComponents();
-    MyCADPrint().Invalidate();
+    m_designer.BringSelectionToFront();
+    DesignChanged();
 }
 
 void TFormPrintCAD::SendSelectionToBack()
 {
-    std::vector<int> ids;
-    for (const TMyShape* shape : SelectionInListOrder())
-        ids.insert(ids.begin(), shape->ShapeId());
-    for (const int id : ids)
-        if (TMyShape* shape = MyCADPrint().ShapeById(id))
-            MyCADPrint().SendToBack(shape, true);
-    ListComponents();
-    MyCADPrint().Invalidate();
+    m_designer.SendSelectionToBack();
+    DesignChanged();
 }
 
 void TFormPrintCAD::RefreshCanvas()
@@ -387,7 +341,7 @@ void TFormPrintCAD::UpdatePrinterPage()
 
 void TFormPrintCAD::PrintClick()
 {
-    if (!AskPrinter || !AskPrinter(ReportPrinting::Printer(m_context)))
+    if (!m_prompt->AskPrinter(ReportPrinting::Printer(m_context)))
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     UpdatePrinterPage();
@@ -398,55 +352,43 @@ void TFormPrintCAD::PrintClick()
 
 void TFormPrintCAD::PrinterSetupClick()
 {
-    if (AskPrinterSetup)
-        AskPrinterSetup(ReportPrinting::Printer(m_context));
+    m_prompt->AskPrinterSetup(ReportPrinting::Printer(m_context));
     UpdatePrinterPage();
 }
 
 void TFormPrintCAD::ImageClick()
 {
-    m_context.RunReport(roImage);
+    m_designer.ShowImage();
 }
 
 void TFormPrintCAD::PreviewClick()
 {
-    m_context.RunReport(roPreview);
+    m_designer.ShowPreview();
 }
 
 void TFormPrintCAD::OpenReportClick()
 {
-    const QString path = AskFileName ? AskFileName(FileQuestion::OpenReport) : QString();
-    if (path.isEmpty())
-        return;
+    // The inspector lets go of the shapes a new design replaces.
+    TMyShape* inspected = m_inspector->Inspected();
     m_inspector->Inspect(nullptr);
-    // A report that cannot be opened leaves the design as it was and says why.
-    if (m_context.OpenReport(path))
-        m_statusBar->showMessage(path);
-    else
-        m_statusBar->showMessage(m_context.StatusText());
-    ListComponents();
-    MyCADPrint().Invalidate();
+    if (!m_designer.OpenReport()) {
+        m_inspector->Inspect(inspected);
+        return;
+    }
+    m_statusBar->showMessage(m_designer.StatusText());
+    DesignChanged();
 }
 
 void TFormPrintCAD::SaveReportClick()
 {
-    const QString path = AskFileName ? AskFileName(FileQuestion::SaveReport) : QString();
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (m_context.SaveReportTemplate(path, &error))
-        m_statusBar->showMessage(QStringLiteral("Saved: ") + path);
-    else
-        m_statusBar->showMessage(error);
+    if (m_designer.SaveReport())
+        m_statusBar->showMessage(m_designer.StatusText());
 }
 
 void TFormPrintCAD::LoadResultFileClick()
 {
-    const QString path = AskFileName ? AskFileName(FileQuestion::OpenResultFile) : QString();
-    if (path.isEmpty())
-        return;
-    m_context.LoadResultData(path);
-    m_stringEditor->LoadVariables(m_context.VariableRows());
+    if (m_designer.LoadResultFile())
+        m_stringEditor->LoadVariables(m_context.VariableRows());
 }
 
 void TFormPrintCAD::CopyClick()
@@ -457,31 +399,29 @@ void TFormPrintCAD::CopyClick()
 
 void TFormPrintCAD::PasteClick()
 {
-    MyCADPrint().PasteFromClipboard();
-    ListComponents();
-    MyCADPrint().Invalidate();
+    m_designer.Paste();
+    DesignChanged();
 }
 
 void TFormPrintCAD::DeleteClick()
 {
     m_inspector->Inspect(nullptr);
-    MyCADPrint().DeleteSelectedShapes();
-    ListComponents();
-    MyCADPrint().Invalidate();
+    m_designer.DeleteSelection();
+    DesignChanged();
 }
 
 bool TFormPrintCAD::KeyPressed(int key, Qt::KeyboardModifiers modifiers)
 {
-    if (const auto nudge = NudgeSelection::ForKey(key, modifiers.testFlag(Qt::ShiftModifier))) {
-        NudgeSelection::Apply(MyCADPrint(), *nudge);
+    switch (m_designer.KeyPressed(key, modifiers.testFlag(Qt::ShiftModifier))) {
+    case ReportDesigner::KeyCommand::None:
+        return false;
+    case ReportDesigner::KeyCommand::Nudged:
         m_inspector->UpdateValues();
         return true;
-    }
-    if (key == Qt::Key_Delete) {
+    case ReportDesigner::KeyCommand::Delete:
         DeleteClick();
         return true;
-    }
-    if (key == Qt::Key_Escape) {
+    case ReportDesigner::KeyCommand::Select:
         ChooseTool(SpSelecting);
         return true;
     }

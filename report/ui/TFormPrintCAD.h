@@ -1,11 +1,11 @@
 #pragma once
 
 #include "canvas/CanvasTypes.h"
+#include "report/ReportDesigner.h"
 #include "report/ui/PageScrollBox.h"
 
 #include <QDialog>
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,6 +15,7 @@ class QButtonGroup;
 class QLineEdit;
 class QPrinter;
 class QStatusBar;
+class DesignerPrompt;
 class ReportContext;
 class TComponentComboBox;
 class TComponentInspector;
@@ -26,7 +27,8 @@ class TMyShape;
 // lines, boxes, ellipses, texts and pictures, the variable editor ("V"), the shape
 // chooser and the property inspector, printing, the image output and the preview.
 // Shown modally on request; closing only hides it, and design, zoom and selection
-// stay for the next showing. Every key typed in the window is seen first: the arrow
+// stay for the next showing. The commands are ReportDesigner's; the window runs them
+// and shows their outcome, and asks through its DesignerPrompt. Every key typed in the window is seen first: the arrow
 // keys nudge the selection, Delete deletes it and Escape returns to selecting, even
 // while a field of the inspector has the focus.
 class TFormPrintCAD : public QDialog
@@ -37,6 +39,7 @@ public:
     ~TFormPrintCAD() override;
 
     TMyCAD& MyCADPrint() const;
+    ReportDesigner& Designer() { return m_designer; }
     PageScrollBox& ScrollBoxPrint() const { return *m_scrollBox; }
     TComponentInspector& ComponentInspector() const { return *m_inspector; }
     TComponentComboBox& ComponentComboBox() const { return *m_componentCombo; }
@@ -71,14 +74,10 @@ public:
     // Takes the page size from the current printer and shows its name.
     void UpdatePrinterPage();
 
-    // The dialogs the commands ask, replaceable (tests).
-    enum class FileQuestion { OpenReport, SaveReport, OpenResultFile };
-    // The chosen path, empty when cancelled.
-    std::function<QString(FileQuestion question)> AskFileName;
-    // The print dialog; true to print.
-    std::function<bool(QPrinter& printer)> AskPrinter;
-    // The printer setup dialog.
-    std::function<void(QPrinter& printer)> AskPrinterSetup;
+    // The questions of the commands: dialogs until replaced (tests script them). The
+    // prompt must outlive the window or be replaced before it goes.
+    DesignerPrompt& Questions() const { return *m_prompt; }
+    void SetPrompt(DesignerPrompt& prompt);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -93,10 +92,13 @@ private:
     void ShowComponent(TMyShape* shape);
     void ListComponents();
     void SetToolButton(TDrawTool tool);
-    // The selected shapes in list order.
-    std::vector<TMyShape*> SelectionInListOrder() const;
+    // After a command that may have added, removed or reordered shapes.
+    void DesignChanged();
 
     ReportContext& m_context;
+    std::unique_ptr<DesignerPrompt> m_ownPrompt;
+    DesignerPrompt* m_prompt;
+    ReportDesigner m_designer;
     PageScrollBox* m_scrollBox = nullptr;
     QLineEdit* m_editPrinter = nullptr;
     QStatusBar* m_statusBar = nullptr;

@@ -382,35 +382,15 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
         return infoResult;
     }
     const QString name = Cp1252::Decode(rawName, qsizetype(qstrnlen(rawName, sizeof rawName)));
-    const QStringList parts = NameParts(name);
+    if (name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\')))
+        return ignoreFolders ? 0 : ExtractFolder(name, destination);
 
-    if (name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\'))) {
-        if (ignoreFolders)
-            return 0;
-        if (EscapesDestination(name) || parts.isEmpty()) {
-            Message(zmErrWriteExtractedFile, { name });
-            return -1;
-        }
-        const QString folder = destination + parts.join(QLatin1Char('/'));
-        Message(zmCreatingDirectory, { folder });
-        return QDir().mkpath(folder) ? 0 : -1;
-    }
-
-    // Whatever the member's name says, the file lands inside the destination.
-    QString relative;
-    if (ignoreFolders) {
-        relative = parts.isEmpty() ? QString() : parts.last();
-        if (relative == QLatin1String(".") || relative == QLatin1String(".."))
-            relative.clear();
-    } else if (!EscapesDestination(name)) {
-        relative = parts.join(QLatin1Char('/'));
-    }
+    const QString relative = MemberTarget(name, ignoreFolders);
     if (relative.isEmpty() || info.uncompressed_size > quint64(kMaxMemberSize)) {
         Message(zmErrWriteExtractedFile, { name });
         return -1;
     }
     const QString target = destination + relative;
-
     if (QFileInfo::exists(target) && !overwrite) {
         const Answer answer = OnAskOverwrite
             ? OnAskOverwrite(MessageText(zmFileExists, { target }), MessageText(zmPleaseConfirm))
@@ -422,14 +402,46 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
             return -100;
         }
     }
-    if (!ignoreFolders) {
-        const QString folder = QFileInfo(target).absolutePath();
-        if (!QFileInfo(folder).isDir()) {
-            Message(zmCreatingDirectory, { folder });
-            QDir().mkpath(folder);
-        }
-    }
+    if (!ignoreFolders)
+        MakeParentFolder(target);
+    return WriteCurrentMember(uf, name, target, info.uncompressed_size, quint32(info.dosDate));
+}
 
+int TZipObj::ExtractFolder(const QString& name, const QString& destination)
+{
+    const QStringList parts = NameParts(name);
+    if (EscapesDestination(name) || parts.isEmpty()) {
+        Message(zmErrWriteExtractedFile, { name });
+        return -1;
+    }
+    const QString folder = destination + parts.join(QLatin1Char('/'));
+    Message(zmCreatingDirectory, { folder });
+    return QDir().mkpath(folder) ? 0 : -1;
+}
+
+QString TZipObj::MemberTarget(const QString& name, bool ignoreFolders)
+{
+    // Whatever the member's name says, the file lands inside the destination.
+    const QStringList parts = NameParts(name);
+    if (ignoreFolders) {
+        const QString last = parts.isEmpty() ? QString() : parts.last();
+        return last == QLatin1String(".") || last == QLatin1String("..") ? QString() : last;
+    }
+    return EscapesDestination(name) ? QString() : parts.join(QLatin1Char('/'));
+}
+
+void TZipObj::MakeParentFolder(const QString& target)
+{
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QFileInfo(folder).isDir()) {
+        Message(zmCreatingDirectory, { folder });
+        QDir().mkpath(folder);
+    }
+}
+
+int TZipObj::WriteCurrentMember(void* handle, const QString& name, const QString& target, quint64 size, quint32 dosDate)
+{
+    unzFile uf = static_cast<unzFile>(handle);
     if (unzOpenCurrentFile(uf) != UNZ_OK) {
         Message(zmErrReadArchiveInfo, { name });
         return zmErrReadArchiveInfo;
@@ -441,31 +453,10 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
         return zmErrOpenOutputFile;
     }
     Message(zmExtractingFile, { target });
-
-    m_fileSize = qint64(info.uncompressed_size);
-    m_fileDone = 0;
-    std::vector<char> buffer(kBlockSize);
-    int result = 0;
-    for (;;) {
-        const int got = unzReadCurrentFile(uf, buffer.data(), unsigned(buffer.size()));
-        if (got < 0) {
-            Message(zmErrReadZipFile, { name });
-            result = got;
-            break;
-        }
-        if (got == 0)
-            break;
-        // Never more than the member declares, whatever the compressed data holds.
-        if (m_fileDone + got > m_fileSize || out.write(buffer.data(), got) != got) {
-            Message(zmErrWriteExtractedFile, { target });
-            result = -1;
-            break;
-        }
-        Advance(got);
-    }
+    int result = CopyCurrentMember(uf, name, target, size, out);
     out.close();
     if (result == 0) {
-        const QDateTime stamp = FromDosDateTime(quint32(info.dosDate));
+        const QDateTime stamp = FromDosDateTime(dosDate);
         if (stamp.isValid())
             QFile(target).setFileTime(stamp, QFileDevice::FileModificationTime);
         FileProgress(100);
@@ -479,4 +470,27 @@ int TZipObj::ExtractCurrent(void* handle, const QString& destination, bool overw
         result = closeResult;
     }
     return result;
+}
+
+int TZipObj::CopyCurrentMember(void* handle, const QString& name, const QString& target, quint64 size, QFile& out)
+{
+    unzFile uf = static_cast<unzFile>(handle);
+    m_fileSize = qint64(size);
+    m_fileDone = 0;
+    std::vector<char> buffer(kBlockSize);
+    for (;;) {
+        const int got = unzReadCurrentFile(uf, buffer.data(), unsigned(buffer.size()));
+        if (got < 0) {
+            Message(zmErrReadZipFile, { name });
+            return got;
+        }
+        if (got == 0)
+            return 0;
+        // Never more than the member declares, whatever the compressed data holds.
+        if (m_fileDone + got > m_fileSize || out.write(buffer.data(), got) != got) {
+            Message(zmErrWriteExtractedFile, { target });
+            return -1;
+        }
+        Advance(got);
+    }
 }

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+class QFile;
+
 // Codes of the archive messages; the texts are in TZipObj::MessageText.
 enum ZipMessageCode : int {
     zmErrOpenOutputFile = 100,
@@ -91,7 +93,17 @@ private:
     static std::vector<Entry> CollectEntries(const QStringList& files);
     static QString CommonFolder(const std::vector<Entry>& entries);
     int AddEntry(void* zip, const Entry& entry, const QString& member, int level, std::vector<char>& buffer);
+    // The steps of extracting the member the archive stands on (0 or an error code): a
+    // folder member; the path inside the destination a file member goes to (empty when
+    // its name would leave the destination); the target's folder; the member written
+    // to the target, which is removed again after an error; its bytes copied, never
+    // more than it declares.
     int ExtractCurrent(void* unz, const QString& destination, bool overwrite, bool ignoreFolders);
+    int ExtractFolder(const QString& name, const QString& destination);
+    static QString MemberTarget(const QString& name, bool ignoreFolders);
+    void MakeParentFolder(const QString& target);
+    int WriteCurrentMember(void* unz, const QString& name, const QString& target, quint64 size, quint32 dosDate);
+    int CopyCurrentMember(void* unz, const QString& name, const QString& target, quint64 size, QFile& out);
 
     qint64 m_totalSize = 0;
     qint64 m_totalDone = 0;

@@ -10,6 +10,7 @@
 #include "canvas/TMyRectangle.h"
 #include "canvas/widgets/TFormStringListEditor.h"
 #include "tests/support/AppEnvironment.h"
+#include "tests/support/ScriptedQuestions.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -321,7 +322,7 @@ TEST(PictureEditorTest, LoadSaveClear_ThroughTheLoaderAndAtomically)
 {
     (void)kRegistered;
     TestSupport::TempDir dir;
-    TestSupport::MessageCapture messages;
+    ScriptedQuestions<> prompt;
     QImage source(5, 4, QImage::Format_RGB32);
     source.fill(QColor(0, 0, 255));
     const QString png = dir.Path("blue.png");
@@ -329,13 +330,14 @@ TEST(PictureEditorTest, LoadSaveClear_ThroughTheLoaderAndAtomically)
 
     TFormPictureEditor editor;
     EXPECT_EQ(editor.windowTitle(), "Picture Editor");
-    editor.AskOpenFileName = [&] { return png; };
+    editor.SetPrompt(prompt);
+    prompt.fileNames = { png };
     EXPECT_TRUE(editor.LoadClick());
     EXPECT_EQ(editor.Picture().size(), QSize(5, 4));
     EXPECT_EQ(editor.Picture().pixelColor(0, 0), QColor(0, 0, 255));
 
     const QString bmp = dir.Path("copy.bmp");
-    editor.AskSaveFileName = [&] { return bmp; };
+    prompt.fileNames = { bmp };
     EXPECT_TRUE(editor.SaveClick());
     EXPECT_EQ(QImage(bmp).size(), QSize(5, 4));
     EXPECT_FALSE(editor.SaveToFile(dir.Path("no/such/folder/x.bmp")));
@@ -343,7 +345,10 @@ TEST(PictureEditorTest, LoadSaveClear_ThroughTheLoaderAndAtomically)
 
     EXPECT_FALSE(editor.LoadFromFile(dir.Write("bad.bmp", "BM not a picture")));
     EXPECT_EQ(editor.Picture().size(), QSize(5, 4));
-    EXPECT_EQ(messages.Messages().size(), 2);
+    EXPECT_EQ(prompt.messages.size(), 2);
+    ASSERT_EQ(prompt.fileRequests.size(), 2);
+    EXPECT_FALSE(prompt.fileRequests[0].save);
+    EXPECT_TRUE(prompt.fileRequests[1].save);
 
     editor.Clear();
     EXPECT_TRUE(editor.Picture().isNull());

@@ -11,6 +11,7 @@
 #include "report/ReportDesign.h"
 #include "report/ReportTemplate.h"
 #include "report/ReportVariables.h"
+#include "report/ui/DesignerPrompt.h"
 #include "report/ui/PageScrollBox.h"
 #include "report/ui/ReportWindows.h"
 #include "report/ui/TComponentComboBox.h"
@@ -31,9 +32,37 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+#include <optional>
+
 namespace {
 
 const bool kRegistered = (::testing::AddGlobalTestEnvironment(new AppEnvironment<QApplication>), true);
+
+// Answers the designer's file dialogs with the test's path (empty: cancelled) and its
+// printer dialogs with the test's scripts.
+struct AnsweringPrompt : DesignerPrompt
+{
+    explicit AnsweringPrompt(const QString& path)
+        : DesignerPrompt(nullptr)
+        , path(path)
+    {
+    }
+    std::optional<QString> AskFileName(const FileDialogRequest&) override
+    {
+        return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+    }
+    bool AskPrinter(QPrinter& printer) override { return printerDialog ? printerDialog(printer) : false; }
+    void AskPrinterSetup(QPrinter& printer) override
+    {
+        if (setupDialog)
+            setupDialog(printer);
+    }
+
+    const QString& path;
+    std::function<bool(QPrinter&)> printerDialog;
+    std::function<void(QPrinter&)> setupDialog;
+};
 
 class DesignerWindow : public ::testing::Test
 {
@@ -42,7 +71,7 @@ protected:
     {
         (void)kRegistered;
         designer = std::make_unique<TFormPrintCAD>(context);
-        designer->AskFileName = [this](TFormPrintCAD::FileQuestion) { return answeredPath; };
+        designer->SetPrompt(prompt);
     }
     void TearDown() override { designer.reset(); }
 
@@ -67,8 +96,9 @@ protected:
 
     TestSupport::TempDir dir;
     ReportContext context;
-    std::unique_ptr<TFormPrintCAD> designer;
     QString answeredPath;
+    AnsweringPrompt prompt { answeredPath };
+    std::unique_ptr<TFormPrintCAD> designer;
 };
 
 } // namespace
@@ -223,7 +253,7 @@ TEST_F(DesignerWindow, Print_PrintsTheFilledReportAndClosesTheDesigner_ImageAndP
 
     const QString pdf = dir.Path("designer.pdf");
     bool asked = false;
-    designer->AskPrinter = [&](QPrinter& printer) {
+    prompt.printerDialog = [&](QPrinter& printer) {
         asked = true;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
@@ -240,7 +270,7 @@ TEST_F(DesignerWindow, Print_PrintsTheFilledReportAndClosesTheDesigner_ImageAndP
 TEST_F(DesignerWindow, PrintCancelled_KeepsTheDesignerOpenAndPrintsNothing)
 {
     designer->show();
-    designer->AskPrinter = [](QPrinter&) { return false; };
+    prompt.printerDialog = [](QPrinter&) { return false; };
     designer->PrintClick();
     EXPECT_TRUE(designer->isVisible());
 }
@@ -252,7 +282,7 @@ TEST_F(DesignerWindow, NoPrinter_LeavesThePrinterFieldEmptyAndThePageAsItWas)
     Canvas().SetPageWidth(200);
     Canvas().SetPageHeight(250);
     bool asked = false;
-    designer->AskPrinterSetup = [&](QPrinter&) { asked = true; };
+    prompt.setupDialog = [&](QPrinter&) { asked = true; };
     designer->PrinterSetupClick();
     EXPECT_TRUE(asked);
     EXPECT_EQ(designer->PrinterText(), QString());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/LanguageTable.h"
+#include "tests/support/ScriptedQuestions.h"
 #include "workbench/OperatorPrompt.h"
 #include "workbench/calibration/ScaleDialogModel.h"
 
@@ -15,25 +16,18 @@
 // An OperatorPrompt that answers from scripts queued by the test and records
 // everything it was asked. Unscripted questions get Yes/OK, the scale dialog is
 // closed with OK as it stands, and label, colour and font dialogs are cancelled.
-class ScriptedPrompt : public OperatorPrompt
+class ScriptedPrompt : public ScriptedQuestions<OperatorPrompt>
 {
 public:
     using ScaleScript = std::function<bool(ScaleDialogModel&)>;
 
-    std::deque<bool> yesNo;
-    std::deque<bool> okCancel;
     std::deque<ScaleScript> scaleDialogs;
     std::deque<std::optional<QString>> labels;
     std::deque<std::optional<TColor>> colors;
     std::deque<TMyFont> fonts; // chosen fonts; the dialog is cancelled when none is left
-    std::deque<std::optional<QString>> fileNames; // unscripted file dialogs are cancelled
 
-    QStringList questions; // titles of yes/no and OK/Cancel questions
-    QStringList messages; // plain messages
-    QList<std::pair<QString, QString>> informations; // titled messages
     QStringList labelPresets;
     QStringList scaleRejections; // texts the scale dialog showed instead of closing
-    QList<FileDialogRequest> fileRequests; // the file dialogs shown
     int scaleDialogCount = 0;
     int beeps = 0;
 
@@ -56,18 +50,6 @@ public:
         };
     }
 
-    bool AskYesNo(const QString& title, const QString&) override
-    {
-        questions << title;
-        return Next(yesNo, true);
-    }
-    bool AskOkCancel(const QString& title, const QString&) override
-    {
-        questions << title;
-        return Next(okCancel, true);
-    }
-    void ShowMessage(const QString& text) override { messages << text; }
-    void ShowInformation(const QString& title, const QString& text) override { informations.append({ title, text }); }
     bool RunScaleDialog(ScaleDialogModel& model) override
     {
         ++scaleDialogCount;
@@ -103,23 +85,4 @@ public:
         return chosen;
     }
     void Beep() override { ++beeps; }
-    std::optional<QString> AskFileName(const FileDialogRequest& request) override
-    {
-        fileRequests.append(request);
-        if (fileNames.empty())
-            return std::nullopt;
-        const std::optional<QString> name = fileNames.front();
-        fileNames.pop_front();
-        return name;
-    }
-
-private:
-    template <typename T> static T Next(std::deque<T>& queue, T fallback)
-    {
-        if (!queue.empty()) {
-            std::swap(fallback, queue.front());
-            queue.pop_front();
-        }
-        return fallback;
-    }
 };

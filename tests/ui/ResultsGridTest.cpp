@@ -1,7 +1,7 @@
 // The results grid's drawing and the file dialogs' filters.
 #include "tests/ui/UiTestSupport.h"
 
-#include "workbench/ui/FileDialogs.h"
+#include "common/ui/FileDialogs.h"
 #include "workbench/ui/ResultsGrid.h"
 
 #include <QImage>

@@ -1,7 +1,6 @@
 #include "workbench/ui/WindowPrompt.h"
 
 #include "common/LanguageTable.h"
-#include "workbench/ui/FileDialogs.h"
 #include "workbench/ui/ResultsGrid.h"
 #include "workbench/ui/TFormLabel.h"
 #include "workbench/ui/TFormScale.h"
@@ -9,49 +8,13 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFontDialog>
-#include <QMessageBox>
 
 #include <cmath>
 #include <utility>
 
-namespace {
-
-// Dialogs show the normal pointer even while the window is busy.
-class NormalCursor
-{
-public:
-    NormalCursor()
-        : m_active(QApplication::overrideCursor() != nullptr)
-    {
-        if (m_active)
-            QApplication::setOverrideCursor(Qt::ArrowCursor);
-    }
-    ~NormalCursor()
-    {
-        if (m_active)
-            QApplication::restoreOverrideCursor();
-    }
-    NormalCursor(const NormalCursor&) = delete;
-    NormalCursor& operator=(const NormalCursor&) = delete;
-
-private:
-    bool m_active;
-};
-
-int Ask(QWidget* owner, const QString& title, const QString& text, QMessageBox::StandardButtons buttons,
-    QMessageBox::StandardButton defaultButton)
-{
-    const NormalCursor cursor;
-    QMessageBox box(QMessageBox::Information, title, text, buttons, owner);
-    box.setTextFormat(Qt::PlainText); // paths and values are shown as they are
-    box.setDefaultButton(defaultButton);
-    return box.exec();
-}
-
-} // namespace
-
 WindowPrompt::WindowPrompt(QWidget& owner, TFormScale& scale, TFormLabel& label)
     : m_owner(owner)
+    , m_dialogs(&owner)
     , m_scale(scale)
     , m_label(label)
 {
@@ -65,38 +28,27 @@ void WindowPrompt::SetTexts(const LanguageTable* texts, QChar separator)
 
 bool WindowPrompt::AskYesNo(const QString& title, const QString& text)
 {
-    return Ask(&m_owner, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+    return m_dialogs.AskYesNo(title, text);
 }
 
 bool WindowPrompt::AskOkCancel(const QString& title, const QString& text)
 {
-    return Ask(&m_owner, title, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
+    return m_dialogs.AskOkCancel(title, text);
 }
 
-OperatorPrompt::SaveChoice WindowPrompt::AskSaveChanges(const QString& title, const QString& text)
+Prompt::SaveChoice WindowPrompt::AskSaveChanges(const QString& title, const QString& text)
 {
-    switch (
-        Ask(&m_owner, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save)) {
-    case QMessageBox::Save:
-        return SaveChoice::Save;
-    case QMessageBox::Discard:
-        return SaveChoice::Discard;
-    default:
-        return SaveChoice::Cancel;
-    }
+    return m_dialogs.AskSaveChanges(title, text);
 }
 
 void WindowPrompt::ShowMessage(const QString& text)
 {
-    const NormalCursor cursor;
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, &m_owner);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    m_dialogs.ShowMessage(text);
 }
 
 void WindowPrompt::ShowInformation(const QString& title, const QString& text)
 {
-    Ask(&m_owner, title, text, QMessageBox::Ok, QMessageBox::Ok);
+    m_dialogs.ShowInformation(title, text);
 }
 
 bool WindowPrompt::RunScaleDialog(ScaleDialogModel& model)
@@ -162,10 +114,8 @@ std::optional<QString> WindowPrompt::AskFileName(const FileDialogRequest& reques
         m_lastFile = std::exchange(m_presetFile, QString());
         return m_lastFile;
     }
-    const NormalCursor cursor;
-    const QString path = FileDialogs::Ask(&m_owner, request);
-    if (path.isEmpty())
-        return std::nullopt;
-    m_lastFile = path;
+    const std::optional<QString> path = m_dialogs.AskFileName(request);
+    if (path)
+        m_lastFile = *path;
     return path;
 }

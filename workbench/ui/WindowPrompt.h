@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ui/DialogPrompt.h"
 #include "workbench/OperatorPrompt.h"
 
 #include <QChar>
@@ -11,8 +12,9 @@ class QWidget;
 class TFormLabel;
 class TFormScale;
 
-// The operator's answers through real dialogs: message boxes with their titles
-// and icons, the scale dialog, the label dialog, the colour and font dialogs.
+// The operator's answers through real dialogs: the shared questions by DialogPrompt
+// (message boxes, file dialogs), the scale dialog, the label dialog, the colour and
+// font dialogs.
 class WindowPrompt : public OperatorPrompt
 {
 public:
@@ -44,6 +46,7 @@ public:
 
 private:
     QWidget& m_owner;
+    DialogPrompt m_dialogs;
     TFormScale& m_scale;
     TFormLabel& m_label;
     const LanguageTable* m_texts = nullptr;

@@ -6,7 +6,7 @@
 struct FileDialogRequest;
 class QWidget;
 
-// The file dialogs of the main window, built from the workbench's requests.
+// The file dialogs of the windows of both programs, built from the logic's requests.
 namespace FileDialogs {
 
 // A filter in the "Description|pattern|Description|pattern" form as Qt name

@@ -1,6 +1,6 @@
-#include "workbench/ui/FileDialogs.h"
+#include "common/ui/FileDialogs.h"
 
-#include "workbench/OperatorPrompt.h"
+#include "common/Prompt.h"
 
 #include <QFileDialog>
 
@@ -31,6 +31,8 @@ QString Ask(QWidget* parent, const FileDialogRequest& request)
     dialog.setNameFilters(NameFilters(request.filter));
     if (!request.defaultExtension.isEmpty())
         dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.title.isEmpty())
+        dialog.setWindowTitle(request.title);
     dialog.setSizeGripEnabled(true);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
