@@ -49,6 +49,27 @@ ShapePainter::ShapePainter(QPainter* painter, TMyCAD& cad, bool printer)
     , m_printer(printer)
     , m_zoom(cad.Zoom())
 {
+    m_grey = printer && painter != nullptr && painter->device() != nullptr && painter->device()->colorCount() == 2;
+}
+
+QColor ShapePainter::Grey(const QColor& color)
+{
+    const int mean = (color.red() + color.green() + color.blue()) / 3;
+    return QColor(mean, mean, mean, color.alpha());
+}
+
+QColor ShapePainter::Colour(TColor color) const
+{
+    const QColor c = ToQColor(color);
+    return m_grey ? Grey(c) : c;
+}
+
+QBrush ShapePainter::ShapeBrush(const TMyBrush& brush) const
+{
+    QBrush b = MakeBrush(brush);
+    if (m_grey && b.style() != Qt::TexturePattern)
+        b.setColor(Grey(b.color()));
+    return b;
 }
 
 TColor ShapePainter::HotColor()
@@ -99,7 +120,7 @@ QFont ShapePainter::MakeShapeFont(const TMyShape& shape) const
 
 QPen ShapePainter::MakePen(const TMyPen& pen) const
 {
-    QPen p(ToQColor(pen.color));
+    QPen p(Colour(pen.color));
     double width = std::clamp(pen.width, 0, 10000);
     if (m_printer)
         width = std::max(1.0, width * m_zoom);
@@ -365,7 +386,7 @@ void ShapePainter::DrawRuleLine(TMyRuleLine& line)
     QTransform frame;
     frame.translate(centre.x(), centre.y());
     frame.rotateRadians(textAngle);
-    Text(label, QPointF(-w / 2.0, -3.0 - metrics.height()), font, ToQColor(line.Font().color), frame);
+    Text(label, QPointF(-w / 2.0, -3.0 - metrics.height()), font, Colour(line.Font().color), frame);
 }
 
 void ShapePainter::DrawLinkLine(TMyLinkLine& line)
@@ -395,7 +416,7 @@ void ShapePainter::DrawPolyBezier(TMyPolyBezier& curve)
     QPainterPath path(points[0]);
     for (qsizetype i = 1; i + 2 < points.size(); i += 3)
         path.cubicTo(points[i], points[i + 1], points[i + 2]);
-    const QBrush brush = MakeBrush(curve.Brush());
+    const QBrush brush = ShapeBrush(curve.Brush());
     if (brush.style() != Qt::NoBrush)
         Fill(path, brush);
     Stroke(path, MakePen(curve.Pen()));
@@ -447,7 +468,7 @@ void ShapePainter::DrawElliArc(TMyElliArc& arc)
     if (arc.ArcStyle() != asArc) {
         points.append(points.front());
         path.addPolygon(points);
-        Fill(path, MakeBrush(arc.Brush()));
+        Fill(path, ShapeBrush(arc.Brush()));
     } else {
         path.addPolygon(points);
     }

@@ -31,7 +31,9 @@ class TMyElliArc;
 class ShapePainter
 {
 public:
-    // printer selects the printer rules: pen widths are multiplied by the zoom.
+    // printer selects the printer rules: pen widths are multiplied by the zoom, and
+    // on a device that reports exactly two colours pens, brushes and text colours
+    // become grey values (the integer mean of red, green and blue).
     ShapePainter(QPainter* painter, TMyCAD& cad, bool printer);
 
     // Draws the shape's members (recursively, in Children order) and then the shape
@@ -58,6 +60,12 @@ public:
     // The shape's geometric pen (square caps, mitred joins); width 0 is the thinnest line.
     QPen MakePen(const TMyPen& pen) const;
     static QBrush MakeBrush(const TMyBrush& brush);
+    // A colour as this painter draws it (grey on a two-colour printer).
+    QColor Colour(TColor color) const;
+    // MakeBrush with the colour as this painter draws it.
+    QBrush ShapeBrush(const TMyBrush& brush) const;
+    // The grey of a colour: the integer mean of red, green and blue in all three channels.
+    static QColor Grey(const QColor& color);
     // The colour handles are filled with: shared by all canvases of the process.
     static TColor HotColor();
     static void SetHotColor(TColor color);
@@ -100,6 +108,7 @@ private:
     QPainter* m_painter;
     TMyCAD& m_cad;
     bool m_printer;
+    bool m_grey = false;
     double m_zoom;
     QRectF m_bounds;
 };

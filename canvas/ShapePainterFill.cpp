@@ -134,7 +134,7 @@ void ShapePainter::FillAndOutline(TMyShape& shape, const QPolygonF& polygon)
         if (m_painter == nullptr)
             Accumulate(region.boundingRect());
     }
-    Fill(region, MakeBrush(shape.Brush()));
+    Fill(region, ShapeBrush(shape.Brush()));
     Stroke(region, MakePen(shape.Pen()));
 }
 
@@ -144,7 +144,7 @@ void ShapePainter::DrawInfo(const TMyShape& shape)
         return;
     const QPointF c = Screen(shape.CaptionPos());
     const QFont font = MakeShapeFont(shape);
-    const QColor color = ToQColor(shape.Font().color);
+    const QColor color = Colour(shape.Font().color);
     const QFontMetricsF metrics(font);
     if (!shape.Info().isEmpty()) {
         const double w = metrics.horizontalAdvance(shape.Info());
@@ -189,7 +189,7 @@ void ShapePainter::DrawText(TMyText& text)
     const QRectF local = box.Local();
     const QFont font = MakeShapeFont(text);
     const QFontMetricsF metrics(font);
-    const QColor color = ToQColor(text.Font().color);
+    const QColor color = Colour(text.Font().color);
     const QPen hollow = MakePen(text.Pen());
     const QPen* hollowPen = text.IsSolid() ? nullptr : &hollow;
 

@@ -217,6 +217,9 @@ public:
     TMyShape* AppendShape(std::unique_ptr<TMyShape> shape);
     // False when the shape is missing or locked; removes it and its (unlocked) members.
     bool DeleteShapeById(int id, bool recordUndo);
+    // The same for many shapes in one pass and (when recorded) one undo step; the
+    // number of listed shapes that are locked and stay. Missing ids are skipped.
+    int DeleteShapesById(const std::vector<int>& ids, bool recordUndo);
     // Deletes the selection as one undo step; false (nothing deleted) when a selected shape is locked.
     bool DeleteSelectedShapes();
     void ClearShapes();
@@ -339,6 +342,11 @@ public:
     // Plays the newest undone step forward again. False when there is nothing to redo.
     bool Redo();
     bool CanUndo() const { return m_undo.StepCount() > 0; }
+    // Records the shapes' present state as one undo step, before a caller changes
+    // them outside the mouse editing (a thickness set from a slider).
+    void RecordChange(const std::vector<TMyShape*>& shapes);
+    // Changes with every recorded, undone, redone or cleared step.
+    uint64_t UndoSerial() const { return m_undo.Serial(); }
     bool CanRedo() const { return m_undo.RedoStepCount() > 0; }
     // --- drawing (TMyCADPaint.cpp) ---
     // Paints the damaged rectangle of the control (control pixels) through an off-screen
@@ -383,6 +391,14 @@ public:
     void ClearTraceOverlay();
     const std::vector<QPolygonF>& TraceOutlines() const { return m_traceOutlines; }
     const QRectF& TraceBand() const { return m_traceBand; }
+    // The shape under the mouse drawn with a highlight (a wide translucent band
+    // beneath its outline) while the mouse browses, so the operator sees which
+    // mark a click would take. Off unless the program asks for it.
+    bool HighlightHover() const { return m_highlightHover; }
+    void SetHighlightHover(bool on) { m_highlightHover = on; }
+    // The hovered shape (-1: none); the canvas repaints the old and new outline.
+    void SetHoverShape(int id);
+    int HoverShapeId() const { return m_hoverShapeId; }
     // The colour unlocked handles are filled with (shared by all canvases; starts green).
     static TColor HotColor();
 
@@ -460,6 +476,7 @@ private:
     void DrawShapes(QPainter& painter, const std::vector<int>* layerIds, bool printer);
     void DrawBackgroundPicture(QPainter& painter, const QRect& area, QSize size, double scale, bool tileAll);
     void DrawGrid(QPainter& painter, const QRect& area) const;
+    void DrawHoverHighlight(QPainter& painter);
     void DrawHandlesAndTraces(QPainter& painter);
     // RenderControl's drawing of one area of the control: white, the picture, the shapes.
     void PaintControlArea(QPainter& painter, const QRect& area);
@@ -553,6 +570,9 @@ private:
     std::unordered_map<const TMyShape*, QRectF> m_bandBounds;
     // Set by every repaint request: the layer cache compares the shapes again.
     mutable bool m_drawingStale = true;
+    bool m_highlightHover = false;
+    int m_hoverShapeId = -1;
+    QRect m_hoverArea; // screen pixels painted for the highlight
     std::vector<QPolygonF> m_traceOutlines;
     QRectF m_traceBand;
 };

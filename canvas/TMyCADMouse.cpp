@@ -51,6 +51,7 @@ void TMyCADMouse::ToolChanged(TDrawTool tool)
     m_operatedId = m_hotChildId = m_clickThroughId = m_hoverId = -1;
     m_handle = -1;
     ClearTrace();
+    m_cad.SetHoverShape(-1);
 }
 
 TMyShape* TMyCADMouse::ShapeOf(int id) const
@@ -203,6 +204,7 @@ void TMyCADMouse::HoverMove(QPointF point)
         return;
     TMyShape* previous = HoverShape();
     m_hoverId = id;
+    m_cad.SetHoverShape(id);
     if (previous != nullptr && m_cad.OnMouseLeaveShape)
         m_cad.OnMouseLeaveShape(previous);
     if (hovered != nullptr && m_cad.OnMouseEnterShape)

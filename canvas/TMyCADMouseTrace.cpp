@@ -25,8 +25,10 @@ QPolygonF Screen(const std::vector<TMyPoint>& points, double zoom)
     return polygon;
 }
 
+} // namespace
+
 // The outline of one shape (not its members) in screen pixels.
-QPolygonF Outline(const TMyShape& shape, double zoom)
+QPolygonF ScreenOutline(const TMyShape& shape, double zoom)
 {
     const auto& n = shape.Nodes();
     if (dynamic_cast<const TMyEllipse*>(&shape) != nullptr && n.size() == 4) {
@@ -65,8 +67,6 @@ QPolygonF Outline(const TMyShape& shape, double zoom)
     return Screen(n, zoom);
 }
 
-} // namespace
-
 void TMyCADMouse::ClearTrace()
 {
     m_trace = TraceOverlay {};
@@ -93,7 +93,7 @@ void TMyCADMouse::TraceCreation(QPointF point)
         // The box (or ellipse) the next click would make.
         if (auto preview = ShapeFactory::Copy(shape)) {
             preview->AddNode(point);
-            m_trace.outlines.push_back(Outline(*preview, m_cad.Zoom()));
+            m_trace.outlines.push_back(ScreenOutline(*preview, m_cad.Zoom()));
         }
     } else if (!shape.Nodes().empty()) {
         QPolygonF polygon = Screen(shape.Nodes(), m_cad.Zoom());
@@ -107,7 +107,7 @@ void TMyCADMouse::TraceShapesMoved(const std::vector<TMyShape*>& shapes, QPointF
 {
     for (TMyShape* shape : shapes)
         for (TMyShape* part : m_cad.WithMembers(shape)) {
-            QPolygonF outline = Outline(*part, m_cad.Zoom());
+            QPolygonF outline = ScreenOutline(*part, m_cad.Zoom());
             if (outline.size() < 2)
                 continue;
             outline.translate(movement);

@@ -224,8 +224,40 @@ void TMyCAD::Paint(QPainter& painter, const QRect& damaged)
         OnPaint();
 }
 
+void TMyCAD::SetHoverShape(int id)
+{
+    if (id == m_hoverShapeId)
+        return;
+    m_hoverShapeId = id;
+    if (!m_highlightHover)
+        return;
+    const QRect before = m_hoverArea;
+    m_hoverArea = QRect();
+    if (const TMyShape* shape = ShapeById(id))
+        m_hoverArea = Rounded(ScreenOutline(*shape, Zoom()).boundingRect()).adjusted(-4, -4, 4, 4);
+    RepaintArea(before);
+    RepaintArea(m_hoverArea);
+}
+
+void TMyCAD::DrawHoverHighlight(QPainter& painter)
+{
+    const TMyShape* shape = m_highlightHover ? ShapeById(m_hoverShapeId) : nullptr;
+    if (shape == nullptr || !shape->Visible() || !IsLayerVisible(shape->LayerId()) || IndexInSelection(shape) >= 0)
+        return;
+    const QPolygonF outline = ScreenOutline(*shape, Zoom());
+    m_hoverArea = Rounded(outline.boundingRect()).adjusted(-4, -4, 4, 4);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    // Cyan shows on light and dark skin alike and is no colour a mark is drawn in.
+    painter.setPen(QPen(QColor(0, 220, 255, 150), 6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.drawPolyline(outline);
+    painter.restore();
+}
+
 void TMyCAD::DrawHandlesAndTraces(QPainter& painter)
 {
+    DrawHoverHighlight(painter);
     if (m_hotShow) {
         ShapePainter handles(&painter, *this, false);
         const bool rotating = m_shapeTool == SpRotateSelecting;
@@ -299,8 +331,11 @@ void TMyCAD::PaintPage(QPainter& painter, QSize pagePixels, double zoom, const s
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     if (!printer)
         painter.fillRect(page, m_printBackground ? ShapePainter::ToQColor(m_colorOfBackGround) : QColor(Qt::white));
-    else if (m_printBackground)
-        painter.fillRect(page, ShapePainter::ToQColor(m_colorOfBackGround));
+    else if (m_printBackground) {
+        const QColor background = ShapePainter::ToQColor(m_colorOfBackGround);
+        const bool twoColours = painter.device() != nullptr && painter.device()->colorCount() == 2;
+        painter.fillRect(page, twoColours ? ShapePainter::Grey(background) : background);
+    }
     if (printer && m_bkBitmapMode == Stretch)
         painter.drawImage(QRectF(page), m_bkBitmap);
     else if (!m_bkBitmap.isNull())

@@ -334,6 +334,40 @@ bool TMyCAD::DeleteShapeById(int id, bool recordUndo)
     return true;
 }
 
+int TMyCAD::DeleteShapesById(const std::vector<int>& ids, bool recordUndo)
+{
+    std::vector<TMyShape*> shapes;
+    std::unordered_set<const TMyShape*> listed;
+    int locked = 0;
+    for (int id : ids) {
+        TMyShape* shape = ShapeById(id);
+        if (shape == nullptr || !listed.insert(shape).second)
+            continue;
+        if (shape->Locked())
+            ++locked;
+        else
+            shapes.push_back(shape);
+    }
+    // A member goes with its listed group and is recorded with it, not twice.
+    std::erase_if(shapes, [&](const TMyShape* shape) {
+        for (int steps = 0; steps <= ShapeCount(); ++steps) {
+            const TMyShape* parent = ShapeByIndex(shape->ParentGroup());
+            if (parent == nullptr || parent == shape)
+                return false;
+            if (listed.count(parent) != 0)
+                return true;
+            shape = parent;
+        }
+        return false;
+    });
+    if (shapes.empty())
+        return locked;
+    if (recordUndo)
+        m_undo.Record(UndoActions::kDelete, shapes);
+    RemoveWithMembers(shapes);
+    return locked;
+}
+
 bool TMyCAD::DeleteSelectedShapes()
 {
     for (TMyShape* shape : m_selection)

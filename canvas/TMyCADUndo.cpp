@@ -312,3 +312,8 @@ std::vector<TMyShape*> TMyCAD::InsertRestored(std::vector<std::unique_ptr<TMySha
     m_modified = true;
     return result;
 }
+
+void TMyCAD::RecordChange(const std::vector<TMyShape*>& shapes)
+{
+    m_undo.Record(UndoActions::kChange, shapes);
+}

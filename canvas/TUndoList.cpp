@@ -26,6 +26,7 @@ void TUndoList::SetSize(uint8_t size)
 
 void TUndoList::Clear()
 {
+    ++m_serial;
     m_entries.clear();
     m_redo.clear();
 }
@@ -151,6 +152,7 @@ void TUndoList::Record(const QString& action, const std::vector<TMyShape*>& shap
 
 void TUndoList::PushStep(std::vector<TSavedShape> step, bool toRedo)
 {
+    ++m_serial;
     if (m_size == 0 || step.empty())
         return;
     std::vector<TSavedShape>& list = toRedo ? m_redo : m_entries;
@@ -168,6 +170,7 @@ void TUndoList::PushStep(std::vector<TSavedShape> step, bool toRedo)
 
 std::vector<TSavedShape> TUndoList::TakeLastStep(bool fromRedo)
 {
+    ++m_serial;
     std::vector<TSavedShape>& list = fromRedo ? m_redo : m_entries;
     std::vector<TSavedShape> step;
     if (list.empty())

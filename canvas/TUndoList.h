@@ -54,6 +54,9 @@ public:
     std::vector<TSavedShape>& Entries() { return m_entries; }
     const std::vector<TSavedShape>& RedoEntries() const { return m_redo; }
     int StepCount() const { return StepCountOf(m_entries); }
+    // Changes whenever either list changes, so a caller can tell whether the
+    // newest step is still the one it recorded.
+    uint64_t Serial() const { return m_serial; }
     int RedoStepCount() const { return StepCountOf(m_redo); }
     // Takes the newest step off the undo (or redo) list; empty when there is none.
     std::vector<TSavedShape> TakeLastStep(bool fromRedo);
@@ -76,6 +79,7 @@ private:
     static int StepCountOf(const std::vector<TSavedShape>& list);
 
     uint8_t m_size = 10;
+    uint64_t m_serial = 0;
     std::vector<TSavedShape> m_entries;
     std::vector<TSavedShape> m_redo;
 };

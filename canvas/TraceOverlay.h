@@ -20,3 +20,8 @@ struct TraceOverlay
     bool IsEmpty() const { return outlines.empty() && selectionBand.isNull(); }
     bool operator==(const TraceOverlay& other) const = default;
 };
+
+class TMyShape;
+
+// The outline of one shape (not its members) in screen pixels at the zoom.
+QPolygonF ScreenOutline(const TMyShape& shape, double zoom);

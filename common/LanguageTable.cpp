@@ -31,6 +31,18 @@ constexpr BuiltIn kPelorix[] = {
     { "GroupBoxMessages", "MessageInvalidValueScale", "Ungültiger Wert" },
     { "GroupBoxMessages", "MessageInvalidValueScaleWarn",
         "Bitte geben Sie für Länge und Pixel Zahlen größer als 0 ein." },
+    // The file dialogs' filters: description (pattern)|pattern, pairs joined by "|".
+    { "GroupBoxMessages", "FilterMeasurement", "Norvane Measure (*.nvm)|*.nvm" },
+    { "GroupBoxMessages", "FilterPictureOpen",
+        "All(*.jpg;*.jpeg;*.bmp;*.tif;*.gif;*.ico;*.png;*.psd)|*.jpg;*.jpeg;*.bmp;*.tif;*.gif;*.ico;*.png;*.psd|"
+        "JPEG Image File (*.jpg)|*.jpg|JPEG Image File (*.jpeg)|*.jpeg|Bitmaps (*.bmp)|*.bmp|TIFF (*.tif)|*.tif|"
+        "GIF (*.gif)|*.gif|Icons (*.ico)|*.ico|Photoshop (*.psd)|*.psd|PNG (*.png)|*.png" },
+    { "GroupBoxMessages", "FilterPictureSave",
+        "Bitmaps (*.bmp)|*.bmp|Windows Meta file (*.wmf)|*.wmf|JPEG Image File (*.jpg)|*.jpg|DXF (*.dxf)|*.dxf|"
+        "DXF1(*.dxf1)|*.dxf1" },
+    { "GroupBoxMessages", "FilterExport",
+        "Exceldatei (*.xls)|*.xls|Excel-Arbeitsmappe (*.xlsx)|*.xlsx|Textdatei  (*.txt)|*.txt|CSV-Datei "
+        "(*.csv)|*.csv" },
     { "GroupBoxMessages", "MessageCompareTitle", "Verlauf vergleichen" },
     { "GroupBoxMessages", "MessageCompareArea",
         "Die ausgewerteten Flächen weichen um mehr als 5 % voneinander ab: Stelle oder Feld sind womöglich nicht "

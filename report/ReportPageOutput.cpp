@@ -60,12 +60,17 @@ bool PrintLayers(
     };
     printer.setPageOrientation(
         canvas.PageOrientation() == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    // The page is laid out on the whole sheet, as the preview and the PDF show it:
+    // the printer's margins must not move the footer into the designed frame.
+    QPageLayout layout = printer.pageLayout();
+    layout.setMode(QPageLayout::FullPageMode);
+    printer.setPageLayout(layout);
     QPainter painter;
     if (!painter.begin(&printer))
         return fail(QStringLiteral("the print job could not be started"));
     const double dpi = std::min(printer.logicalDpiX(), printer.logicalDpiY());
     const double zoom = scale * dpi / canvas.PixelsPerInch();
-    const QSize page = printer.pageLayout().paintRectPixels(printer.logicalDpiX()).size();
+    const QSize page = printer.pageLayout().fullRectPixels(printer.logicalDpiX()).size();
     canvas.PaintPage(painter, page, zoom, layerIds, true);
     if (!painter.end())
         return fail(QStringLiteral("the print job could not be finished"));

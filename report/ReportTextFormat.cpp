@@ -53,7 +53,7 @@ std::optional<QString> Format(const QString& format, const QStringList& values)
             return std::nullopt;
 
         QString value = values[next++];
-        if (value.isEmpty())
+        if (value.isNull())
             value = QStringLiteral("(null)");
         if (precision >= 0 && value.size() > precision)
             value.truncate(precision);

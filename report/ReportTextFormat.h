@@ -8,7 +8,8 @@
 // Fills the placeholders of a report text with variable values, by the C
 // library's rules for "%s" with every argument a text: flags ("-" left-justifies),
 // field width and precision (the longest part of the value shown); "%%" is one "%".
-// An empty value prints "(null)". A template comes from elsewhere, so anything
+// A missing value (a null text) prints "(null)", as the C library prints a null
+// pointer; an empty text prints nothing. A template comes from elsewhere, so anything
 // else fails as a whole instead of being interpreted: other conversions ("%d",
 // "%n", "%x"), "*" widths, widths or precisions beyond kMaxField, more
 // placeholders than values, and a "%" at the very end. Callers keep the text

@@ -73,6 +73,16 @@ bool FillImage(TMyImage& image, const std::vector<Row>& rows, double outputZoom)
     return true;
 }
 
+// A cell's text; a missing cell gives a null text, an empty one an empty (not
+// null) text, so that a report prints "(null)" for the one and nothing for the other.
+QString ValueText(const TCell& cell)
+{
+    if (cell.IsMissing())
+        return QString();
+    const QString text = cell.TextForm(QString());
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
 } // namespace
 
 std::vector<Row> ReadResultRows(const QString& path)
@@ -89,7 +99,7 @@ std::vector<Row> ReadResultRows(const QString& path)
     const int count = std::min(name->CellCount(), value->CellCount());
     rows.reserve(size_t(count));
     for (int r = 0; r < count; ++r)
-        rows.emplace_back(name->Cell(r)->TextForm(QString()), value->Cell(r)->TextForm(QString()));
+        rows.emplace_back(name->Cell(r)->TextForm(QString()), ValueText(*value->Cell(r)));
     return rows;
 }
 

@@ -19,11 +19,12 @@ namespace ReportVariables {
 // One row of the result data file: name and value as texts.
 using Row = std::pair<QString, QString>;
 
-// The Name and Value texts of every row of the file, in file order; cells marked
-// missing read as empty texts. Empty when the file does not exist or is damaged.
+// The Name and Value texts of every row of the file, in file order; values of
+// cells marked missing read as null texts (printed "(null)"), empty texts as
+// empty, not null, texts. Empty when the file does not exist or is damaged.
 std::vector<Row> ReadResultRows(const QString& path);
 
-// The value of the last row named exactly `name` (letter case counts); empty when none.
+// The value of the last row named exactly `name` (letter case counts); a null text when none.
 QString ValueOf(const std::vector<Row>& rows, const QString& name);
 
 // The variable names a text shape's placeholders take, in order ("VariableCount",

@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_set>
 
 namespace {
 
@@ -132,21 +131,17 @@ void MeasurementFile::ClearMeasurement()
 {
     TMyCAD& cad = m_wb.Canvas();
     std::vector<int> ids;
-    std::unordered_set<int> seen;
     for (const ResultTree::Entry& entry : m_wb.Tree().Entries()) {
         const int id = entry.node.shapeId;
         const TMyShape* shape = cad.ShapeById(id);
-        if (shape != nullptr && shape->UserData().GetValue(ShapeTags::kType) != ShapeTags::kScaleBar
-            && seen.insert(id).second)
+        if (shape != nullptr && shape->UserData().GetValue(ShapeTags::kType) != ShapeTags::kScaleBar)
             ids.push_back(id);
     }
-    // One batch: each deletion removes its entry, the results are recomputed once.
+    // One pass and one undo step: the entries go with their shapes, the results are
+    // recomputed once. A locked mark stays (and is reported, as it always was).
     m_wb.BeginDeleteBatch();
-    for (int id : ids) {
-        // A shape may have gone with a group deleted before it.
-        if (cad.ShapeById(id) != nullptr && !cad.DeleteShapeById(id, true))
-            m_wb.Prompt().ShowMessage(QStringLiteral("Internal error # main:1743"));
-    }
+    for (int locked = cad.DeleteShapesById(ids, true); locked > 0; --locked)
+        m_wb.Prompt().ShowMessage(QStringLiteral("Internal error # main:1743"));
     m_wb.EndDeleteBatch();
     cad.Refresh();
 }
@@ -164,7 +159,8 @@ void MeasurementFile::NewMeasurement()
 
 bool MeasurementFile::SaveMeasurementCommand(bool withPicture)
 {
-    const auto path = m_wb.Prompt().AskFileName({ kMeasurementFilter, QStringLiteral("nvm"), true });
+    const auto path = m_wb.Prompt().AskFileName(
+        { m_wb.Texts().Text(QStringLiteral("FilterMeasurement")), QStringLiteral("nvm"), true });
     if (!path)
         return false;
     return SaveMeasurement(*path, withPicture);
@@ -221,7 +217,8 @@ bool MeasurementFile::LoadMeasurementCommand()
 {
     if (!ConfirmDiscard())
         return false;
-    const auto path = m_wb.Prompt().AskFileName({ kMeasurementFilter, QStringLiteral("nvm"), false });
+    const auto path = m_wb.Prompt().AskFileName(
+        { m_wb.Texts().Text(QStringLiteral("FilterMeasurement")), QStringLiteral("nvm"), false });
     if (!path)
         return false;
     return LoadMeasurement(*path);
@@ -288,6 +285,7 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
     state.BorderId = -1;
 
     const QImage& loaded = cad.BkBitmap();
+    m_loadedWithPicture = loaded.width() > 0;
     if (loaded.width() > 0) {
         cad.SetBkBitmapMode(Stretch);
         state.ImageLoaded = true;

@@ -89,6 +89,8 @@ public:
     // Why the last LoadPicture, SavePicture, SaveMeasurement or LoadMeasurement
     // failed, in English (for logs and the command-line tool).
     const QString& LastError() const { return m_lastError; }
+    // Whether the last measurement loaded held its own picture.
+    bool LoadedWithPicture() const { return m_loadedWithPicture; }
 
     // The circle of an exclusion border shape: the centre and radius of the
     // bounding square of its four nodes, truncated to whole pixels.
@@ -108,5 +110,6 @@ private:
 
     Workbench& m_wb;
     QString m_lastError;
+    bool m_loadedWithPicture = false;
     bool m_resultsOnly = false; // LoadMeasurementResults is loading
 };

@@ -79,7 +79,8 @@ bool MeasurementFile::LoadPicture(const QString& path, bool consume)
 
 bool MeasurementFile::LoadPictureCommand()
 {
-    const auto path = m_wb.Prompt().AskFileName({ kPictureOpenFilter, QString(), false });
+    const auto path
+        = m_wb.Prompt().AskFileName({ m_wb.Texts().Text(QStringLiteral("FilterPictureOpen")), QString(), false });
     if (!path)
         return false;
     // A failed load keeps the previous picture, and with it its measurement.
@@ -101,7 +102,8 @@ void MeasurementFile::RebuildBorder()
 
 bool MeasurementFile::SavePictureCommand()
 {
-    const auto path = m_wb.Prompt().AskFileName({ kPictureSaveFilter, QStringLiteral("bmp"), true });
+    const auto path = m_wb.Prompt().AskFileName(
+        { m_wb.Texts().Text(QStringLiteral("FilterPictureSave")), QStringLiteral("bmp"), true });
     if (!path)
         return false;
     // "x.BMP" is a bitmap as much as "x.bmp"; a name the export cannot write is

@@ -30,6 +30,15 @@ public:
     virtual bool AskYesNo(const QString& title, const QString& text) = 0;
     // An OK/Cancel question with an information icon; true for OK.
     virtual bool AskOkCancel(const QString& title, const QString& text) = 0;
+    // Save, discard or keep working on unsaved marks. A prompt without dialogs
+    // keeps the work: the default answer is "cancel".
+    enum class SaveChoice { Save, Discard, Cancel };
+    virtual SaveChoice AskSaveChanges(const QString& title, const QString& text)
+    {
+        (void)title;
+        (void)text;
+        return SaveChoice::Cancel;
+    }
     // A plain message box with an OK button.
     virtual void ShowMessage(const QString& text) = 0;
     // A message box with a title and an information icon.

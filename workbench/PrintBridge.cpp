@@ -91,13 +91,18 @@ std::unique_ptr<TMyCAD> MarksCopy(TMyCAD& canvas, TColor swColor)
     marks->SetPrintABorder(false);
     marks->SetPageHead(QString());
     marks->SetPageFoot(QString());
-    if (swColor != -1)
-        for (int i = 0; i < marks->ShapeCount(); ++i) {
-            TMyShape* shape = marks->ShapeByIndex(i);
-            TMyPen pen = shape->Pen();
+    // The report shows the picture a few times smaller than it is: marks get a
+    // width that stays visible there (one 400th of the picture's width).
+    const int minimumWidth = std::max(2, picture.width() / 400);
+    for (int i = 0; i < marks->ShapeCount(); ++i) {
+        TMyShape* shape = marks->ShapeByIndex(i);
+        TMyPen pen = shape->Pen();
+        if (swColor != -1)
             pen.color = swColor;
-            shape->SetPen(pen);
-        }
+        if (pen.style != psClear)
+            pen.width = std::max(pen.width, minimumWidth);
+        shape->SetPen(pen);
+    }
     return marks;
 }
 
@@ -200,7 +205,10 @@ void FillVariableTable(
         const TGridResult result = row(gridRow++);
         const QString stem = Text(quantity.stem);
         add(stem + QStringLiteral("Caption"), result.caption);
-        add(stem + QStringLiteral("Value"), quantity.hasUnit ? result.text : NumberText::General(result.value));
+        // A count without a value (no hairs of the kind measured) prints "-", as
+        // the grid shows it, never its internal -1.
+        const QString count = result.value < 0 ? QStringLiteral("-") : NumberText::General(result.value);
+        add(stem + QStringLiteral("Value"), quantity.hasUnit ? result.text : count);
         if (quantity.hasUnit)
             add(stem + QStringLiteral("Unit"), result.unit);
     }
@@ -426,11 +434,13 @@ void PrintFollowUp(Workbench& first, Workbench& second, const VisitComparison::C
         QFile::remove(path);
 }
 
-void Print(Workbench& workbench)
+void Print(Workbench& workbench, const std::function<void()>& filesWritten)
 {
     workbench.UpdateResultsGrid();
     QString error;
     const auto files = WritePrintFiles(workbench, ProgramTexts::Current(), &error);
+    if (filesWritten)
+        filesWritten();
     if (!files) {
         workbench.Prompt().ShowMessage(error);
         return;

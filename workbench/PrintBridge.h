@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -103,7 +104,8 @@ LibraryRun RunLibrary(const QString& libraryPath, const QString& templatePath, c
 
 // The whole print command on the workbench: results updated, files written,
 // library run, messages shown through the workbench's prompt, the pictures and
-// the table removed afterwards.
-void Print(Workbench& workbench);
+// the table removed afterwards. `filesWritten` is called once the print files
+// are written, before the library shows its preview (the window ends its busy state).
+void Print(Workbench& workbench, const std::function<void()>& filesWritten = {});
 
 } // namespace PrintBridge

@@ -9,9 +9,6 @@
 
 namespace ResultsExportCommand {
 
-const QString kFilter = QStringLiteral("Exceldatei (*.xls)|*.xls|Excel-Arbeitsmappe (*.xlsx)|*.xlsx|"
-                                       "Textdatei  (*.txt)|*.txt|CSV-Datei (*.csv)|*.csv");
-
 bool ExportTo(const Workbench& workbench, const QString& path, QChar localeSeparator, QString* error, bool* written)
 {
     return ResultsExport::Export(workbench.Tree().ExportObjects(), workbench.Texts(), path, localeSeparator, error,
@@ -20,7 +17,8 @@ bool ExportTo(const Workbench& workbench, const QString& path, QChar localeSepar
 
 bool Run(Workbench& workbench, QChar localeSeparator)
 {
-    const auto path = workbench.Prompt().AskFileName({ kFilter, QStringLiteral("xls"), true });
+    const auto path = workbench.Prompt().AskFileName(
+        { workbench.Texts().Text(QStringLiteral("FilterExport")), QStringLiteral("xls"), true });
     if (!path)
         return false;
     QString error;

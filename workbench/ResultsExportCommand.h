@@ -9,9 +9,6 @@ class Workbench;
 // spreadsheet (".xls"), a tab-separated text file (".txt") or a CSV file (".csv").
 namespace ResultsExportCommand {
 
-// The export dialog's filter.
-extern const QString kFilter;
-
 // Asks for a file and exports; a file that cannot be written is reported with
 // its path and the system's reason, an unknown extension with the accepted ones. `localeSeparator` is the locale's
 // decimal separator for the text file. False when cancelled, refused or failed.

@@ -2,6 +2,7 @@
 
 #include "common/LanguageFile.h"
 #include "workbench/OperatorPrompt.h"
+#include "workbench/ProgramSetup.h"
 #include "workbench/Workbench.h"
 
 #include <QCoreApplication>
@@ -23,16 +24,10 @@ StartUpResult Run(Workbench& workbench, const StartUpOptions& options)
     const QDir programDir(folder);
 
     state.DirectHelpPending = false;
-    TMyCAD& cad = workbench.Canvas();
-    cad.SetPageStyle(CustomerPage);
-    cad.SetPageWidth(16384);
-    cad.SetPageHeight(16384);
-    TMyBrush brush = cad.Brush();
-    brush.style = bsClear;
-    cad.SetBrush(brush);
+    ProgramSetup::PrepareCanvas(workbench);
 
     // The language file translates the texts; without it the built-in German ones stay.
-    const QString languageName = QStringLiteral("PelorixLang.ini");
+    const QString languageName = options.languageFileName;
     LanguageFile language;
     LanguageTable texts = workbench.Texts();
     if (language.Load(programDir.filePath(languageName))) {

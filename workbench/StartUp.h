@@ -15,6 +15,8 @@ struct StartUpOptions
     QString programDirectory; // empty: the executable's folder
     QString hostExchangePath; // empty: no host import
     QString helpFileName = QStringLiteral("Pelorix.chm"); // the help file in the program's folder
+    // The language file, relative to the program's folder (the chosen language's).
+    QString languageFileName = QStringLiteral("PelorixLang.ini");
 };
 
 // What the window does after the start-up step.

@@ -56,6 +56,9 @@ struct ResultsSnapshot
 class Workbench
 {
 public:
+    // The narrowest pen a hair is drawn with, in screen pixels, whatever the zoom.
+    static constexpr int kMinimumMarkWidth = 2;
+
     explicit Workbench(OperatorPrompt& prompt, const LanguageTable& texts = LanguageTable::Pelorix());
     ~Workbench();
     Workbench(const Workbench&) = delete;
@@ -141,8 +144,19 @@ public:
     void SetShowGrid(bool down);
     void SetShowResults(bool down);
     // Moves the thickness slider (clamped to 1-5000); a change applies to the
-    // selected shapes.
+    // selected hairs as one undo step per slider gesture (consecutive changes of
+    // the same hairs share the step), and with none selected to the next hair drawn.
     void SetThicknessSlider(int value);
+    // The hair a slider change applies to: the selected hair's id, or -1 when it
+    // applies to the next hair drawn (also with several selected: -2).
+    int ThicknessTarget() const;
+    // The slider's thickness in micrometres on a picture calibrated in mm or µm;
+    // nothing on an uncalibrated picture (then it is in image pixels).
+    std::optional<double> ThicknessMicrometres() const;
+    // Sets the slider from micrometres (rounded to its hundredths of a pixel).
+    void SetThicknessMicrometres(double micrometres);
+    // Micrometres per image pixel; nothing when uncalibrated.
+    std::optional<double> MicrometresPerPixel() const;
 
     // The visible part of the canvas area: its client size and scroll positions.
     struct Viewport
@@ -269,6 +283,9 @@ private:
     CurveLengthCache m_curveLengths;
     int m_canvasWidth = 0;
     int m_canvasHeight = 0;
+    // The slider gesture's undo step: the hairs it recorded and the list's serial after it.
+    std::vector<int> m_thicknessStepIds;
+    uint64_t m_thicknessStepSerial = 0;
     // The layer of the proposals, made on the first detection.
     int ProposalLayer();
     // Entries follow the proposals after undo and redo of an acceptance.

@@ -46,10 +46,9 @@ void Workbench::ToolButtonClicked(ToolButton button, bool ctrl)
     else
         ui.down = button;
 
-    auto drawingTool = [&](TDrawTool tool, bool sliderOff, uint8_t mode) {
+    // The slider stays usable with a drawing tool: it sets the next hair's thickness.
+    auto drawingTool = [&](TDrawTool tool, bool, uint8_t mode) {
         m_cad.SetShapeTool(tool);
-        if (sliderOff)
-            ui.thicknessEnabled = false;
         ui.cursor = CanvasCursor::MeasureAdd;
         m_state.ToolMode = mode;
     };
@@ -139,7 +138,8 @@ void Workbench::SetShowResults(bool down)
 
 int Workbench::HairPenWidth(int thickness) const
 {
-    return HairMetrics::TruncToInt(thickness * m_state.Zoom * 0.01);
+    // At a small zoom a hair is still drawn wide enough to be seen.
+    return std::max(kMinimumMarkWidth, HairMetrics::TruncToInt(thickness * m_state.Zoom * 0.01));
 }
 
 void Workbench::SetThicknessSlider(int value)
@@ -148,7 +148,66 @@ void Workbench::SetThicknessSlider(int value)
     if (value == m_state.ui.thickness)
         return;
     m_state.ui.thickness = value;
-    ApplyThickness(m_cad.GetSelection());
+    std::vector<TMyShape*> hairs;
+    std::vector<int> ids;
+    for (TMyShape* shape : m_cad.GetSelection()) {
+        const int id = shape->ShapeId();
+        if (id == m_state.ScaleBarId || id == m_state.BorderId || std::string_view(shape->ClassName()) == "TMyEllipse")
+            continue;
+        hairs.push_back(shape);
+        ids.push_back(id);
+    }
+    // One undo step per gesture: a drag of the slider over the same hairs adds to
+    // the step it started, as long as nothing else was recorded since.
+    if (!hairs.empty() && (ids != m_thicknessStepIds || m_cad.UndoSerial() != m_thicknessStepSerial)) {
+        m_cad.RecordChange(hairs);
+        m_thicknessStepIds = ids;
+        m_thicknessStepSerial = m_cad.UndoSerial();
+    }
+    ApplyThickness(hairs);
+    if (!hairs.empty())
+        m_cad.SetModified(true);
+}
+
+int Workbench::ThicknessTarget() const
+{
+    int target = -1;
+    for (TMyShape* shape : m_cad.GetSelection()) {
+        const int id = shape->ShapeId();
+        if (id == m_state.ScaleBarId || id == m_state.BorderId || std::string_view(shape->ClassName()) == "TMyEllipse")
+            continue;
+        if (target >= 0)
+            return -2;
+        target = id;
+    }
+    return target;
+}
+
+std::optional<double> Workbench::MicrometresPerPixel() const
+{
+    if (!(m_state.Scale > 0))
+        return std::nullopt;
+    if (m_state.UnitText == QLatin1String("mm"))
+        return m_state.Scale * 1000.0;
+    if (m_state.UnitText == QString::fromUtf8("µm"))
+        return m_state.Scale;
+    return std::nullopt;
+}
+
+std::optional<double> Workbench::ThicknessMicrometres() const
+{
+    const auto perPixel = MicrometresPerPixel();
+    if (!perPixel)
+        return std::nullopt;
+    return m_state.ui.thickness * 0.01 * *perPixel;
+}
+
+void Workbench::SetThicknessMicrometres(double micrometres)
+{
+    const auto perPixel = MicrometresPerPixel();
+    const double pixels = perPixel ? micrometres / *perPixel : micrometres;
+    if (std::isfinite(pixels))
+        SetThicknessSlider(int(std::lround(std::clamp(pixels * 100.0, 1.0, 5000.0))));
 }
 
 void Workbench::ApplyThickness(const std::vector<TMyShape*>& targets)
@@ -246,8 +305,20 @@ void Workbench::CanvasMouseUp(double x, double y, bool ctrl)
 
 void Workbench::CanvasMouseMove(double x, double y)
 {
-    m_state.ui.statusMouse = QStringLiteral("X: ") + NumberText::Fixed(x / m_state.Zoom + 0.5, 0, m_separator)
-        + QStringLiteral("  Y:") + NumberText::Fixed(y / m_state.Zoom + 0.5, 0, m_separator) + QStringLiteral(" Pixel");
+    const double imageX = x / m_state.Zoom + 0.5;
+    const double imageY = y / m_state.Zoom + 0.5;
+    m_state.ui.statusMouse = QStringLiteral("X: ") + NumberText::Fixed(imageX, 0, m_separator) + QStringLiteral("  Y:")
+        + NumberText::Fixed(imageY, 0, m_separator) + QStringLiteral(" Pixel");
+    // Beside the pixels, the calibrated position: what a clinician measures in.
+    if (const auto perPixel = MicrometresPerPixel()) {
+        const bool mm = m_state.UnitText == QLatin1String("mm");
+        const double factor = mm ? m_state.Scale : *perPixel;
+        const int decimals = mm ? 3 : 1;
+        m_state.ui.statusMouse += QStringLiteral("  (")
+            + NumberText::Fixed(std::round(imageX) * factor, decimals, m_separator) + QStringLiteral("; ")
+            + NumberText::Fixed(std::round(imageY) * factor, decimals, m_separator) + QLatin1Char(' ')
+            + m_state.UnitText + QLatin1Char(')');
+    }
 }
 
 void Workbench::QuickCount(double x, double y)

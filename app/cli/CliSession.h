@@ -21,9 +21,12 @@ private:
     QStringList m_messages;
 };
 
-// A workbench with its prompt, as the main window holds them.
+// A workbench with its prompt, as the main window holds them, set up as the
+// window sets it up (Pelorix.ini beside the program).
 struct CliSession
 {
+    CliSession();
+
     CliPrompt prompt;
     Workbench workbench { prompt };
     MeasurementFile files { workbench };

@@ -6,6 +6,7 @@
 
 #include "canvas/TMyCAD.h"
 #include "workbench/HostImport.h"
+#include "workbench/ProgramSetup.h"
 #include "workbench/ResultsExport.h"
 #include "workbench/ResultsExportCommand.h"
 #include "workbench/ResultsJson.h"
@@ -36,6 +37,11 @@ void CliPrompt::PrintMessages() const
         message.replace(QLatin1Char('\n'), QLatin1Char(' '));
         std::fprintf(stderr, "%s\n", message.toUtf8().constData());
     }
+}
+
+CliSession::CliSession()
+{
+    ProgramSetup::Apply(workbench);
 }
 
 int CliSession::Succeed()

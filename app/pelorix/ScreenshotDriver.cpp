@@ -8,7 +8,11 @@
 #include <QApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
@@ -18,10 +22,11 @@
 
 #include <cstdio>
 
-ScreenshotDriver::ScreenshotDriver(TFormMain& window, QString outPath, bool reportScreenshots)
+ScreenshotDriver::ScreenshotDriver(TFormMain& window, QString outPath, bool reportScreenshots, QString hairsFile)
     : QObject(&window)
     , m_window(window)
     , m_outPath(std::move(outPath))
+    , m_hairsFile(std::move(hairsFile))
     , m_reportScreenshots(reportScreenshots)
 {
     QTimer::singleShot(200, this, &ScreenshotDriver::Step);
@@ -32,6 +37,17 @@ void ScreenshotDriver::Step()
     // Wait for the start-up step and the host import (at most 20 s).
     if (!m_window.StartupDone() && ++m_waited < 100) {
         QTimer::singleShot(200, this, &ScreenshotDriver::Step);
+        return;
+    }
+    if (!m_hairsFile.isEmpty()) {
+        // The README's pictures: a window of 1600 x 1000 with the picture fitted in.
+        m_window.move(0, 0);
+        m_window.resize(1600, 1000);
+        QApplication::processEvents();
+        m_window.FitZoomToWindow();
+        QApplication::processEvents();
+        DrawHairsOf(m_hairsFile);
+        QTimer::singleShot(300, this, &ScreenshotDriver::Finish);
         return;
     }
     const double cx = m_window.Bench().State().ImageWidth * 0.5;
@@ -51,6 +67,28 @@ void ScreenshotDriver::Step()
     Drag({ cx - 60, cy - 60 }, { cx + 60, cy + 20 });
     m_window.ToolButtonOf(ToolButton::Select)->click();
     QTimer::singleShot(300, this, &ScreenshotDriver::Finish);
+}
+
+void ScreenshotDriver::DrawHairsOf(const QString& path)
+{
+    // The hairs of the sample's record whose roots lie in the evaluated field, each
+    // from its first to its last point at its own thickness, as an operator traces them.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QJsonArray hairs = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("hairs")).toArray();
+    m_window.ToolButtonOf(ToolButton::MultLine)->click();
+    for (const QJsonValue& value : hairs) {
+        const QJsonObject hair = value.toObject();
+        const QJsonArray points = hair.value(QStringLiteral("points")).toArray();
+        if (!hair.value(QStringLiteral("rootInsideCircle")).toBool() || points.size() < 2)
+            continue;
+        m_window.Bench().SetThicknessMicrometres(hair.value(QStringLiteral("thicknessUm")).toDouble());
+        const auto at = [](const QJsonValue& p) { return QPointF(p[0].toDouble(), p[1].toDouble()); };
+        Drag(at(points.first()), at(points.last()));
+    }
+    m_window.ToolButtonOf(ToolButton::Select)->click();
+    m_window.SyncUi();
 }
 
 void ScreenshotDriver::Drag(QPointF fromImage, QPointF toImage)
@@ -92,7 +130,8 @@ QString ScreenshotDriver::SiblingPath(const QString& suffix) const
 void ScreenshotDriver::WhenShown(const QString& title, std::function<void(QWidget*)> found, int attempts)
 {
     QWidget* window = QApplication::activeModalWidget();
-    if (window && window->windowTitle() == title && window->isVisible()) {
+    // Found by name: the title is in the operator's language.
+    if (window && window->objectName() == title && window->isVisible()) {
         // One more turn of the event loop lets the window paint its page.
         QTimer::singleShot(300, this, [window, found] { found(window); });
         return;
@@ -109,7 +148,7 @@ void ScreenshotDriver::WhenShown(const QString& title, std::function<void(QWidge
 
 void ScreenshotDriver::PrintScreenshots()
 {
-    WhenShown(QStringLiteral("Print Preview"), [this](QWidget* preview) { CapturePreview(preview); });
+    WhenShown(QStringLiteral("FormPrintPreview"), [this](QWidget* preview) { CapturePreview(preview); });
     // Runs the whole print path: the preview is modal, so this returns when it closes.
     m_window.Action(QStringLiteral("Drucken1"))->trigger();
 }
@@ -119,7 +158,7 @@ void ScreenshotDriver::CapturePreview(QWidget* preview)
     const QString path = SiblingPath(QStringLiteral("-preview.png"));
     m_saved = preview->grab().save(path, "PNG") && m_saved;
     std::fprintf(stderr, "screenshot: %s\n", qPrintable(path));
-    WhenShown(QStringLiteral("Report Designer"), [this](QWidget* designer) { CaptureDesigner(designer); });
+    WhenShown(QStringLiteral("FormPrintCAD"), [this](QWidget* designer) { CaptureDesigner(designer); });
     // The hidden access code: the prefix letter and today's date as the system writes it.
     const QString code = QStringLiteral("P") + QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
     for (const QChar c : code) {

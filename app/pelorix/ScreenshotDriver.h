@@ -17,22 +17,26 @@ class ScreenshotDriver : public QObject
 {
     Q_OBJECT
 public:
-    ScreenshotDriver(TFormMain& window, QString outPath, bool reportScreenshots = false);
+    // With a hairs file (the sample's record of its hairs) those hairs are drawn
+    // instead of the few fixed ones.
+    ScreenshotDriver(TFormMain& window, QString outPath, bool reportScreenshots = false, QString hairsFile = QString());
 
 private:
     void Step();
     void Drag(QPointF fromImage, QPointF toImage);
+    void DrawHairsOf(const QString& path);
     void Finish();
     // "Drucken...": waits for the preview and the designer and saves them.
     void PrintScreenshots();
     void CapturePreview(QWidget* preview);
     void CaptureDesigner(QWidget* designer);
-    // Calls `found` with the shown modal window of that title once it is there.
+    // Calls `found` with the shown modal window of that object name once it is there.
     void WhenShown(const QString& title, std::function<void(QWidget*)> found, int attempts = 100);
     QString SiblingPath(const QString& suffix) const;
 
     TFormMain& m_window;
     QString m_outPath;
+    QString m_hairsFile;
     bool m_reportScreenshots = false;
     bool m_saved = false;
     int m_waited = 0;

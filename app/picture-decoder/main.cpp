@@ -3,6 +3,9 @@
 // short-lived process with it. The conversation is described in PictureDecoderProtocol.h.
 #include "common/PictureDecoderProtocol.h"
 
+#ifdef _WIN32
+#include <windows.h> // before FreeImage.h, which otherwise stands in for its types
+#endif
 #include <FreeImage.h>
 
 #include <cerrno>
@@ -100,8 +103,18 @@ void LimitSelf(unsigned long long maxBytes, unsigned long long cpuSeconds)
     const rlimit cpu { rlim_t(cpuSeconds), rlim_t(cpuSeconds + 1) };
     setrlimit(RLIMIT_CPU, &cpu);
 #else
-    (void)maxBytes; // the calling process puts the decoder in a job object with these limits
-    (void)cpuSeconds;
+    // No error dialog for a decoder that crashes; the limits through a job object of its
+    // own (jobs nest, so this works also when the caller runs in one).
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    if (HANDLE job = ::CreateJobObjectW(nullptr, nullptr)) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_PROCESS_MEMORY | JOB_OBJECT_LIMIT_PROCESS_TIME
+            | JOB_OBJECT_LIMIT_DIE_ON_UNHANDLED_EXCEPTION;
+        limits.ProcessMemoryLimit = SIZE_T(maxBytes);
+        limits.BasicLimitInformation.PerProcessUserTimeLimit.QuadPart = LONGLONG(cpuSeconds) * 10'000'000; // 100 ns
+        ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+        ::AssignProcessToJobObject(job, ::GetCurrentProcess());
+    }
 #endif
 }
 

@@ -16,6 +16,8 @@ TFormPrelvoLang::TFormPrelvoLang(QWidget* parent)
         { "MessageCloseData", "Schließen" },
         { "MessageCloseDataExpl", "Änderungen speichern?" },
         { "FileNotFound", "Datei %s nicht gefunden." },
+        { "MessagePrinted", "Gedruckt auf %s." },
+        { "MessagePrintFailed", "Nicht gedruckt: %s meldet einen Fehler." },
     };
     for (const auto& [name, caption] : labels) {
         auto* label = new QLabel(QString::fromUtf8(caption), messages);

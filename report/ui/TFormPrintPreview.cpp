@@ -44,7 +44,10 @@ TFormPrintPreview::TFormPrintPreview(ReportContext& context, TMyCAD& page, QWidg
     setMinimumSize(520, 400);
     resize(520, 454);
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    LanguageFilePath = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("PrelvoLang.ini"));
+    // The calling program names the file of its chosen language; else the one beside it.
+    LanguageFilePath = qEnvironmentVariableIsEmpty("PRELVO_LANGUAGE_FILE")
+        ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("PrelvoLang.ini"))
+        : qEnvironmentVariable("PRELVO_LANGUAGE_FILE");
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBarPrint"));
@@ -150,7 +153,12 @@ void TFormPrintPreview::PrintClick()
     if (!AskPrinter || !AskPrinter(printer))
         return;
     m_editPrinter->setText(ReportPrinting::UpdatePrinterPage(*m_canvas, printer));
-    m_context.RunReport(roPrint);
+    const bool printed = m_context.RunReport(roPrint);
+    // The status line says what became of the job, so nobody prints twice.
+    if (!m_formLang)
+        m_formLang = new TFormPrelvoLang(this);
+    QString text = m_formLang->Text(QLatin1String(printed ? "MessagePrinted" : "MessagePrintFailed"));
+    m_statusBar->showMessage(text.replace(QLatin1String("%s"), m_editPrinter->text()));
 }
 
 void TFormPrintPreview::TypeCharacter(QChar typed)

@@ -242,6 +242,41 @@ TEST(CanvasPaint, TraceOverlay_DrawnOnTopAndAreasRepainted)
     EXPECT_EQ(At(PaintAll(cad), 100, 100), QColor(Qt::white));
 }
 
+TEST(CanvasPaint, HoverHighlight_OnlyWhenAskedFor_GoneOnLeavingAndWhenSelected)
+{
+    RecordingHost host;
+    TMyCAD cad(&host);
+    Prepare(cad);
+    const int line = AddLine(cad, 40, 100, 240, 100);
+    cad.ClearSelection();
+    const auto highlighted = [&] {
+        const QColor c = At(PaintAll(cad), 140, 97); // beside the 1-pixel line
+        return c.blue() > 200 && c.red() < 200;
+    };
+    cad.MouseMove(Qt::NoModifier, 140, 100);
+    EXPECT_FALSE(highlighted()); // a canvas highlights nothing unless asked
+
+    cad.SetHighlightHover(true);
+    cad.MouseMove(Qt::NoModifier, 300, 10);
+    host.areas.clear();
+    cad.MouseMove(Qt::NoModifier, 140, 100);
+    EXPECT_EQ(cad.HoverShapeId(), line);
+    ASSERT_FALSE(host.areas.empty());
+    EXPECT_TRUE(host.areas.back().contains(QRect(40, 97, 200, 6)));
+    EXPECT_TRUE(highlighted());
+    cad.MouseMove(Qt::NoModifier, 140, 180);
+    EXPECT_FALSE(highlighted());
+
+    // A selected shape shows its handles instead; a removed one nothing.
+    cad.MouseMove(Qt::NoModifier, 140, 100);
+    cad.SelectShapeById(line, true);
+    EXPECT_FALSE(highlighted());
+    cad.ClearSelection();
+    EXPECT_TRUE(highlighted());
+    cad.ClearShapes();
+    EXPECT_FALSE(highlighted());
+}
+
 TEST(CanvasPaint, SelectionPicture_BoxOfTheSelectionPlusTwo)
 {
     TMyCAD cad;

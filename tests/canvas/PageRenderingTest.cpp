@@ -118,3 +118,57 @@ TEST(RenderPage, HeadAndFoot_PlacedByAlignment)
     EXPECT_TRUE(inkIn(QRect(794 - 20 - 80, 1123 - 15 - 20, 80, 20)));
     EXPECT_FALSE(inkIn(QRect(794 - 19, 1000, 19, 123)));
 }
+
+namespace {
+
+// A print device that reports exactly two colours, as a black-and-white printer does.
+class TwoColourPage : public QImage
+{
+public:
+    TwoColourPage()
+        : QImage(794, 1123, QImage::Format_RGB32)
+    {
+        fill(Qt::white);
+    }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override { return metric == PdmNumColors ? 2 : QImage::metric(metric); }
+};
+
+} // namespace
+
+TEST(PrintPage, TwoColourPrinter_PensAndBrushesBecomeTheirGreyValues)
+{
+    TMyCAD cad;
+    cad.SetPrintABorder(false);
+    cad.SetPrintBackground(true);
+    cad.SetColorOfBackGround(0x00FFFF); // yellow page: (255 + 255 + 0) / 3
+    TMyShape* box = cad.ShapeById(AddRect(cad, 100, 100, 200, 100));
+    TMyBrush brush = box->Brush();
+    brush.color = 0x0000FF; // red fill: 255 / 3
+    brush.style = bsSolid;
+    box->SetBrush(brush);
+    TMyPen pen = box->Pen();
+    pen.color = 0xFF0000; // blue outline
+    pen.width = 10;
+    box->SetPen(pen);
+
+    TwoColourPage page;
+    ASSERT_EQ(static_cast<const QPaintDevice&>(page).colorCount(), 2);
+    {
+        QPainter painter(&page);
+        cad.PaintPage(painter, page.size(), 1.0, {}, true);
+    }
+    EXPECT_EQ(QColor(page.pixel(200, 150)), QColor(85, 85, 85));
+    EXPECT_EQ(QColor(page.pixel(101, 150)), QColor(85, 85, 85));
+    EXPECT_EQ(QColor(page.pixel(20, 20)), QColor(170, 170, 170));
+
+    // A colour printer and the screen keep the colours.
+    QImage colour(794, 1123, QImage::Format_RGB32);
+    {
+        QPainter painter(&colour);
+        cad.PaintPage(painter, colour.size(), 1.0, {}, true);
+    }
+    EXPECT_EQ(QColor(colour.pixel(200, 150)), QColor(Qt::red));
+    EXPECT_EQ(QColor(colour.pixel(101, 150)), QColor(Qt::blue));
+}

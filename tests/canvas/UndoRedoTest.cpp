@@ -67,6 +67,12 @@ TEST(UndoRedo, EveryAction_RoundTripsTheStreamByteForByte)
                 cad.SelectShapeById(cad.ShapeByIndex(4)->ShapeId(), true);
                 cad.DeleteSelectedShapes();
             } },
+        { "delete many by id, a group and its member among them",
+            [](TMyCAD& cad, MouseDriver&) {
+                const std::vector<int> ids { cad.ShapeByIndex(0)->ShapeId(), cad.ShapeByIndex(2)->ShapeId(),
+                    cad.ShapeByIndex(4)->ShapeId(), cad.ShapeByIndex(5)->ShapeId(), 9999 };
+                EXPECT_EQ(cad.DeleteShapesById(ids, true), 0);
+            } },
         { "delete a member of a group",
             [](TMyCAD& cad, MouseDriver&) { cad.DeleteShapeById(cad.ShapeByIndex(2)->ShapeId(), true); } },
         { "delete the first shape",

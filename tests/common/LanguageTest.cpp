@@ -24,7 +24,7 @@ TEST(LanguageTable, BuiltInTexts_AreGermanWithEnglishResultRows)
     EXPECT_EQ(table.WindowName(), QStringLiteral("FormLang"));
     EXPECT_EQ(table.Caption(), QStringLiteral("Language"));
     EXPECT_EQ(table.Text("LabelOriginEdited"), QStringLiteral("erkannt, korrigiert"));
-    EXPECT_EQ(table.Entries().size(), 70u);
+    EXPECT_EQ(table.Entries().size(), 74u);
     EXPECT_EQ(table.Text("MessageImageRequired"), QStringLiteral("Bitte erst Meßbild laden!"));
     EXPECT_EQ(table.Text("MessageMeasureExists"),
         QStringLiteral("Maßstab exisitert bereits. Soll der vorhandene Maßstab gelöscht werden?"));

@@ -74,7 +74,13 @@ TEST_F(PrintCli, PrintTable_FortyVariablesOfTheMeasurementWithItsPictures)
 
     // The pictures stay where the table names them; the table itself went to OUT.
     EXPECT_EQ(QImage(values["ImageOriginal"]).size(), QSize(2592, 1944));
-    EXPECT_EQ(QImage(values["ImageAnalysis"]).size(), QSize(2592, 1944));
+    const QImage marked(values["ImageAnalysis"]);
+    EXPECT_EQ(marked.size(), QSize(2592, 1944));
+    // The evaluated field shows the picture: the exclusion circle is a ring, as in
+    // the window, not a white disc over the marks.
+    const QImage original(values["ImageOriginal"]);
+    for (const QPoint at : { QPoint(1296, 972), QPoint(1296, 300), QPoint(700, 972) })
+        EXPECT_EQ(marked.pixel(at), original.pixel(at)) << at.x() << "," << at.y();
     EXPECT_EQ(QFileInfo(values["ImageOriginal"]).absolutePath(), QFileInfo(temp.Root()).absoluteFilePath());
     EXPECT_EQ(LeftInTemp().filter(".dff"), QStringList());
 }

@@ -126,7 +126,14 @@ TEST_F(WorkbenchCli, Render_MeasurementOverPicture)
     const QString out = dir.Path("marked.png");
     const CliRun run = RunCli({ "render", hairs, out, "--picture", DataPath("sample/sample-scalp.jpg") });
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(QImage(out).size(), QSize(2592, 1944));
+    const QImage marked(out);
+    EXPECT_EQ(marked.size(), QSize(2592, 1944));
+    // Inside the exclusion circle (centre 1296, 972, radius 900) away from the
+    // marks the picture shows through, as in the window; the circle's own ring is drawn.
+    const QImage picture(DataPath("sample/sample-scalp.jpg"));
+    for (const QPoint at : { QPoint(1296, 1400), QPoint(700, 972), QPoint(1800, 700) })
+        EXPECT_LT(qGray(marked.pixel(at)) - qGray(picture.pixel(at)), 8) << at.x() << "," << at.y();
+    EXPECT_NE(marked.pixel(1296 + 900, 972), picture.pixel(1296 + 900, 972));
     // Without a picture the marks are drawn alone.
     EXPECT_EQ(RunCli({ "render", hairs, dir.Path("bare.bmp") }).exitCode, 0);
     const CliRun broken = RunCli({ "render", hairs, dir.Path("x.png"), "--picture", dir.Write("p.jpg", "no") });

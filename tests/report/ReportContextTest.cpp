@@ -7,7 +7,10 @@
 #include "tests/canvas/GuiEnvironment.h"
 #include "tests/report/ReportFixtures.h"
 
+#include <QFile>
 #include <QPdfWriter>
+
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -195,6 +198,32 @@ TEST(ReportPageOutput, PrintLayers_ZoomFollowsThePrinterResolution)
     EXPECT_EQ(QColor(page.pixel(600 + 590, 600 + 50)), QColor(Qt::black));
     EXPECT_EQ(QColor(page.pixel(600 + 610, 600 + 50)), QColor(Qt::white));
     EXPECT_TRUE(ReportPageOutput::RenderLayers(cad, {}, 1000.0).isNull());
+}
+
+TEST(ReportPageOutput, PrintLayers_PrinterMarginsDoNotMoveThePage)
+{
+    // A printer with wide margins prints the page where the preview and the PDF
+    // show it: a box near the bottom stays where it was designed.
+    TempDir dir;
+    TMyCAD cad;
+    ReportDesign::AddRectangle(cad, QRectF(600, 1060, 100, 40), 0x000000, 0x000000);
+    cad.SetPrintABorder(false);
+    QPdfWriter printer(dir.Path("margins.pdf"));
+    printer.setResolution(96);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(25, 25, 25, 25), QPageLayout::Millimeter);
+    ASSERT_TRUE(ReportPageOutput::PrintLayers(cad, printer, {}, 1.0));
+    const QString ppm = dir.Path("margins");
+    if (std::system(("pdftoppm -r 96 -png -singlefile '" + QFile::encodeName(dir.Path("margins.pdf")) + "' '"
+            + QFile::encodeName(ppm) + "'")
+                        .constData())
+        != 0)
+        GTEST_SKIP() << "pdftoppm is not available";
+    const QImage printed(ppm + ".png");
+    ASSERT_FALSE(printed.isNull());
+    EXPECT_EQ(qGray(printed.pixel(650, 1080)), 0);
+    EXPECT_GT(qGray(printed.pixel(650, 1050)), 200);
+    EXPECT_GT(qGray(printed.pixel(590, 1080)), 200);
 }
 
 TEST(ReportContext, PrintRunWithoutAnyPrinter_ReportedAsPrintError)

@@ -32,7 +32,7 @@ TEST(ReportVariables, TextPlaceholders_FilledFromTheRowsByTheirRules)
     AddText(cad, { "No placeholder" }, { "Name" }); // 4: no "%": unchanged
     AddText(cad, { "100 %%" }); // 5: "%%" alone
     AddText(cad, { "[%-6s|%4.2s]", "x %s" }, { "Name", "Name", "Count" }); // 6: flags, two lines
-    AddText(cad, { "<%s>" }, { "Empty" }); // 7: empty value
+    AddText(cad, { "<%s>" }, { "Empty" }); // 7: empty value: nothing, unlike a missing one
     AddText(cad, { "%s and %s" }, { "Name" }); // 8: more placeholders than values
     AddText(cad, { "%d %n %x %s" }, { "Name" }); // 9: other conversions
 
@@ -44,7 +44,7 @@ TEST(ReportVariables, TextPlaceholders_FilledFromTheRowsByTheirRules)
     EXPECT_EQ(LinesAt(cad, 4), QStringList { "No placeholder" });
     EXPECT_EQ(LinesAt(cad, 5), QStringList { "100 %" });
     EXPECT_EQ(LinesAt(cad, 6), (QStringList { "[Ada   |  Ad]", "x 42" }));
-    EXPECT_EQ(LinesAt(cad, 7), QStringList { "<(null)>" });
+    EXPECT_EQ(LinesAt(cad, 7), QStringList { "<>" });
     EXPECT_EQ(LinesAt(cad, 8), QStringList { "%s and %s" });
     EXPECT_EQ(LinesAt(cad, 9), QStringList { "%d %n %x %s" });
 }

@@ -200,6 +200,8 @@ TEST_F(PreviewWindow, Print_ToPdfPrinter_PrintsTheReportAfreshAndLeavesTopMode)
         EXPECT_FALSE(preview.StaysOnTop());
         EXPECT_TRUE(preview.isVisible());
         EXPECT_EQ(preview.PrinterText(), pdf);
+        EXPECT_EQ(preview.StatusText(), preview.FormLang()->Text("MessagePrinted").replace("%s", pdf));
+        EXPECT_TRUE(preview.StatusText().contains(pdf));
     });
     ASSERT_TRUE(TestSupport::ReadAll(pdf).startsWith("%PDF"));
     const QString text = PdfText(pdf);

@@ -21,19 +21,33 @@ TEST(ResultsGrid, HeaderBandAndNormalRows_UseTheirColours)
     EXPECT_EQ(at(RowBirthdate), QColor(0xEB, 0xEB, 0xD7)); // normal 0xD7EBEB
 }
 
-TEST(ResultsGrid, LongCaption_IsCutToItsColumn_ShortOnesStayWhole)
+TEST(ResultsGrid, Columns_FitTheirTexts_CaptionsCutOnlyWhenTheGridIsTooNarrow)
 {
     ResultsGrid grid;
     TGridResult longRow;
     longRow.caption = QStringLiteral("Thickness Mean of every terminal hair");
+    longRow.text = QStringLiteral("123456.789");
+    longRow.unit = QStringLiteral("µm");
     TGridResult shortRow;
     shortRow.caption = QStringLiteral("Count");
     TGridResult header;
     header.header = true;
     header.caption = longRow.caption;
+    grid.SetRows({ header, longRow, shortRow });
+    const auto content = grid.ContentWidths();
+    EXPECT_GT(content[0], grid.fontMetrics().horizontalAdvance(longRow.caption));
+    EXPECT_GE(content[1], ResultsGrid::kColumnWidths[1]);
+    EXPECT_EQ(grid.sizeHint().width(), content[0] + content[1] + content[2]);
+
+    // At its wanted width nothing is cut.
+    grid.resize(grid.sizeHint());
+    EXPECT_EQ(grid.ShownCaption(longRow), longRow.caption);
+
+    // Narrower: the caption column gives way and the long caption ends in "…".
+    grid.resize(content[1] + content[2] + 90, grid.height());
     const QString shown = grid.ShownCaption(longRow);
     EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << qPrintable(shown);
-    EXPECT_LT(grid.fontMetrics().horizontalAdvance(shown), ResultsGrid::kColumnWidths[0]);
+    EXPECT_LT(grid.fontMetrics().horizontalAdvance(shown), grid.ColumnWidths()[0]);
     EXPECT_EQ(grid.ShownCaption(shortRow), "Count");
     // Headings span the whole row and are never cut.
     EXPECT_EQ(grid.ShownCaption(header), header.caption);

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QTimer>
 
 #include <algorithm>
@@ -37,7 +39,23 @@ QTimer* Poller()
         t->setInterval(5);
         QObject::connect(t, &QTimer::timeout, [] {
             static std::vector<QWidget*> running;
+            // A question no handler answers would block the suite until CI's time
+            // runs out: after a few seconds it fails the test and is closed.
+            static QPointer<QWidget> unanswered;
+            static QElapsedTimer since;
             QWidget* modal = QApplication::activeModalWidget();
+            if (modal != nullptr && modal->isVisible() && Queue().empty() && qobject_cast<QDialog*>(modal)
+                && qobject_cast<QProgressDialog*>(modal) == nullptr) {
+                if (unanswered != modal) {
+                    unanswered = modal;
+                    since.start();
+                } else if (since.elapsed() > 5000) {
+                    ADD_FAILURE() << "a dialog no test answered: " << UiTest::DialogText(modal).toStdString();
+                    unanswered = nullptr;
+                    static_cast<QDialog*>(modal)->reject();
+                }
+                return;
+            }
             if (modal == nullptr || !modal->isVisible() || Queue().empty()
                 || std::find(running.begin(), running.end(), modal) != running.end())
                 return;
@@ -102,6 +120,7 @@ void MainWindowFixture::Create(const QStringList& shippedFiles, const QString& h
     for (const QString& name : shippedFiles)
         QFile::copy(TestSupport::DataPath(name), m_dir.Path(QFileInfo(name).fileName()));
     QDir().mkpath(m_dir.Path(QStringLiteral("recovery")));
+    Poller()->start();
     TFormMain::Options options;
     options.programDir = m_dir.Root();
     options.recoveryDir = m_dir.Path(QStringLiteral("recovery"));

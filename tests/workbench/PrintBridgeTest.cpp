@@ -78,10 +78,11 @@ TEST_F(PrintBridgeTest, VariableTable_FortyStringRowsInOrder)
     const auto values = Values(table);
     EXPECT_EQ(values["ProgramName"], "pelorix");
     EXPECT_EQ(values["Name"], "Musterfrau, Erika");
-    // No hair measured: the count is 0, the split counts have no value.
+    // No hair measured: the count is 0, the split counts have no value ("-").
     EXPECT_EQ(values["TotalCountValue"], "0");
-    EXPECT_EQ(values["VellusCountValue"], "-1");
-    EXPECT_EQ(values["TerminalCountValue"], "-1");
+    EXPECT_EQ(values["VellusCountValue"], "-");
+    EXPECT_EQ(values["TerminalCountValue"], "-");
+    EXPECT_EQ(values["FollicularUnitCountValue"], "-");
     EXPECT_EQ(values["ThicknessMeanValue"], "-");
     EXPECT_EQ(values["TotalCountCaption"], Row(RowCount).caption);
     EXPECT_EQ(values["TotalDensityUnit"], Row(RowDensity).unit);
@@ -190,6 +191,25 @@ TEST_F(PrintBridgeTest, WholePathThroughTheLibrary_PdfHoldsPatientAndValues)
     EXPECT_TRUE(content.contains(Row(RowThicknessMean).text)) << qPrintable(content);
     EXPECT_TRUE(content.contains(Row(RowLengthCum).text)) << qPrintable(content);
     EXPECT_TRUE(content.contains("pelorix 0.1.0")) << qPrintable(content);
+}
+
+TEST_F(PrintBridgeTest, WholePathWithoutHairs_MissingValuesPrintADashAndEmptyUnits)
+{
+    Prepare();
+    wb.UpdateResultsGrid();
+    QString error;
+    const auto files = PrintBridge::WritePrintFiles(wb, kProgram, &error);
+    ASSERT_TRUE(files) << qPrintable(error);
+    const QString pdf = m_temp.Path("empty.pdf");
+    ASSERT_EQ(
+        PrintBridge::RunLibrary(PRELVO_LIBRARY, PELORIX_TEMPLATE, files->table, pdf), PrintBridge::LibraryRun::Done);
+    const QString text = pdf + ".txt";
+    if (std::system(("pdftotext '" + QFile::encodeName(pdf) + "' '" + QFile::encodeName(text) + "'").constData()) != 0)
+        GTEST_SKIP() << "pdftotext is not available";
+    const QString content = QString::fromUtf8(TestSupport::ReadAll(text));
+    EXPECT_FALSE(content.contains("(null)")) << qPrintable(content);
+    EXPECT_FALSE(content.contains("-1")) << qPrintable(content);
+    EXPECT_TRUE(content.contains(Row(RowVellusCount).caption)) << qPrintable(content);
 }
 
 // What the library made (window titles, literals) may outlive the report, so a

@@ -26,7 +26,6 @@ TEST_F(ToolsTest, LineButton_ReturnsToSelectingUnlessCtrlMultiOrSetting)
     wb.ToolButtonClicked(ToolButton::Line);
     EXPECT_EQ(Cad().ShapeTool(), SpRuleLine);
     EXPECT_TRUE(Cad().ReturnToSelecting());
-    EXPECT_FALSE(St().ui.thicknessEnabled);
     EXPECT_EQ(St().ui.cursor, CanvasCursor::MeasureAdd);
     Hair(0, 0, 10, 10);
     EXPECT_EQ(St().ui.down, ToolButton::Select); // the canvas went back to selecting
@@ -60,8 +59,9 @@ TEST_F(ToolsTest, PenWidths_FollowThicknessAndZoom)
     Picture(1000, 1000);
     const int full = Hair(0, 0, 100, 0, 500);
     EXPECT_EQ(Cad().ShapeById(full)->Pen().width, 5);
+    // A follicular unit (thickness 1) is never drawn thinner than the minimum mark width.
     const int unit = Ellipse(10, 10, 30, 20);
-    EXPECT_EQ(Cad().ShapeById(unit)->Pen().width, 0);
+    EXPECT_EQ(Cad().ShapeById(unit)->Pen().width, Workbench::kMinimumMarkWidth);
     EXPECT_EQ(Cad().ShapeById(unit)->UserData().GetValue("Thickness"), "1");
 
     // Zoom 10^-0.3 is just above 0.5: 500 hundredths become trunc(2.505) = 2 pixels.
@@ -69,7 +69,10 @@ TEST_F(ToolsTest, PenWidths_FollowThicknessAndZoom)
     EXPECT_EQ(Cad().ShapeById(full)->Pen().width, 2);
     const int half = Hair(0, 50, 100, 50, 500);
     EXPECT_EQ(Cad().ShapeById(half)->Pen().width, 2);
-    EXPECT_EQ(Cad().ShapeById(unit)->Pen().width, 0);
+    EXPECT_EQ(Cad().ShapeById(unit)->Pen().width, Workbench::kMinimumMarkWidth);
+    // At 24 % a 5-pixel hair would be 1 pixel wide: it keeps the minimum.
+    wb.SetZoomSlider(-62, {});
+    EXPECT_EQ(Cad().ShapeById(full)->Pen().width, Workbench::kMinimumMarkWidth);
 
     // A pasted hair keeps its own thickness and pen.
     SetSlider(1200);
@@ -385,6 +388,74 @@ TEST_F(ToolsTest, TreeCopy_HtmlAndRtfHoldEveryNode)
     EXPECT_TRUE(copy.rtf.contains("L\\u228?nge"));
     EXPECT_EQ(wb.Tree().SelectedCount(), 0);
     EXPECT_TRUE(wb.Tree().At(0).expanded);
+}
+
+TEST_F(ToolsTest, ThicknessSlider_OneUndoStepPerGestureOnTheSelectedHair)
+{
+    Picture(1000, 1000);
+    const int hair = Hair(100, 100, 300, 100, 500);
+    Cad().SelectShapeById(hair, true);
+    EXPECT_EQ(wb.ThicknessTarget(), hair);
+    const bool couldUndo = Cad().CanUndo();
+    // A drag of the slider: many values, one step.
+    for (int value = 510; value <= 800; value += 10)
+        wb.SetThicknessSlider(value);
+    EXPECT_EQ(Cad().ShapeById(hair)->UserData().GetValue("Thickness"), "800");
+    EXPECT_TRUE(Cad().Modified());
+    ASSERT_TRUE(wb.UndoCommand());
+    EXPECT_EQ(Cad().ShapeById(hair)->UserData().GetValue("Thickness"), "500");
+    EXPECT_EQ(Cad().CanUndo(), couldUndo);
+    ASSERT_TRUE(wb.RedoCommand());
+    EXPECT_EQ(Cad().ShapeById(hair)->UserData().GetValue("Thickness"), "800");
+
+    // After another recorded action the next slider change is a step of its own.
+    Cad().SelectShapeById(hair, true);
+    wb.SetThicknessSlider(900);
+    Cad().SelectShapeById(Hair(100, 200, 300, 200, 400), true);
+    Cad().SelectShapeById(hair, true);
+    wb.SetThicknessSlider(1000);
+    ASSERT_TRUE(wb.UndoCommand());
+    EXPECT_EQ(Cad().ShapeById(hair)->UserData().GetValue("Thickness"), "900");
+
+    // Nothing selected: the slider sets the next hair only, and records nothing.
+    Cad().ClearSelection();
+    EXPECT_EQ(wb.ThicknessTarget(), -1);
+    const uint64_t serial = Cad().UndoSerial();
+    wb.SetThicknessSlider(1200);
+    EXPECT_EQ(Cad().UndoSerial(), serial);
+}
+
+TEST_F(ToolsTest, ThicknessSlider_InMicrometresAndUsableWhileDrawing)
+{
+    Picture(1000, 1000);
+    EXPECT_FALSE(wb.ThicknessMicrometres()); // uncalibrated: pixels
+    Calibrate("200", "1", "mm");
+    SetSlider(500);
+    ASSERT_TRUE(wb.ThicknessMicrometres());
+    EXPECT_DOUBLE_EQ(*wb.ThicknessMicrometres(), 25.0); // 5 pixels at 200 pixels per mm
+    wb.SetThicknessMicrometres(60.0);
+    EXPECT_EQ(St().ui.thickness, 1200);
+    wb.SetThicknessMicrometres(1e9);
+    EXPECT_EQ(St().ui.thickness, 5000);
+
+    for (ToolButton tool : { ToolButton::Line, ToolButton::Spline, ToolButton::FollicularUnit }) {
+        wb.ToolButtonClicked(tool);
+        EXPECT_TRUE(St().ui.thicknessEnabled);
+    }
+    wb.ToolButtonClicked(ToolButton::Line);
+    wb.SetThicknessMicrometres(40.0);
+    const int next = Cad().AddShape(SpRuleLine, QString(), 0.0f, { QPointF(0, 0), QPointF(100, 0) }, "Line");
+    EXPECT_EQ(Cad().ShapeById(next)->UserData().GetValue("Thickness"), "800");
+}
+
+TEST_F(ToolsTest, StatusBar_MousePositionInPixelsAndCalibratedUnit)
+{
+    Picture(1000, 1000);
+    wb.CanvasMouseMove(399.6, 199.6);
+    EXPECT_EQ(St().ui.statusMouse, "X: 400  Y:200 Pixel");
+    Calibrate("200", "1", "mm");
+    wb.CanvasMouseMove(399.6, 199.6);
+    EXPECT_EQ(St().ui.statusMouse, "X: 400  Y:200 Pixel  (2.000; 1.000 mm)");
 }
 
 TEST_F(ToolsTest, Schriftart_SizesTheLabelBoxToTheTextAtAnyZoom)

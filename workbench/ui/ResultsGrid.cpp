@@ -20,8 +20,48 @@ ResultsGrid::ResultsGrid(QWidget* parent)
 void ResultsGrid::SetRows(const std::vector<TGridResult>& rows)
 {
     m_rows = rows;
+    UpdateWidths();
     setFixedHeight(FullHeight());
     update();
+}
+
+void ResultsGrid::UpdateWidths()
+{
+    const int indent = std::max(1, font().pointSize());
+    const QFontMetrics metrics = fontMetrics();
+    std::array<int, 3> widths { kColumnWidths[0], kColumnWidths[1], kColumnWidths[2] };
+    for (const TGridResult& row : m_rows) {
+        if (row.header)
+            continue;
+        widths[0] = std::max(widths[0], metrics.horizontalAdvance(row.caption) + 2 * indent + 2);
+        widths[1] = std::max(widths[1], metrics.horizontalAdvance(row.text) + indent + 4);
+        widths[2] = std::max(widths[2], metrics.horizontalAdvance(row.unit) + indent + 4);
+    }
+    if (widths != m_content) {
+        m_content = widths;
+        updateGeometry();
+    }
+}
+
+void ResultsGrid::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        UpdateWidths();
+    QWidget::changeEvent(event);
+}
+
+std::array<int, 3> ResultsGrid::ContentWidths() const
+{
+    return m_content;
+}
+
+std::array<int, 3> ResultsGrid::ColumnWidths() const
+{
+    std::array<int, 3> widths = m_content;
+    const int spare = width() - (widths[0] + widths[1] + widths[2]);
+    if (spare < 0)
+        widths[0] = std::max(kColumnWidths[0] / 2, widths[0] + spare);
+    return widths;
 }
 
 int ResultsGrid::FullHeight() const
@@ -31,7 +71,7 @@ int ResultsGrid::FullHeight() const
 
 QSize ResultsGrid::sizeHint() const
 {
-    return QSize(kColumnWidths[0] + kColumnWidths[1] + kColumnWidths[2], FullHeight());
+    return QSize(m_content[0] + m_content[1] + m_content[2], FullHeight());
 }
 
 QString ResultsGrid::ShownCaption(const TGridResult& row) const
@@ -39,7 +79,7 @@ QString ResultsGrid::ShownCaption(const TGridResult& row) const
     if (row.header)
         return row.caption;
     const int indent = std::max(1, font().pointSize());
-    return fontMetrics().elidedText(row.caption, Qt::ElideRight, kColumnWidths[0] - 2 * indent - 1);
+    return fontMetrics().elidedText(row.caption, Qt::ElideRight, ColumnWidths()[0] - 2 * indent - 1);
 }
 
 bool ResultsGrid::event(QEvent* event)
@@ -65,8 +105,9 @@ void ResultsGrid::paintEvent(QPaintEvent*)
     const int indent = std::max(1, font().pointSize());
     QFont bold = font();
     bold.setBold(true);
-    const int left1 = kColumnWidths[0];
-    const int left2 = left1 + kColumnWidths[1];
+    const std::array<int, 3> columns = ColumnWidths();
+    const int left1 = columns[0];
+    const int left2 = left1 + columns[1];
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const TGridResult& row = m_rows[i];
         const int top = int(i) * kRowHeight;

@@ -23,11 +23,13 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
@@ -93,9 +95,10 @@ QSlider* MakeSlider(QWidget* parent, const char* name, const QString& hint, int 
     return slider;
 }
 
-// A band of the tool bar: a caption above a slider.
-QWidget* SliderBand(
-    QWidget* parent, const char* bandName, const char* labelName, const QString& caption, QSlider* slider)
+// A band of the tool bar: a caption above a slider, with an optional field
+// beside the caption.
+QWidget* SliderBand(QWidget* parent, const char* bandName, const char* labelName, const QString& caption,
+    QSlider* slider, QWidget* field = nullptr)
 {
     auto* band = new QWidget(parent);
     band->setObjectName(QLatin1String(bandName));
@@ -104,7 +107,16 @@ QWidget* SliderBand(
     layout->setSpacing(0);
     auto* label = new QLabel(caption, band);
     label->setObjectName(QLatin1String(labelName));
-    layout->addWidget(label);
+    if (field != nullptr) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(6);
+        row->addWidget(label);
+        row->addWidget(field);
+        row->addStretch(1);
+        layout->addLayout(row);
+    } else {
+        layout->addWidget(label);
+    }
     layout->addWidget(slider);
     return band;
 }
@@ -240,8 +252,17 @@ void TFormMain::BuildToolBar()
 
     m_thickness = MakeSlider(bar, "TrackBarThickness", QStringLiteral("Set hair thickness"), 1, 5000, 500, 500);
     m_zoom = MakeSlider(bar, "TrackBarZoom", QStringLiteral("Zoom"), -80, 80, 10, 0);
-    bar->addWidget(
-        SliderBand(bar, "PanelThickness", "LabelTrackBarThickness", QStringLiteral("Thickness"), m_thickness));
+    m_thicknessEdit = new QDoubleSpinBox(bar);
+    m_thicknessEdit->setObjectName(QStringLiteral("EditThickness"));
+    m_thicknessEdit->setToolTip(QStringLiteral("Haardicke"));
+    m_thicknessEdit->setProperty("helpContext", 2015);
+    m_thicknessEdit->setKeyboardTracking(false);
+    m_thicknessEdit->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    m_thicknessEdit->setAlignment(Qt::AlignRight);
+    m_thicknessEdit->setMinimumWidth(90);
+    bar->addWidget(SliderBand(
+        bar, "PanelThickness", "LabelTrackBarThickness", QStringLiteral("Thickness"), m_thickness, m_thicknessEdit));
+    connect(m_thicknessEdit, &QDoubleSpinBox::editingFinished, this, &TFormMain::ThicknessTyped);
     bar->addSeparator();
     bar->addWidget(SliderBand(bar, "PanelZoom", "LabelTrackBarZoom", QStringLiteral("Zoom"), m_zoom));
     connect(m_thickness, &QSlider::valueChanged, this, &TFormMain::ThicknessChanged);
@@ -277,7 +298,8 @@ void TFormMain::BuildCentre()
     m_tree->setColumnCount(3);
     m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
     m_tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_tree->header()->setStretchLastSection(true);
+    m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_tree->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     // The thickness distribution under the grid.
     m_chart = new ThicknessChartWidget(m_resultSplitter);
@@ -318,7 +340,7 @@ void TFormMain::BuildStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
-    const int widths[4] = { 480, 180, 136, 136 };
+    const int widths[4] = { 480, 180, 136, 320 };
     for (int i = 0; i < 4; ++i) {
         m_status[i] = new QLabel(bar);
         m_status[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
@@ -326,6 +348,12 @@ void TFormMain::BuildStatusBar()
         m_status[i]->setMaximumWidth(widths[i]);
         bar->addWidget(m_status[i], i == 0 ? 1 : 0);
     }
+    m_progress = new QProgressBar(bar);
+    m_progress->setObjectName(QStringLiteral("ProgressBusy"));
+    m_progress->setRange(0, 0);
+    m_progress->setMaximumWidth(160);
+    m_progress->hide();
+    bar->addPermanentWidget(m_progress);
 }
 
 QToolButton* TFormMain::ToolButtonOf(ToolButton button) const
@@ -372,6 +400,21 @@ void TFormMain::SyncUi()
     m_resultPanel->setVisible(ui.showResults);
     m_thickness->setValue(ui.thickness);
     m_thickness->setEnabled(ui.thicknessEnabled);
+    // The thickness in what a clinician reads: µm on a calibrated picture, else pixels.
+    const QSignalBlocker blockEdit(m_thicknessEdit);
+    if (const auto perPixel = Bench().MicrometresPerPixel()) {
+        m_thicknessEdit->setDecimals(1);
+        m_thicknessEdit->setRange(0.1, 5000 * 0.01 * *perPixel);
+        m_thicknessEdit->setSuffix(QString::fromUtf8(" µm"));
+        m_thicknessEdit->setValue(*Bench().ThicknessMicrometres());
+    } else {
+        m_thicknessEdit->setDecimals(2);
+        m_thicknessEdit->setRange(0.01, 50.0);
+        m_thicknessEdit->setSuffix(QStringLiteral(" px"));
+        m_thicknessEdit->setValue(ui.thickness * 0.01);
+    }
+    m_thicknessEdit->setLocale(QLocale());
+    m_thicknessEdit->setEnabled(ui.thicknessEnabled);
     if (ui.thicknessFocusRequested) {
         ui.thicknessFocusRequested = false;
         if (ui.thicknessEnabled)
@@ -393,6 +436,7 @@ void TFormMain::SyncUi()
     ApplyCursor();
     Action(QStringLiteral("Rueckgaengig1"))->setEnabled(cad.CanUndo());
     Action(QStringLiteral("Wiederholen1"))->setEnabled(cad.CanRedo());
+    UpdateTitle();
     m_syncing = false;
     if (m_startupDone && Bench().Canvas().Modified())
         m_recoveryTimer->start();
@@ -413,6 +457,7 @@ void TFormMain::closeEvent(QCloseEvent* event)
     // Closing asks nothing; the recovery file keeps unsaved marks for the next start.
     StopDetection();
     SaveRecovery();
+    SaveWindowState();
     m_help->close();
     event->accept();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "workbench/PelorixSettings.h"
 #include "workbench/Workbench.h"
-#include "workbench/ui/PelorixSettings.h"
 
 #include <QMainWindow>
 
@@ -12,6 +12,8 @@
 class CanvasArea;
 class HelpViewer;
 class QAction;
+class QDoubleSpinBox;
+class QProgressBar;
 class QKeyEvent;
 class QLabel;
 class QMenu;
@@ -48,6 +50,10 @@ public:
         QString programDir;
         // A host exchange file given on the command line; imported at start-up.
         QString hostFile;
+        // A measurement file given on the command line; loaded after the start-up.
+        QString openFile;
+        // "de" or "en" for this run only; empty: the saved choice or the system's.
+        QString language;
         // Folder of the recovery file; empty: the user's application data folder.
         QString recoveryDir;
         // Whether the one-shot start-up step runs by itself 50 ms after creation.
@@ -64,6 +70,8 @@ public:
     QToolButton* ToolButtonOf(ToolButton button) const;
     QToolButton* SpeedButton(const QString& name) const;
     QSlider* TrackBarThickness() const { return m_thickness; }
+    // The thickness in the calibrated unit (µm), shown and typed beside the slider.
+    QDoubleSpinBox* ThicknessEdit() const { return m_thicknessEdit; }
     QSlider* TrackBarZoom() const { return m_zoom; }
     QAction* Action(const QString& name) const;
     QMenu* MenuOf(const QString& name) const;
@@ -95,6 +103,10 @@ public:
     // Loads PelorixLang.ini and applies it to every window; false when it is missing.
     bool LoadLanguage(const QString& fileName);
     void FitZoomToWindow();
+    // Pelorix.ini: beside the program, or the user's copy when that folder is read-only.
+    QString SettingsFile() const;
+    // The language file of a language, relative to the program's folder.
+    static QString LanguageFileName(const QString& language);
 
     // --- help ---
     void OpenHelp(int context);
@@ -110,6 +122,17 @@ public:
     // Files dropped on the canvas area: a measurement is loaded, an exchange file
     // imported, any other file loaded as picture.
     void OpenDroppedFiles(const QStringList& paths);
+    // The measurement file the window shows ("" before the first save or load).
+    QString CurrentFile() const { return m_currentFile; }
+    // The recent measurement files, newest first.
+    QStringList RecentFiles() const { return m_settings.recentFiles; }
+    // The language in use: "de" or "en".
+    QString Language() const { return m_language; }
+    // Switches every window, the messages and Qt's own dialogs to a language
+    // ("de" or "en"); `remember` writes the choice to Pelorix.ini.
+    void SetLanguage(const QString& language, bool remember = true);
+    // The language a first start takes: the system's, when it is German or English.
+    static QString SystemLanguage();
     // Writes the unsaved marks to the recovery file, or removes it when there are none.
     void SaveRecovery();
     // This window's recovery file of unsaved marks (it exists while they do).
@@ -159,6 +182,15 @@ private:
     void SavePictureCommand();
     void NewMeasurementCommand();
     void SaveMeasurementCommand();
+    void SaveCommand(); // Ctrl+S: into the current file, asking for a name the first time
+    void QuitCommand(); // "Beenden": asks about unsaved marks
+    void OpenRecentFile(const QString& path);
+    void UpdateRecentMenu();
+    void UpdateTitle();
+    // After a measurement file was saved or loaded under a name.
+    void RememberFile(const QString& path, bool withPicture);
+    void ShowThicknessTarget();
+    void ThicknessTyped();
     void SaveMeasurementWithPictureCommand();
     void LoadMeasurementCommand();
     void PrintCommand();
@@ -199,6 +231,10 @@ private:
     void EndBusy();
 
     // Start-up pieces (TFormMainStartup.cpp).
+    int ResultPanelWidthWanted() const;
+    // Writes the panel width, language and recent files to Pelorix.ini.
+    void SaveWindowState();
+    void ImportHostFile(const QString& path);
     // Offers the orphaned recovery files; the one to restore, or nothing.
     QString ChooseRecovery();
 
@@ -214,6 +250,13 @@ private:
 
     std::map<ToolButton, QToolButton*> m_toolButtons;
     QSlider* m_thickness = nullptr;
+    QDoubleSpinBox* m_thicknessEdit = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QString m_currentFile;
+    bool m_currentWithPicture = false;
+    QString m_language = QStringLiteral("de");
+    class QTranslator* m_qtTranslator = nullptr;
     QSlider* m_zoom = nullptr;
     CanvasArea* m_canvasArea = nullptr;
     QWidget* m_resultPanel = nullptr;

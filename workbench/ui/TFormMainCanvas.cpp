@@ -4,9 +4,11 @@
 
 #include "canvas/widgets/CanvasView.h"
 #include "workbench/ui/CanvasArea.h"
+#include "workbench/ui/TFormLang.h"
 #include "workbench/ui/ToolIcons.h"
 
 #include <QApplication>
+#include <QDoubleSpinBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTimer>
 
 void TFormMain::ToolButtonClicked(ToolButton button)
@@ -53,6 +56,37 @@ void TFormMain::ThicknessChanged(int value)
     if (m_syncing)
         return;
     Run([&] { Bench().SetThicknessSlider(value); });
+    ShowThicknessTarget();
+}
+
+void TFormMain::ThicknessTyped()
+{
+    if (m_syncing)
+        return;
+    const double value = m_thicknessEdit->value();
+    Run([&] { Bench().SetThicknessMicrometres(value); });
+    ShowThicknessTarget();
+}
+
+void TFormMain::ShowThicknessTarget()
+{
+    // Says which hair the new thickness went to, so nobody changes the hair just
+    // drawn when meaning the next one.
+    const int target = Bench().ThicknessTarget();
+    const QString value = m_thicknessEdit->text();
+    QString text;
+    if (target == -1) {
+        text = m_formLang->Text(QStringLiteral("StatusThicknessNext")).arg(value);
+    } else if (target == -2) {
+        text = m_formLang->Text(QStringLiteral("StatusThicknessSelected")).arg(value);
+    } else {
+        const ResultTree& tree = Bench().Tree();
+        const int top = tree.FindTop(target);
+        const QString hair = top >= 0 ? ResultTree::CellText(tree.At(top).node, 0, Bench().DecimalSeparator())
+                                      : QString::number(target);
+        text = m_formLang->Text(QStringLiteral("StatusThicknessHair")).arg(value, hair);
+    }
+    statusBar()->showMessage(text, 4000);
 }
 
 Workbench::Viewport TFormMain::CurrentViewport() const

@@ -4,16 +4,21 @@
 
 #include "canvas/widgets/CanvasView.h"
 #include "workbench/ui/CanvasArea.h"
+#include "workbench/ui/TFormLang.h"
 #include "workbench/ui/WindowPrompt.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
+#include <QProgressBar>
 #include <QStatusBar>
 
 void TFormMain::BeginBusy(const QString& what)
 {
-    if (m_busy++ == 0)
+    if (m_busy++ == 0) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_progress->show();
+    }
     statusBar()->showMessage(what);
     // Let the window paint the message and the cursor before the work starts.
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -23,6 +28,7 @@ void TFormMain::EndBusy()
 {
     if (m_busy > 0 && --m_busy == 0) {
         QApplication::restoreOverrideCursor();
+        m_progress->hide();
         statusBar()->clearMessage();
     }
 }
@@ -96,4 +102,31 @@ void TFormMain::FontCommand()
 void TFormMain::LabelCommand()
 {
     Run([&] { Bench().LabelCommand(); });
+}
+
+void TFormMain::UpdateTitle()
+{
+    const QString name = m_currentFile.isEmpty() ? m_formLang->Text(QStringLiteral("TitleUntitled"))
+                                                 : QFileInfo(m_currentFile).fileName();
+    // "[*]" is where Qt shows the unsaved-changes mark.
+    const QString title = name + QStringLiteral("[*] - Pelorix");
+    if (windowTitle() != title)
+        setWindowTitle(title);
+    setWindowModified(Bench().Canvas().Modified() && !Bench().Tree().Empty());
+}
+
+void TFormMain::QuitCommand()
+{
+    if (Bench().Canvas().Modified() && !Bench().Tree().Empty()) {
+        const auto answer = Bench().Prompt().AskSaveChanges(m_formLang->Text(QStringLiteral("MessageQuitTitle")),
+            m_formLang->Text(QStringLiteral("MessageQuitUnsaved")));
+        if (answer == OperatorPrompt::SaveChoice::Cancel)
+            return;
+        if (answer == OperatorPrompt::SaveChoice::Save) {
+            SaveCommand();
+            if (Bench().Canvas().Modified())
+                return; // not saved: stay
+        }
+    }
+    close();
 }

@@ -39,27 +39,74 @@ void TFormMain::SaveMeasurementCommand()
 {
     BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingMeasurement")));
     bool saved = false;
+    m_prompt->TakeLastFileName();
     Run([&] { saved = MeasurementFile(Bench()).SaveMeasurementCommand(false); });
     EndBusy();
-    if (saved)
+    if (saved) {
         m_recovery->Remove();
+        RememberFile(m_prompt->TakeLastFileName(), false);
+    }
 }
 
 void TFormMain::SaveMeasurementWithPictureCommand()
 {
     BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingMeasurement")));
     bool saved = false;
+    m_prompt->TakeLastFileName();
     Run([&] { saved = MeasurementFile(Bench()).SaveMeasurementCommand(true); });
     EndBusy();
-    if (saved)
+    if (saved) {
         m_recovery->Remove();
+        RememberFile(m_prompt->TakeLastFileName(), true);
+    }
+}
+
+void TFormMain::SaveCommand()
+{
+    if (m_currentFile.isEmpty()) {
+        SaveMeasurementCommand();
+        return;
+    }
+    // The file as it was saved or loaded: with its picture when it had one.
+    m_prompt->PresetFileName(m_currentFile);
+    if (m_currentWithPicture)
+        SaveMeasurementWithPictureCommand();
+    else
+        SaveMeasurementCommand();
+    m_prompt->PresetFileName(QString());
 }
 
 void TFormMain::LoadMeasurementCommand()
 {
     BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingMeasurement")));
-    Run([&] { MeasurementFile(Bench()).LoadMeasurementCommand(); });
+    bool loaded = false;
+    m_prompt->TakeLastFileName();
+    MeasurementFile files(Bench());
+    Run([&] { loaded = files.LoadMeasurementCommand(); });
     EndBusy();
+    const QString path = m_prompt->TakeLastFileName();
+    // A measurement that holds its picture is saved with it again by Ctrl+S.
+    if (loaded)
+        RememberFile(path, files.LoadedWithPicture());
+}
+
+void TFormMain::OpenRecentFile(const QString& path)
+{
+    m_prompt->PresetFileName(path);
+    LoadMeasurementCommand();
+    m_prompt->PresetFileName(QString());
+}
+
+void TFormMain::RememberFile(const QString& path, bool withPicture)
+{
+    if (path.isEmpty())
+        return;
+    m_currentFile = QFileInfo(path).absoluteFilePath();
+    m_currentWithPicture = withPicture;
+    m_settings.AddRecentFile(m_currentFile);
+    m_settings.WriteWindowState(SettingsFile());
+    UpdateRecentMenu();
+    UpdateTitle();
 }
 
 void TFormMain::ExportResultsCommand()
@@ -100,8 +147,12 @@ TFormCompare* TFormMain::OpenComparison(const QString& path)
 void TFormMain::PrintCommand()
 {
     // The preview of the report library runs inside; the command returns when it
-    // is closed and the report library has closed its report.
-    Run([&] { PrintBridge::Print(Bench()); });
+    // is closed and the report library has closed its report. Writing the two
+    // pictures takes a while on a large picture: the busy cursor shows until the
+    // preview is up.
+    BeginBusy(m_formLang->Text(QStringLiteral("StatusPrinting")));
+    Run([&] { PrintBridge::Print(Bench(), [this] { EndBusy(); }); });
+    EndBusy();
 }
 
 void TFormMain::OpenDroppedFiles(const QStringList& paths)

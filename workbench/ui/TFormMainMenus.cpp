@@ -8,6 +8,7 @@
 #include "workbench/ui/WindowPrompt.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -20,6 +21,8 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QWindow>
+
+#include <tuple>
 
 QAction* TFormMain::AddAction(
     QMenu* menu, const char* name, const QString& caption, int helpContext, const QKeySequence& shortcut)
@@ -54,15 +57,20 @@ void TFormMain::BuildMenus()
     AddAction(file, "Bildspeichern1", QStringLiteral("Bild speichern ..."), 1102);
     file->addSeparator();
     AddAction(file, "NeueMessung1", QStringLiteral("Neue Messung"), 1104);
-    AddAction(file, "Messungspeichern1", QStringLiteral("Messung speichern ..."), 1104);
+    AddAction(file, "Speichern1", QStringLiteral("Speichern"), 1104, QKeySequence(Qt::CTRL | Qt::Key_S));
+    AddAction(file, "Messungspeichern1", QStringLiteral("Messung speichern ..."), 1104,
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     AddAction(file, "MessungspeichernmitBild1", QStringLiteral("Messung speichern mit Bild ..."), 1104);
-    AddAction(file, "Messungladen1", QStringLiteral("Messung laden ..."), 1104);
+    AddAction(file, "Messungladen1", QStringLiteral("Messung laden ..."), 1104, QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_recentMenu = file->addMenu(QStringLiteral("Zuletzt geöffnet"));
+    m_recentMenu->setObjectName(QStringLiteral("ZuletztGeoeffnet1"));
     file->addSeparator();
-    AddAction(file, "Drucken1", QStringLiteral("Drucken..."), 1101);
-    AddAction(file, "Ergebnisseexportieren1", QStringLiteral("Ergebnisse exportieren ..."), 1108);
+    AddAction(file, "Drucken1", QStringLiteral("Drucken..."), 1101, QKeySequence(Qt::CTRL | Qt::Key_P));
+    AddAction(file, "Ergebnisseexportieren1", QStringLiteral("Ergebnisse exportieren ..."), 1108,
+        QKeySequence(Qt::CTRL | Qt::Key_E));
     AddAction(file, "Verlaufvergleichen1", QStringLiteral("Verlauf vergleichen ..."), 1104);
     file->addSeparator();
-    AddAction(file, "Beenden1", QStringLiteral("Beenden"), 1109);
+    AddAction(file, "Beenden1", QStringLiteral("Beenden"), 1109, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* edit = menu("Bearbeiten1", QStringLiteral("Bearbeiten"), 1201);
     AddAction(edit, "Rueckgaengig1", QStringLiteral("Rückgängig"), 1202, QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -92,6 +100,19 @@ void TFormMain::BuildMenus()
     AddAction(options, "Beschriftung1", QStringLiteral("Beschriftung"), 1404, QKeySequence(Qt::CTRL | Qt::Key_D));
     options->addSeparator();
     AddAction(options, "Einstellungenspeichern1", QStringLiteral("Einstellungen speichern"), 1408);
+    // Each language names itself, so it can be found in a language one cannot read.
+    QMenu* language = options->addMenu(QStringLiteral("Sprache / Language"));
+    language->setObjectName(QStringLiteral("Sprache1"));
+    auto* languages = new QActionGroup(this);
+    for (const auto& [name, code, caption] :
+        { std::tuple { "SpracheDeutsch1", "de", "Deutsch" }, std::tuple { "SpracheEnglish1", "en", "English" } }) {
+        QAction* action = AddAction(language, name, QString::fromUtf8(caption), 1401);
+        action->setCheckable(true);
+        action->setData(QLatin1String(code));
+        languages->addAction(action);
+        const QString chosen = QLatin1String(code);
+        connect(action, &QAction::triggered, this, [this, chosen] { SetLanguage(chosen); });
+    }
 
     QMenu* help = menu("Hilfe1", QStringLiteral("Hilfe"), 1501);
     AddAction(help, "Hilfe2", QStringLiteral("Hilfe"), 1501);
@@ -107,8 +128,9 @@ void TFormMain::BuildMenus()
     Connect("Messungladen1", &TFormMain::LoadMeasurementCommand);
     Connect("Drucken1", &TFormMain::PrintCommand);
     Connect("Ergebnisseexportieren1", &TFormMain::ExportResultsCommand);
+    Connect("Speichern1", &TFormMain::SaveCommand);
     Connect("Verlaufvergleichen1", &TFormMain::CompareVisitsCommand);
-    connect(Action(QStringLiteral("Beenden1")), &QAction::triggered, this, &QWidget::close);
+    Connect("Beenden1", &TFormMain::QuitCommand);
     Connect("Rueckgaengig1", &TFormMain::UndoCommand);
     Connect("Wiederholen1", &TFormMain::RedoCommand);
     Connect("Kopieren1", &TFormMain::CopyCommand);
@@ -267,4 +289,19 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormMain::UpdateRecentMenu()
+{
+    m_recentMenu->clear();
+    int number = 1;
+    for (const QString& path : m_settings.recentFiles) {
+        // "&1 name.nvm": a number to type, the name to read, the folder as the tip.
+        QAction* action
+            = m_recentMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(QFileInfo(path).fileName()));
+        action->setToolTip(path);
+        action->setStatusTip(path);
+        connect(action, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+    }
+    m_recentMenu->setEnabled(!m_settings.recentFiles.isEmpty());
 }

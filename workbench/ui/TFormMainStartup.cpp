@@ -6,10 +6,12 @@
 #include "common/LanguageFile.h"
 #include "common/TNVFreeImage.h"
 #include "common/ui/WindowTranslator.h"
+#include "workbench/ProgramSetup.h"
 #include "workbench/RecoveryStore.h"
 #include "workbench/StartUp.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
+#include "workbench/ui/ResultsGrid.h"
 #include "workbench/ui/TFormAbout.h"
 #include "workbench/ui/TFormLabel.h"
 #include "workbench/ui/TFormLang.h"
@@ -21,19 +23,72 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QScrollBar>
 #include <QSlider>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QTranslator>
+#include <QTreeWidget>
 #include <QWindow>
 
 #include <cmath>
 
+QString TFormMain::SettingsFile() const
+{
+    return PelorixSettings::LocateFile(
+        m_options.programDir, QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+}
+
 void TFormMain::ReadSettings()
 {
-    ApplySettings(PelorixSettings::Read(ProgramFile(QStringLiteral("Pelorix.ini"))));
-    TNVFreeImage::SetDefaultLimits(TNVFreeImage::LimitsFromIni(ProgramFile(QStringLiteral("Pelorix.ini"))));
+    ApplySettings(PelorixSettings::Read(SettingsFile()));
+    TNVFreeImage::SetDefaultLimits(TNVFreeImage::LimitsFromIni(SettingsFile()));
+    UpdateRecentMenu();
+}
+
+QString TFormMain::SystemLanguage()
+{
+    // The C locale (no language set) keeps the built-in German texts.
+    const QLocale::Language language = QLocale::system().language();
+    return language == QLocale::German || language == QLocale::C ? QStringLiteral("de") : QStringLiteral("en");
+}
+
+QString TFormMain::LanguageFileName(const QString& language)
+{
+    return language == QLatin1String("en") ? QStringLiteral("lang/English/PelorixLang.ini")
+                                           : QStringLiteral("PelorixLang.ini");
+}
+
+void TFormMain::SetLanguage(const QString& language, bool remember)
+{
+    m_language = language == QLatin1String("en") ? QStringLiteral("en") : QStringLiteral("de");
+    LoadLanguage(LanguageFileName(m_language));
+    // Qt's own dialogs (file dialogs, Yes/No, Cancel) speak the same language.
+    if (m_qtTranslator == nullptr)
+        m_qtTranslator = new QTranslator(this);
+    QCoreApplication::removeTranslator(m_qtTranslator);
+    if (m_language != QLatin1String("en")
+        && m_qtTranslator->load(
+            QStringLiteral("qtbase_") + m_language, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(m_qtTranslator);
+    // The report library runs in this process and reads its texts from the file named here.
+    const QString report = m_language == QLatin1String("en") ? QStringLiteral("lang/English/PrelvoLang.ini")
+                                                             : QStringLiteral("PrelvoLang.ini");
+    qputenv("PRELVO_LANGUAGE_FILE", QFile::encodeName(ProgramFile(report)));
+    for (const char* name : { "SpracheDeutsch1", "SpracheEnglish1" })
+        if (QAction* action = Action(QLatin1String(name)))
+            action->setChecked(action->data().toString() == m_language);
+    if (remember && m_settings.language != m_language) {
+        m_settings.language = m_language;
+        m_settings.WriteWindowState(SettingsFile());
+    }
+    if (m_startupDone) {
+        SyncUi();
+        SyncResults();
+    }
 }
 
 void TFormMain::ApplySettings(const PelorixSettings& settings)
@@ -41,25 +96,8 @@ void TFormMain::ApplySettings(const PelorixSettings& settings)
     m_settings = settings;
     move(settings.left, settings.top);
     resize(std::max(settings.width, minimumWidth()), std::max(settings.height, minimumHeight()));
-    WorkbenchState& state = Bench().State();
-    TMyCAD& cad = Bench().Canvas();
-    state.PenColor = settings.penColor;
-    TMyPen pen = cad.Pen();
-    pen.color = settings.penColor;
-    pen.width = settings.penWidth;
-    cad.SetPen(pen);
-    state.PenFUColor = settings.penFUColor;
-    cad.SetColorOfHot(settings.hotColor);
-    cad.SetHotSize(uint8_t(std::clamp(settings.hotSize, 0, 255)));
-    TMyFont font = cad.Font();
-    font.color = settings.fontColor;
-    font.name = settings.fontName;
-    font.SetSize(settings.fontSize);
-    cad.SetFont(font);
+    ProgramSetup::ApplySettings(Bench(), settings);
     Bench().SetShowGrid(false);
-    cad.SetPrintABorder(false);
-    state.SWColor = settings.swColor;
-    state.AlwaysKeepSelecton = settings.alwaysKeepSelecton;
     SyncUi();
 }
 
@@ -82,7 +120,7 @@ PelorixSettings TFormMain::CurrentSettings() const
 void TFormMain::SaveSettingsCommand()
 {
     const PelorixSettings settings = CurrentSettings();
-    if (settings.Write(ProgramFile(QStringLiteral("Pelorix.ini"))))
+    if (settings.Write(SettingsFile()))
         m_settings = settings;
     else
         m_prompt->ShowMessage(Bench().Texts().Text(QStringLiteral("MessageErrorSaveIni")));
@@ -114,9 +152,14 @@ void TFormMain::RunStartup()
     m_startupTimer->stop();
     m_startupDone = true;
     // The windows' texts first; the start-up step reads the same file for the
-    // message texts and says so when it is missing.
-    LoadLanguage(QStringLiteral("PelorixLang.ini"));
+    // message texts and says so when it is missing. A first start follows the
+    // system's language.
+    SetLanguage(!m_options.language.isEmpty() ? m_options.language
+            : m_settings.language.isEmpty()   ? SystemLanguage()
+                                              : m_settings.language,
+        false);
     StartUpOptions options;
+    options.languageFileName = LanguageFileName(m_language);
     options.programDirectory = m_options.programDir;
     options.hostExchangePath = m_options.hostFile;
     options.helpFileName = QStringLiteral("Pelorix.html");
@@ -140,10 +183,14 @@ void TFormMain::RunStartup()
         BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingMeasurement")));
         Run([&] { m_recovery->Restore(Bench(), restore); });
         EndBusy();
+    } else if (!m_options.openFile.isEmpty()) {
+        OpenDroppedFiles({ m_options.openFile });
     }
-    // The vertical splitter stands 10 pixels left of the result panel.
+    // The result panel keeps the width the operator gave it; the first time it is
+    // as wide as grid and tree need (the vertical splitter 10 pixels left of it).
     const int total = m_mainSplitter->width();
-    const int panel = m_resultPanel->isVisible() ? m_resultPanel->width() + 10 : 0;
+    const int wanted = m_settings.resultPanelWidth > 0 ? m_settings.resultPanelWidth : ResultPanelWidthWanted();
+    const int panel = m_resultPanel->isVisible() ? std::min(wanted, total / 2) + 10 : 0;
     if (total > panel)
         m_mainSplitter->setSizes({ total - panel, panel });
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -199,4 +246,17 @@ void TFormMain::SaveRecovery()
     BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingRecovery")));
     m_recovery->Write(Bench());
     EndBusy();
+}
+
+int TFormMain::ResultPanelWidthWanted() const
+{
+    // The grid's columns as wide as their texts, and room for the tree's scroll bar.
+    return m_grid->sizeHint().width() + m_tree->verticalScrollBar()->sizeHint().width() + 2 * m_tree->frameWidth();
+}
+
+void TFormMain::SaveWindowState()
+{
+    if (m_resultPanel->isVisible() && m_startupDone)
+        m_settings.resultPanelWidth = m_resultPanel->width();
+    m_settings.WriteWindowState(SettingsFile());
 }

@@ -73,6 +73,19 @@ bool WindowPrompt::AskOkCancel(const QString& title, const QString& text)
     return Ask(&m_owner, title, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) == QMessageBox::Ok;
 }
 
+OperatorPrompt::SaveChoice WindowPrompt::AskSaveChanges(const QString& title, const QString& text)
+{
+    switch (
+        Ask(&m_owner, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save)) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 void WindowPrompt::ShowMessage(const QString& text)
 {
     const NormalCursor cursor;
@@ -145,11 +158,14 @@ void WindowPrompt::Beep()
 
 std::optional<QString> WindowPrompt::AskFileName(const FileDialogRequest& request)
 {
-    if (!m_presetFile.isEmpty())
-        return std::exchange(m_presetFile, QString());
+    if (!m_presetFile.isEmpty()) {
+        m_lastFile = std::exchange(m_presetFile, QString());
+        return m_lastFile;
+    }
     const NormalCursor cursor;
     const QString path = FileDialogs::Ask(&m_owner, request);
     if (path.isEmpty())
         return std::nullopt;
+    m_lastFile = path;
     return path;
 }

@@ -4,6 +4,8 @@
 
 #include <QChar>
 
+#include <utility>
+
 class LanguageTable;
 class QWidget;
 class TFormLabel;
@@ -20,6 +22,7 @@ public:
 
     bool AskYesNo(const QString& title, const QString& text) override;
     bool AskOkCancel(const QString& title, const QString& text) override;
+    SaveChoice AskSaveChanges(const QString& title, const QString& text) override;
     void ShowMessage(const QString& text) override;
     void ShowInformation(const QString& title, const QString& text) override;
     bool RunScaleDialog(ScaleDialogModel& model) override;
@@ -32,6 +35,8 @@ public:
     // The next file dialog is answered with this path instead of being shown
     // (files dropped on the window run the same commands as the menu).
     void PresetFileName(const QString& path) { m_presetFile = path; }
+    // The file name of the last question answered, taken once.
+    QString TakeLastFileName() { return std::exchange(m_lastFile, QString()); }
 
     // Conversions between the canvas font and the platform font.
     static QFont ToQFont(const TMyFont& font);
@@ -44,4 +49,5 @@ private:
     const LanguageTable* m_texts = nullptr;
     QChar m_separator = QLatin1Char('.');
     QString m_presetFile;
+    QString m_lastFile;
 };
