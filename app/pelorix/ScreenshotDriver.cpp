@@ -72,43 +72,63 @@ void ScreenshotDriver::Step()
 void ScreenshotDriver::DrawHairsOf(const QString& path)
 {
     // The hairs of the sample's record whose roots lie in the evaluated field, each
-    // from its first to its last point at its own thickness, as an operator traces them.
+    // at its own thickness as an operator traces them: straight hairs with the
+    // measuring line, curved ones with the curve tool through their Bezier nodes.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
     const QJsonArray hairs = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("hairs")).toArray();
-    m_window.ToolButtonOf(ToolButton::MultLine)->click();
     for (const QJsonValue& value : hairs) {
         const QJsonObject hair = value.toObject();
         const QJsonArray points = hair.value(QStringLiteral("points")).toArray();
         if (!hair.value(QStringLiteral("rootInsideCircle")).toBool() || points.size() < 2)
             continue;
         m_window.Bench().SetThicknessMicrometres(hair.value(QStringLiteral("thicknessUm")).toDouble());
-        const auto at = [](const QJsonValue& p) { return QPointF(p[0].toDouble(), p[1].toDouble()); };
-        Drag(at(points.first()), at(points.last()));
+        std::vector<QPointF> nodes;
+        for (const QJsonValue& p : points)
+            nodes.emplace_back(p[0].toDouble(), p[1].toDouble());
+        if (hair.value(QStringLiteral("shape")).toString() == QLatin1String("curve") && nodes.size() == 4) {
+            m_window.ToolButtonOf(ToolButton::MultSpline)->click();
+            ClickCurve(nodes);
+        } else {
+            m_window.ToolButtonOf(ToolButton::MultLine)->click();
+            Drag(nodes.front(), nodes.back());
+        }
     }
     m_window.ToolButtonOf(ToolButton::Select)->click();
     m_window.SyncUi();
 }
 
-void ScreenshotDriver::Drag(QPointF fromImage, QPointF toImage)
+void ScreenshotDriver::SendMouse(QEvent::Type type, QPointF inImage, Qt::MouseButtons buttons)
 {
     QWidget* surface = m_window.Canvas()->View();
-    const double zoom = m_window.Bench().State().Zoom;
-    const QPointF from = fromImage * zoom;
-    const QPointF to = toImage * zoom;
-    auto send = [&](QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, surface->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(surface, &event);
-    };
+    const QPointF at = inImage * m_window.Bench().State().Zoom;
+    QMouseEvent event(type, at, surface->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(surface, &event);
+}
+
+void ScreenshotDriver::ClickCurve(const std::vector<QPointF>& nodes)
+{
+    for (const QPointF& node : nodes) {
+        SendMouse(QEvent::MouseMove, node, Qt::NoButton);
+        SendMouse(QEvent::MouseButtonPress, node, Qt::LeftButton);
+        SendMouse(QEvent::MouseButtonRelease, node, Qt::NoButton);
+    }
+    SendMouse(QEvent::MouseButtonDblClick, nodes.back(), Qt::LeftButton);
+    SendMouse(QEvent::MouseButtonRelease, nodes.back(), Qt::NoButton);
+    QApplication::processEvents();
+}
+
+void ScreenshotDriver::Drag(QPointF fromImage, QPointF toImage)
+{
     // The measuring tools take two clicks: the first end, then the second.
-    send(QEvent::MouseMove, from, Qt::NoButton);
-    send(QEvent::MouseButtonPress, from, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, from, Qt::NoButton);
+    SendMouse(QEvent::MouseMove, fromImage, Qt::NoButton);
+    SendMouse(QEvent::MouseButtonPress, fromImage, Qt::LeftButton);
+    SendMouse(QEvent::MouseButtonRelease, fromImage, Qt::NoButton);
     for (int i = 1; i <= 8; ++i)
-        send(QEvent::MouseMove, from + (to - from) * (i / 8.0), Qt::NoButton);
-    send(QEvent::MouseButtonPress, to, Qt::LeftButton);
-    send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+        SendMouse(QEvent::MouseMove, fromImage + (toImage - fromImage) * (i / 8.0), Qt::NoButton);
+    SendMouse(QEvent::MouseButtonPress, toImage, Qt::LeftButton);
+    SendMouse(QEvent::MouseButtonRelease, toImage, Qt::NoButton);
     QApplication::processEvents();
 }
 

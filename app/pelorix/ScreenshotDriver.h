@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QEvent>
 #include <QObject>
 #include <QPointF>
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 class QWidget;
 class TFormMain;
@@ -24,6 +26,9 @@ public:
 private:
     void Step();
     void Drag(QPointF fromImage, QPointF toImage);
+    // Clicks on each point (image pixels) and double-clicks on the last: a curve.
+    void ClickCurve(const std::vector<QPointF>& nodesInImage);
+    void SendMouse(QEvent::Type type, QPointF inImage, Qt::MouseButtons buttons);
     void DrawHairsOf(const QString& path);
     void Finish();
     // "Drucken...": waits for the preview and the designer and saves them.
