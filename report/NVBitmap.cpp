@@ -154,9 +154,11 @@ std::optional<PlainBmp> PlainBmpOf(QFile& file)
     const quint32 infoSize = qFromLittleEndian<quint32>(at + 14);
     bmp.width = qFromLittleEndian<qint32>(at + 18);
     bmp.height = qFromLittleEndian<qint32>(at + 22);
-    if (infoSize < 40 || bmp.width <= 0 || bmp.height <= 0 || qFromLittleEndian<quint16>(at + 26) != 1
-        || qFromLittleEndian<quint16>(at + 28) != 24 || qFromLittleEndian<quint32>(at + 30) != 0
-        || bmp.rowsAt < 14 + qint64(infoSize))
+    // Sides beyond any picture are left to the loader, which refuses them by its limits.
+    constexpr int kLargestSide = 1 << 20;
+    if (infoSize < 40 || bmp.width <= 0 || bmp.height <= 0 || bmp.width > kLargestSide || bmp.height > kLargestSide
+        || qFromLittleEndian<quint16>(at + 26) != 1 || qFromLittleEndian<quint16>(at + 28) != 24
+        || qFromLittleEndian<quint32>(at + 30) != 0 || bmp.rowsAt < 14 + qint64(infoSize))
         return std::nullopt;
     bmp.stride = (qint64(bmp.width) * 3 + 3) & ~qint64(3);
     if (file.size() < bmp.rowsAt + bmp.stride * bmp.height)
