@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -36,7 +36,7 @@ testing::AssertionResult InflatesTo(const Bytes& packed, const Bytes& expected)
         return testing::AssertionFailure() << "inflate ended with " << result;
     if (left != 0)
         return testing::AssertionFailure() << left << " bytes after the end of the stream";
-    if (produced != expected.size() || std::memcmp(back.data(), expected.data(), expected.size()) != 0)
+    if (produced != expected.size() || !std::equal(expected.begin(), expected.end(), back.begin()))
         return testing::AssertionFailure() << "other bytes (" << produced << " of " << expected.size() << ")";
     return testing::AssertionSuccess();
 }
