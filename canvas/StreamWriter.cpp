@@ -13,7 +13,7 @@ constexpr qsizetype kChunk = 64 * 1024;
 
 StreamWriter::StreamWriter(QIODevice& device)
     : m_device(device)
-    , m_buffer(static_cast<size_t>(kChunk))
+    , m_buffer(std::make_unique_for_overwrite<char[]>(static_cast<size_t>(kChunk)))
 {
 }
 
@@ -25,7 +25,7 @@ void StreamWriter::Flush()
         return;
     const auto pending = static_cast<qint64>(m_used);
     m_used = 0;
-    if (m_device.write(m_buffer.data(), pending) != pending)
+    if (m_device.write(m_buffer.get(), pending) != pending)
         throw CanvasStreamError("the stream cannot be written");
 }
 
@@ -42,7 +42,7 @@ void StreamWriter::Write(const void* data, qint64 size)
             return;
         }
     }
-    std::memcpy(m_buffer.data() + m_used, data, static_cast<size_t>(size));
+    std::memcpy(m_buffer.get() + m_used, data, static_cast<size_t>(size));
     m_used += static_cast<size_t>(size);
 }
 

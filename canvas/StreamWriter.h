@@ -5,7 +5,7 @@
 #include <QString>
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 // Writes the little-endian fields of a canvas stream through a buffer; a failed
 // device write throws CanvasStreamError (declared in StreamReader.h).
@@ -36,6 +36,7 @@ public:
 
 private:
     QIODevice& m_device;
-    std::vector<char> m_buffer;
+    // Not zero-filled: a shape's undo snapshot writes a few hundred bytes of it.
+    std::unique_ptr<char[]> m_buffer;
     size_t m_used = 0;
 };

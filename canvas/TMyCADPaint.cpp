@@ -6,6 +6,8 @@
 #include "canvas/ShapePainter.h"
 
 #include <QPainter>
+#include <QPainterPath>
+#include <QPainterPathStroker>
 
 #include <algorithm>
 #include <cmath>
@@ -224,6 +226,23 @@ void TMyCAD::Paint(QPainter& painter, const QRect& damaged)
         OnPaint();
 }
 
+namespace {
+
+// The contour around a shape's stroke, a few pixels out: drawn around the hovered
+// mark so that the mark itself stays visible whatever its colour.
+QPainterPath HoverHalo(const TMyShape& shape, double zoom)
+{
+    QPainterPath path;
+    path.addPolygon(ScreenOutline(shape, zoom));
+    QPainterPathStroker stroker;
+    stroker.setWidth(std::max(2.0, shape.Pen().width * zoom) + 6.0);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(path).simplified();
+}
+
+} // namespace
+
 void TMyCAD::SetHoverShape(int id)
 {
     if (id == m_hoverShapeId)
@@ -234,7 +253,7 @@ void TMyCAD::SetHoverShape(int id)
     const QRect before = m_hoverArea;
     m_hoverArea = QRect();
     if (const TMyShape* shape = ShapeById(id))
-        m_hoverArea = Rounded(ScreenOutline(*shape, Zoom()).boundingRect()).adjusted(-4, -4, 4, 4);
+        m_hoverArea = Rounded(HoverHalo(*shape, Zoom()).boundingRect()).adjusted(-3, -3, 3, 3);
     RepaintArea(before);
     RepaintArea(m_hoverArea);
 }
@@ -244,14 +263,17 @@ void TMyCAD::DrawHoverHighlight(QPainter& painter)
     const TMyShape* shape = m_highlightHover ? ShapeById(m_hoverShapeId) : nullptr;
     if (shape == nullptr || !shape->Visible() || !IsLayerVisible(shape->LayerId()) || IndexInSelection(shape) >= 0)
         return;
-    const QPolygonF outline = ScreenOutline(*shape, Zoom());
-    m_hoverArea = Rounded(outline.boundingRect()).adjusted(-4, -4, 4, 4);
+    const QPainterPath halo = HoverHalo(*shape, Zoom());
+    m_hoverArea = Rounded(halo.boundingRect()).adjusted(-3, -3, 3, 3);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setBrush(Qt::NoBrush);
-    // Cyan shows on light and dark skin alike and is no colour a mark is drawn in.
-    painter.setPen(QPen(QColor(0, 220, 255, 150), 6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.drawPolyline(outline);
+    // White under black, like the editing traces: it shows on light and dark skin and
+    // beside a mark of any colour.
+    painter.setPen(QPen(QColor(255, 255, 255, 230), 3));
+    painter.drawPath(halo);
+    painter.setPen(QPen(QColor(0, 0, 0, 220), 1));
+    painter.drawPath(halo);
     painter.restore();
 }
 

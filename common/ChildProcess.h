@@ -7,7 +7,8 @@
 // A short-lived helper process with its standard input and output connected to the
 // caller, for work that must not be able to take the calling process down with it.
 // Everything that depends on the operating system lives in one source file per system
-// (ChildProcessPosix.cpp). Not copyable; the destructor kills a child still running.
+// (ChildProcessPosix.cpp, ChildProcessWin.cpp); what is common lives in ChildProcess.cpp.
+// Not copyable; the destructor kills a child still running.
 class ChildProcess
 {
 public:
@@ -45,6 +46,13 @@ public:
     Exit Finish(const QDeadlineTimer& deadline, bool kill = false);
 
 private:
+    // One read from the child's output (reading) or write to its input of at most size
+    // bytes: the bytes moved, 0 when the channel ended or failed, -1 when the deadline passed.
+    qint64 Transfer(bool reading, char* data, qint64 size, const QDeadlineTimer& deadline);
+    bool TransferAll(bool reading, char* data, qint64 size, const QDeadlineTimer& deadline);
+    // The folder of the running program.
+    static QString ExecutableFolder();
+
     qint64 m_pid = -1;
     int m_input = -1;
     int m_output = -1;

@@ -2,7 +2,6 @@
 
 #ifndef _WIN32
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -54,19 +53,9 @@ ChildProcess::~ChildProcess()
     CloseFd(m_output);
 }
 
-QString ChildProcess::ProgramBeside(const QString& name)
+QString ChildProcess::ExecutableFolder()
 {
-    QStringList folders;
-    const QString extra = qEnvironmentVariable("PELORIX_HELPER_DIR");
-    if (!extra.isEmpty())
-        folders << extra;
-    folders << QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
-    for (const QString& folder : folders) {
-        const QFileInfo program(QDir(folder).filePath(name));
-        if (program.isFile() && program.isExecutable())
-            return program.absoluteFilePath();
-    }
-    return {};
+    return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
 }
 
 bool ChildProcess::Start(const QString& program, const QStringList& arguments, QString* error)
@@ -129,45 +118,26 @@ bool ChildProcess::Start(const QString& program, const QStringList& arguments, Q
     return true;
 }
 
-bool ChildProcess::Write(const char* data, qint64 size, const QDeadlineTimer& deadline)
-{
-    while (size > 0 && m_input >= 0) {
-        if (!WaitFor(m_input, POLLOUT, deadline)) {
-            m_timedOut = true;
-            return false;
-        }
-        const ssize_t sent = ::send(m_input, data, size_t(qMin<qint64>(size, 1 << 20)), MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (sent < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
-            continue;
-        if (sent <= 0)
-            return false;
-        data += sent;
-        size -= sent;
-    }
-    return size == 0;
-}
-
 void ChildProcess::CloseInput()
 {
     CloseFd(m_input);
 }
 
-bool ChildProcess::Read(char* data, qint64 size, const QDeadlineTimer& deadline)
+qint64 ChildProcess::Transfer(bool reading, char* data, qint64 size, const QDeadlineTimer& deadline)
 {
-    while (size > 0 && m_output >= 0) {
-        if (!WaitFor(m_output, POLLIN, deadline)) {
-            m_timedOut = true;
-            return false;
-        }
-        const ssize_t got = ::recv(m_output, data, size_t(qMin<qint64>(size, 1 << 30)), MSG_DONTWAIT);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
+    const int fd = reading ? m_output : m_input;
+    if (fd < 0)
+        return 0;
+    for (;;) {
+        if (!WaitFor(fd, reading ? POLLIN : POLLOUT, deadline))
+            return -1;
+        const ssize_t moved = reading
+            ? ::recv(fd, data, size_t(qMin<qint64>(size, 1 << 30)), MSG_DONTWAIT)
+            : ::send(fd, data, size_t(qMin<qint64>(size, 1 << 20)), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (moved < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
-        if (got <= 0)
-            return false;
-        data += got;
-        size -= got;
+        return moved <= 0 ? 0 : qint64(moved);
     }
-    return size == 0;
 }
 
 ChildProcess::Exit ChildProcess::Finish(const QDeadlineTimer& deadline, bool kill)

@@ -78,7 +78,7 @@ bool CreateChannel(bool inbound, HANDLE& ours, HANDLE& theirs)
 
 // One overlapped read or write of at most size bytes, waiting until the deadline.
 // The bytes moved; 0 when the pipe ended or failed; -1 when the deadline passed.
-qint64 Transfer(HANDLE pipe, bool reading, char* data, qint64 size, const QDeadlineTimer& deadline)
+qint64 TransferOnce(HANDLE pipe, bool reading, char* data, qint64 size, const QDeadlineTimer& deadline)
 {
     OVERLAPPED overlapped {};
     overlapped.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -118,24 +118,13 @@ ChildProcess::~ChildProcess()
     CloseChannel(m_output);
 }
 
-QString ChildProcess::ProgramBeside(const QString& name)
+QString ChildProcess::ExecutableFolder()
 {
-    QStringList folders;
-    const QString extra = qEnvironmentVariable("PELORIX_HELPER_DIR");
-    if (!extra.isEmpty())
-        folders << extra;
     wchar_t self[MAX_PATH * 4];
     const DWORD length = ::GetModuleFileNameW(nullptr, self, DWORD(std::size(self)));
-    if (length > 0 && length < std::size(self))
-        folders << QFileInfo(QString::fromWCharArray(self, int(length))).absolutePath();
-    for (const QString& folder : folders) {
-        for (const QString& candidate : { name, name + QStringLiteral(".exe") }) {
-            const QFileInfo program(QDir(folder).filePath(candidate));
-            if (program.isFile())
-                return program.absoluteFilePath();
-        }
-    }
-    return {};
+    if (length == 0 || length >= std::size(self))
+        return {};
+    return QFileInfo(QString::fromWCharArray(self, int(length))).absolutePath();
 }
 
 bool ChildProcess::Start(const QString& program, const QStringList& arguments, QString* error)
@@ -219,41 +208,17 @@ bool ChildProcess::Start(const QString& program, const QStringList& arguments, Q
     return true;
 }
 
-bool ChildProcess::Write(const char* data, qint64 size, const QDeadlineTimer& deadline)
-{
-    while (size > 0 && m_input != -1) {
-        const qint64 sent = Transfer(AsHandle(m_input), false, const_cast<char*>(data), size, deadline);
-        if (sent < 0) {
-            m_timedOut = true;
-            return false;
-        }
-        if (sent == 0)
-            return false;
-        data += sent;
-        size -= sent;
-    }
-    return size == 0;
-}
-
 void ChildProcess::CloseInput()
 {
     CloseChannel(m_input);
 }
 
-bool ChildProcess::Read(char* data, qint64 size, const QDeadlineTimer& deadline)
+qint64 ChildProcess::Transfer(bool reading, char* data, qint64 size, const QDeadlineTimer& deadline)
 {
-    while (size > 0 && m_output != -1) {
-        const qint64 got = Transfer(AsHandle(m_output), true, data, size, deadline);
-        if (got < 0) {
-            m_timedOut = true;
-            return false;
-        }
-        if (got == 0)
-            return false;
-        data += got;
-        size -= got;
-    }
-    return size == 0;
+    const int channel = reading ? m_output : m_input;
+    if (channel == -1)
+        return 0;
+    return TransferOnce(AsHandle(channel), reading, data, size, deadline);
 }
 
 ChildProcess::Exit ChildProcess::Finish(const QDeadlineTimer& deadline, bool kill)
