@@ -57,17 +57,26 @@ bool TMyCAD::ExportBitmap(const QString& fileName)
     return m_lastError.isEmpty();
 }
 
-bool TMyCAD::ExportPng(const QString& fileName)
+bool TMyCAD::ExportPng(const QString& fileName, const std::function<bool(int, int)>& progress)
 {
     if (m_width <= 0 || m_height <= 0) {
         m_lastError = QStringLiteral("the canvas has no size");
         return false;
     }
+    bool cancelled = false;
     m_lastError = SaveAtomically(fileName, [&](QIODevice& out) {
         PngWriter png(out, m_width, m_height);
-        return RenderControlBands(BandRows(m_width), false, [&](const QImage& band, int) { return png.Add(band); })
-            && png.Finish();
+        int rows = 0;
+        return RenderControlBands(BandRows(m_width), false, [&](const QImage& band, int) {
+            if (!png.Add(band))
+                return false;
+            rows += band.height();
+            cancelled = progress && !progress(rows, m_height);
+            return !cancelled;
+        }) && png.Finish();
     });
+    if (cancelled)
+        m_lastError = QStringLiteral("cancelled");
     return m_lastError.isEmpty();
 }
 

@@ -410,7 +410,11 @@ public:
     bool ExportMetafile(const QString& fileName);
     // An SVG drawing: the background picture and the shapes as vectors.
     bool ExportSvg(const QString& fileName);
-    bool ExportPng(const QString& fileName);
+    // A PNG of the control's size. progress, when given, is told the rows written and
+    // the picture's height after every band (it may be called on another thread than
+    // the canvas's: the export may run on a worker while the canvas is left alone);
+    // when it returns false the export stops, nothing is written and LastError says so.
+    bool ExportPng(const QString& fileName, const std::function<bool(int, int)>& progress = {});
 
     TUndoList& UndoList() { return m_undo; }
     const TUndoList& UndoList() const { return m_undo; }

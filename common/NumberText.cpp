@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -36,43 +37,67 @@ QString Fixed(double value, int decimals, QChar separator)
     // The 15 significant digits a spreadsheet keeps, so that 2.675 (stored as
     // 2.67499999...) is the 2.675 the operator sees; then exact halves round away
     // from zero, as clinicians and spreadsheets expect (2.5 -> 3, 32.5 -> 33).
+    // (Written out as "%.14e" would, without printf: the results grid formats every
+    // number again whenever a hair changes.)
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", std::abs(value));
-    std::string digits;
+    const auto printed
+        = std::to_chars(buffer, buffer + sizeof buffer - 1, std::abs(value), std::chars_format::scientific, 14);
+    *printed.ptr = '\0';
+    // Room for the smallest numbers' leading zeros (10^-324) and the largest's
+    // integer digits (10^308), with the decimals.
+    char digits[400];
+    size_t count = 0;
     const char* p = buffer;
     for (; *p && *p != 'e'; ++p)
         if (*p != '.')
-            digits += *p;
+            digits[count++] = *p;
     // value = 0.digits * 10^point
     int point = std::atoi(p + 1) + 1;
     if (point < 1) {
-        digits.insert(0, size_t(1 - point), '0');
+        const auto zeros = size_t(1 - point);
+        std::memmove(digits + zeros, digits, count);
+        std::memset(digits, '0', zeros);
+        count += zeros;
         point = 1;
     }
     const size_t keep = size_t(point + decimals);
-    if (digits.size() < keep + 1)
-        digits.append(keep + 1 - digits.size(), '0');
+    while (count < keep + 1)
+        digits[count++] = '0';
     const bool up = digits[keep] >= '5';
-    digits.resize(keep);
+    count = keep;
     if (up) {
         size_t i = keep;
         while (i > 0 && digits[i - 1] == '9')
             digits[--i] = '0';
         if (i == 0) {
-            digits.insert(digits.begin(), '1');
+            std::memmove(digits + 1, digits, count);
+            digits[0] = '1';
+            ++count;
             ++point;
         } else {
             ++digits[i - 1];
         }
     }
-    std::string integer = digits.substr(0, size_t(point));
-    const size_t firstNonZero = integer.find_first_not_of('0');
-    integer = firstNonZero == std::string::npos ? std::string("0") : integer.substr(firstNonZero);
     // No "-0.00": a value that rounds to zero shows no sign.
-    const bool negative = value < 0 && digits.find_first_not_of('0') != std::string::npos;
-    QString out = QString::fromLatin1(negative ? "-" : "") + QString::fromLatin1(integer.c_str());
-    if (decimals > 0)
-        out += separator + QString::fromLatin1(digits.c_str() + point, decimals);
+    const bool negative = value < 0 && std::any_of(digits, digits + count, [](char c) { return c != '0'; });
+    char text[420];
+    size_t length = 0;
+    if (negative)
+        text[length++] = '-';
+    size_t first = 0;
+    while (first + 1 < size_t(point) && digits[first] == '0')
+        ++first;
+    for (size_t i = first; i < size_t(point); ++i)
+        text[length++] = digits[i];
+    const size_t dot = length;
+    if (decimals > 0) {
+        text[length++] = '.';
+        for (size_t i = size_t(point); i < count; ++i)
+            text[length++] = digits[i];
+    }
+    QString out = QString::fromLatin1(text, qsizetype(length));
+    if (decimals > 0 && separator != QLatin1Char('.'))
+        out[qsizetype(dot)] = separator;
     return out;
 }
 

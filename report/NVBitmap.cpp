@@ -3,11 +3,14 @@
 #include "common/MessageSink.h"
 #include "common/TNVFreeImage.h"
 
+#include <QFile>
 #include <QPainter>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -130,6 +133,102 @@ QImage Reduced(DibBitmap& image, QSize size)
     return upsideDown.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).mirrored(false, true);
 }
 
+// A plain 24-bit BMP with its rows from the bottom up (as the print bridge writes its
+// pictures): its size and where its rows are.
+struct PlainBmp
+{
+    int width = 0;
+    int height = 0;
+    qint64 rowsAt = 0;
+    qint64 stride = 0;
+};
+
+std::optional<PlainBmp> PlainBmpOf(QFile& file)
+{
+    const QByteArray head = file.read(54);
+    if (head.size() < 54 || head[0] != 'B' || head[1] != 'M')
+        return std::nullopt;
+    const char* at = head.constData();
+    PlainBmp bmp;
+    bmp.rowsAt = qFromLittleEndian<quint32>(at + 10);
+    const quint32 infoSize = qFromLittleEndian<quint32>(at + 14);
+    bmp.width = qFromLittleEndian<qint32>(at + 18);
+    bmp.height = qFromLittleEndian<qint32>(at + 22);
+    // Sides beyond any picture are left to the loader, which refuses them by its limits.
+    constexpr int kLargestSide = 1 << 20;
+    if (infoSize < 40 || bmp.width <= 0 || bmp.height <= 0 || bmp.width > kLargestSide || bmp.height > kLargestSide
+        || qFromLittleEndian<quint16>(at + 26) != 1 || qFromLittleEndian<quint16>(at + 28) != 24
+        || qFromLittleEndian<quint32>(at + 30) != 0 || bmp.rowsAt < 14 + qint64(infoSize))
+        return std::nullopt;
+    bmp.stride = (qint64(bmp.width) * 3 + 3) & ~qint64(3);
+    if (file.size() < bmp.rowsAt + bmp.stride * bmp.height)
+        return std::nullopt;
+    return bmp;
+}
+
+// Reduced()'s result read straight from the file's rows, a block of k rows at a time:
+// the photograph is never whole in memory. Null when the file cannot be read or the
+// picture is not many times larger than `size`.
+QImage ReducedFromFile(QFile& file, const PlainBmp& bmp, QSize size)
+{
+    const int k = std::min(bmp.width / std::max(size.width(), 1), bmp.height / std::max(size.height(), 1));
+    if (k < 2)
+        return QImage();
+    const int boxedWidth = bmp.width / k;
+    const int boxedHeight = bmp.height / k;
+    QImage boxed(boxedWidth, boxedHeight, QImage::Format_RGB32);
+    if (boxed.isNull())
+        return boxed;
+    // The bottom rows that do not fill a block come first in the file and are left out.
+    const qint64 skipped = bmp.height - qint64(boxedHeight) * k;
+    if (!file.seek(bmp.rowsAt + skipped * bmp.stride))
+        return QImage();
+    std::vector<uint8_t> block(size_t(bmp.stride) * size_t(k));
+    std::vector<uint32_t> sums(size_t(boxedWidth) * 3);
+    const uint32_t n = uint32_t(k) * uint32_t(k);
+    for (int j = 0; j < boxedHeight; ++j) {
+        if (file.read(reinterpret_cast<char*>(block.data()), qint64(block.size())) != qint64(block.size()))
+            return QImage();
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int dy = 0; dy < k; ++dy) {
+            const uint8_t* row = block.data() + size_t(dy) * size_t(bmp.stride);
+            for (int bx = 0; bx < boxedWidth; ++bx) {
+                const uint8_t* p = row + size_t(bx) * size_t(k) * 3;
+                uint32_t b = 0;
+                uint32_t g = 0;
+                uint32_t r = 0;
+                for (int dx = 0; dx < k; ++dx, p += 3) {
+                    b += p[0];
+                    g += p[1];
+                    r += p[2];
+                }
+                sums[3 * size_t(bx)] += b;
+                sums[3 * size_t(bx) + 1] += g;
+                sums[3 * size_t(bx) + 2] += r;
+            }
+        }
+        // The file's blocks go from the bottom of the picture up.
+        auto* out = reinterpret_cast<QRgb*>(boxed.scanLine(boxedHeight - 1 - j));
+        for (int bx = 0; bx < boxedWidth; ++bx)
+            out[bx] = qRgb(int((sums[3 * size_t(bx) + 2] + n / 2) / n), int((sums[3 * size_t(bx) + 1] + n / 2) / n),
+                int((sums[3 * size_t(bx)] + n / 2) / n));
+    }
+    return boxed.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The reduced picture centred in a white `target`.
+QImage Framed(const QImage& picture, QSize target, QSize inner)
+{
+    QImage fitted(target, QImage::Format_RGB32);
+    if (picture.isNull() || fitted.isNull())
+        return QImage();
+    fitted.fill(Qt::white);
+    QPainter painter(&fitted);
+    painter.drawImage(
+        QPoint(int((target.width() - inner.width()) * 0.5), int((target.height() - inner.height()) * 0.5)), picture);
+    return fitted;
+}
+
 } // namespace
 
 std::unique_ptr<DibBitmap> NVBitmap(const QString& path, int w, int h)
@@ -139,6 +238,20 @@ std::unique_ptr<DibBitmap> NVBitmap(const QString& path, int w, int h)
 
 QImage NVBitmapForOutput(const QString& path, int w, int h, double zoom)
 {
+    // A large plain BMP (the print bridge's pictures) is reduced as it is read.
+    if (QFile file(path); w > 0 && h > 0 && zoom > 0 && file.open(QIODevice::ReadOnly)) {
+        if (const auto bmp = PlainBmpOf(file)) {
+            const auto [W, H] = FittedSize(bmp->width, bmp->height, w, h);
+            const double f = W > 0 && H > 0 ? double(w) * zoom / double(W) : 1.0;
+            const auto scaled = [f](qint64 n) { return std::max(1, int(std::lround(double(n) * f))); };
+            if (f < 1.0) {
+                const QSize inner(scaled(bmp->width), scaled(bmp->height));
+                const QImage picture = ReducedFromFile(file, *bmp, inner);
+                if (!picture.isNull())
+                    return Framed(picture, QSize(scaled(W), scaled(H)), inner);
+            }
+        }
+    }
     auto image = TNVFreeImage().Load(path);
     if (!image)
         return QImage();
@@ -154,12 +267,5 @@ QImage NVBitmapForOutput(const QString& path, int w, int h, double zoom)
     const QSize inner(scaled(image->Width()), scaled(image->Height()));
     const QImage picture = Reduced(*image, inner);
     image.reset();
-    QImage fitted(target, QImage::Format_RGB32);
-    if (picture.isNull() || fitted.isNull())
-        return QImage();
-    fitted.fill(Qt::white);
-    QPainter painter(&fitted);
-    painter.drawImage(
-        QPoint(int((target.width() - inner.width()) * 0.5), int((target.height() - inner.height()) * 0.5)), picture);
-    return fitted;
+    return Framed(picture, target, inner);
 }

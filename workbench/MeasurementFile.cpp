@@ -325,8 +325,9 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
             TakeOverScaleBar(shape);
             bar = shape;
         } else if (type != ShapeTags::kLabelOrBorder && type != ShapeTags::kProposal) {
-            // Proposals of a detection stay proposals until accepted.
-            m_wb.RegisterMeasuredShape(shape);
+            // Proposals of a detection stay proposals until accepted. Every entry is
+            // evaluated once the drawing is complete (RecomputeAll below).
+            m_wb.RegisterMeasuredShape(shape, false);
         }
     }
     if (bar != nullptr)

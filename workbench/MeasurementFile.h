@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class QIODevice;
@@ -16,6 +17,15 @@ struct BorderCircle
     int r = 0;
     bool Valid() const { return x0 > 0 && y0 > 0 && r > 0; }
 };
+
+// Long work that reports its progress (done of total) and stops when the report
+// returns false.
+using ProgressReport = std::function<bool(int done, int total)>;
+using LongWork = std::function<bool(const ProgressReport& report)>;
+// Runs long work and gives its result: the window runs it on a worker thread with a
+// progress indicator, leaving the canvas alone meanwhile; without a runner it runs
+// right away.
+using LongWorkRunner = std::function<bool(const LongWork& work)>;
 
 // The "Datei" commands of pictures and measurements on a workbench: loading a
 // picture, saving it with its marks, a new measurement, saving and loading
@@ -48,16 +58,17 @@ public:
     // "Bild speichern ...": asks for a file and exports the canvas by its
     // extension in any case (.bmp, .jpg/.jpeg, .wmf, .dxf, .dxf1, .svg, .png);
     // another extension is refused with a message naming these. True when a file
-    // was written.
-    bool SavePictureCommand();
+    // was written. The PNG export, the slow one, goes through `runner`.
+    bool SavePictureCommand(const LongWorkRunner& runner = {});
     // The export format of a file name ("bmp", "jpg", "wmf", "dxf", "dxf1",
     // "svg", "png"), empty when its extension is none of them.
     static QString PictureFormatOf(const QString& path);
     // Writes the picture export in a format named like an extension: "bmp",
     // "jpg" (quality 80), "wmf", "dxf", "dxf1", "svg" and "png". Another format
     // writes nothing and gives true with `written` false; a failed write shows a
-    // message and gives false.
-    bool SavePicture(const QString& path, const QString& format, bool* written = nullptr);
+    // message and gives false (a cancelled PNG export too).
+    bool SavePicture(
+        const QString& path, const QString& format, bool* written = nullptr, const LongWorkRunner& runner = {});
 
     // Deletes every shape with a result entry except the scale bar (labels, the
     // scale bar and the exclusion border stay), with undo records.

@@ -100,7 +100,7 @@ void MeasurementFile::RebuildBorder()
         m_wb.SetupEvaluatedField(circle->x0, circle->y0, circle->r);
 }
 
-bool MeasurementFile::SavePictureCommand()
+bool MeasurementFile::SavePictureCommand(const LongWorkRunner& runner)
 {
     const auto path = m_wb.Prompt().AskFileName(
         { m_wb.Texts().Text(QStringLiteral("FilterPictureSave")), QStringLiteral("bmp"), true });
@@ -115,7 +115,7 @@ bool MeasurementFile::SavePictureCommand()
         return Fail(message, message);
     }
     bool written = false;
-    SavePicture(*path, format, &written);
+    SavePicture(*path, format, &written, runner);
     return written;
 }
 
@@ -129,7 +129,8 @@ QString MeasurementFile::PictureFormatOf(const QString& path)
     return formats.contains(format) ? format : QString();
 }
 
-bool MeasurementFile::SavePicture(const QString& path, const QString& format, bool* written)
+bool MeasurementFile::SavePicture(
+    const QString& path, const QString& format, bool* written, const LongWorkRunner& runner)
 {
     if (written)
         *written = false;
@@ -148,9 +149,20 @@ bool MeasurementFile::SavePicture(const QString& path, const QString& format, bo
         ok = cad.ExportDxfOutlined(path);
     else if (suffix == QLatin1String("svg"))
         ok = cad.ExportSvg(path);
-    else if (suffix == QLatin1String("png"))
-        ok = cad.ExportPng(path);
-    else
+    else if (suffix == QLatin1String("png")) {
+        bool cancelled = false;
+        const LongWork work = [&](const ProgressReport& report) {
+            if (!report)
+                return cad.ExportPng(path);
+            return cad.ExportPng(path, [&](int done, int total) {
+                cancelled = !report(done, total);
+                return !cancelled;
+            });
+        };
+        ok = runner ? runner(work) : work({});
+        if (cancelled)
+            return false; // the operator's choice: no message
+    } else
         return true;
     if (written)
         *written = ok;

@@ -95,6 +95,9 @@ void Workbench::CacheLabels()
     m_labels.follicularUnit = m_texts.Text(QStringLiteral("LabelFollicularUnit"));
     m_labels.length = m_texts.Text(QStringLiteral("LabelLength"));
     m_labels.thickness = m_texts.Text(QStringLiteral("LabelThickness"));
+    m_labels.originDetected = m_texts.Text(QStringLiteral("LabelOriginDetected"));
+    m_labels.originEdited = m_texts.Text(QStringLiteral("LabelOriginEdited"));
+    m_labels.originDrawn = m_texts.Text(QStringLiteral("LabelOriginDrawn"));
 }
 
 void Workbench::SetHostExchange(std::unique_ptr<TInterfaceBA> exchange)

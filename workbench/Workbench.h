@@ -99,8 +99,9 @@ public:
 
     // --- results ---
     // Creates the top node of a measured shape (labels are skipped), evaluates it
-    // and updates the grid.
-    void RegisterMeasuredShape(TMyShape* shape);
+    // and updates the grid. Without `evaluate` only the node is made: for a load that
+    // evaluates every shape once afterwards (RecomputeAll).
+    void RegisterMeasuredShape(TMyShape* shape, bool evaluate = true);
     // Adds the children of the shape under top node `topIndex` and updates the
     // counters. False when a thickness is no integer or a curve does not converge
     // (the message has been shown).
@@ -277,6 +278,7 @@ private:
     struct Labels
     {
         QString line, bezier, follicularUnit, length, thickness;
+        QString originDetected, originEdited, originDrawn;
     } m_labels;
     bool m_refreshPending = false;
     int m_deleteBatch = 0;

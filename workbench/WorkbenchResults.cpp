@@ -38,7 +38,7 @@ QString Workbench::WithSuffix(const QString& prefix, const TMyShape* shape) cons
     return suffix.isEmpty() ? prefix : prefix + suffix;
 }
 
-void Workbench::RegisterMeasuredShape(TMyShape* shape)
+void Workbench::RegisterMeasuredShape(TMyShape* shape, bool evaluate)
 {
     if (shape == nullptr)
         return;
@@ -54,6 +54,10 @@ void Workbench::RegisterMeasuredShape(TMyShape* shape)
 
     const int index
         = m_tree.Append(TResultNode { shape->ShapeId(), shape->Caption(), kRoot, 0.0, m_state.UnitText, 0 });
+    if (!evaluate) {
+        m_tree.At(index).expanded = true;
+        return;
+    }
     EvaluateShape(shape, index);
     m_tree.At(index).expanded = true;
     m_tree.ClearSelection();
@@ -144,15 +148,15 @@ bool Workbench::EvaluateHair(TMyShape* shape, ResultTree::Entry& entry, bool cur
     switch (OriginOf(*shape)) {
     case HairOrigin::Detected:
         entry.origin = QStringLiteral("detected");
-        entry.originText = m_texts.Text(QStringLiteral("LabelOriginDetected"));
+        entry.originText = m_labels.originDetected;
         break;
     case HairOrigin::Edited:
         entry.origin = QStringLiteral("edited");
-        entry.originText = m_texts.Text(QStringLiteral("LabelOriginEdited"));
+        entry.originText = m_labels.originEdited;
         break;
     case HairOrigin::Drawn:
         entry.origin = QStringLiteral("drawn");
-        entry.originText = m_texts.Text(QStringLiteral("LabelOriginDrawn"));
+        entry.originText = m_labels.originDrawn;
         break;
     }
     return true;

@@ -41,6 +41,8 @@ void CanvasView::CopyToClipboard()
 
 double CanvasView::PixelsPerInch() const
 {
+    if (m_frozen)
+        return m_frozenPixelsPerInch; // asked from the thread drawing the canvas
     const int dpi = logicalDpiX();
     return dpi > 0 ? dpi : 96.0;
 }
@@ -85,9 +87,34 @@ QSize CanvasView::sizeHint() const
     return QSize(m_cad.Width(), m_cad.Height());
 }
 
+void CanvasView::SetFrozen(bool frozen)
+{
+    if (frozen == m_frozen)
+        return;
+    if (frozen) {
+        m_frozenPixelsPerInch = PixelsPerInch();
+        const QRect visible = visibleRegion().boundingRect();
+        m_frozenAt = visible.topLeft();
+        m_frozenPicture = visible.isEmpty() ? QPixmap() : grab(visible);
+        m_frozen = true;
+        return;
+    }
+    m_frozen = false;
+    m_frozenPicture = QPixmap();
+    if (width() != m_cad.Width() || height() != m_cad.Height())
+        m_cad.ClientResized(width(), height());
+    update();
+}
+
 void CanvasView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
+    if (m_frozen) {
+        painter.fillRect(event->rect(), palette().window());
+        if (!m_frozenPicture.isNull())
+            painter.drawPixmap(m_frozenAt, m_frozenPicture);
+        return;
+    }
     for (const QRect& area : event->region())
         m_cad.Paint(painter, area);
 }
@@ -95,6 +122,8 @@ void CanvasView::paintEvent(QPaintEvent* event)
 void CanvasView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (m_frozen)
+        return;
     // A resize by the parent layout changes the page; the canvas's own resizes do not.
     if (!m_resizingForCanvas && (width() != m_cad.Width() || height() != m_cad.Height()))
         m_cad.ClientResized(width(), height());
@@ -121,6 +150,8 @@ QPoint Position(const QMouseEvent* event)
 
 void CanvasView::mousePressEvent(QMouseEvent* event)
 {
+    if (m_frozen)
+        return;
     const QPoint p = Position(event);
     m_cad.MouseDown(event->button(), event->modifiers(), p.x(), p.y());
 }
@@ -137,6 +168,8 @@ void CanvasView::ReleaseCursor()
 
 void CanvasView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_frozen)
+        return;
     const QPoint p = Confined(Position(event));
     if (p != Position(event))
         QCursor::setPos(mapToGlobal(p));
@@ -153,12 +186,16 @@ QPoint CanvasView::Confined(QPoint p) const
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (m_frozen)
+        return;
     const QPoint p = Confined(Position(event));
     m_cad.MouseUp(event->button(), event->modifiers(), p.x(), p.y());
 }
 
 void CanvasView::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    if (m_frozen)
+        return;
     const QPoint p = Position(event);
     m_cad.MouseDoubleClick(event->button(), event->modifiers(), p.x(), p.y());
 }

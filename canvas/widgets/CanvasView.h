@@ -3,6 +3,7 @@
 #include "canvas/TMyCAD.h"
 #include "canvas/TMyCADHost.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 // The widget that shows a TMyCAD: it is the canvas's host (screen resolution,
@@ -37,6 +38,12 @@ public:
     void ConfineCursor(const QRect& area) override;
     void ReleaseCursor() override;
     QSize sizeHint() const override;
+    // While frozen the view shows the part of the drawing that was visible when it
+    // froze and leaves the canvas alone (no painting, mouse or resize reaches it), so
+    // that another thread may draw the canvas meanwhile (a picture export). A resize
+    // made meanwhile reaches the canvas when the view thaws.
+    void SetFrozen(bool frozen);
+    bool Frozen() const { return m_frozen; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -55,4 +62,8 @@ private:
     bool m_resizingForCanvas = false;
     QString m_hint;
     QRect m_confinement;
+    bool m_frozen = false;
+    QPixmap m_frozenPicture;
+    QPoint m_frozenAt;
+    double m_frozenPixelsPerInch = 96.0;
 };

@@ -187,6 +187,27 @@ TEST(PictureExport, BitmapAndPng_AreTheRenderedPictureExactly)
     EXPECT_EQ(ReadAll(dir.Path("p.bmp")).size(), 54 + 472 * 131);
 }
 
+TEST(PictureExport, Png_ReportsItsRowsAndStopsWhenTold)
+{
+    TMyCAD cad;
+    BandDrawing(cad);
+    TempDir dir;
+    std::vector<std::pair<int, int>> reports;
+    ASSERT_TRUE(cad.ExportPng(dir.Path("p.png"), [&](int done, int total) {
+        reports.emplace_back(done, total);
+        return true;
+    }));
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back(), std::make_pair(cad.Height(), cad.Height()));
+    // Stopped: the earlier file stays as it was, and the reason is said.
+    const QByteArray earlier = ReadAll(dir.Path("p.png"));
+    EXPECT_FALSE(cad.ExportPng(dir.Path("p.png"), [](int, int) { return false; }));
+    EXPECT_EQ(cad.LastError(), QStringLiteral("cancelled"));
+    EXPECT_EQ(ReadAll(dir.Path("p.png")), earlier);
+    EXPECT_FALSE(cad.ExportPng(dir.Path("q.png"), [](int, int) { return false; }));
+    EXPECT_FALSE(QFile::exists(dir.Path("q.png")));
+}
+
 TEST(PictureExport, Jpeg_QualityAndDecodedColours)
 {
     TMyCAD cad;

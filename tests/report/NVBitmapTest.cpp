@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // A picture filled with one colour, saved as PNG.
@@ -88,4 +90,22 @@ TEST(NVBitmap, ForOutput_ReducedToWhatTheBoxShowsWithTheSameFraming)
     EXPECT_EQ(NVBitmapForOutput(small, 100, 100, 8.0), NVBitmap(small, 100, 100)->ToQImage());
     EXPECT_EQ(NVBitmapForOutput(big, 100, 100, 0.0).size(), QSize(2000, 2000));
     EXPECT_TRUE(NVBitmapForOutput(dir.Path("missing.png"), 100, 100, 1.0).isNull());
+}
+
+TEST(NVBitmap, ForOutput_APlainBmpReadRowByRowGivesWhatTheDecodedPictureGives)
+{
+    // Sides that leave rows and columns over at the blocks' edges, and a pattern that
+    // shows any row taken from the wrong place.
+    TestSupport::TempDir dir;
+    QImage picture(2003, 1501, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, qRgb((x * 3 + y) & 255, (y * 7) & 255, ((x ^ y) * 5) & 255));
+    const QString png = dir.Path(QStringLiteral("p.png"));
+    const QString bmp = dir.Path(QStringLiteral("p.bmp"));
+    ASSERT_TRUE(picture.save(png));
+    ASSERT_TRUE(picture.save(bmp));
+    ASSERT_EQ(TestSupport::ReadAll(bmp).at(28), 24); // the plain form the print bridge writes
+    for (const auto& [w, h, zoom] : { std::tuple(150, 100, 0.5), std::tuple(100, 160, 1.3), std::tuple(90, 90, 4.0) })
+        EXPECT_EQ(NVBitmapForOutput(bmp, w, h, zoom), NVBitmapForOutput(png, w, h, zoom)) << w << " x " << h;
 }

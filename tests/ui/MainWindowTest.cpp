@@ -12,13 +12,21 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 #include <QTextBrowser>
+#include <QThread>
 #include <QToolButton>
 #include <QTreeWidget>
+
+#include <atomic>
 
 using namespace UiTest;
 
@@ -349,4 +357,66 @@ TEST_F(MainWindow, Recovery_UnsavedMarksAreOfferedAtTheNextStart_HostStartInclud
     EXPECT_EQ(m_window->Tree()->topLevelItemCount(), 1); // the summary only: no hair came back
     m_window.reset();
     EXPECT_TRUE(QDir(m_dir.Path(QStringLiteral("recovery"))).entryList({ "*.nvm" }, QDir::Files).isEmpty());
+}
+
+TEST_F(MainWindow, LongWork_RunsBesideAPaintingWindowUntilCancelled)
+{
+    StartOnSample();
+    const QImage before = View()->grab(View()->visibleRegion().boundingRect()).toImage();
+    bool sawProgress = false;
+    OnNextDialog([&](QWidget* dialog) {
+        auto* progress = qobject_cast<QProgressDialog*>(dialog);
+        ASSERT_TRUE(progress) << qPrintable(DialogText(dialog));
+        sawProgress = true;
+        // The worker holds the canvas: the view paints its still picture meanwhile.
+        EXPECT_TRUE(View()->Frozen());
+        EXPECT_EQ(View()->grab(View()->visibleRegion().boundingRect()).toImage(), before);
+        Wait(120); // the bar follows the worker
+        EXPECT_GT(progress->value(), 0);
+        QPushButton* cancel = progress->findChild<QPushButton*>();
+        ASSERT_TRUE(cancel);
+        cancel->click();
+    });
+    std::atomic<bool> onWorker { false };
+    const QThread* windowThread = QThread::currentThread();
+    // Work that goes on until it is told to stop (ten seconds at most).
+    int steps = 0;
+    const bool result = m_window->RunLongWork(QStringLiteral("working"), [&](const ProgressReport& report) {
+        onWorker = QThread::currentThread() != windowThread;
+        for (; steps < 10000 && report(steps % 100 + 1, 100); ++steps)
+            QThread::msleep(1);
+        return true;
+    });
+    EXPECT_TRUE(result); // the work's own answer
+    EXPECT_LT(steps, 10000);
+    EXPECT_TRUE(sawProgress);
+    EXPECT_TRUE(onWorker);
+    EXPECT_EQ(PendingDialogs(), 0);
+    EXPECT_FALSE(View()->Frozen());
+}
+
+TEST_F(MainWindow, SavePicture_PngIsWrittenOnTheWorkerAsTheCanvasDrawsIt)
+{
+    StartOnSample();
+    m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->click();
+    Draw({ 1000, 900 }, { 1200, 900 });
+    ASSERT_EQ(m_window->Bench().State().HairCount, 1);
+    const QImage expected = m_window->Bench().Canvas().RenderControl();
+    const QString path = m_dir.Path(QStringLiteral("marked.png"));
+    OnNextDialog([path](QWidget* dialog) {
+        auto* files = qobject_cast<QFileDialog*>(dialog);
+        ASSERT_TRUE(files) << qPrintable(DialogText(dialog));
+        files->setDirectory(QFileInfo(path).absolutePath());
+        auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_TRUE(name);
+        name->setText(QFileInfo(path).fileName());
+        static_cast<QDialog*>(files)->accept();
+    });
+    m_window->Action(QStringLiteral("Bildspeichern1"))->trigger();
+    EXPECT_EQ(PendingDialogs(), 0);
+    EXPECT_EQ(QImage(path).convertToFormat(QImage::Format_RGB32), expected);
+    EXPECT_FALSE(View()->Frozen());
+    // The canvas is the window's again.
+    Draw({ 1000, 1000 }, { 1150, 1050 });
+    EXPECT_EQ(m_window->Bench().State().HairCount, 2);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "workbench/MeasurementFile.h"
 #include "workbench/PelorixSettings.h"
 #include "workbench/Workbench.h"
 
@@ -122,6 +123,11 @@ public:
     // Files dropped on the canvas area: a measurement is loaded, an exchange file
     // imported, any other file loaded as picture.
     void OpenDroppedFiles(const QStringList& paths);
+    // Runs long work on a worker thread with a progress window (Cancel stops it) and
+    // gives its result. The canvas is the worker's meanwhile: the view shows a still
+    // picture, the timers that reach the canvas wait, and the window takes no input
+    // (the progress window is modal to it) but keeps painting.
+    bool RunLongWork(const QString& what, const LongWork& work);
     // The measurement file the window shows ("" before the first save or load).
     QString CurrentFile() const { return m_currentFile; }
     // The recent measurement files, newest first.

@@ -2,18 +2,27 @@
 // printing through the report library, dropped files, the recovery file and the host import at start-up.
 #include "workbench/ui/TFormMain.h"
 
+#include "canvas/widgets/CanvasView.h"
 #include "workbench/HostImport.h"
 #include "workbench/MeasurementFile.h"
 #include "workbench/PrintBridge.h"
 #include "workbench/RecoveryStore.h"
 #include "workbench/ResultsExportCommand.h"
+#include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/TFormCompare.h"
 #include "workbench/ui/TFormLang.h"
 #include "workbench/ui/WindowPrompt.h"
 
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
 
 void TFormMain::LoadPictureCommand()
 {
@@ -24,9 +33,58 @@ void TFormMain::LoadPictureCommand()
 
 void TFormMain::SavePictureCommand()
 {
-    BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingPicture")));
-    Run([&] { MeasurementFile(Bench()).SavePictureCommand(); });
+    const QString what = m_formLang->Text(QStringLiteral("StatusSavingPicture"));
+    BeginBusy(what);
+    Run([&] {
+        MeasurementFile(Bench()).SavePictureCommand([&](const LongWork& work) { return RunLongWork(what, work); });
+    });
     EndBusy();
+}
+
+bool TFormMain::RunLongWork(const QString& what, const LongWork& work)
+{
+    CanvasView* view = m_canvasArea->View();
+    view->SetFrozen(true);
+    const bool refreshing = m_refreshTimer->isActive();
+    const bool recovering = m_recoveryTimer->isActive();
+    m_refreshTimer->stop();
+    m_recoveryTimer->stop();
+
+    QProgressDialog dialog(what, m_formLang->Text(QStringLiteral("ButtonCancel")), 0, 1000, this);
+    dialog.setObjectName(QStringLiteral("FormWorking"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(0);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    std::atomic<int> permille { 0 };
+    std::atomic<bool> cancel { false };
+    connect(&dialog, &QProgressDialog::canceled, &dialog, [&cancel] { cancel.store(true); });
+    bool result = false;
+    QEventLoop loop;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        result = work([&](int done, int total) {
+            permille.store(total > 0 ? int(std::clamp<qint64>(qint64(done) * 1000 / total, 0, 1000)) : 0);
+            return !cancel.load();
+        });
+    }));
+    connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    // The bar follows the worker from the window's own thread.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &dialog, [&] { dialog.setValue(permille.load()); });
+    poll.start(50);
+    dialog.setValue(0);
+    thread->start();
+    loop.exec();
+    thread->wait();
+    poll.stop();
+    dialog.hide();
+
+    view->SetFrozen(false);
+    if (refreshing)
+        m_refreshTimer->start();
+    if (recovering)
+        m_recoveryTimer->start();
+    return result;
 }
 
 void TFormMain::NewMeasurementCommand()
