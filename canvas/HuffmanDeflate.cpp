@@ -67,38 +67,31 @@ public:
         uint64_t bits = m_bits;
         int count = m_count;
         unsigned char* to = m_out.data() + m_pos;
+        const auto put = [&](uint32_t entry) {
+            bits |= uint64_t(entry & 0xffff) << count;
+            count += int(entry >> 16);
+        };
+        const auto spill = [&] {
+            if (count >= 32) {
+                to[0] = static_cast<unsigned char>(bits);
+                to[1] = static_cast<unsigned char>(bits >> 8);
+                to[2] = static_cast<unsigned char>(bits >> 16);
+                to[3] = static_cast<unsigned char>(bits >> 24);
+                to += 4;
+                bits >>= 32;
+                count -= 32;
+            }
+        };
         // Two codes of at most 15 bits each fit beside the fewer than 32 bits held.
         size_t i = 0;
         for (; i + 1 < size; i += 2) {
-            const uint32_t first = table[data[i]];
-            const uint32_t second = table[data[i + 1]];
-            bits |= uint64_t(first & 0xffff) << count;
-            count += int(first >> 16);
-            bits |= uint64_t(second & 0xffff) << count;
-            count += int(second >> 16);
-            if (count >= 32) {
-                to[0] = static_cast<unsigned char>(bits);
-                to[1] = static_cast<unsigned char>(bits >> 8);
-                to[2] = static_cast<unsigned char>(bits >> 16);
-                to[3] = static_cast<unsigned char>(bits >> 24);
-                to += 4;
-                bits >>= 32;
-                count -= 32;
-            }
+            put(table[data[i]]);
+            put(table[data[i + 1]]);
+            spill();
         }
         for (; i < size; ++i) {
-            const uint32_t entry = table[data[i]];
-            bits |= uint64_t(entry & 0xffff) << count;
-            count += int(entry >> 16);
-            if (count >= 32) {
-                to[0] = static_cast<unsigned char>(bits);
-                to[1] = static_cast<unsigned char>(bits >> 8);
-                to[2] = static_cast<unsigned char>(bits >> 16);
-                to[3] = static_cast<unsigned char>(bits >> 24);
-                to += 4;
-                bits >>= 32;
-                count -= 32;
-            }
+            put(table[data[i]]);
+            spill();
         }
         m_bits = bits;
         m_count = count;

@@ -81,6 +81,34 @@ std::unique_ptr<DibBitmap> Fit(std::unique_ptr<DibBitmap> image, int w, int h)
 
 // The decoded picture reduced smoothly to `size`, upright. The bitmap's rows are
 // read in place, bottom line first, and only the small result is turned over.
+// Adds the blue, green and red of each k pixels wide block of one row (pixels of
+// `bytes` bytes, blue first) to sums (three per block).
+void AddBlockSums(const uint8_t* row, int bytes, int k, int blocks, std::vector<uint32_t>& sums)
+{
+    for (int bx = 0; bx < blocks; ++bx) {
+        const uint8_t* p = row + size_t(bx) * size_t(k) * size_t(bytes);
+        uint32_t b = 0;
+        uint32_t g = 0;
+        uint32_t r = 0;
+        for (int dx = 0; dx < k; ++dx, p += bytes) {
+            b += p[0];
+            g += p[1];
+            r += p[2];
+        }
+        sums[3 * size_t(bx)] += b;
+        sums[3 * size_t(bx) + 1] += g;
+        sums[3 * size_t(bx) + 2] += r;
+    }
+}
+
+// One row of the reduced picture: the rounded means of the n pixels of each block.
+void StoreBlockMeans(const std::vector<uint32_t>& sums, uint32_t n, QRgb* out, int blocks)
+{
+    for (int bx = 0; bx < blocks; ++bx)
+        out[bx] = qRgb(int((sums[3 * size_t(bx) + 2] + n / 2) / n), int((sums[3 * size_t(bx) + 1] + n / 2) / n),
+            int((sums[3 * size_t(bx)] + n / 2) / n));
+}
+
 QImage Reduced(DibBitmap& image, QSize size)
 {
     if (image.Bpp() != 24 && !image.ConvertTo32Bits())
@@ -106,25 +134,9 @@ QImage Reduced(DibBitmap& image, QSize size)
             for (int dy = 0; dy < k; ++dy) {
                 // Row r from the top is the bitmap's row height - 1 - r.
                 const uint8_t* row = image.ScanLine(height - 1 - (by * k + dy));
-                for (int bx = 0; bx < boxedWidth; ++bx) {
-                    const uint8_t* p = row + size_t(bx) * size_t(k) * size_t(bytes);
-                    uint32_t b = 0;
-                    uint32_t g = 0;
-                    uint32_t r = 0;
-                    for (int dx = 0; dx < k; ++dx, p += bytes) {
-                        b += p[0];
-                        g += p[1];
-                        r += p[2];
-                    }
-                    sums[3 * size_t(bx)] += b;
-                    sums[3 * size_t(bx) + 1] += g;
-                    sums[3 * size_t(bx) + 2] += r;
-                }
+                AddBlockSums(row, bytes, k, boxedWidth, sums);
             }
-            auto* out = reinterpret_cast<QRgb*>(boxed.scanLine(by));
-            for (int bx = 0; bx < boxedWidth; ++bx)
-                out[bx] = qRgb(int((sums[3 * size_t(bx) + 2] + n / 2) / n), int((sums[3 * size_t(bx) + 1] + n / 2) / n),
-                    int((sums[3 * size_t(bx)] + n / 2) / n));
+            StoreBlockMeans(sums, n, reinterpret_cast<QRgb*>(boxed.scanLine(by)), boxedWidth);
         }
         return boxed.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
@@ -190,28 +202,10 @@ QImage ReducedFromFile(QFile& file, const PlainBmp& bmp, QSize size)
         if (file.read(reinterpret_cast<char*>(block.data()), qint64(block.size())) != qint64(block.size()))
             return QImage();
         std::fill(sums.begin(), sums.end(), 0u);
-        for (int dy = 0; dy < k; ++dy) {
-            const uint8_t* row = block.data() + size_t(dy) * size_t(bmp.stride);
-            for (int bx = 0; bx < boxedWidth; ++bx) {
-                const uint8_t* p = row + size_t(bx) * size_t(k) * 3;
-                uint32_t b = 0;
-                uint32_t g = 0;
-                uint32_t r = 0;
-                for (int dx = 0; dx < k; ++dx, p += 3) {
-                    b += p[0];
-                    g += p[1];
-                    r += p[2];
-                }
-                sums[3 * size_t(bx)] += b;
-                sums[3 * size_t(bx) + 1] += g;
-                sums[3 * size_t(bx) + 2] += r;
-            }
-        }
+        for (int dy = 0; dy < k; ++dy)
+            AddBlockSums(block.data() + size_t(dy) * size_t(bmp.stride), 3, k, boxedWidth, sums);
         // The file's blocks go from the bottom of the picture up.
-        auto* out = reinterpret_cast<QRgb*>(boxed.scanLine(boxedHeight - 1 - j));
-        for (int bx = 0; bx < boxedWidth; ++bx)
-            out[bx] = qRgb(int((sums[3 * size_t(bx) + 2] + n / 2) / n), int((sums[3 * size_t(bx) + 1] + n / 2) / n),
-                int((sums[3 * size_t(bx)] + n / 2) / n));
+        StoreBlockMeans(sums, n, reinterpret_cast<QRgb*>(boxed.scanLine(boxedHeight - 1 - j)), boxedWidth);
     }
     return boxed.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
