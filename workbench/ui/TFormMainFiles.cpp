@@ -53,7 +53,8 @@ bool TFormMain::RunLongWork(const QString& what, const LongWork& work)
     QProgressDialog dialog(what, m_formLang->Text(QStringLiteral("ButtonCancel")), 0, 1000, this);
     dialog.setObjectName(QStringLiteral("FormWorking"));
     dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(0);
+    // Quick work finishes without a window flashing up; longer work shows it after half a second.
+    dialog.setMinimumDuration(500);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     std::atomic<int> permille { 0 };
