@@ -84,3 +84,28 @@ bool IsRectangleKind(ShapeKind kind)
     }
     return false;
 }
+
+int ArrowResizeNode(ShapeKind kind)
+{
+    switch (kind) {
+    case ShapeKind::Rectangle:
+    case ShapeKind::Text:
+    case ShapeKind::Image:
+    case ShapeKind::Ellipse:
+        return 2;
+    case ShapeKind::Line:
+    case ShapeKind::RuleLine:
+        return 1;
+    case ShapeKind::PolyLine:
+    case ShapeKind::Polygon:
+    case ShapeKind::LinkLine:
+    case ShapeKind::Group:
+    case ShapeKind::Combine:
+    case ShapeKind::LinkPoint:
+    case ShapeKind::LineLinkLine:
+    case ShapeKind::ElliArc:
+    case ShapeKind::PolyBezier:
+        return -1;
+    }
+    return -1;
+}

@@ -38,3 +38,7 @@ bool IsLineKind(ShapeKind kind);
 // The kinds built on TMyRectangle (a box of four corner nodes): Rectangle, Ellipse,
 // Text, Group, Combine, LinkPoint, LineLinkLine, Image.
 bool IsRectangleKind(ShapeKind kind);
+// The node that Shift+arrow moves to resize a shape: the bottom-right corner of boxes,
+// texts, pictures and ellipses (2), the second end of lines and rule lines (1); -1 for
+// kinds without such a handle.
+int ArrowResizeNode(ShapeKind kind);

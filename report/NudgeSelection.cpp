@@ -1,5 +1,6 @@
 #include "report/NudgeSelection.h"
 
+#include "canvas/ShapeKind.h"
 #include "canvas/TMyCAD.h"
 #include "canvas/TMyCADMouse.h"
 #include "canvas/TMyShape.h"
@@ -33,31 +34,6 @@ std::optional<Nudge> ForKey(int key, bool shift)
     return Nudge { x, y, 0, 0 };
 }
 
-int ResizeHandle(ShapeKind kind)
-{
-    switch (kind) {
-    case ShapeKind::Rectangle:
-    case ShapeKind::Text:
-    case ShapeKind::Image:
-    case ShapeKind::Ellipse:
-        return 2;
-    case ShapeKind::Line:
-    case ShapeKind::RuleLine:
-        return 1;
-    case ShapeKind::PolyLine:
-    case ShapeKind::Polygon:
-    case ShapeKind::LinkLine:
-    case ShapeKind::Group:
-    case ShapeKind::Combine:
-    case ShapeKind::LinkPoint:
-    case ShapeKind::LineLinkLine:
-    case ShapeKind::ElliArc:
-    case ShapeKind::PolyBezier:
-        return -1;
-    }
-    return -1;
-}
-
 void Apply(TMyCAD& canvas, const Nudge& nudge)
 {
     const bool any = nudge.dx != 0 || nudge.dy != 0 || nudge.dw != 0 || nudge.dh != 0;
@@ -75,7 +51,7 @@ void Apply(TMyCAD& canvas, const Nudge& nudge)
         shape = canvas.ShapeById(id);
         if (!shape || (nudge.dw == 0 && nudge.dh == 0))
             continue;
-        const int handle = ResizeHandle(shape->Kind());
+        const int handle = ArrowResizeNode(shape->Kind());
         if (handle < 0 || handle >= static_cast<int>(shape->Nodes().size()))
             continue;
         const TMyPoint corner = shape->GetNode(handle);

@@ -21,10 +21,6 @@ struct Nudge
 // The nudge of an arrow key (a Qt::Key); nothing for any other key.
 std::optional<Nudge> ForKey(int key, bool shift);
 
-// The handle a nudge resizes a shape by: the bottom-right corner of boxes, texts,
-// pictures and ellipses, the second end of lines; -1 for other kinds.
-int ResizeHandle(const char* className);
-
 // Moves, then resizes every selected shape in selection order, and repaints.
 // Nothing without a selection or when the nudge is all zero.
 void Apply(TMyCAD& canvas, const Nudge& nudge);

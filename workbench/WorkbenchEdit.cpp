@@ -8,37 +8,6 @@
 #include "workbench/OperatorPrompt.h"
 #include "workbench/ShapeTags.h"
 
-namespace {
-
-// The node that Shift+arrow moves: the second end of a line, the bottom-right
-// corner of a box; -1 for kinds that have no such handle.
-int ArrowHandle(const TMyShape* shape)
-{
-    switch (shape->Kind()) {
-    case ShapeKind::Line:
-    case ShapeKind::RuleLine:
-        return 1;
-    case ShapeKind::Rectangle:
-    case ShapeKind::Text:
-    case ShapeKind::Image:
-    case ShapeKind::Ellipse:
-        return 2;
-    case ShapeKind::PolyLine:
-    case ShapeKind::Polygon:
-    case ShapeKind::LinkLine:
-    case ShapeKind::Group:
-    case ShapeKind::Combine:
-    case ShapeKind::LinkPoint:
-    case ShapeKind::LineLinkLine:
-    case ShapeKind::ElliArc:
-    case ShapeKind::PolyBezier:
-        return -1;
-    }
-    return -1;
-}
-
-} // namespace
-
 bool Workbench::IsSpecialShape(const TMyShape* shape) const
 {
     const int id = shape->ShapeId();
@@ -77,7 +46,7 @@ void Workbench::MoveHandles(double dx, double dy)
     bool measuredChanged = false;
     TMyShape* movedBar = nullptr;
     for (TMyShape* shape : m_cad.GetSelection()) {
-        const int handle = ArrowHandle(shape);
+        const int handle = ArrowResizeNode(shape->Kind());
         if (handle < 0 || handle >= int(shape->Nodes().size()) || shape->Locked())
             continue;
         TMyPoint& node = shape->Nodes()[size_t(handle)];
