@@ -1,6 +1,7 @@
 // Accuracy of the hair detection against generated pictures with known hairs.
 //
-// Usage: detection_accuracy [--verbose] TRUTH.json...
+// Usage: detection_accuracy [--verbose] [--tracer | --graph] [--overlay OUT.png] TRUTH.json...
+// --tracer and --graph choose how the centre lines are found.
 // Each truth file names its picture (beside it) and calibration. A detection
 // matches a true hair when at least 80 % of its path lies within max(4 px, the
 // hair's width) of the true centre line and it covers at least half of the
@@ -104,6 +105,7 @@ double ShareNear(const std::vector<QPointF>& from, const std::vector<QPointF>& t
 }
 
 QString g_overlay;
+bool g_tracer = false;
 std::vector<double> g_signedLength; // detected minus true length of matched hairs, share of the true
 
 bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
@@ -158,6 +160,7 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
 
     detection::Options options;
     options.pixelsPerMm = ppm;
+    options.tracer = g_tracer;
     QElapsedTimer timer;
     timer.start();
     const detection::Result result = detection::DetectHairs(picture, options);
@@ -370,12 +373,16 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     const bool verbose = args.removeAll(QStringLiteral("--verbose")) > 0;
+    if (args.removeAll(QStringLiteral("--tracer")) > 0)
+        g_tracer = true;
+    else if (args.removeAll(QStringLiteral("--graph")) > 0)
+        g_tracer = false;
     if (const qsizetype at = args.indexOf(QStringLiteral("--overlay")); at >= 0 && at + 1 < args.size()) {
         g_overlay = args[at + 1];
         args.remove(at, 2);
     }
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: detection_accuracy [--verbose] TRUTH.json...\n");
+        std::fprintf(stderr, "usage: detection_accuracy [--verbose] [--tracer | --graph] [--overlay OUT.png] TRUTH.json...\n");
         return 2;
     }
     Totals totals;

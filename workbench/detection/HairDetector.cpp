@@ -5,6 +5,7 @@
 
 #include "workbench/detection/HairFit.h"
 #include "workbench/detection/HairGraph.h"
+#include "workbench/detection/HairTracer.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -98,7 +99,7 @@ cv::Mat Darkness(const QImage& picture, const cv::Rect& roi)
 // Ridge strength of one scale on one picture: sigma^2 * (-l2 - |l1|) where l2
 // is the Hessian eigenvalue across a dark line (bright in darkness) and l1 the
 // one along it; blobs (both large) give nothing. `code` gets the direction of
-// the line's normal in four steps (0: x, 1: diagonal down, 2: y, 3: diagonal up).
+// the line's normal, 0..255 for 0..180 degrees.
 void RidgeResponse(const cv::Mat& src, double sigma, cv::Mat& response, cv::Mat& code)
 {
     response.create(src.size(), CV_32F);
@@ -146,8 +147,10 @@ void RidgeResponse(const cv::Mat& src, double sigma, cv::Mat& response, cv::Mat&
                         nx = l2 - c;
                         ny = bxy;
                     }
-                    const float angle = cv::fastAtan2(ny, nx); // degrees 0..360
-                    dir[x] = uchar(int(std::lround(angle / 45.0f)) % 4);
+                    float angle = cv::fastAtan2(ny, nx); // degrees 0..360
+                    if (angle >= 180.0f)
+                        angle -= 180.0f;
+                    dir[x] = uchar(std::min(255, int(angle * (256.0f / 180.0f))));
                 }
             }
         }
@@ -758,41 +761,61 @@ Result DetectHairs(const QImage& picture, const Options& options)
         return result;
     }
     const double minLength = 0.22 * ppm;
-    cv::Mat centre = HairMask(ridge, 0.5 * minLength, 0.08 * ppm);
-    report(65);
-    if (debug) {
-        cv::Mat view;
-        ridge.strength.convertTo(view, CV_8U, 255.0 / 0.2);
-        cv::imwrite("/tmp/detection-ridge.png", view);
-        cv::imwrite("/tmp/detection-centre.png", centre);
-    }
-    ridge.strength.release();
-    ridge.code.release();
-    Skeleton skeleton;
-    skeleton.width = roi.width;
-    skeleton.height = roi.height;
-    skeleton.mask.assign(centre.datastart, centre.dataend);
-    centre.release();
-    ThinMask(skeleton.mask, skeleton.width, skeleton.height);
-    if (!report(70)) {
-        result.cancelled = true;
-        return result;
-    }
-
-    skeleton.hairWidth.assign(size_t(roi.width) * size_t(roi.height), 0.0f);
-    for (int y = 0; y < roi.height; ++y) {
-        const uint8_t* m = skeleton.mask.data() + size_t(y) * size_t(roi.width);
-        const uchar* s = ridge.scale.ptr<uchar>(y);
-        for (int x = 0; x < roi.width; ++x) {
-            if (m[x])
-                skeleton.hairWidth[size_t(y) * size_t(roi.width) + size_t(x)] = float(ridge.widths[s[x]]);
+    std::vector<Chain> chains;
+    if (options.tracer) {
+        RidgeMaps maps;
+        maps.width = roi.width;
+        maps.height = roi.height;
+        maps.darkness = dark.ptr<float>(0);
+        maps.strength = ridge.strength.ptr<float>(0);
+        maps.scale = ridge.scale.ptr<uchar>(0);
+        maps.normal = ridge.code.ptr<uchar>(0);
+        maps.widths = ridge.widths;
+        TracerOptions tracerOptions;
+        tracerOptions.seedStrength = kHighThreshold;
+        tracerOptions.minLengthPx = 0.5 * minLength;
+        tracerOptions.gapMaxPx = std::max(6.0, 0.06 * ppm);
+        tracerOptions.minRadiusPx = 0.15 * ppm;
+        chains = TraceHairs(maps, tracerOptions);
+        ridge.strength.release();
+        ridge.code.release();
+        ridge.scale.release();
+    } else {
+        cv::Mat centre = HairMask(ridge, 0.5 * minLength, 0.08 * ppm);
+        report(65);
+        if (debug) {
+            cv::Mat view;
+            ridge.strength.convertTo(view, CV_8U, 255.0 / 0.2);
+            cv::imwrite("/tmp/detection-ridge.png", view);
+            cv::imwrite("/tmp/detection-centre.png", centre);
         }
+        ridge.strength.release();
+        ridge.code.release();
+        Skeleton skeleton;
+        skeleton.width = roi.width;
+        skeleton.height = roi.height;
+        skeleton.mask.assign(centre.datastart, centre.dataend);
+        centre.release();
+        ThinMask(skeleton.mask, skeleton.width, skeleton.height);
+        if (!report(70)) {
+            result.cancelled = true;
+            return result;
+        }
+
+        skeleton.hairWidth.assign(size_t(roi.width) * size_t(roi.height), 0.0f);
+        for (int y = 0; y < roi.height; ++y) {
+            const uint8_t* m = skeleton.mask.data() + size_t(y) * size_t(roi.width);
+            const uchar* s = ridge.scale.ptr<uchar>(y);
+            for (int x = 0; x < roi.width; ++x) {
+                if (m[x])
+                    skeleton.hairWidth[size_t(y) * size_t(roi.width) + size_t(x)] = float(ridge.widths[s[x]]);
+            }
+        }
+        ridge.scale.release();
+        GraphOptions graphOptions;
+        graphOptions.gapMaxPx = std::max(8.0, 0.3 * ppm);
+        chains = TraceChains(skeleton, graphOptions);
     }
-    ridge.scale.release();
-    GraphOptions graphOptions;
-    graphOptions.gapMaxPx = std::max(8.0, 0.3 * ppm);
-    std::vector<Chain> chains = TraceChains(skeleton, graphOptions);
-    skeleton = Skeleton();
     if (!report(80)) {
         result.cancelled = true;
         return result;
@@ -816,7 +839,8 @@ Result DetectHairs(const QImage& picture, const Options& options)
                     continue;
                 // Thinning bends the last half width of a blunt end towards a corner:
                 // that piece goes, and the end is found again along the hair's direction.
-                const size_t trim = std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
+                const size_t trim
+                    = options.tracer ? 0 : std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
                 if (trim > 0)
                     samples = std::vector<QPointF>(samples.begin() + long(trim), samples.end() - long(trim));
                 samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.5 * ppm);

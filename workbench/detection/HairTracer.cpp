@@ -1,0 +1,410 @@
+// Centre-line tracing: seeds at the strongest ridge maxima, each hair followed in
+// both directions by prediction (direction, curvature) and correction (the
+// darkest line across the hair at its own width).
+#include "workbench/detection/HairTracer.h"
+
+#include "workbench/detection/HairFit.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace detection {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+// A step's ridge is weak below this share of the hair's running response, or
+// below this contrast (darkness units) at all.
+constexpr double kFadeShare = 0.35;
+constexpr double kMinResponse = 0.03;
+// A cross-section this much wider than the hair is the hair with another one
+// touching or crossing it.
+constexpr double kMergedWidth = 1.7;
+// Running onto a traced hair within this angle is running along that hair.
+constexpr double kSameDeg = 8.0;
+// Gains of the direction and curvature updates per step.
+constexpr double kTurnGain = 0.45;
+constexpr double kBendGain = 0.2;
+
+double Wrap(double a)
+{
+    while (a > kPi)
+        a -= 2.0 * kPi;
+    while (a < -kPi)
+        a += 2.0 * kPi;
+    return a;
+}
+
+// Angle between two undirected lines, radians 0..pi/2.
+double LineAngle(double a, double b)
+{
+    double d = std::fmod(std::abs(a - b), kPi);
+    return d > 0.5 * kPi ? kPi - d : d;
+}
+
+struct Section
+{
+    bool found = false;
+    double offset = 0.0; // where the centre lies across the predicted point, pixels
+    double response = 0.0; // centre darkness above the mean of the two sides
+    double width = 0.0; // half-maximum width, pixels
+};
+
+class Tracer
+{
+public:
+    Tracer(const RidgeMaps& maps, const TracerOptions& options)
+        : m_maps(maps)
+        , m_options(options)
+        , m_claimAngle(size_t(maps.width) * size_t(maps.height), 0)
+        , m_claimRadius(size_t(maps.width) * size_t(maps.height), 0)
+        , m_tried(size_t(maps.width) * size_t(maps.height), 0)
+    {
+    }
+
+    std::vector<Chain> Run()
+    {
+        std::vector<Chain> chains;
+        for (const int seed : Seeds()) {
+            if (m_claimAngle[size_t(seed)] != 0 || m_tried[size_t(seed)] != 0)
+                continue;
+            Chain chain;
+            if (TraceFrom(seed, chain)) {
+                Claim(chain, false);
+                chains.push_back(std::move(chain));
+            } else if (!chain.points.empty()) {
+                Claim(chain, true);
+            }
+        }
+        return chains;
+    }
+
+private:
+    // Ridge maxima across the ridge, strongest first.
+    std::vector<int> Seeds() const
+    {
+        const int w = m_maps.width;
+        const int h = m_maps.height;
+        std::vector<std::pair<float, int>> found;
+        for (int y = 1; y + 1 < h; ++y) {
+            const float* s = m_maps.strength + size_t(y) * size_t(w);
+            const uint8_t* n = m_maps.normal + size_t(y) * size_t(w);
+            for (int x = 1; x + 1 < w; ++x) {
+                if (s[x] < m_options.seedStrength)
+                    continue;
+                const double a = n[x] * kPi / 256.0;
+                const int dx = int(std::lround(std::cos(a)));
+                const int dy = int(std::lround(std::sin(a)));
+                const float before = m_maps.strength[size_t(y - dy) * size_t(w) + size_t(x - dx)];
+                const float after = m_maps.strength[size_t(y + dy) * size_t(w) + size_t(x + dx)];
+                if (s[x] >= before && s[x] >= after)
+                    found.emplace_back(s[x], y * w + x);
+            }
+        }
+        std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        std::vector<int> seeds(found.size());
+        for (size_t i = 0; i < found.size(); ++i)
+            seeds[i] = found[i].second;
+        return seeds;
+    }
+
+    float Dark(double x, double y) const
+    {
+        const int w = m_maps.width;
+        const int h = m_maps.height;
+        x = std::clamp(x, 0.0, double(w - 1) - 1e-6);
+        y = std::clamp(y, 0.0, double(h - 1) - 1e-6);
+        const int x0 = int(x);
+        const int y0 = int(y);
+        const float fx = float(x - x0);
+        const float fy = float(y - y0);
+        const float* row = m_maps.darkness + size_t(y0) * size_t(w) + size_t(x0);
+        const int right = x0 + 1 < w ? 1 : 0;
+        const int down = y0 + 1 < h ? w : 0;
+        const float a = row[0] + (row[right] - row[0]) * fx;
+        const float b = row[down] + (row[down + right] - row[down]) * fx;
+        return a + (b - a) * fy;
+    }
+
+    bool Outside(const QPointF& p) const
+    {
+        return p.x() < 0.0 || p.y() < 0.0 || p.x() > m_maps.width - 1.0 || p.y() > m_maps.height - 1.0;
+    }
+
+    // The hair's cross-section at `p` across direction `theta`, averaged along an
+    // arc of curvature `kappa` a few widths long (which mutes hairs crossing it),
+    // the centre searched within `search` pixels of `p`.
+    Section Across(const QPointF& p, double theta, double kappa, double width, double search) const
+    {
+        const double h = std::max(0.5, width / 16.0);
+        const double core = std::max(0.5, 0.3 * width);
+        const double sideFrom = 0.5 * width + 0.75;
+        const double sideWidth = std::max(1.5, 0.5 * width);
+        const int n = int(std::ceil((search + sideFrom + sideWidth) / h)) + 1;
+        const double along = std::clamp(width, 3.0, 12.0);
+        constexpr int kAlong = 3;
+        m_profile.assign(size_t(2 * n + 1), 0.0);
+        for (int j = -kAlong; j <= kAlong; ++j) {
+            const double s = along * j / kAlong;
+            const double a = theta + kappa * s;
+            const QPointF d(std::cos(theta), std::sin(theta));
+            const QPointF centre = p + d * s + QPointF(-d.y(), d.x()) * (0.5 * kappa * s * s);
+            const QPointF normal(-std::sin(a), std::cos(a));
+            for (int i = -n; i <= n; ++i) {
+                const QPointF q = centre + normal * (i * h);
+                m_profile[size_t(i + n)] += Dark(q.x(), q.y());
+            }
+        }
+        m_sums.assign(m_profile.size() + 1, 0.0);
+        for (size_t i = 0; i < m_profile.size(); ++i) {
+            m_profile[i] /= double(2 * kAlong + 1);
+            m_sums[i + 1] = m_sums[i] + m_profile[i];
+        }
+        auto mean = [&](double t0, double t1) {
+            const int i0 = std::clamp(int(std::lround(t0 / h)) + n, 0, 2 * n);
+            const int i1 = std::clamp(int(std::lround(t1 / h)) + n, i0, 2 * n);
+            return (m_sums[size_t(i1 + 1)] - m_sums[size_t(i0)]) / double(i1 - i0 + 1);
+        };
+        auto response = [&](double t) {
+            return mean(t - core, t + core)
+                - 0.5 * (mean(t - sideFrom - sideWidth, t - sideFrom) + mean(t + sideFrom, t + sideFrom + sideWidth));
+        };
+        const int m = int(std::floor(search / h));
+        int best = 0;
+        double bestResponse = -1e9;
+        std::vector<double>& r = m_responses;
+        r.assign(size_t(2 * m + 1), 0.0);
+        for (int i = -m; i <= m; ++i) {
+            r[size_t(i + m)] = response(i * h);
+            if (r[size_t(i + m)] > bestResponse) {
+                bestResponse = r[size_t(i + m)];
+                best = i;
+            }
+        }
+        Section section;
+        if (bestResponse <= 0.0)
+            return section;
+        section.found = true;
+        section.response = bestResponse;
+        double refine = 0.0;
+        if (best > -m && best < m) {
+            const double l = r[size_t(best - 1 + m)];
+            const double c = r[size_t(best + m)];
+            const double rr = r[size_t(best + 1 + m)];
+            const double denominator = l - 2.0 * c + rr;
+            if (denominator < 0.0)
+                refine = std::clamp(0.5 * (l - rr) / denominator, -0.5, 0.5);
+        }
+        section.offset = (best + refine) * h;
+        // Half-maximum width against the paler side.
+        const double t = best * h;
+        const double base = std::min(
+            mean(t - sideFrom - sideWidth, t - sideFrom), mean(t + sideFrom, t + sideFrom + sideWidth));
+        const int centre = best + n;
+        const int coreSteps = int(core / h);
+        double peak = m_profile[size_t(centre)];
+        for (int i = std::max(0, centre - coreSteps); i <= std::min(2 * n, centre + coreSteps); ++i)
+            peak = std::max(peak, m_profile[size_t(i)]);
+        const double half = 0.5 * (peak + base);
+        auto edge = [&](int direction) {
+            int i = centre;
+            while (i + direction >= 0 && i + direction <= 2 * n) {
+                const int next = i + direction;
+                if (m_profile[size_t(next)] < half) {
+                    const int after = next + direction;
+                    if (after < 0 || after > 2 * n || m_profile[size_t(after)] < half)
+                        return std::abs(next - centre) * h;
+                }
+                i = next;
+            }
+            return double(n) * h * 2.0;
+        };
+        section.width = edge(1) + edge(-1);
+        return section;
+    }
+
+    double Search(double width) const { return std::max(1.5, 0.35 * width + 1.0); }
+
+    // Direction of the seed's hair and its centre and width there; false when
+    // there is no ridge worth following.
+    bool Start(int seed, QPointF& at, double& theta, double& width, double& response) const
+    {
+        const int x = seed % m_maps.width;
+        const int y = seed / m_maps.width;
+        at = QPointF(x, y);
+        width = std::max(2.0, m_maps.widths[m_maps.scale[size_t(seed)]]);
+        const double normal = m_maps.normal[size_t(seed)] * kPi / 256.0;
+        double bestTheta = normal + 0.5 * kPi;
+        Section best;
+        for (int k = -3; k <= 3; ++k) {
+            const double t = normal + 0.5 * kPi + k * kPi / 24.0;
+            const Section s = Across(at, t, 0.0, width, Search(width));
+            if (s.found && s.response > best.response) {
+                best = s;
+                bestTheta = t;
+            }
+        }
+        if (!best.found || best.response < kMinResponse)
+            return false;
+        theta = bestTheta;
+        at += QPointF(-std::sin(theta), std::cos(theta)) * best.offset;
+        if (best.width > 0.5 && best.width < 3.0 * width + 4.0)
+            width = std::max(2.0, 0.5 * (width + best.width));
+        const Section again = Across(at, theta, 0.0, width, 1.0);
+        response = again.found ? std::max(again.response, kMinResponse) : best.response;
+        return true;
+    }
+
+    // Follows the hair from `start` in direction `theta`; the points from the start on.
+    std::vector<QPointF> Follow(
+        const QPointF& start, double theta, double width, double response, std::vector<double>& widths) const
+    {
+        std::vector<QPointF> points { start };
+        std::vector<double> travelled { 0.0 };
+        size_t lastGood = 0;
+        double kappa = 0.0;
+        double run = response;
+        double w = width;
+        double gap = 0.0, crossing = 0.0, crossingLimit = 0.0;
+        const double maxKappa = 1.0 / std::max(5.0, m_options.minRadiusPx);
+        const size_t maxSteps = size_t(4 * (m_maps.width + m_maps.height));
+        for (size_t stepNumber = 0; stepNumber < maxSteps; ++stepNumber) {
+            const double step = std::clamp(0.25 * w, 1.0, 3.0);
+            const double middle = theta + 0.5 * kappa * step;
+            QPointF q = points.back() + step * QPointF(std::cos(middle), std::sin(middle));
+            const double predicted = theta + kappa * step;
+            if (Outside(q))
+                break;
+            // A traced hair here: crossing it, or running onto it.
+            const size_t pixel = size_t(std::lround(q.y())) * size_t(m_maps.width) + size_t(std::lround(q.x()));
+            bool inClaim = false;
+            if (const uint8_t code = m_claimAngle[pixel]; code != 0) {
+                const double other = (code - 1) * kPi / 254.0;
+                const double angle = LineAngle(predicted, other);
+                if (angle < kSameDeg * kPi / 180.0)
+                    break;
+                inClaim = true;
+                crossingLimit = std::max(crossingLimit,
+                    (2.0 * m_claimRadius[pixel] + w) / std::sin(std::max(angle, 5.0 * kPi / 180.0)) + w);
+            }
+            const Section s = Across(q, predicted, kappa, w, Search(w));
+            const bool weak = !s.found || s.response < std::max(kMinResponse, kFadeShare * run);
+            const bool merged = s.found && s.width > kMergedWidth * w + 2.0;
+            if (inClaim || (merged && !weak)) {
+                // Straight on through the crossing or past the touching hair.
+                crossing += step;
+                if (!inClaim && crossingLimit == 0.0)
+                    crossingLimit = 8.0 * w + 10.0;
+                if (crossing > crossingLimit)
+                    break;
+            } else if (weak) {
+                gap += step;
+                if (gap > m_options.gapMaxPx)
+                    break;
+            }
+            theta = predicted;
+            if (!inClaim && !merged && !weak) {
+                gap = crossing = crossingLimit = 0.0;
+                q += QPointF(-std::sin(predicted), std::cos(predicted)) * s.offset;
+                run += 0.15 * (s.response - run);
+                w += 0.15 * (std::clamp(s.width, 0.7 * w, 1.4 * w) - w);
+                widths.push_back(s.width);
+            }
+            points.push_back(q);
+            travelled.push_back(travelled.back() + step);
+            if (gap == 0.0 && crossing == 0.0) {
+                lastGood = points.size() - 1;
+                // Direction and curvature from the chord over a few widths.
+                const double span = std::max(8.0, 2.5 * w);
+                size_t j = lastGood;
+                while (j > 0 && travelled[lastGood] - travelled[j] < span)
+                    --j;
+                const double length = travelled[lastGood] - travelled[j];
+                if (length >= 0.5 * span) {
+                    const QPointF chord = points[lastGood] - points[j];
+                    const double measured = std::atan2(chord.y(), chord.x()) + 0.5 * kappa * length;
+                    const double error = Wrap(measured - theta);
+                    theta += kTurnGain * error;
+                    kappa = std::clamp(kappa + kBendGain * error / length, -maxKappa, maxKappa);
+                }
+            }
+        }
+        points.resize(lastGood + 1);
+        return points;
+    }
+
+    bool TraceFrom(int seed, Chain& chain) const
+    {
+        QPointF at;
+        double theta = 0.0, width = 0.0, response = 0.0;
+        if (!Start(seed, at, theta, width, response)) {
+            chain.points = { QPointF(seed % m_maps.width, seed / m_maps.width) };
+            chain.widthPx = 1.0;
+            return false;
+        }
+        std::vector<double> widths;
+        const std::vector<QPointF> ahead = Follow(at, theta, width, response, widths);
+        const std::vector<QPointF> behind = Follow(at, theta + kPi, width, response, widths);
+        std::vector<QPointF> points(behind.rbegin(), behind.rend());
+        points.insert(points.end(), ahead.begin() + 1, ahead.end());
+        chain.points = SmoothAndResample(points, 0, 1.0);
+        if (!widths.empty()) {
+            std::nth_element(widths.begin(), widths.begin() + long(widths.size() / 2), widths.end());
+            chain.widthPx = std::clamp(widths[widths.size() / 2], 0.7 * width, 1.5 * width);
+        } else {
+            chain.widthPx = width;
+        }
+        return PolylineLength(chain.points) >= m_options.minLengthPx;
+    }
+
+    // Marks the hair's body as traced (with its direction), or a failed trace's
+    // centre line as tried so that no seed there starts again.
+    void Claim(const Chain& chain, bool tried)
+    {
+        const std::vector<QPointF>& p = chain.points;
+        const double radius = tried ? 1.0 : 0.5 * chain.widthPx + 1.0;
+        const uint8_t radiusCode = uint8_t(std::clamp(std::ceil(radius), 1.0, 255.0));
+        for (size_t i = 0; i < p.size(); ++i) {
+            const QPointF d = p[std::min(i + 2, p.size() - 1)] - p[i >= 2 ? i - 2 : 0];
+            double angle = p.size() > 1 ? std::atan2(d.y(), d.x()) : 0.0;
+            angle = std::fmod(angle + 2.0 * kPi, kPi);
+            const uint8_t code = uint8_t(1 + std::min(253, int(angle / kPi * 254.0)));
+            const double length = std::max(1e-9, std::hypot(d.x(), d.y()));
+            const QPointF normal = p.size() > 1 ? QPointF(-d.y(), d.x()) / length : QPointF(0, 0);
+            for (double t = -radius; t <= radius + 1e-9; t += 0.5) {
+                const QPointF q = p[i] + normal * t;
+                const long x = std::lround(q.x());
+                const long y = std::lround(q.y());
+                if (x < 0 || y < 0 || x >= m_maps.width || y >= m_maps.height)
+                    continue;
+                const size_t index = size_t(y) * size_t(m_maps.width) + size_t(x);
+                if (tried) {
+                    // Seeds only: tracing does not stop here.
+                    m_tried[index] = 1;
+                    continue;
+                }
+                m_claimAngle[index] = code;
+                m_claimRadius[index] = radiusCode;
+            }
+        }
+    }
+
+    const RidgeMaps& m_maps;
+    const TracerOptions& m_options;
+    std::vector<uint8_t> m_claimAngle; // 0 free, else 1 + direction in 254 steps over 180 degrees
+    std::vector<uint8_t> m_claimRadius; // half width of the hair that claimed it, whole pixels
+    std::vector<uint8_t> m_tried; // nonzero: on a trace too short to be a hair
+    mutable std::vector<double> m_profile, m_sums, m_responses;
+};
+
+} // namespace
+
+std::vector<Chain> TraceHairs(const RidgeMaps& maps, const TracerOptions& options)
+{
+    if (maps.width < 3 || maps.height < 3 || !maps.darkness || !maps.strength || !maps.scale || !maps.normal
+        || maps.widths.empty())
+        return {};
+    return Tracer(maps, options).Run();
+}
+
+} // namespace detection
