@@ -48,6 +48,9 @@ constexpr double kExtendShare = 0.15;
 constexpr double kKinkDeg = 20.0;
 constexpr double kKinkSpanWidths = 2.0;
 constexpr double kKinkSpanMin = 6.0;
+// A traced centre line runs smoothly through crossings, so a smaller turn there
+// already is a switch onto another hair.
+constexpr double kTracerKinkDeg = 15.0;
 // Blur of the optics, pixels (Gaussian sigma), taken out of measured widths.
 constexpr double kOpticsBlur = 0.9;
 // Weight of the slope against the curvature in the ridge strength.
@@ -373,14 +376,14 @@ QPointF Normalised(const QPointF& v)
 }
 
 // Splits a centre line (points about 1 pixel apart) where its direction turns
-// by more than kKinkDeg within a few widths: the strongest turn first, then
+// by more than `kinkDeg` within a few widths: the strongest turn first, then
 // again in each part.
-std::vector<std::vector<QPointF>> SplitAtKinks(const std::vector<QPointF>& samples, double width)
+std::vector<std::vector<QPointF>> SplitAtKinks(const std::vector<QPointF>& samples, double width, double kinkDeg)
 {
     const size_t k = size_t(std::max(kKinkSpanMin, kKinkSpanWidths * width));
     std::vector<std::vector<QPointF>> parts;
     std::vector<std::pair<size_t, size_t>> todo { { 0, samples.size() } };
-    const double limit = std::cos(kKinkDeg * kPi / 180.0);
+    const double limit = std::cos(kinkDeg * kPi / 180.0);
     while (!todo.empty()) {
         const auto [from, to] = todo.back();
         todo.pop_back();
@@ -472,6 +475,9 @@ constexpr double kOverlapMm = 0.8;
 constexpr double kTurnDeg = 30.0;
 constexpr double kLateral = 0.6;
 constexpr double kLateralSlope = 0.1;
+// Traced pieces end where their hair ends or where they ran onto another: a
+// join continues the direction more closely.
+constexpr double kTracerTurnDeg = 20.0;
 // Costs of a join besides its gap in pixels: per degree of turn, per pixel of offset.
 constexpr double kTurnCost = 1.0;
 constexpr double kLateralCost = 2.0;
@@ -540,7 +546,7 @@ bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double 
 // Pieces of one hair become one: a piece lying along a longer one is dropped,
 // and pieces whose ends continue each other across a gap (a crossing, glare,
 // a faint stretch) over dark picture are joined.
-void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
+void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, double turnDeg)
 {
     // Duplicates: most of a piece within the width of a longer one.
     std::vector<size_t> order(pieces.size());
@@ -623,7 +629,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
             if (distance > std::max(gapMax, overlapMax))
                 continue;
             const double turn = std::acos(std::clamp(-Dot(ea.direction, eb.direction), -1.0, 1.0)) * 180.0 / kPi;
-            if (turn > kTurnDeg)
+            if (turn > turnDeg)
                 continue;
             if (std::max(pa.width, pb.width) > 1.6 * std::min(pa.width, pb.width) + 1.5)
                 continue;
@@ -816,6 +822,23 @@ Result DetectHairs(const QImage& picture, const Options& options)
         graphOptions.gapMaxPx = std::max(8.0, 0.3 * ppm);
         chains = TraceChains(skeleton, graphOptions);
     }
+    if (debug) {
+        cv::Mat view;
+        cv::normalize(dark, view, 0, 255, cv::NORM_MINMAX, CV_8U);
+        cv::cvtColor(view, view, cv::COLOR_GRAY2BGR);
+        view = view * 0.5;
+        cv::RNG rng(7);
+        for (const Chain& c : chains) {
+            std::vector<cv::Point> line;
+            for (const QPointF& p : c.points)
+                line.emplace_back(int(std::lround(p.x())), int(std::lround(p.y())));
+            const cv::Scalar colour(rng.uniform(80, 256), rng.uniform(80, 256), rng.uniform(80, 256));
+            cv::polylines(view, line, false, colour, 1);
+            if (!line.empty())
+                cv::circle(view, line.front(), 2, colour, -1);
+        }
+        cv::imwrite("/tmp/detection-chains.png", view);
+    }
     if (!report(80)) {
         result.cancelled = true;
         return result;
@@ -830,7 +853,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             if (chain.points.size() < 3)
                 continue;
             const std::vector<QPointF> smoothed = SmoothAndResample(chain.points, 3, 1.0);
-            for (std::vector<QPointF>& samples : SplitAtKinks(smoothed, chain.widthPx)) {
+            for (std::vector<QPointF>& samples : SplitAtKinks(smoothed, chain.widthPx, options.tracer ? kTracerKinkDeg : kKinkDeg)) {
                 // Short pieces stay for now: they may join a neighbour into one hair.
                 if (samples.size() < 3 || PolylineLength(samples) < kPieceShare * minLength)
                     continue;
@@ -858,7 +881,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
         std::move(list.begin(), list.end(), std::back_inserter(pieces));
     perChain.clear();
     chains.clear();
-    MergePieces(dark, pieces, ppm);
+    MergePieces(dark, pieces, ppm, options.tracer ? kTracerTurnDeg : kTurnDeg);
     if (debug) {
         size_t points = 0, longest = 0;
         for (const Piece& p : pieces) {

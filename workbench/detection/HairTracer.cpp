@@ -15,16 +15,38 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // A step's ridge is weak below this share of the hair's running response, or
 // below this contrast (darkness units) at all.
-constexpr double kFadeShare = 0.35;
+constexpr double kFadeShare = 0.45;
 constexpr double kMinResponse = 0.03;
 // A cross-section this much wider than the hair is the hair with another one
 // touching or crossing it.
-constexpr double kMergedWidth = 1.7;
+constexpr double kMergedWidth = 1.2;
+// Longest stretch followed on momentum alone through an untraced crossing, widths.
+constexpr double kBlindWidths = 6.0;
 // Running onto a traced hair within this angle is running along that hair.
 constexpr double kSameDeg = 8.0;
 // Gains of the direction and curvature updates per step.
 constexpr double kTurnGain = 0.45;
 constexpr double kBendGain = 0.2;
+// Step length, share of the width (1 to 3 pixels), and the length of hair the
+// cross-section is averaged over, widths (3 to 12 pixels).
+constexpr double kStep = 0.4;
+constexpr double kAlongWidths = 1.0;
+constexpr double kAlongMax = 12.0;
+// The line followed is another hair once it is darker or thinner than the
+// hair so far by these shares over this many widths (at least 10 pixels).
+constexpr double kDarkerShare = 1.5;
+constexpr double kThinnerShare = 0.7;
+constexpr double kChangeWidths = 3.0;
+// A trace joins a traced hair whose end lies within this many widths (at least
+// the minimum, pixels) of where it ran onto it, turning by at most this angle.
+constexpr double kSpliceWidths = 3.0;
+constexpr double kSpliceMin = 12.0;
+constexpr double kSpliceDeg = 20.0;
+
+double Distance(const QPointF& a, const QPointF& b)
+{
+    return std::hypot(a.x() - b.x(), a.y() - b.y());
+}
 
 double Wrap(double a)
 {
@@ -47,7 +69,9 @@ struct Section
     bool found = false;
     double offset = 0.0; // where the centre lies across the predicted point, pixels
     double response = 0.0; // centre darkness above the mean of the two sides
-    double width = 0.0; // half-maximum width, pixels
+    double width = 0.0; // half-maximum width around the centre found, pixels
+    // Half-maximum extents from the predicted point to either side, pixels.
+    double left = 0.0, right = 0.0;
 };
 
 class Tracer
@@ -59,22 +83,56 @@ public:
         , m_claimAngle(size_t(maps.width) * size_t(maps.height), 0)
         , m_claimRadius(size_t(maps.width) * size_t(maps.height), 0)
         , m_tried(size_t(maps.width) * size_t(maps.height), 0)
+        , m_owner(size_t(maps.width) * size_t(maps.height), -1)
     {
     }
 
     std::vector<Chain> Run()
     {
-        std::vector<Chain> chains;
-        for (const int seed : Seeds()) {
+        const std::vector<int> seeds = Seeds();
+        for (const int seed : seeds) {
             if (m_claimAngle[size_t(seed)] != 0 || m_tried[size_t(seed)] != 0)
                 continue;
             Chain chain;
-            if (TraceFrom(seed, chain)) {
-                Claim(chain, false);
-                chains.push_back(std::move(chain));
-            } else if (!chain.points.empty()) {
-                Claim(chain, true);
+            int ownerAtStart = -1, ownerAtEnd = -1;
+            const bool hair = TraceFrom(seed, chain, ownerAtStart, ownerAtEnd);
+            ownerAtStart = Resolve(ownerAtStart);
+            ownerAtEnd = Resolve(ownerAtEnd);
+            int into = -1;
+            if (ownerAtStart >= 0 && Splice(ownerAtStart, chain, true))
+                into = ownerAtStart;
+            if (ownerAtEnd >= 0 && ownerAtEnd != into) {
+                if (into < 0) {
+                    if (Splice(ownerAtEnd, chain, false))
+                        into = ownerAtEnd;
+                } else {
+                    // Both ends continue traced hairs: the three are one.
+                    Chain& joined = m_chains[size_t(into)];
+                    const bool startIsPieceEnd = Distance(joined.points.front(), chain.points.back())
+                        < Distance(joined.points.back(), chain.points.back());
+                    if (Splice(ownerAtEnd, joined, startIsPieceEnd)) {
+                        m_alias[size_t(into)] = ownerAtEnd;
+                        joined.points.clear();
+                        Claim(m_chains[size_t(ownerAtEnd)], ownerAtEnd);
+                        continue;
+                    }
+                }
             }
+            if (into >= 0) {
+                Claim(chain, into);
+            } else if (hair) {
+                const int id = int(m_chains.size());
+                m_alias.push_back(id);
+                Claim(chain, id);
+                m_chains.push_back(std::move(chain));
+            } else if (!chain.points.empty()) {
+                Claim(chain, -1);
+            }
+        }
+        std::vector<Chain> chains;
+        for (Chain& c : m_chains) {
+            if (!c.points.empty())
+                chains.push_back(std::move(c));
         }
         return chains;
     }
@@ -141,11 +199,11 @@ private:
         const double sideFrom = 0.5 * width + 0.75;
         const double sideWidth = std::max(1.5, 0.5 * width);
         const int n = int(std::ceil((search + sideFrom + sideWidth) / h)) + 1;
-        const double along = std::clamp(width, 3.0, 12.0);
-        constexpr int kAlong = 3;
+        const double along = std::clamp(kAlongWidths * width, 3.0, kAlongMax);
+        constexpr int kAlongSamples = 3;
         m_profile.assign(size_t(2 * n + 1), 0.0);
-        for (int j = -kAlong; j <= kAlong; ++j) {
-            const double s = along * j / kAlong;
+        for (int j = -kAlongSamples; j <= kAlongSamples; ++j) {
+            const double s = along * j / kAlongSamples;
             const double a = theta + kappa * s;
             const QPointF d(std::cos(theta), std::sin(theta));
             const QPointF centre = p + d * s + QPointF(-d.y(), d.x()) * (0.5 * kappa * s * s);
@@ -157,7 +215,7 @@ private:
         }
         m_sums.assign(m_profile.size() + 1, 0.0);
         for (size_t i = 0; i < m_profile.size(); ++i) {
-            m_profile[i] /= double(2 * kAlong + 1);
+            m_profile[i] /= double(2 * kAlongSamples + 1);
             m_sums[i + 1] = m_sums[i] + m_profile[i];
         }
         auto mean = [&](double t0, double t1) {
@@ -206,20 +264,23 @@ private:
         for (int i = std::max(0, centre - coreSteps); i <= std::min(2 * n, centre + coreSteps); ++i)
             peak = std::max(peak, m_profile[size_t(i)]);
         const double half = 0.5 * (peak + base);
-        auto edge = [&](int direction) {
-            int i = centre;
-            while (i + direction >= 0 && i + direction <= 2 * n) {
-                const int next = i + direction;
-                if (m_profile[size_t(next)] < half) {
-                    const int after = next + direction;
-                    if (after < 0 || after > 2 * n || m_profile[size_t(after)] < half)
-                        return std::abs(next - centre) * h;
+        // A short dip under half (the sheen along a hair) does not end it.
+        const int dip = std::max(1, int(0.2 * width / h));
+        auto edge = [&](int from, int direction) {
+            int below = 0;
+            for (int i = from + direction; i >= 0 && i <= 2 * n; i += direction) {
+                if (m_profile[size_t(i)] >= half) {
+                    below = 0;
+                    continue;
                 }
-                i = next;
+                if (++below > dip)
+                    return std::max(0.0, (std::abs(i - from) - below + 0.5) * h);
             }
             return double(n) * h * 2.0;
         };
-        section.width = edge(1) + edge(-1);
+        section.width = edge(centre, 1) + edge(centre, -1);
+        section.left = edge(n, -1);
+        section.right = edge(n, 1);
         return section;
     }
 
@@ -227,7 +288,7 @@ private:
 
     // Direction of the seed's hair and its centre and width there; false when
     // there is no ridge worth following.
-    bool Start(int seed, QPointF& at, double& theta, double& width, double& response) const
+    bool Start(int seed, QPointF& at, double& theta, double& width, double& response, bool& merged) const
     {
         const int x = seed % m_maps.width;
         const int y = seed / m_maps.width;
@@ -246,13 +307,62 @@ private:
         }
         if (!best.found || best.response < kMinResponse)
             return false;
+        // Where another hair touches or crosses, the direction is unsure: a seed
+        // elsewhere on the hair starts it.
+        if (best.width > kMergedWidth * width + 1.5) {
+            merged = true;
+            return false;
+        }
         theta = bestTheta;
         at += QPointF(-std::sin(theta), std::cos(theta)) * best.offset;
+        at = QPointF(std::clamp(at.x(), 0.0, m_maps.width - 1.0), std::clamp(at.y(), 0.0, m_maps.height - 1.0));
         if (best.width > 0.5 && best.width < 3.0 * width + 4.0)
             width = std::max(2.0, 0.5 * (width + best.width));
         const Section again = Across(at, theta, 0.0, width, 1.0);
         response = again.found ? std::max(again.response, kMinResponse) : best.response;
         return true;
+    }
+
+    struct Neighbours
+    {
+        bool on = false; // the point lies on a traced hair of another direction
+        bool same = false; // ... of the same direction
+        int owner = -1; // the traced hair of the same direction
+        bool beside = false; // a traced hair lies within the cross-section
+        double crossing = 0.0; // length of the crossing, pixels
+    };
+
+    // Traced hairs at and across `q`.
+    Neighbours ClaimsAt(const QPointF& q, double theta, double travelTheta, double width) const
+    {
+        Neighbours result;
+        const QPointF normal(-std::sin(theta), std::cos(theta));
+        const double reach = 0.5 * width + 0.75 + std::max(1.5, 0.5 * width);
+        for (double t = -reach; t <= reach + 1e-9; t += 1.0) {
+            const QPointF p = q + normal * t;
+            const long x = std::lround(p.x());
+            const long y = std::lround(p.y());
+            if (x < 0 || y < 0 || x >= m_maps.width || y >= m_maps.height)
+                continue;
+            const size_t pixel = size_t(y) * size_t(m_maps.width) + size_t(x);
+            const uint8_t code = m_claimAngle[pixel];
+            if (code == 0)
+                continue;
+            result.beside = true;
+            if (std::abs(t) > 0.5)
+                continue;
+            const double other = (code - 1) * kPi / 254.0;
+            const double angle = LineAngle(travelTheta, other);
+            if (angle < kSameDeg * kPi / 180.0) {
+                result.same = true;
+                result.owner = m_owner[pixel];
+            } else {
+                result.on = true;
+                result.crossing = (2.0 * m_claimRadius[pixel] + width) / std::sin(std::max(angle, 5.0 * kPi / 180.0))
+                    + width;
+            }
+        }
+        return result;
     }
 
     // Follows the hair from `start` in direction `theta`; the points from the start on.
@@ -265,55 +375,85 @@ private:
         double kappa = 0.0;
         double run = response;
         double w = width;
-        double gap = 0.0, crossing = 0.0, crossingLimit = 0.0;
+        double gap = 0.0, blind = 0.0, blindLimit = 0.0;
+        // Length since the line became darker or thinner than the hair, and where.
+        double changed = 0.0;
+        size_t changedAt = 0;
+        // The direction at the last step where the hair was alone.
+        double clean = theta;
         const double maxKappa = 1.0 / std::max(5.0, m_options.minRadiusPx);
         const size_t maxSteps = size_t(4 * (m_maps.width + m_maps.height));
         for (size_t stepNumber = 0; stepNumber < maxSteps; ++stepNumber) {
-            const double step = std::clamp(0.25 * w, 1.0, 3.0);
+            const double step = std::clamp(kStep * w, 1.0, 3.0);
             const double middle = theta + 0.5 * kappa * step;
             QPointF q = points.back() + step * QPointF(std::cos(middle), std::sin(middle));
             const double predicted = theta + kappa * step;
             if (Outside(q))
                 break;
-            // A traced hair here: crossing it, or running onto it.
-            const size_t pixel = size_t(std::lround(q.y())) * size_t(m_maps.width) + size_t(std::lround(q.x()));
-            bool inClaim = false;
-            if (const uint8_t code = m_claimAngle[pixel]; code != 0) {
-                const double other = (code - 1) * kPi / 254.0;
-                const double angle = LineAngle(predicted, other);
-                if (angle < kSameDeg * kPi / 180.0)
-                    break;
-                inClaim = true;
-                crossingLimit = std::max(crossingLimit,
-                    (2.0 * m_claimRadius[pixel] + w) / std::sin(std::max(angle, 5.0 * kPi / 180.0)) + w);
+            const Neighbours traced = ClaimsAt(q, predicted, clean, w);
+            if (traced.same) {
+                m_stopOwner = traced.owner;
+                break;
             }
             const Section s = Across(q, predicted, kappa, w, Search(w));
             const bool weak = !s.found || s.response < std::max(kMinResponse, kFadeShare * run);
-            const bool merged = s.found && s.width > kMergedWidth * w + 2.0;
-            if (inClaim || (merged && !weak)) {
-                // Straight on through the crossing or past the touching hair.
-                crossing += step;
-                if (!inClaim && crossingLimit == 0.0)
-                    crossingLimit = 8.0 * w + 10.0;
-                if (crossing > crossingLimit)
-                    break;
+            const bool merged = !weak && s.width > kMergedWidth * w + 1.5;
+            double offset = s.offset;
+            bool alone = !weak && !merged && !traced.beside;
+            bool onMomentum = traced.on;
+            if (traced.on) {
+                blindLimit = std::max(blindLimit, traced.crossing);
+            } else if (merged) {
+                // Beside a touching or crossing hair the free edge still shows where the centre is.
+                const double tolerance = 0.25 * w + 1.0;
+                if (s.left <= 0.5 * w + tolerance && s.right > 0.5 * w + tolerance)
+                    offset = 0.5 * w - s.left;
+                else if (s.right <= 0.5 * w + tolerance && s.left > 0.5 * w + tolerance)
+                    offset = s.right - 0.5 * w;
+                else
+                    onMomentum = true;
+                if (blindLimit == 0.0)
+                    blindLimit = kBlindWidths * w + 10.0;
+            }
+            if (onMomentum) {
+                blind += step;
+                if (blind > blindLimit)
+                        break;
             } else if (weak) {
                 gap += step;
                 if (gap > m_options.gapMaxPx)
-                    break;
+                        break;
             }
             theta = predicted;
-            if (!inClaim && !merged && !weak) {
-                gap = crossing = crossingLimit = 0.0;
-                q += QPointF(-std::sin(predicted), std::cos(predicted)) * s.offset;
-                run += 0.15 * (s.response - run);
-                w += 0.15 * (std::clamp(s.width, 0.7 * w, 1.4 * w) - w);
-                widths.push_back(s.width);
+            if (!onMomentum && !weak) {
+                gap = blind = blindLimit = 0.0;
+                // A smooth hair needs small corrections; a traced hair beside pulls the
+                // centre towards it, so there the prediction counts most.
+                const double most = (alone ? 0.5 : 0.15) * step;
+                q += QPointF(-std::sin(predicted), std::cos(predicted)) * std::clamp(offset, -most, most);
+                if (!merged) {
+                    // A darker or thinner line from here on is another hair.
+                    if (s.response > kDarkerShare * run || s.width < kThinnerShare * w - 0.5) {
+                        if (changed == 0.0)
+                            changedAt = points.size();
+                        changed += step;
+                        if (changed > std::max(10.0, kChangeWidths * w)) {
+                            lastGood = std::min(lastGood, changedAt - 1);
+                            break;
+                        }
+                    } else {
+                        changed = 0.0;
+                        run += 0.15 * (s.response - run);
+                        w += 0.15 * (std::clamp(s.width, 0.7 * w, 1.4 * w) - w);
+                        widths.push_back(s.width);
+                    }
+                }
             }
             points.push_back(q);
             travelled.push_back(travelled.back() + step);
-            if (gap == 0.0 && crossing == 0.0) {
+            if (gap == 0.0 && blind == 0.0)
                 lastGood = points.size() - 1;
+            if (alone) {
                 // Direction and curvature from the chord over a few widths.
                 const double span = std::max(8.0, 2.5 * w);
                 size_t j = lastGood;
@@ -327,24 +467,34 @@ private:
                     theta += kTurnGain * error;
                     kappa = std::clamp(kappa + kBendGain * error / length, -maxKappa, maxKappa);
                 }
+                clean = theta;
             }
         }
         points.resize(lastGood + 1);
         return points;
     }
 
-    bool TraceFrom(int seed, Chain& chain) const
+    bool TraceFrom(int seed, Chain& chain, int& ownerAtStart, int& ownerAtEnd) const
     {
+        ownerAtStart = ownerAtEnd = -1;
         QPointF at;
         double theta = 0.0, width = 0.0, response = 0.0;
-        if (!Start(seed, at, theta, width, response)) {
-            chain.points = { QPointF(seed % m_maps.width, seed / m_maps.width) };
+        bool merged = false;
+        if (!Start(seed, at, theta, width, response, merged)) {
+            if (!merged)
+                chain.points = { QPointF(seed % m_maps.width, seed / m_maps.width) };
             chain.widthPx = 1.0;
             return false;
         }
+        if (m_claimAngle[size_t(std::lround(at.y())) * size_t(m_maps.width) + size_t(std::lround(at.x()))] != 0)
+            return false;
         std::vector<double> widths;
+        m_stopOwner = -1;
         const std::vector<QPointF> ahead = Follow(at, theta, width, response, widths);
+        ownerAtEnd = m_stopOwner;
+        m_stopOwner = -1;
         const std::vector<QPointF> behind = Follow(at, theta + kPi, width, response, widths);
+        ownerAtStart = m_stopOwner;
         std::vector<QPointF> points(behind.rbegin(), behind.rend());
         points.insert(points.end(), ahead.begin() + 1, ahead.end());
         chain.points = SmoothAndResample(points, 0, 1.0);
@@ -357,10 +507,71 @@ private:
         return PolylineLength(chain.points) >= m_options.minLengthPx;
     }
 
+    int Resolve(int id) const
+    {
+        while (id >= 0 && m_alias[size_t(id)] != id)
+            id = m_alias[size_t(id)];
+        return id;
+    }
+
+    // A trace that ran onto the end of a traced hair in its direction continues
+    // that hair: `piece` joins chain `target` when the end of `piece` (its start
+    // or its end) lies near an end of the target and runs into it. True when joined.
+    bool Splice(int target, Chain& piece, bool atPieceStart)
+    {
+        Chain& x = m_chains[size_t(target)];
+        const std::vector<QPointF>& b = piece.points;
+        if (b.size() < 3 || x.points.size() < 3)
+            return false;
+        const QPointF contact = atPieceStart ? b.front() : b.back();
+        size_t nearest = 0;
+        double best = 1e300;
+        for (size_t i = 0; i < x.points.size(); ++i) {
+            const QPointF d = x.points[i] - contact;
+            const double d2 = d.x() * d.x() + d.y() * d.y();
+            if (d2 < best) {
+                best = d2;
+                nearest = i;
+            }
+        }
+        const double width = std::max(x.widthPx, piece.widthPx);
+        const size_t reach = size_t(std::max(kSpliceMin, kSpliceWidths * width));
+        const bool atFront = nearest <= reach;
+        const bool atBack = nearest + reach + 1 >= x.points.size();
+        if (atFront == atBack || std::sqrt(best) > 0.5 * width + 2.0)
+            return false;
+        // Directions: the piece's travel into the contact and the hair's outward end.
+        const size_t k = std::min<size_t>(size_t(std::max(4.0, 2.0 * width)), b.size() - 1);
+        const QPointF travel = atPieceStart ? b.front() - b[k] : b.back() - b[b.size() - 1 - k];
+        const size_t kx = std::min<size_t>(size_t(std::max(4.0, 2.0 * width)), x.points.size() - 1);
+        const QPointF outward = atFront ? x.points.front() - x.points[kx] : x.points.back() - x.points[x.points.size() - 1 - kx];
+        const double cosine = (travel.x() * outward.x() + travel.y() * outward.y())
+            / std::max(1e-9, std::hypot(travel.x(), travel.y()) * std::hypot(outward.x(), outward.y()));
+        if (cosine > -std::cos(kSpliceDeg * kPi / 180.0))
+            return false;
+        std::vector<QPointF> oriented = b;
+        // The contact comes last when prepended, first when appended.
+        if (atFront == atPieceStart)
+            std::reverse(oriented.begin(), oriented.end());
+        std::vector<QPointF> joined;
+        const double lengthX = PolylineLength(x.points), lengthB = PolylineLength(b);
+        if (atFront) {
+            joined = oriented;
+            joined.insert(joined.end(), x.points.begin() + long(nearest), x.points.end());
+        } else {
+            joined.assign(x.points.begin(), x.points.begin() + long(nearest) + 1);
+            joined.insert(joined.end(), oriented.begin(), oriented.end());
+        }
+        x.points = SmoothAndResample(joined, 0, 1.0);
+        x.widthPx = (x.widthPx * lengthX + piece.widthPx * lengthB) / std::max(1e-9, lengthX + lengthB);
+        return true;
+    }
+
     // Marks the hair's body as traced (with its direction), or a failed trace's
     // centre line as tried so that no seed there starts again.
-    void Claim(const Chain& chain, bool tried)
+    void Claim(const Chain& chain, int owner)
     {
+        const bool tried = owner < 0;
         const std::vector<QPointF>& p = chain.points;
         const double radius = tried ? 1.0 : 0.5 * chain.widthPx + 1.0;
         const uint8_t radiusCode = uint8_t(std::clamp(std::ceil(radius), 1.0, 255.0));
@@ -385,6 +596,7 @@ private:
                 }
                 m_claimAngle[index] = code;
                 m_claimRadius[index] = radiusCode;
+                m_owner[index] = owner;
             }
         }
     }
@@ -394,6 +606,10 @@ private:
     std::vector<uint8_t> m_claimAngle; // 0 free, else 1 + direction in 254 steps over 180 degrees
     std::vector<uint8_t> m_claimRadius; // half width of the hair that claimed it, whole pixels
     std::vector<uint8_t> m_tried; // nonzero: on a trace too short to be a hair
+    std::vector<int> m_owner; // the chain that claimed the pixel, -1 for none
+    std::vector<int> m_alias; // a chain spliced into another names it here
+    std::vector<Chain> m_chains;
+    mutable int m_stopOwner = -1;
     mutable std::vector<double> m_profile, m_sums, m_responses;
 };
 
