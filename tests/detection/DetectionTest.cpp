@@ -53,12 +53,20 @@ void DrawSpot(QImage& image, QPointF centre, double radius, QColor colour)
     painter.drawEllipse(centre, radius, radius);
 }
 
-detection::Result Detect(const QImage& image)
+// The hard cases hold for both ways of finding the centre lines: the skeleton
+// graph (false) and the tracer (true).
+class HairDetection : public ::testing::TestWithParam<bool>
 {
-    detection::Options options;
-    options.pixelsPerMm = kPixelsPerMm;
-    return detection::DetectHairs(image, options);
-}
+protected:
+    detection::Options Calibrated() const
+    {
+        detection::Options options;
+        options.pixelsPerMm = kPixelsPerMm;
+        options.tracer = GetParam();
+        return options;
+    }
+    detection::Result Detect(const QImage& image) const { return detection::DetectHairs(image, Calibrated()); }
+};
 
 double DistanceToSegment(QPointF p, QPointF a, QPointF b)
 {
@@ -78,7 +86,7 @@ bool Follows(const detection::Hair& hair, QPointF a, QPointF b, double tolerance
     return hair.lengthPx >= share * std::hypot(b.x() - a.x(), b.y() - a.y());
 }
 
-TEST(HairDetection, FindsAStraightHairWithItsThicknessAndLength)
+TEST_P(HairDetection, FindsAStraightHairWithItsThicknessAndLength)
 {
     QImage image = Skin();
     DrawHair(image, { 60, 200 }, { 440, 230 }, 14);
@@ -100,7 +108,7 @@ TEST(HairDetection, FindsAStraightHairWithItsThicknessAndLength)
         EXPECT_LE(std::hypot(hair.path[i].x() - hair.path[i - 1].x(), hair.path[i].y() - hair.path[i - 1].y()), 2.0);
 }
 
-TEST(HairDetection, CurvedHairGetsBezierNodes)
+TEST_P(HairDetection, CurvedHairGetsBezierNodes)
 {
     QImage image = Skin();
     {
@@ -119,7 +127,7 @@ TEST(HairDetection, CurvedHairGetsBezierNodes)
 }
 
 // Two hairs that cross are two hairs, each followed straight through the crossing.
-TEST(HairDetection, CrossingHairsStayTwoHairs)
+TEST_P(HairDetection, CrossingHairsStayTwoHairs)
 {
     QImage image = Skin();
     const QPointF a1(40, 200), a2(460, 200), b1(110, 40), b2(390, 360);
@@ -139,7 +147,7 @@ TEST(HairDetection, CrossingHairsStayTwoHairs)
 // Two hairs growing from one opening part at an angle: two hairs, not one bent
 // hair. Two hairs crossing at a shallow angle share a long stretch of ridge and
 // still come out as two hairs, each along its own line.
-TEST(HairDetection, HairsFromOneOpeningAndShallowCrossings)
+TEST_P(HairDetection, HairsFromOneOpeningAndShallowCrossings)
 {
     {
         QImage image = Skin();
@@ -165,7 +173,7 @@ TEST(HairDetection, HairsFromOneOpeningAndShallowCrossings)
     }
 }
 
-TEST(HairDetection, ParallelHairsApartAndTouching)
+TEST_P(HairDetection, ParallelHairsApartAndTouching)
 {
     QImage apart = Skin();
     DrawHair(apart, { 60, 180 }, { 440, 180 }, 12);
@@ -184,7 +192,7 @@ TEST(HairDetection, ParallelHairsApartAndTouching)
 }
 
 // A glare spot over the middle of a hair does not cut it in two.
-TEST(HairDetection, GlareSpotOnAHairKeepsOneHair)
+TEST_P(HairDetection, GlareSpotOnAHairKeepsOneHair)
 {
     QImage image = Skin();
     DrawHair(image, { 50, 200 }, { 450, 200 }, 14);
@@ -195,7 +203,7 @@ TEST(HairDetection, GlareSpotOnAHairKeepsOneHair)
 }
 
 // A follicle opening (a dark dot) beside a hair is no hair and does not bend it.
-TEST(HairDetection, FollicleOpeningBesideAHairIsNoHair)
+TEST_P(HairDetection, FollicleOpeningBesideAHairIsNoHair)
 {
     QImage image = Skin();
     DrawHair(image, { 50, 200 }, { 450, 200 }, 12);
@@ -206,7 +214,7 @@ TEST(HairDetection, FollicleOpeningBesideAHairIsNoHair)
     EXPECT_TRUE(Follows(result.hairs[0], { 50, 200 }, { 450, 200 }, 5.0, 0.85));
 }
 
-TEST(HairDetection, PaleThinVellusHairIsFoundAndThin)
+TEST_P(HairDetection, PaleThinVellusHairIsFoundAndThin)
 {
     QImage image = Skin();
     DrawHair(image, { 60, 150 }, { 400, 260 }, 5, QColor(178, 150, 128));
@@ -215,13 +223,12 @@ TEST(HairDetection, PaleThinVellusHairIsFoundAndThin)
     EXPECT_LE(result.hairs[0].thicknessPx * 1000.0 / kPixelsPerMm, detection::kVellusMaxUm);
 }
 
-TEST(HairDetection, FieldCancelAndEmptyPictures)
+TEST_P(HairDetection, FieldCancelAndEmptyPictures)
 {
     QImage image = Skin();
     DrawHair(image, { 40, 60 }, { 200, 60 }, 12);
     DrawHair(image, { 260, 300 }, { 460, 330 }, 12);
-    detection::Options options;
-    options.pixelsPerMm = kPixelsPerMm;
+    detection::Options options = Calibrated();
     options.field = detection::Field { 360, 300, 80 };
     const detection::Result inField = detection::DetectHairs(image, options);
     ASSERT_EQ(inField.hairs.size(), 1u);
@@ -239,6 +246,9 @@ TEST(HairDetection, FieldCancelAndEmptyPictures)
     // Uncalibrated, the scales of 200 pixels per millimetre are assumed.
     EXPECT_EQ(detection::DetectHairs(image, {}).pixelsPerMm, detection::kDefaultPixelsPerMm);
 }
+
+INSTANTIATE_TEST_SUITE_P(Both, HairDetection, ::testing::Values(false, true),
+    [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Tracer" : "Graph"; });
 
 TEST(HairGraph, CrossingSkeletonGivesTwoChainsAndSpursGo)
 {

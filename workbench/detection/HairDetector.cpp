@@ -485,6 +485,9 @@ constexpr double kLateralCost = 2.0;
 // by this share of the hair's contrast.
 constexpr double kBridgeShare = 0.3;
 constexpr double kBridgeCover = 0.7;
+// With traced pieces, bridge points paler than the skin by this darkness (glare)
+// are left out of the count.
+constexpr double kGlareDarkness = 0.05;
 
 // A stretch of centre line found by the skeleton graph, extended at its ends.
 struct Piece
@@ -519,8 +522,9 @@ QPointF EndDirection(const std::vector<QPointF>& path, double span)
 // Whether the straight bridge from `a` to `b` runs over dark picture, as a hair
 // does (a glare spot may interrupt a short part of it). The background is taken
 // beside the two ends, not beside the bridge: where the bridge crosses another
-// hair, that hair lies beside it.
-bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double width, double contrast)
+// hair, that hair lies beside it. With `glare`, points paler than the skin are
+// left out: glare hides whether the hair goes on there.
+bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double width, double contrast, bool glare)
 {
     const double distance = Distance(a, b);
     if (distance < 2.0)
@@ -537,7 +541,11 @@ bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double 
     int darkPoints = 0, total = 0;
     for (double t = 1.0; t < distance; t += 1.0) {
         const QPointF q = a + along * t;
-        darkPoints += Sample(dark, q.x(), q.y()) - background >= kBridgeShare * contrast ? 1 : 0;
+        const double above = Sample(dark, q.x(), q.y()) - background;
+        // Paler than the skin: glare, which hides whether the hair goes on.
+        if (glare && above < -kGlareDarkness)
+            continue;
+        darkPoints += above >= kBridgeShare * contrast ? 1 : 0;
         ++total;
     }
     return darkPoints >= kBridgeCover * total;
@@ -545,9 +553,11 @@ bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double 
 
 // Pieces of one hair become one: a piece lying along a longer one is dropped,
 // and pieces whose ends continue each other across a gap (a crossing, glare,
-// a faint stretch) over dark picture are joined.
-void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, double turnDeg)
+// a faint stretch) over dark picture are joined. Traced pieces (`traced`) join
+// within a smaller turn, and glare on their bridge counts neither way.
+void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced)
 {
+    const double turnLimit = traced ? kTracerTurnDeg : kTurnDeg;
     // Duplicates: most of a piece within the width of a longer one.
     std::vector<size_t> order(pieces.size());
     std::iota(order.begin(), order.end(), size_t(0));
@@ -629,7 +639,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, do
             if (distance > std::max(gapMax, overlapMax))
                 continue;
             const double turn = std::acos(std::clamp(-Dot(ea.direction, eb.direction), -1.0, 1.0)) * 180.0 / kPi;
-            if (turn > turnDeg)
+            if (turn > turnLimit)
                 continue;
             if (std::max(pa.width, pb.width) > 1.6 * std::min(pa.width, pb.width) + 1.5)
                 continue;
@@ -669,8 +679,8 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, do
             continue;
         const Piece& pa = pieces[j.a / 2];
         const Piece& pb = pieces[j.b / 2];
-        if (!DarkBridge(
-                dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width), std::min(pa.contrast, pb.contrast)))
+        if (!DarkBridge(dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width),
+                std::min(pa.contrast, pb.contrast), traced))
             continue;
         partner[j.a] = long(j.b);
         partner[j.b] = long(j.a);
@@ -881,7 +891,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
         std::move(list.begin(), list.end(), std::back_inserter(pieces));
     perChain.clear();
     chains.clear();
-    MergePieces(dark, pieces, ppm, options.tracer ? kTracerTurnDeg : kTurnDeg);
+    MergePieces(dark, pieces, ppm, options.tracer);
     if (debug) {
         size_t points = 0, longest = 0;
         for (const Piece& p : pieces) {

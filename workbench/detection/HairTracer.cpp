@@ -32,6 +32,12 @@ constexpr double kBendGain = 0.2;
 constexpr double kStep = 0.4;
 constexpr double kAlongWidths = 1.0;
 constexpr double kAlongMax = 12.0;
+// Where the centre is paler than the skin beside by this darkness, the hair lies
+// under a glare spot: it is followed on momentum for this many gaps.
+constexpr double kGlareDarkness = 0.08;
+constexpr double kGlareGaps = 3.0;
+// A seed's cross-section must stay alike this many widths along the hair.
+constexpr double kSeedSpanWidths = 1.5;
 // The line followed is another hair once it is darker or thinner than the
 // hair so far by these shares over this many widths (at least 10 pixels).
 constexpr double kDarkerShare = 1.5;
@@ -72,6 +78,8 @@ struct Section
     double width = 0.0; // half-maximum width around the centre found, pixels
     // Half-maximum extents from the predicted point to either side, pixels.
     double left = 0.0, right = 0.0;
+    double skin = 0.0; // darkness at the outer ends of the cross-section
+    double centre = 0.0; // darkness at the predicted centre
 };
 
 class Tracer
@@ -240,6 +248,8 @@ private:
             }
         }
         Section section;
+        section.skin = 0.5 * (mean(-n * h, (sideWidth - n) * h) + mean((n - sideWidth) * h, n * h));
+        section.centre = mean(-core, core);
         if (bestResponse <= 0.0)
             return section;
         section.found = true;
@@ -312,6 +322,17 @@ private:
         if (best.width > kMergedWidth * width + 1.5) {
             merged = true;
             return false;
+        }
+        // Where hairs cross, the cross-section changes within a few widths; along
+        // a hair it stays.
+        const QPointF along(std::cos(bestTheta), std::sin(bestTheta));
+        for (const double side : { -1.0, 1.0 }) {
+            const Section s = Across(at + along * (side * kSeedSpanWidths * width), bestTheta, 0.0, width, Search(width));
+            if (!s.found || s.response < 0.5 * best.response || s.width > kMergedWidth * best.width + 1.5
+                || best.width > kMergedWidth * s.width + 1.5) {
+                merged = true;
+                return false;
+            }
         }
         theta = bestTheta;
         at += QPointF(-std::sin(theta), std::cos(theta)) * best.offset;
@@ -420,9 +441,11 @@ private:
                 if (blind > blindLimit)
                         break;
             } else if (weak) {
+                // A glare spot (paler than the skin beside) hides a longer stretch.
+                const bool glare = s.centre < s.skin - kGlareDarkness;
                 gap += step;
-                if (gap > m_options.gapMaxPx)
-                        break;
+                if (gap > (glare ? kGlareGaps : 1.0) * m_options.gapMaxPx)
+                    break;
             }
             theta = predicted;
             if (!onMomentum && !weak) {
