@@ -105,7 +105,7 @@ double ShareNear(const std::vector<QPointF>& from, const std::vector<QPointF>& t
 }
 
 QString g_overlay;
-bool g_tracer = false;
+bool g_tracer = detection::Options().tracer;
 std::vector<double> g_signedLength; // detected minus true length of matched hairs, share of the true
 
 bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)

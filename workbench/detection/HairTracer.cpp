@@ -210,15 +210,35 @@ private:
         const double along = std::clamp(kAlongWidths * width, 3.0, kAlongMax);
         constexpr int kAlongSamples = 3;
         m_profile.assign(size_t(2 * n + 1), 0.0);
+        const QPointF d(std::cos(theta), std::sin(theta));
         for (int j = -kAlongSamples; j <= kAlongSamples; ++j) {
             const double s = along * j / kAlongSamples;
             const double a = theta + kappa * s;
-            const QPointF d(std::cos(theta), std::sin(theta));
             const QPointF centre = p + d * s + QPointF(-d.y(), d.x()) * (0.5 * kappa * s * s);
             const QPointF normal(-std::sin(a), std::cos(a));
-            for (int i = -n; i <= n; ++i) {
-                const QPointF q = centre + normal * (i * h);
-                m_profile[size_t(i + n)] += Dark(q.x(), q.y());
+            const QPointF first = centre - normal * (n * h);
+            const QPointF last = centre + normal * (n * h);
+            auto inside = [&](const QPointF& q) {
+                return q.x() >= 0.0 && q.y() >= 0.0 && q.x() < m_maps.width - 1.0 && q.y() < m_maps.height - 1.0;
+            };
+            if (inside(first) && inside(last)) {
+                // The whole line lies inside: bilinear samples without bounds checks.
+                const size_t stride = size_t(m_maps.width);
+                double x = first.x(), y = first.y();
+                const double dx = normal.x() * h, dy = normal.y() * h;
+                for (int i = 0; i <= 2 * n; ++i, x += dx, y += dy) {
+                    const int x0 = int(x), y0 = int(y);
+                    const float fx = float(x - x0), fy = float(y - y0);
+                    const float* row = m_maps.darkness + size_t(y0) * stride + size_t(x0);
+                    const float top = row[0] + (row[1] - row[0]) * fx;
+                    const float bottom = row[stride] + (row[stride + 1] - row[stride]) * fx;
+                    m_profile[size_t(i)] += top + (bottom - top) * fy;
+                }
+            } else {
+                for (int i = -n; i <= n; ++i) {
+                    const QPointF q = centre + normal * (i * h);
+                    m_profile[size_t(i + n)] += Dark(q.x(), q.y());
+                }
             }
         }
         m_sums.assign(m_profile.size() + 1, 0.0);
