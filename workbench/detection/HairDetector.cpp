@@ -25,9 +25,12 @@ namespace detection {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// Hair widths the ridge filter looks for, micrometres.
+// Hair widths the ridge filter looks for, micrometres. A coarser scale answers
+// more to two hairs touching side by side (a follicular unit) than to one hair,
+// and merges them into one wide ridge; thicker hairs still answer at the coarsest
+// scale kept, and their width comes from the cross-section.
 constexpr double kMinWidthUm = 15.0;
-constexpr double kMaxWidthUm = 150.0;
+constexpr double kMaxWidthUm = 130.0;
 // Gaussian scale at which sigma^2 times the second derivative of a bar of width w peaks: w / 2.
 constexpr double kSigmaPerWidth = 0.5;
 // Ridge strength thresholds of the hysteresis (darkness is the negative log of
@@ -601,6 +604,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
     {
         double cost;
         size_t a, b;
+        bool overlapping; // each end lies on the other piece
     };
     std::vector<Join> joins;
     for (size_t a = 0; a < 2 * n; ++a) {
@@ -633,17 +637,22 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
             const double overlap = -std::max(2.0, std::min(pa.width, pb.width));
             if (aheadA < -overlapMax || aheadB < -overlapMax)
                 continue;
-            if (aheadA < overlap || aheadB < overlap) {
+            const QPointF na(-ea.direction.y(), ea.direction.x());
+            const QPointF nb(-eb.direction.y(), eb.direction.x());
+            double lateral = std::max(std::abs(Dot(gap, na)), std::abs(Dot(gap, nb)));
+            const bool overlapping = aheadA < overlap || aheadB < overlap;
+            if (overlapping) {
                 const double tolerance = std::max(4.0, 0.85 * std::min(pa.width, pb.width));
                 if (!near(ea.at, pb.path, tolerance) || !near(eb.at, pa.path, tolerance))
                     continue;
-            }
-            const QPointF na(-ea.direction.y(), ea.direction.x());
-            const QPointF nb(-eb.direction.y(), eb.direction.x());
-            const double lateral = std::max(std::abs(Dot(gap, na)), std::abs(Dot(gap, nb)));
-            if (lateral > std::max(3.0, kLateral * std::min(pa.width, pb.width)) + kLateralSlope * distance)
+                // Each end lies on the other piece: that is the sideways check (the
+                // ends' directions, bent in the crossing, would throw a long overlap
+                // far to the side).
+                lateral = 0.0;
+            } else if (lateral > std::max(3.0, kLateral * std::min(pa.width, pb.width)) + kLateralSlope * distance) {
                 continue;
-            joins.push_back({ distance + kTurnCost * turn + kLateralCost * lateral, a, b });
+            }
+            joins.push_back({ distance + kTurnCost * turn + kLateralCost * lateral, a, b, overlapping });
         }
     }
     std::sort(joins.begin(), joins.end(), [](const Join& x, const Join& y) { return x.cost < y.cost; });
@@ -660,7 +669,9 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
             continue;
         const Piece& pa = pieces[j.a / 2];
         const Piece& pb = pieces[j.b / 2];
-        if (!DarkBridge(
+        // Overlapping ends need no bridge: both pieces already lie on dark picture there.
+        if (!j.overlapping
+            && !DarkBridge(
                 dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width), std::min(pa.contrast, pb.contrast)))
             continue;
         partner[j.a] = long(j.b);
