@@ -479,6 +479,8 @@ constexpr double kLateralCost = 2.0;
 // by this share of the hair's contrast.
 constexpr double kBridgeShare = 0.3;
 constexpr double kBridgeCover = 0.7;
+// Largest ratio of the contrasts of two joined pieces.
+constexpr double kJoinContrast = 1.3;
 
 // A stretch of centre line found by the skeleton graph, extended at its ends.
 struct Piece
@@ -626,7 +628,10 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm)
             const double turn = std::acos(std::clamp(-Dot(ea.direction, eb.direction), -1.0, 1.0)) * 180.0 / kPi;
             if (turn > kTurnDeg)
                 continue;
+            // Each hair has its own width and tone along its length.
             if (std::max(pa.width, pb.width) > 1.6 * std::min(pa.width, pb.width) + 1.5)
+                continue;
+            if (std::max(pa.contrast, pb.contrast) > kJoinContrast * std::min(pa.contrast, pb.contrast))
                 continue;
             // The gap must run on along both ends' directions (ends may overlap a little).
             const double aheadA = Dot(gap, ea.direction);
