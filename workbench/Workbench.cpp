@@ -22,11 +22,10 @@ Workbench::Workbench(OperatorPrompt& prompt, const LanguageTable& texts)
     , m_texts(texts)
     , m_rows(CreateResultRows(m_texts))
     , m_calibration(m_state, m_cad, m_prompt, m_texts,
-          Calibration::Hooks {
-              [this] {
-                  if (m_recomputeDeferred == 0)
-                      RecomputeAll();
-              },
+          Calibration::Hooks { [this] {
+                                  if (m_recomputeDeferred == 0)
+                                      RecomputeAll();
+                              },
               [this] { SelectMode(); } })
 {
     CacheLabels();

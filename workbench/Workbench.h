@@ -114,7 +114,11 @@ public:
     class DeferredRecompute
     {
     public:
-        explicit DeferredRecompute(Workbench& wb) : m_wb(wb) { ++m_wb.m_recomputeDeferred; }
+        explicit DeferredRecompute(Workbench& wb)
+            : m_wb(wb)
+        {
+            ++m_wb.m_recomputeDeferred;
+        }
         ~DeferredRecompute() { --m_wb.m_recomputeDeferred; }
         DeferredRecompute(const DeferredRecompute&) = delete;
         DeferredRecompute& operator=(const DeferredRecompute&) = delete;
