@@ -329,3 +329,21 @@ TEST_F(MeasurementTest, SaveMeasurement_Unwritable_Reported)
     EXPECT_EQ(files.LastError(), prompt.messages[0]);
     EXPECT_EQ(Cad().BkBitmap().size(), QSize(20, 20));
 }
+
+// A file whose hair has a damaged thickness is evaluated once when loaded: the
+// operator reads the message once, not again for taking over the scale bar.
+TEST_F(MeasurementTest, LoadHairWithDamagedThickness_ReportedOnce)
+{
+    Measure();
+    for (int i = 0; i < Cad().ShapeCount(); ++i)
+        if (Cad().ShapeByIndex(i)->Kind() == ShapeKind::PolyBezier)
+            Cad().ShapeByIndex(i)->UserData().SetValue("Thickness", "3x0");
+    const QString path = dir.Path("damaged.nvm");
+    ASSERT_TRUE(files.SaveMeasurement(path, true));
+
+    ScriptedPrompt freshPrompt;
+    Workbench fresh(freshPrompt);
+    ASSERT_TRUE(MeasurementFile(fresh).LoadMeasurement(path));
+    EXPECT_EQ(freshPrompt.messages, QStringList { HairMetrics::NotAnIntegerText("3x0") });
+    EXPECT_GE(fresh.State().ScaleBarId, 0);
+}
