@@ -43,8 +43,10 @@ constexpr float kRelativeThreshold = 0.35f;
 // pixels of the level (smaller scales on a coarse level alias and bead the ridge).
 constexpr double kPyramidSigma = 3.5;
 // A hair end is followed while the picture there is darker than the background
-// by this share of the hair's contrast.
+// by this share of the hair's contrast; a stretch darker than this many times the
+// contrast is another hair lying across the way.
 constexpr double kExtendShare = 0.15;
+constexpr double kExtendTop = 2.0;
 // A centre line turning by more than this within the span is two hairs; the
 // span is this many widths, at least the minimum in pixels.
 constexpr double kKinkDeg = 20.0;
@@ -423,7 +425,8 @@ Profile MeasureHair(const cv::Mat& dark, const std::vector<QPointF>& samples, do
 }
 
 // Follows the hair beyond a centre-line end while the picture stays dark there:
-// the ridge filter fades before the real end of a hair.
+// the ridge filter fades before the real end of a hair. Where the way runs onto a
+// much darker hair it may go on across it, but it does not end there.
 std::vector<QPointF> ExtendEnds(
     const cv::Mat& dark, std::vector<QPointF> samples, double width, double contrast, double maxReach)
 {
@@ -438,6 +441,7 @@ std::vector<QPointF> ExtendEnds(
         const double side = width + 4.0;
         QPointF tip = samples.front();
         std::vector<QPointF> added;
+        size_t kept = 0;
         for (double travelled = 1.0; travelled <= maxReach; travelled += 1.0) {
             const QPointF q = tip + direction * travelled;
             if (q.x() < 0 || q.y() < 0 || q.x() > dark.cols - 1 || q.y() > dark.rows - 1)
@@ -449,7 +453,10 @@ std::vector<QPointF> ExtendEnds(
             if (centre - background < kExtendShare * contrast)
                 break;
             added.push_back(q);
+            if (centre - background <= kExtendTop * contrast)
+                kept = added.size();
         }
+        added.resize(kept);
         // Whole pixels beyond the last dark one are not the hair: step back half a pixel.
         std::reverse(added.begin(), added.end());
         samples.insert(samples.begin(), added.begin(), added.end());
