@@ -499,8 +499,13 @@ struct Piece
     bool removed = false;
 };
 
-// Pieces shorter than this share of the shortest hair are dropped before merging.
-constexpr double kPieceShare = 1.0;
+// The shortest hair proposed, millimetres (at the picture's edge a fifth of it:
+// the rest lies outside). Shorter detections were mostly pieces of longer hairs
+// cut by a crossing; a short regrowing hair is left to the clinician.
+constexpr double kShortestHairMm = 0.44;
+// Shortest piece of centre line (and mask component) kept for merging, millimetres:
+// a hair crossed by others falls into pieces about this short.
+constexpr double kShortestPieceMm = 0.11;
 
 double Dot(const QPointF& a, const QPointF& b)
 {
@@ -780,8 +785,9 @@ Result DetectHairs(const QImage& picture, const Options& options)
         result.cancelled = true;
         return result;
     }
-    const double minLength = 0.22 * ppm;
-    cv::Mat centre = HairMask(ridge, 0.5 * minLength, 0.08 * ppm);
+    const double minLength = kShortestHairMm * ppm;
+    const double minPiece = kShortestPieceMm * ppm;
+    cv::Mat centre = HairMask(ridge, minPiece, 0.08 * ppm);
     report(65);
     if (debug) {
         cv::Mat view;
@@ -832,7 +838,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             const std::vector<QPointF> smoothed = SmoothAndResample(chain.points, 3, 1.0);
             for (std::vector<QPointF>& samples : SplitAtKinks(smoothed, chain.widthPx)) {
                 // Short pieces stay for now: they may join a neighbour into one hair.
-                if (samples.size() < 3 || PolylineLength(samples) < kPieceShare * minLength)
+                if (samples.size() < 3 || PolylineLength(samples) < minPiece)
                     continue;
                 const Profile first = MeasureHair(dark, samples, chain.widthPx);
                 if (first.width <= 0.0)
@@ -884,7 +890,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
                 return p.x() < 3 || p.y() < 3 || p.x() > roi.width - 4 || p.y() > roi.height - 4;
             });
             const double length = PolylineLength(samples);
-            if (length < (atBorder ? 0.4 : 1.0) * minLength)
+            if (length < (atBorder ? 0.2 : 1.0) * minLength)
                 continue;
             const double thickness = UnblurredWidth(piece.width, kOpticsBlur);
             // Thinner than half the thinnest hair looked for: a crease or an edge, no hair.
@@ -903,7 +909,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             hair.thicknessPx = thickness;
             const double strength = piece.contrast / 0.25;
             hair.confidence
-                = std::clamp((1.0 - std::exp(-3.0 * strength)) * std::min(1.0, length / (2.0 * minLength)), 0.0, 1.0);
+                = std::clamp((1.0 - std::exp(-3.0 * strength)) * std::min(1.0, length / minLength), 0.0, 1.0);
             if (options.field && options.field->radius > 0) {
                 const Field& f = *options.field;
                 const bool inside = std::any_of(hair.path.begin(), hair.path.end(),
