@@ -77,6 +77,30 @@ TEST_F(MeasurementTest, LoadPicture_Undecodable_Error2088WithMarkerKeepsFileAndP
     EXPECT_TRUE(prompt.messages[1].endsWith("]-1"));
 }
 
+// The window decodes through a runner on its worker; cancelled there, nothing
+// changes: no message, the previous picture and the host's file stay.
+TEST_F(MeasurementTest, LoadPicture_CancelledInTheRunner_KeepsPictureAndFileSilently)
+{
+    LoadOperatorPicture(60, 50);
+    const QString path = PictureFile("NVTempImageDB_4712.jpg", 40, 30);
+    bool ran = false;
+    const LongWorkRunner cancelled = [&](const LongWork& work) {
+        ran = true;
+        work([](int, int) { return false; });
+        return false;
+    };
+    EXPECT_FALSE(files.LoadPicture(path, true, cancelled));
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(prompt.messages.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(Cad().BkBitmap().size(), QSize(60, 50));
+    EXPECT_EQ(St().ui.statusImageName, "operator.png");
+
+    const LongWorkRunner passing = [](const LongWork& work) { return work([](int, int) { return true; }); };
+    EXPECT_TRUE(files.LoadPicture(path, true, passing));
+    EXPECT_EQ(Cad().BkBitmap().size(), QSize(40, 30));
+}
+
 TEST_F(MeasurementTest, LoadPictureCommand_KeepsFileCalibrationAndCircle_ClearsHairs_RecountsField)
 {
     Measure();
