@@ -316,7 +316,8 @@ bool MeasurementFile::LoadMeasurement(const QString& path)
         return Fail(m_wb.Texts().Text(QStringLiteral("MessageImageRequired")),
             path + QStringLiteral(": the measurement holds no picture and no picture is loaded"));
 
-    // Result entries and the scale bar.
+    // Result entries and the scale bar; everything is evaluated once at the end.
+    Workbench::DeferredRecompute deferred(m_wb);
     TMyShape* bar = nullptr;
     for (int i = 0; i < cad.ShapeCount(); ++i) {
         TMyShape* shape = cad.ShapeByIndex(i);

@@ -49,12 +49,13 @@ public:
     // status texts and the zoom applied. With `consume` the file is deleted once
     // the picture is on the canvas (a host hands over a copy). On failure the
     // "Error #2088: " message is shown, false is returned and the previous
-    // picture stays.
-    bool LoadPicture(const QString& path, bool consume = true);
+    // picture stays. The decoding goes through `runner`; cancelled there, false is
+    // returned without a message and the previous picture stays.
+    bool LoadPicture(const QString& path, bool consume = true, const LongWorkRunner& runner = {});
     // "Bild laden ...": asks for a picture, loads it without deleting the file and
     // clears the measured shapes; calibration, scale bar and exclusion circle stay
     // (the evaluated field is counted again on the new picture).
-    bool LoadPictureCommand();
+    bool LoadPictureCommand(const LongWorkRunner& runner = {});
     // "Bild speichern ...": asks for a file and exports the canvas by its
     // extension in any case (.bmp, .jpg/.jpeg, .wmf, .dxf, .dxf1, .svg, .png);
     // another extension is refused with a message naming these. True when a file

@@ -36,7 +36,7 @@ void MeasurementFile::SetPictureStatus(const QString& name, int width, int heigh
         = QStringLiteral("W: ") + QString::number(width) + QStringLiteral("  H: ") + QString::number(height);
 }
 
-bool MeasurementFile::LoadPicture(const QString& path, bool consume)
+bool MeasurementFile::LoadPicture(const QString& path, bool consume, const LongWorkRunner& runner)
 {
     // The step marker tells support where a load stopped.
     QString marker = QStringLiteral("-0");
@@ -45,16 +45,33 @@ bool MeasurementFile::LoadPicture(const QString& path, bool consume)
             QStringLiteral("Error #2088: ") + reason + QStringLiteral(" [") + path + QStringLiteral("]") + marker,
             path + QStringLiteral(": ") + reason);
     };
+    // Decoding touches neither the canvas nor the workbench, so the window runs it
+    // beside the painting window; the picture is taken over on the caller's thread.
+    enum class Decoded { Unreadable, TooLarge, Picture } decoded = Decoded::Unreadable;
     QString reason;
-    std::unique_ptr<DibBitmap> bitmap = TNVFreeImage().Load(path, &reason);
+    QImage picture;
+    const LongWork decode = [&](const ProgressReport& report) {
+        std::unique_ptr<DibBitmap> bitmap = TNVFreeImage().Load(path, &reason);
+        if (bitmap) {
+            decoded = Decoded::TooLarge;
+            if (bitmap->ConvertTo24Bits()) {
+                // The decoded pixels become the picture: no second copy of it is made.
+                picture = bitmap->TakeQImage();
+                decoded = Decoded::Picture;
+            }
+        }
+        return !report || report(1, 1);
+    };
+    if (!(runner ? runner(decode) : decode({}))) {
+        // Cancelled by the operator: the previous picture stays, nothing to report.
+        m_lastError = path + QStringLiteral(": loading was cancelled");
+        return false;
+    }
     marker = QStringLiteral("-1");
-    if (!bitmap)
+    if (decoded == Decoded::Unreadable)
         return fail(reason.isEmpty() ? QStringLiteral("the picture cannot be decoded") : reason);
-    if (!bitmap->ConvertTo24Bits())
+    if (decoded == Decoded::TooLarge)
         return fail(QStringLiteral("the picture does not fit into memory"));
-    // The decoded pixels become the picture: no second copy of it is made.
-    QImage picture = bitmap->TakeQImage();
-    bitmap.reset();
     marker = QStringLiteral("-2");
     if (picture.isNull())
         return fail(QStringLiteral("the picture does not fit into memory"));
@@ -77,14 +94,14 @@ bool MeasurementFile::LoadPicture(const QString& path, bool consume)
     return true;
 }
 
-bool MeasurementFile::LoadPictureCommand()
+bool MeasurementFile::LoadPictureCommand(const LongWorkRunner& runner)
 {
     const auto path
         = m_wb.Prompt().AskFileName({ m_wb.Texts().Text(QStringLiteral("FilterPictureOpen")), QString(), false });
     if (!path)
         return false;
     // A failed load keeps the previous picture, and with it its measurement.
-    if (!LoadPicture(*path, false))
+    if (!LoadPicture(*path, false, runner))
         return false;
     ClearMeasurement();
     RebuildBorder();

@@ -22,7 +22,11 @@ Workbench::Workbench(OperatorPrompt& prompt, const LanguageTable& texts)
     , m_texts(texts)
     , m_rows(CreateResultRows(m_texts))
     , m_calibration(m_state, m_cad, m_prompt, m_texts,
-          Calibration::Hooks { [this] { RecomputeAll(); }, [this] { SelectMode(); } })
+          Calibration::Hooks { [this] {
+                                  if (m_recomputeDeferred == 0)
+                                      RecomputeAll();
+                              },
+              [this] { SelectMode(); } })
 {
     CacheLabels();
     m_cad.OnShapeAdded = [this](TMyShape*& shape, int) { ShapeAdded(shape); };

@@ -108,6 +108,24 @@ public:
     bool EvaluateShape(TMyShape* shape, int topIndex);
     // Rebuilds every tree entry and all counters from the canvas, then the grid.
     void RecomputeAll();
+    // While one of these lives, a calibration change does not rebuild the results:
+    // a load takes over the scale bar before its entries are complete and
+    // evaluates everything once at its end.
+    class DeferredRecompute
+    {
+    public:
+        explicit DeferredRecompute(Workbench& wb)
+            : m_wb(wb)
+        {
+            ++m_wb.m_recomputeDeferred;
+        }
+        ~DeferredRecompute() { --m_wb.m_recomputeDeferred; }
+        DeferredRecompute(const DeferredRecompute&) = delete;
+        DeferredRecompute& operator=(const DeferredRecompute&) = delete;
+
+    private:
+        Workbench& m_wb;
+    };
     // Fills rows 4 and 7-18 from the counters.
     void UpdateResultsGrid();
     // Counts the evaluated field of the circle (x0, y0, r) in image pixels and
@@ -281,6 +299,7 @@ private:
         QString originDetected, originEdited, originDrawn;
     } m_labels;
     bool m_refreshPending = false;
+    int m_recomputeDeferred = 0;
     int m_deleteBatch = 0;
     std::unordered_set<int> m_batchDeleted;
     CurveLengthCache m_curveLengths;

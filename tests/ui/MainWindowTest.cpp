@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -393,6 +394,38 @@ TEST_F(MainWindow, LongWork_RunsBesideAPaintingWindowUntilCancelled)
     EXPECT_TRUE(onWorker);
     EXPECT_EQ(PendingDialogs(), 0);
     EXPECT_FALSE(View()->Frozen());
+}
+
+// While long work reads the canvas on the worker, the window takes no command:
+// not before the progress window shows (its first half second), not beside it.
+TEST_F(MainWindow, LongWork_SwallowsShortcutsClicksAndClosingUntilDone)
+{
+    StartOnSample();
+    m_window->SpeedButton(QStringLiteral("SpeedButtonMultLine"))->click();
+    Draw({ 1000, 900 }, { 1200, 900 });
+    ASSERT_EQ(m_window->Bench().State().HairCount, 1);
+    std::atomic<bool> release { false };
+    bool closed = true;
+    QTimer::singleShot(100, m_window.get(), [&] {
+        QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier); // undo the hair
+        Draw({ 1000, 1000 }, { 1150, 1050 }); // draw another
+        closed = m_window->close();
+        release = true;
+    });
+    const bool result = m_window->RunLongWork(QStringLiteral("working"), [&](const ProgressReport&) {
+        for (int i = 0; i < 5000 && !release; ++i)
+            QThread::msleep(1);
+        return true;
+    });
+    EXPECT_TRUE(result);
+    EXPECT_TRUE(release);
+    EXPECT_FALSE(closed);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(m_window->Bench().State().HairCount, 1);
+    // Afterwards the window is the operator's again.
+    QTest::keyClick(m_window.get(), Qt::Key_Z, Qt::ControlModifier);
+    Wait(10);
+    EXPECT_EQ(m_window->Bench().State().HairCount, 0);
 }
 
 TEST_F(MainWindow, SavePicture_PngIsWrittenOnTheWorkerAsTheCanvasDrawsIt)

@@ -77,6 +77,30 @@ TEST_F(MeasurementTest, LoadPicture_Undecodable_Error2088WithMarkerKeepsFileAndP
     EXPECT_TRUE(prompt.messages[1].endsWith("]-1"));
 }
 
+// The window decodes through a runner on its worker; cancelled there, nothing
+// changes: no message, the previous picture and the host's file stay.
+TEST_F(MeasurementTest, LoadPicture_CancelledInTheRunner_KeepsPictureAndFileSilently)
+{
+    LoadOperatorPicture(60, 50);
+    const QString path = PictureFile("NVTempImageDB_4712.jpg", 40, 30);
+    bool ran = false;
+    const LongWorkRunner cancelled = [&](const LongWork& work) {
+        ran = true;
+        work([](int, int) { return false; });
+        return false;
+    };
+    EXPECT_FALSE(files.LoadPicture(path, true, cancelled));
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(prompt.messages.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(Cad().BkBitmap().size(), QSize(60, 50));
+    EXPECT_EQ(St().ui.statusImageName, "operator.png");
+
+    const LongWorkRunner passing = [](const LongWork& work) { return work([](int, int) { return true; }); };
+    EXPECT_TRUE(files.LoadPicture(path, true, passing));
+    EXPECT_EQ(Cad().BkBitmap().size(), QSize(40, 30));
+}
+
 TEST_F(MeasurementTest, LoadPictureCommand_KeepsFileCalibrationAndCircle_ClearsHairs_RecountsField)
 {
     Measure();
@@ -328,4 +352,22 @@ TEST_F(MeasurementTest, SaveMeasurement_Unwritable_Reported)
     EXPECT_TRUE(prompt.messages[0].startsWith(path + ": cannot be written")) << prompt.messages[0].toStdString();
     EXPECT_EQ(files.LastError(), prompt.messages[0]);
     EXPECT_EQ(Cad().BkBitmap().size(), QSize(20, 20));
+}
+
+// A file whose hair has a damaged thickness is evaluated once when loaded: the
+// operator reads the message once, not again for taking over the scale bar.
+TEST_F(MeasurementTest, LoadHairWithDamagedThickness_ReportedOnce)
+{
+    Measure();
+    for (int i = 0; i < Cad().ShapeCount(); ++i)
+        if (Cad().ShapeByIndex(i)->Kind() == ShapeKind::PolyBezier)
+            Cad().ShapeByIndex(i)->UserData().SetValue("Thickness", "3x0");
+    const QString path = dir.Path("damaged.nvm");
+    ASSERT_TRUE(files.SaveMeasurement(path, true));
+
+    ScriptedPrompt freshPrompt;
+    Workbench fresh(freshPrompt);
+    ASSERT_TRUE(MeasurementFile(fresh).LoadMeasurement(path));
+    EXPECT_EQ(freshPrompt.messages, QStringList { HairMetrics::NotAnIntegerText("3x0") });
+    EXPECT_GE(fresh.State().ScaleBarId, 0);
 }

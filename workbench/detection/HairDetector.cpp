@@ -26,9 +26,12 @@ namespace detection {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// Hair widths the ridge filter looks for, micrometres.
+// Hair widths the ridge filter looks for, micrometres. A coarser scale answers
+// more to two hairs touching side by side (a follicular unit) than to one hair,
+// and merges them into one wide ridge; thicker hairs still answer at the coarsest
+// scale kept, and their width comes from the cross-section.
 constexpr double kMinWidthUm = 15.0;
-constexpr double kMaxWidthUm = 150.0;
+constexpr double kMaxWidthUm = 130.0;
 // Gaussian scale at which sigma^2 times the second derivative of a bar of width w peaks: w / 2.
 constexpr double kSigmaPerWidth = 0.5;
 // Ridge strength thresholds of the hysteresis (darkness is the negative log of
@@ -41,8 +44,10 @@ constexpr float kRelativeThreshold = 0.35f;
 // pixels of the level (smaller scales on a coarse level alias and bead the ridge).
 constexpr double kPyramidSigma = 3.5;
 // A hair end is followed while the picture there is darker than the background
-// by this share of the hair's contrast.
+// by this share of the hair's contrast; a stretch darker than this many times the
+// contrast is another hair lying across the way.
 constexpr double kExtendShare = 0.15;
+constexpr double kExtendTop = 2.0;
 // A centre line turning by more than this within the span is two hairs; the
 // span is this many widths, at least the minimum in pixels.
 constexpr double kKinkDeg = 20.0;
@@ -426,7 +431,8 @@ Profile MeasureHair(const cv::Mat& dark, const std::vector<QPointF>& samples, do
 }
 
 // Follows the hair beyond a centre-line end while the picture stays dark there:
-// the ridge filter fades before the real end of a hair.
+// the ridge filter fades before the real end of a hair. Where the way runs onto a
+// much darker hair it may go on across it, but it does not end there.
 std::vector<QPointF> ExtendEnds(
     const cv::Mat& dark, std::vector<QPointF> samples, double width, double contrast, double maxReach)
 {
@@ -441,6 +447,7 @@ std::vector<QPointF> ExtendEnds(
         const double side = width + 4.0;
         QPointF tip = samples.front();
         std::vector<QPointF> added;
+        size_t kept = 0;
         for (double travelled = 1.0; travelled <= maxReach; travelled += 1.0) {
             const QPointF q = tip + direction * travelled;
             if (q.x() < 0 || q.y() < 0 || q.x() > dark.cols - 1 || q.y() > dark.rows - 1)
@@ -452,7 +459,10 @@ std::vector<QPointF> ExtendEnds(
             if (centre - background < kExtendShare * contrast)
                 break;
             added.push_back(q);
+            if (centre - background <= kExtendTop * contrast)
+                kept = added.size();
         }
+        added.resize(kept);
         // Whole pixels beyond the last dark one are not the hair: step back half a pixel.
         std::reverse(added.begin(), added.end());
         samples.insert(samples.begin(), added.begin(), added.end());
@@ -485,6 +495,8 @@ constexpr double kLateralCost = 2.0;
 // by this share of the hair's contrast.
 constexpr double kBridgeShare = 0.3;
 constexpr double kBridgeCover = 0.7;
+// Largest ratio of the contrasts of two joined pieces.
+constexpr double kJoinContrast = 1.3;
 // With traced pieces, bridge points paler than the skin by this darkness (glare)
 // are left out of the count.
 constexpr double kGlareDarkness = 0.05;
@@ -499,8 +511,13 @@ struct Piece
     bool removed = false;
 };
 
-// Pieces shorter than this share of the shortest hair are dropped before merging.
-constexpr double kPieceShare = 1.0;
+// The shortest hair proposed, millimetres (at the picture's edge a fifth of it:
+// the rest lies outside). Shorter detections were mostly pieces of longer hairs
+// cut by a crossing; a short regrowing hair is left to the clinician.
+constexpr double kShortestHairMm = 0.44;
+// Shortest piece of centre line (and mask component) kept for merging, millimetres:
+// a hair crossed by others falls into pieces about this short.
+constexpr double kShortestPieceMm = 0.11;
 
 double Dot(const QPointF& a, const QPointF& b)
 {
@@ -620,6 +637,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
     {
         double cost;
         size_t a, b;
+        bool overlapping; // each end lies on the other piece
     };
     std::vector<Join> joins;
     for (size_t a = 0; a < 2 * n; ++a) {
@@ -641,7 +659,10 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const double turn = std::acos(std::clamp(-Dot(ea.direction, eb.direction), -1.0, 1.0)) * 180.0 / kPi;
             if (turn > turnLimit)
                 continue;
+            // Each hair has its own width and tone along its length.
             if (std::max(pa.width, pb.width) > 1.6 * std::min(pa.width, pb.width) + 1.5)
+                continue;
+            if (std::max(pa.contrast, pb.contrast) > kJoinContrast * std::min(pa.contrast, pb.contrast))
                 continue;
             // The gap must run on along both ends' directions (ends may overlap a little).
             const double aheadA = Dot(gap, ea.direction);
@@ -652,17 +673,22 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const double overlap = -std::max(2.0, std::min(pa.width, pb.width));
             if (aheadA < -overlapMax || aheadB < -overlapMax)
                 continue;
-            if (aheadA < overlap || aheadB < overlap) {
+            const QPointF na(-ea.direction.y(), ea.direction.x());
+            const QPointF nb(-eb.direction.y(), eb.direction.x());
+            double lateral = std::max(std::abs(Dot(gap, na)), std::abs(Dot(gap, nb)));
+            const bool overlapping = aheadA < overlap || aheadB < overlap;
+            if (overlapping) {
                 const double tolerance = std::max(4.0, 0.85 * std::min(pa.width, pb.width));
                 if (!near(ea.at, pb.path, tolerance) || !near(eb.at, pa.path, tolerance))
                     continue;
-            }
-            const QPointF na(-ea.direction.y(), ea.direction.x());
-            const QPointF nb(-eb.direction.y(), eb.direction.x());
-            const double lateral = std::max(std::abs(Dot(gap, na)), std::abs(Dot(gap, nb)));
-            if (lateral > std::max(3.0, kLateral * std::min(pa.width, pb.width)) + kLateralSlope * distance)
+                // Each end lies on the other piece: that is the sideways check (the
+                // ends' directions, bent in the crossing, would throw a long overlap
+                // far to the side).
+                lateral = 0.0;
+            } else if (lateral > std::max(3.0, kLateral * std::min(pa.width, pb.width)) + kLateralSlope * distance) {
                 continue;
-            joins.push_back({ distance + kTurnCost * turn + kLateralCost * lateral, a, b });
+            }
+            joins.push_back({ distance + kTurnCost * turn + kLateralCost * lateral, a, b, overlapping });
         }
     }
     std::sort(joins.begin(), joins.end(), [](const Join& x, const Join& y) { return x.cost < y.cost; });
@@ -679,7 +705,9 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             continue;
         const Piece& pa = pieces[j.a / 2];
         const Piece& pb = pieces[j.b / 2];
-        if (!DarkBridge(dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width),
+        // Overlapping ends need no bridge: both pieces already lie on dark picture there.
+        if (!j.overlapping
+            && !DarkBridge(dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width),
                 std::min(pa.contrast, pb.contrast), traced))
             continue;
         partner[j.a] = long(j.b);
@@ -776,7 +804,8 @@ Result DetectHairs(const QImage& picture, const Options& options)
         result.cancelled = true;
         return result;
     }
-    const double minLength = 0.22 * ppm;
+    const double minLength = kShortestHairMm * ppm;
+    const double minPiece = kShortestPieceMm * ppm;
     std::vector<Chain> chains;
     if (options.tracer) {
         RidgeMaps maps;
@@ -789,7 +818,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
         maps.widths = ridge.widths;
         TracerOptions tracerOptions;
         tracerOptions.seedStrength = kHighThreshold;
-        tracerOptions.minLengthPx = 0.5 * minLength;
+        tracerOptions.minLengthPx = minPiece;
         tracerOptions.gapMaxPx = std::max(6.0, 0.06 * ppm);
         tracerOptions.minRadiusPx = 0.15 * ppm;
         chains = TraceHairs(maps, tracerOptions);
@@ -797,7 +826,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
         ridge.code.release();
         ridge.scale.release();
     } else {
-        cv::Mat centre = HairMask(ridge, 0.5 * minLength, 0.08 * ppm);
+        cv::Mat centre = HairMask(ridge, minPiece, 0.08 * ppm);
         report(65);
         if (debug) {
             cv::Mat view;
@@ -865,7 +894,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             const std::vector<QPointF> smoothed = SmoothAndResample(chain.points, 3, 1.0);
             for (std::vector<QPointF>& samples : SplitAtKinks(smoothed, chain.widthPx, options.tracer ? kTracerKinkDeg : kKinkDeg)) {
                 // Short pieces stay for now: they may join a neighbour into one hair.
-                if (samples.size() < 3 || PolylineLength(samples) < kPieceShare * minLength)
+                if (samples.size() < 3 || PolylineLength(samples) < minPiece)
                     continue;
                 const Profile first = MeasureHair(dark, samples, chain.widthPx);
                 if (first.width <= 0.0)
@@ -918,7 +947,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
                 return p.x() < 3 || p.y() < 3 || p.x() > roi.width - 4 || p.y() > roi.height - 4;
             });
             const double length = PolylineLength(samples);
-            if (length < (atBorder ? 0.4 : 1.0) * minLength)
+            if (length < (atBorder ? 0.2 : 1.0) * minLength)
                 continue;
             const double thickness = UnblurredWidth(piece.width, kOpticsBlur);
             // Thinner than half the thinnest hair looked for: a crease or an edge, no hair.
@@ -937,7 +966,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             hair.thicknessPx = thickness;
             const double strength = piece.contrast / 0.25;
             hair.confidence
-                = std::clamp((1.0 - std::exp(-3.0 * strength)) * std::min(1.0, length / (2.0 * minLength)), 0.0, 1.0);
+                = std::clamp((1.0 - std::exp(-3.0 * strength)) * std::min(1.0, length / minLength), 0.0, 1.0);
             if (options.field && options.field->radius > 0) {
                 const Field& f = *options.field;
                 const bool inside = std::any_of(hair.path.begin(), hair.path.end(),

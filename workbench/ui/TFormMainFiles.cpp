@@ -13,6 +13,7 @@
 #include "workbench/ui/TFormLang.h"
 #include "workbench/ui/WindowPrompt.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -26,8 +27,11 @@
 
 void TFormMain::LoadPictureCommand()
 {
-    BeginBusy(m_formLang->Text(QStringLiteral("StatusLoadingPicture")));
-    Run([&] { MeasurementFile(Bench()).LoadPictureCommand(); });
+    const QString what = m_formLang->Text(QStringLiteral("StatusLoadingPicture"));
+    BeginBusy(what);
+    Run([&] {
+        MeasurementFile(Bench()).LoadPictureCommand([&](const LongWork& work) { return RunLongWork(what, work); });
+    });
     EndBusy();
 }
 
@@ -41,6 +45,66 @@ void TFormMain::SavePictureCommand()
     EndBusy();
 }
 
+namespace {
+
+// Keeps the operator's hands off the window while long work runs on the worker:
+// until the progress window shows (after half a second), and beside it, input
+// to any other window, shortcuts and closing a window are swallowed, so no
+// command can touch the canvas the worker is reading.
+class InputBlocker : public QObject
+{
+public:
+    explicit InputBlocker(const QWidget* allowed)
+        : m_allowed(allowed)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~InputBlocker() override { qApp->removeEventFilter(this); }
+    InputBlocker(const InputBlocker&) = delete;
+    InputBlocker& operator=(const InputBlocker&) = delete;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TabletPress:
+        case QEvent::Close:
+            break;
+        default:
+            return false;
+        }
+        const auto* widget = qobject_cast<const QWidget*>(object);
+        if (widget != nullptr && (widget == m_allowed || m_allowed->isAncestorOf(widget)))
+            return false;
+        // Input reaches a widget through its window first: let that pass, the
+        // widget's own event is caught here next.
+        if (widget == nullptr && event->type() != QEvent::Shortcut && object->isWindowType())
+            return false;
+        event->ignore();
+        return true;
+    }
+
+private:
+    const QWidget* m_allowed;
+};
+
+} // namespace
+
 bool TFormMain::RunLongWork(const QString& what, const LongWork& work)
 {
     CanvasView* view = m_canvasArea->View();
@@ -50,14 +114,16 @@ bool TFormMain::RunLongWork(const QString& what, const LongWork& work)
     m_refreshTimer->stop();
     m_recoveryTimer->stop();
 
-    QProgressDialog dialog(what, m_formLang->Text(QStringLiteral("ButtonCancel")), 0, 1000, this);
+    QProgressDialog dialog(what, m_formLang->Text(QStringLiteral("ButtonCancel")), 0, 0, this);
     dialog.setObjectName(QStringLiteral("FormWorking"));
     dialog.setWindowModality(Qt::WindowModal);
     // Quick work finishes without a window flashing up; longer work shows it after half a second.
     dialog.setMinimumDuration(500);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
-    std::atomic<int> permille { 0 };
+    const InputBlocker blocker(&dialog);
+    // Below zero until the work reports its first step: the bar runs as busy meanwhile.
+    std::atomic<int> permille { -1 };
     std::atomic<bool> cancel { false };
     connect(&dialog, &QProgressDialog::canceled, &dialog, [&cancel] { cancel.store(true); });
     bool result = false;
@@ -71,7 +137,14 @@ bool TFormMain::RunLongWork(const QString& what, const LongWork& work)
     connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
     // The bar follows the worker from the window's own thread.
     QTimer poll;
-    connect(&poll, &QTimer::timeout, &dialog, [&] { dialog.setValue(permille.load()); });
+    connect(&poll, &QTimer::timeout, &dialog, [&] {
+        const int value = permille.load();
+        if (value < 0)
+            return;
+        if (dialog.maximum() == 0)
+            dialog.setRange(0, 1000);
+        dialog.setValue(value);
+    });
     poll.start(50);
     dialog.setValue(0);
     thread->start();
