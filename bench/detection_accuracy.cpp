@@ -382,7 +382,8 @@ int main(int argc, char* argv[])
         args.remove(at, 2);
     }
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: detection_accuracy [--verbose] [--tracer | --graph] [--overlay OUT.png] TRUTH.json...\n");
+        std::fprintf(
+            stderr, "usage: detection_accuracy [--verbose] [--tracer | --graph] [--overlay OUT.png] TRUTH.json...\n");
         return 2;
     }
     Totals totals;

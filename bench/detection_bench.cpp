@@ -170,8 +170,8 @@ int main(int argc, char** argv)
         std::printf("medians: load %.1f ms, detection %.1f ms (target 1000 ms); detection/load %.2f\n", load, sample,
             sample / load);
     if (load > 0 && sample > 0 && tracer > 0)
-        std::printf("tracer instead: detection %.1f ms, detection/load %.2f, tracer/graph %.2f\n", tracer, tracer / load,
-            tracer / sample);
+        std::printf("tracer instead: detection %.1f ms, detection/load %.2f, tracer/graph %.2f\n", tracer,
+            tracer / load, tracer / sample);
     if (half > 0 && sample > 0 && twice > 0)
         std::printf(
             "ms per megapixel: half %.1f, sample %.1f, double %.1f\n", half / (mp / 2), sample / mp, twice / (2 * mp));

@@ -892,7 +892,8 @@ Result DetectHairs(const QImage& picture, const Options& options)
             if (chain.points.size() < 3)
                 continue;
             const std::vector<QPointF> smoothed = SmoothAndResample(chain.points, 3, 1.0);
-            for (std::vector<QPointF>& samples : SplitAtKinks(smoothed, chain.widthPx, options.tracer ? kTracerKinkDeg : kKinkDeg)) {
+            for (std::vector<QPointF>& samples :
+                SplitAtKinks(smoothed, chain.widthPx, options.tracer ? kTracerKinkDeg : kKinkDeg)) {
                 // Short pieces stay for now: they may join a neighbour into one hair.
                 if (samples.size() < 3 || PolylineLength(samples) < minPiece)
                     continue;

@@ -286,8 +286,8 @@ private:
         section.offset = (best + refine) * h;
         // Half-maximum width against the paler side.
         const double t = best * h;
-        const double base = std::min(
-            mean(t - sideFrom - sideWidth, t - sideFrom), mean(t + sideFrom, t + sideFrom + sideWidth));
+        const double base
+            = std::min(mean(t - sideFrom - sideWidth, t - sideFrom), mean(t + sideFrom, t + sideFrom + sideWidth));
         const int centre = best + n;
         const int coreSteps = int(core / h);
         double peak = m_profile[size_t(centre)];
@@ -347,7 +347,8 @@ private:
         // a hair it stays.
         const QPointF along(std::cos(bestTheta), std::sin(bestTheta));
         for (const double side : { -1.0, 1.0 }) {
-            const Section s = Across(at + along * (side * kSeedSpanWidths * width), bestTheta, 0.0, width, Search(width));
+            const Section s
+                = Across(at + along * (side * kSeedSpanWidths * width), bestTheta, 0.0, width, Search(width));
             if (!s.found || s.response < 0.5 * best.response || s.width > kMergedWidth * best.width + 1.5
                 || best.width > kMergedWidth * s.width + 1.5) {
                 merged = true;
@@ -399,8 +400,8 @@ private:
                 result.owner = m_owner[pixel];
             } else {
                 result.on = true;
-                result.crossing = (2.0 * m_claimRadius[pixel] + width) / std::sin(std::max(angle, 5.0 * kPi / 180.0))
-                    + width;
+                result.crossing
+                    = (2.0 * m_claimRadius[pixel] + width) / std::sin(std::max(angle, 5.0 * kPi / 180.0)) + width;
             }
         }
         return result;
@@ -459,7 +460,7 @@ private:
             if (onMomentum) {
                 blind += step;
                 if (blind > blindLimit)
-                        break;
+                    break;
             } else if (weak) {
                 // A glare spot (paler than the skin beside) hides a longer stretch.
                 const bool glare = s.centre < s.skin - kGlareDarkness;
@@ -587,7 +588,8 @@ private:
         const size_t k = std::min<size_t>(size_t(std::max(4.0, 2.0 * width)), b.size() - 1);
         const QPointF travel = atPieceStart ? b.front() - b[k] : b.back() - b[b.size() - 1 - k];
         const size_t kx = std::min<size_t>(size_t(std::max(4.0, 2.0 * width)), x.points.size() - 1);
-        const QPointF outward = atFront ? x.points.front() - x.points[kx] : x.points.back() - x.points[x.points.size() - 1 - kx];
+        const QPointF outward
+            = atFront ? x.points.front() - x.points[kx] : x.points.back() - x.points[x.points.size() - 1 - kx];
         const double cosine = (travel.x() * outward.x() + travel.y() * outward.y())
             / std::max(1e-9, std::hypot(travel.x(), travel.y()) * std::hypot(outward.x(), outward.y()));
         if (cosine > -std::cos(kSpliceDeg * kPi / 180.0))
