@@ -22,6 +22,9 @@ constexpr double kMinResponse = 0.03;
 constexpr double kMergedWidth = 1.2;
 // Longest stretch followed on momentum alone through an untraced crossing, widths.
 constexpr double kBlindWidths = 6.0;
+// Beside a touching or crossing hair, the free edge of a hair thinner than this
+// (pixels) is too faint to place its centre: it is followed on momentum instead.
+constexpr double kEdgeMinWidth = 7.0;
 // Running onto a traced hair within this angle is running along that hair.
 constexpr double kSameDeg = 8.0;
 // Gains of the direction and curvature updates per step.
@@ -448,7 +451,9 @@ private:
             } else if (merged) {
                 // Beside a touching or crossing hair the free edge still shows where the centre is.
                 const double tolerance = 0.25 * w + 1.0;
-                if (s.left <= 0.5 * w + tolerance && s.right > 0.5 * w + tolerance)
+                if (w < kEdgeMinWidth)
+                    onMomentum = true;
+                else if (s.left <= 0.5 * w + tolerance && s.right > 0.5 * w + tolerance)
                     offset = 0.5 * w - s.left;
                 else if (s.right <= 0.5 * w + tolerance && s.left > 0.5 * w + tolerance)
                     offset = s.right - 0.5 * w;
