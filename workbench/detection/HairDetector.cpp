@@ -17,6 +17,8 @@
 #include <mutex>
 #include <numeric>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <cstdio>
 #include <opencv2/imgcodecs.hpp>
@@ -767,7 +769,16 @@ Result DetectHairs(const QImage& picture, const Options& options)
     result.pixelsPerMm = ppm;
     QElapsedTimer clock;
     clock.start();
+    // For the developer: PELORIX_DETECTION_DEBUG=1 prints the steps' times and
+    // writes the intermediate maps to the temporary folder, named by process.
     const bool debug = qEnvironmentVariableIsSet("PELORIX_DETECTION_DEBUG");
+    const auto debugFile = [](const char* name) {
+        return QDir::temp()
+            .filePath(QStringLiteral("pelorix-detection-%1-%2.png")
+                          .arg(QCoreApplication::applicationPid())
+                          .arg(QLatin1String(name)))
+            .toStdString();
+    };
     auto report = [&](int percent) {
         if (debug)
             std::fprintf(stderr, "detection %3d %% at %lld ms\n", percent, (long long)clock.elapsed());
@@ -831,8 +842,8 @@ Result DetectHairs(const QImage& picture, const Options& options)
         if (debug) {
             cv::Mat view;
             ridge.strength.convertTo(view, CV_8U, 255.0 / 0.2);
-            cv::imwrite("/tmp/detection-ridge.png", view);
-            cv::imwrite("/tmp/detection-centre.png", centre);
+            cv::imwrite(debugFile("ridge"), view);
+            cv::imwrite(debugFile("centre"), centre);
         }
         ridge.strength.release();
         ridge.code.release();
@@ -876,7 +887,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             if (!line.empty())
                 cv::circle(view, line.front(), 2, colour, -1);
         }
-        cv::imwrite("/tmp/detection-chains.png", view);
+        cv::imwrite(debugFile("chains"), view);
     }
     if (!report(80)) {
         result.cancelled = true;
