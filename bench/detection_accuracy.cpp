@@ -166,12 +166,14 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
     const detection::Result result = detection::DetectHairs(picture, options);
     const double ms = double(timer.nsecsElapsed()) / 1e6;
 
-    struct Candidate
+    // How much of each detection lies on each nearby true hair, and how much of
+    // that hair it covers (measured only where it lies on the hair at all).
+    struct Pair
     {
-        double score;
         size_t d, t;
+        double on, covered;
     };
-    std::vector<Candidate> candidates;
+    std::vector<Pair> pairs;
     for (size_t d = 0; d < result.hairs.size(); ++d) {
         const detection::Hair& hair = result.hairs[d];
         const QRectF box = Box(hair.path, 0.0);
@@ -179,15 +181,21 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
             if (!truths[t].box.intersects(box))
                 continue;
             const double tolerance = std::max(4.0, truths[t].widthPx);
-            const double onTruth = ShareNear(hair.path, truths[t].visible, tolerance);
-            if (onTruth < 0.8)
-                continue;
-            const double covered = ShareNear(truths[t].visible, hair.path, tolerance);
-            if (covered < 0.5)
-                continue;
-            candidates.push_back({ onTruth + covered, d, t });
+            const double on = ShareNear(hair.path, truths[t].visible, tolerance);
+            const double covered = on < 0.3 ? 0.0 : ShareNear(truths[t].visible, hair.path, tolerance);
+            pairs.push_back({ d, t, on, covered });
         }
     }
+
+    struct Candidate
+    {
+        double score;
+        size_t d, t;
+    };
+    std::vector<Candidate> candidates;
+    for (const Pair& p : pairs)
+        if (p.on >= 0.8 && p.covered >= 0.5)
+            candidates.push_back({ p.on + p.covered, p.d, p.t });
     std::sort(
         candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) { return a.score > b.score; });
     std::vector<int> truthOf(result.hairs.size(), -1);
@@ -208,25 +216,16 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
         std::vector<double> bestOn(result.hairs.size(), 0.0);
         std::vector<int> bestTruth(result.hairs.size(), -1);
         std::vector<double> coverOn(truths.size(), 0.0), coverAny(truths.size(), 0.0);
-        for (size_t d = 0; d < result.hairs.size(); ++d) {
-            const detection::Hair& hair = result.hairs[d];
-            const QRectF box = Box(hair.path, 0.0);
-            for (size_t t = 0; t < truths.size(); ++t) {
-                if (!truths[t].box.intersects(box))
-                    continue;
-                const double tolerance = std::max(4.0, truths[t].widthPx);
-                const double on = ShareNear(hair.path, truths[t].visible, tolerance);
-                if (on > bestOn[d]) {
-                    bestOn[d] = on;
-                    bestTruth[d] = int(t);
-                }
-                if (on < 0.3)
-                    continue;
-                const double covered = ShareNear(truths[t].visible, hair.path, tolerance);
-                coverAny[t] = std::max(coverAny[t], covered);
-                if (on >= 0.8)
-                    coverOn[t] = std::max(coverOn[t], covered);
+        for (const Pair& p : pairs) {
+            if (p.on > bestOn[p.d]) {
+                bestOn[p.d] = p.on;
+                bestTruth[p.d] = int(p.t);
             }
+            if (p.on < 0.3)
+                continue;
+            coverAny[p.t] = std::max(coverAny[p.t], p.covered);
+            if (p.on >= 0.8)
+                coverOn[p.t] = std::max(coverOn[p.t], p.covered);
         }
         for (size_t d = 0; d < result.hairs.size(); ++d) {
             if (truthOf[d] >= 0)
