@@ -261,11 +261,12 @@ def main():
     parser.add_argument("--last", type=int, default=180)
     parser.add_argument("--rounds", type=int, default=120)
     parser.add_argument("--build", default=os.path.join(ROOT, "build"))
+    parser.add_argument("--folder", help="where the cases and their joins are kept (default: BUILD/detection-train)")
     parser.add_argument("--out", default=os.path.join(ROOT, "workbench", "detection", "JoinModelData.inc"))
     args = parser.parse_args()
     if (args.first <= 40 or args.first > 1000 or args.last <= 40 or 1000 < args.last):
         sys.exit("train_join_model: cases 1-40 and above 1000 are kept for tuning, checks and evaluation")
-    folder = os.path.join(args.build, "detection-train")
+    folder = args.folder or os.path.join(args.build, "detection-train")
     os.makedirs(folder, exist_ok=True)
     rows = collect(args.first, args.last, folder, args.build)
     positives = sum(r[1] for r in rows)

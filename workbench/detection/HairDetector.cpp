@@ -1066,6 +1066,8 @@ Result DetectHairs(const QImage& picture, const Options& options)
         ridge.scale.release();
         GraphOptions graphOptions;
         graphOptions.gapMaxPx = std::max(8.0, 0.3 * ppm);
+        // The join model pairs the branches at junctions with the other pieces.
+        graphOptions.joinBranches = false;
         chains = TraceChains(skeleton, graphOptions);
     }
     if (debug) {
