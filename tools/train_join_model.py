@@ -231,12 +231,12 @@ def write_model(model, path, summary):
         out.write("// Written by tools/train_join_model.py; do not edit.\n")
         out.write("// " + summary + "\n")
         out.write("// Features: " + ", ".join(FEATURES) + ".\n")
-        out.write("constexpr double kJoinBias = %.9g;\n" % bias)
-        out.write("constexpr TreeNode kJoinNodes[] = {\n")
+        out.write("constexpr double kBias = %.9g;\n" % bias)
+        out.write("constexpr TreeNode kNodes[] = {\n")
         for f, t, l, r, v in flat:
             out.write("    { %d, %.8ef, %d, %d, %.8ef },\n" % (f, t, l, r, v))
         out.write("};\n")
-        out.write("constexpr int kJoinRoots[] = { %s };\n" % ", ".join(map(str, roots)))
+        out.write("constexpr int kRoots[] = { %s };\n" % ", ".join(map(str, roots)))
 
 
 def collect(first, last, folder, build):

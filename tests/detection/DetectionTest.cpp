@@ -93,10 +93,6 @@ TEST_P(HairDetection, FindsAStraightHairWithItsThicknessAndLength)
     const detection::Result result = Detect(image);
     ASSERT_EQ(result.hairs.size(), 1u);
     const detection::Hair& hair = result.hairs[0];
-    for (const QPointF& p : hair.path)
-        std::printf("(%.1f %.1f) ", p.x(), p.y());
-    std::printf("\n");
-    image.save("/tmp/straight.png");
     EXPECT_FALSE(hair.curved);
     EXPECT_EQ(hair.nodes.size(), 2u);
     EXPECT_TRUE(Follows(hair, { 60, 200 }, { 440, 230 }, 4.0, 0.9));

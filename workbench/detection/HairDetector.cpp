@@ -483,6 +483,9 @@ constexpr double kDirectionSpan = 12.0;
 // Longest gap bridged, and longest overlap of two ends along one hair, millimetres.
 constexpr double kGapMm = 1.0;
 constexpr double kOverlapMm = 0.8;
+// Farthest a centre-line end is followed beyond the ridge, millimetres. Two pieces
+// of a hair cut by a crossing may each be followed across it into the other.
+constexpr double kExtendMm = 0.5;
 // Largest turn between two joined ends, degrees, and their largest sideways
 // offset: this share of the width plus this share of the gap.
 constexpr double kTurnDeg = 30.0;
@@ -746,6 +749,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
     }
     const double gapMax = kGapMm * ppm;
     const double overlapMax = kOverlapMm * ppm;
+    const double modelOverlapMax = overlapMax + 2.0 * kExtendMm * ppm;
     struct Join
     {
         double cost;
@@ -780,14 +784,14 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const End& eb = ends[b];
             const QPointF gap = eb.at - ea.at;
             const double distance = std::hypot(gap.x(), gap.y());
-            if (distance > std::max(gapMax, overlapMax))
+            if (distance > std::max(gapMax, traced ? overlapMax : modelOverlapMax))
                 continue;
             const double turn = std::acos(std::clamp(-Dot(ea.direction, eb.direction), -1.0, 1.0)) * 180.0 / kPi;
             if (!traced) {
                 // The join model weighs every pair of ends that does not turn back.
                 const double aheadA = Dot(gap, ea.direction);
                 const double aheadB = -Dot(gap, eb.direction);
-                if (turn > kCandidateTurnDeg || aheadA < -overlapMax || aheadB < -overlapMax)
+                if (turn > kCandidateTurnDeg || aheadA < -modelOverlapMax || aheadB < -modelOverlapMax)
                     continue;
                 const double w = std::max(1.0, std::min(pa.width, pb.width));
                 const double contrastLow = std::max(1e-3, std::min(pa.contrast, pb.contrast));
@@ -1115,7 +1119,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
                     = options.tracer ? 0 : std::min(size_t(std::lround(0.6 * first.width)), samples.size() / 6);
                 if (trim > 0)
                     samples = std::vector<QPointF>(samples.begin() + long(trim), samples.end() - long(trim));
-                samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + 0.5 * ppm);
+                samples = ExtendEnds(dark, samples, first.width, first.contrast, double(trim) + kExtendMm * ppm);
                 Piece piece;
                 piece.path = std::move(samples);
                 piece.width = first.width;

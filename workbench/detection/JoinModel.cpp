@@ -2,6 +2,7 @@
 #include "workbench/detection/JoinModel.h"
 
 #include <cmath>
+#include <cstddef>
 
 namespace detection {
 
@@ -15,22 +16,26 @@ struct TreeNode
     float value; // a leaf's share of the log-odds
 };
 
+template <size_t Roots>
+double Evaluate(double bias, const TreeNode* nodes, const int (&roots)[Roots], const float* features)
+{
+    double sum = bias;
+    for (const int root : roots) {
+        int at = root;
+        while (nodes[at].feature >= 0)
+            at = features[nodes[at].feature] < nodes[at].threshold ? nodes[at].left : nodes[at].right;
+        sum += nodes[at].value;
+    }
+    return 1.0 / (1.0 + std::exp(-sum));
+}
+
 #include "workbench/detection/JoinModelData.inc"
 
 } // namespace
 
 double JoinProbability(const JoinFeatures& features)
 {
-    double sum = kJoinBias;
-    for (const int root : kJoinRoots) {
-        int at = root;
-        while (kJoinNodes[at].feature >= 0) {
-            const TreeNode& node = kJoinNodes[at];
-            at = features[size_t(node.feature)] < node.threshold ? node.left : node.right;
-        }
-        sum += kJoinNodes[at].value;
-    }
-    return 1.0 / (1.0 + std::exp(-sum));
+    return Evaluate(kBias, kNodes, kRoots, features.data());
 }
 
 } // namespace detection
