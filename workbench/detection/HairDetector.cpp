@@ -828,7 +828,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
         maps.normal = ridge.code.ptr<uchar>(0);
         maps.widths = ridge.widths;
         TracerOptions tracerOptions;
-        tracerOptions.seedStrength = getenv("kSeed") ? float(atof(getenv("kSeed"))) : kHighThreshold;
+        tracerOptions.seedStrength = kHighThreshold;
         tracerOptions.minLengthPx = minPiece;
         tracerOptions.gapMaxPx = std::max(6.0, 0.06 * ppm);
         tracerOptions.minRadiusPx = 0.15 * ppm;

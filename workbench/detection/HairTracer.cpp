@@ -6,65 +6,46 @@
 #include "workbench/detection/HairFit.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdlib>
-#include <cstdio>
 
 namespace detection {
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-double TuneValue(const char* name, double value)
-{
-    const char* v = std::getenv(name);
-    return v ? std::atof(v) : value;
-}
 // A step's ridge is weak below this share of the hair's running response, or
 // below this contrast (darkness units) at all.
-const double kFadeShare = TuneValue("kFadeShare", 0.45);
+constexpr double kFadeShare = 0.45;
 constexpr double kMinResponse = 0.03;
 // A cross-section this much wider than the hair is the hair with another one
 // touching or crossing it.
-const double kMergedWidth = TuneValue("kMergedWidth", 1.2);
+constexpr double kMergedWidth = 1.2;
 // Longest stretch followed on momentum alone through an untraced crossing, widths.
-const double kBlindWidths = TuneValue("kBlindWidths", 6.0);
+constexpr double kBlindWidths = 6.0;
 // Beside a touching or crossing hair, the free edge of a hair thinner than this
 // (pixels) is too faint to place its centre: it is followed on momentum instead.
 constexpr double kEdgeMinWidth = 7.0;
 // Running onto a traced hair within this angle is running along that hair.
 constexpr double kSameDeg = 8.0;
 // Gains of the direction and curvature updates per step.
-const double kTurnGain = TuneValue("kTurnGain", 0.45);
-const double kBendGain = TuneValue("kBendGain", 0.2);
+constexpr double kTurnGain = 0.45;
+constexpr double kBendGain = 0.2;
 // Step length, share of the width (1 to 3 pixels), and the length of hair the
 // cross-section is averaged over, widths (3 to 12 pixels).
-const double kStep = TuneValue("kStep", 0.4);
-const double kAlongWidths = TuneValue("kAlongWidths", 1.0);
-const double kAlongMax = TuneValue("kAlongMax", 12.0);
+constexpr double kStep = 0.4;
+constexpr double kAlongWidths = 1.0;
+constexpr double kAlongMax = 12.0;
 // Where the centre is paler than the skin beside by this darkness, the hair lies
 // under a glare spot: it is followed on momentum for this many gaps.
 constexpr double kGlareDarkness = 0.08;
 constexpr double kGlareGaps = 3.0;
 // A seed's cross-section must stay alike this many widths along the hair.
-const double kSeedSpanWidths = TuneValue("kSeedSpanWidths", 1.5);
+constexpr double kSeedSpanWidths = 1.5;
 // The line followed is another hair once it is darker or thinner than the
 // hair so far by these shares over this many widths (at least 10 pixels).
-const double kDarkerShare = TuneValue("kDarkerShare", 1.5);
-const double kThinnerShare = TuneValue("kThinnerShare", 0.7);
-const double kChangeWidths = TuneValue("kChangeWidths", 3.0);
-const double kMatchPaler = TuneValue("kMatchPaler", 0.7);
-const int kMaxChoices = int(TuneValue("kMaxChoices", 3));
-const double kCheckExit = TuneValue("kCheckExit", 1.0);
-const double kCheckGap = TuneValue("kCheckGap", 1.0);
-const double kTrimAlone = TuneValue("kTrimAlone", 1.0);
-const double kTrimBack = TuneValue("kTrimBack", 0.0);
-const double kCheckMinWidth = TuneValue("kCheckMinWidth", 7.0);
-const double kCheckMerged = TuneValue("kCheckMerged", 1.0);
-const double kFailStop = TuneValue("kFailStop", 1.0);
-const double kOffsetTol = TuneValue("kOffsetTol", 0.3);
-const int kScoreMin = int(TuneValue("kScoreMin", 3));
+constexpr double kDarkerShare = 1.5;
+constexpr double kThinnerShare = 0.7;
+constexpr double kChangeWidths = 3.0;
 // A trace joins a traced hair whose end lies within this many widths (at least
 // the minimum, pixels) of where it ran onto it, turning by at most this angle.
 constexpr double kSpliceWidths = 3.0;
@@ -125,7 +106,6 @@ public:
                 continue;
             Chain chain;
             int ownerAtStart = -1, ownerAtEnd = -1;
-            m_cuts.clear();
             const bool hair = TraceFrom(seed, chain, ownerAtStart, ownerAtEnd);
             ownerAtStart = Resolve(ownerAtStart);
             ownerAtEnd = Resolve(ownerAtEnd);
@@ -143,8 +123,6 @@ public:
                         < Distance(joined.points.back(), chain.points.back());
                     if (Splice(ownerAtEnd, joined, startIsPieceEnd)) {
                         m_alias[size_t(into)] = ownerAtEnd;
-                        AddCuts(ownerAtEnd, m_chainCuts[size_t(into)]);
-                        AddCuts(ownerAtEnd, m_cuts);
                         joined.points.clear();
                         Claim(m_chains[size_t(ownerAtEnd)], ownerAtEnd);
                         continue;
@@ -152,53 +130,20 @@ public:
                 }
             }
             if (into >= 0) {
-                AddCuts(into, m_cuts);
                 Claim(chain, into);
             } else if (hair) {
                 const int id = int(m_chains.size());
                 m_alias.push_back(id);
                 Claim(chain, id);
                 m_chains.push_back(std::move(chain));
-                m_chainCuts.push_back(m_cuts);
             } else if (!chain.points.empty()) {
                 Claim(chain, -1);
             }
         }
         std::vector<Chain> chains;
-        for (size_t i = 0; i < m_chains.size(); ++i) {
-            Chain& c = m_chains[i];
-            if (c.points.empty())
-                continue;
-            // Where the line on the far side of a crossing was not plainly the
-            // hair's own, the pieces are handed on apart, to be joined by what
-            // lies on both sides.
-            std::vector<size_t> at;
-            for (const QPointF& cut : m_chainCuts[i]) {
-                size_t nearest = 0;
-                double best = 1e300;
-                for (size_t k = 0; k < c.points.size(); ++k) {
-                    const double d = Distance(c.points[k], cut);
-                    if (d < best) {
-                        best = d;
-                        nearest = k;
-                    }
-                }
-                if (best <= 3.0 && nearest > 0 && nearest + 1 < c.points.size())
-                    at.push_back(nearest);
-            }
-            std::sort(at.begin(), at.end());
-            at.erase(std::unique(at.begin(), at.end()), at.end());
-            size_t from = 0;
-            at.push_back(c.points.size() - 1);
-            for (const size_t to : at) {
-                if (to <= from)
-                    continue;
-                Chain piece;
-                piece.widthPx = c.widthPx;
-                piece.points.assign(c.points.begin() + long(from), c.points.begin() + long(to) + 1);
-                chains.push_back(std::move(piece));
-                from = to;
-            }
+        for (Chain& c : m_chains) {
+            if (!c.points.empty())
+                chains.push_back(std::move(c));
         }
         return chains;
     }
@@ -266,7 +211,7 @@ private:
         const double sideWidth = std::max(1.5, 0.5 * width);
         const int n = int(std::ceil((search + sideFrom + sideWidth) / h)) + 1;
         const double along = std::clamp(kAlongWidths * width, 3.0, kAlongMax);
-        static const int kAlongSamples = int(TuneValue("kAlongSamples", 3));
+        constexpr int kAlongSamples = 3;
         m_profile.assign(size_t(2 * n + 1), 0.0);
         const QPointF d(std::cos(theta), std::sin(theta));
         for (int j = -kAlongSamples; j <= kAlongSamples; ++j) {
@@ -323,20 +268,6 @@ private:
             if (r[size_t(i + m)] > bestResponse) {
                 bestResponse = r[size_t(i + m)];
                 best = i;
-            }
-        }
-        // Of two lines within reach, the one nearer the prediction continues the hair.
-        static const double kNearShare = TuneValue("kNearShare", 1.0);
-        if (bestResponse > 0.0 && kNearShare < 1.0) {
-            for (int i = -m; i <= m; ++i) {
-                const double v = r[size_t(i + m)];
-                if (v < kNearShare * bestResponse || std::abs(i) >= std::abs(best))
-                    continue;
-                const bool peak = (i == -m || v >= r[size_t(i - 1 + m)]) && (i == m || v >= r[size_t(i + 1 + m)]);
-                if (peak && i != -m && i != m) {
-                    best = i;
-                    bestResponse = v;
-                }
             }
         }
         Section section;
@@ -479,82 +410,14 @@ private:
         return result;
     }
 
-    // The hair's continuation from `from` (direction `theta`, curvature `kappa`)
-    // past a crossing or a touching hair: of the lines leaving within a small
-    // turn, the one that has the hair's own tone and width beyond the crossing,
-    // the least turned of equals. `turn` gets its turn against the prediction,
-    // `ahead` the length to follow on momentum before the hair shows alone.
-    bool Continuation(const QPointF& from, double theta, double kappa, double w, double run, double& turn,
-        double& ahead) const
-    {
-        constexpr int kSamples = 8;
-        const double reach = kBlindWidths * w + 10.0;
-        int bestScore = -1;
-        double bestTurn = 0.0, bestAhead = 0.0;
-        for (const double degrees : { 0.0, -3.0, 3.0, -6.0, 6.0, -10.0, 10.0, -14.0, 14.0 }) {
-            const double t = theta + degrees * kPi / 180.0;
-            const QPointF d(std::cos(t), std::sin(t));
-            const QPointF normal(-d.y(), d.x());
-            std::array<bool, kSamples> match {};
-            for (int k = 0; k < kSamples; ++k) {
-                const double s = reach * (k + 1) / kSamples;
-                const QPointF p = from + d * s + normal * (0.5 * kappa * s * s);
-                if (Outside(p))
-                    break;
-                const Section c = Across(p, t + kappa * s, kappa, w, Search(w));
-                match[size_t(k)] = c.found && c.response >= kMatchPaler * run && c.response <= kDarkerShare * run
-                    && c.width >= kThinnerShare * w - 0.5 && c.width <= kMergedWidth * w + 1.5
-                    && std::abs(c.offset) <= kOffsetTol * w + 1.0;
-            }
-            if (std::getenv("TRDEBUG2")) {
-                std::fprintf(stderr, "  cand %+.0f:", degrees);
-                for (int k = 0; k < kSamples; ++k) {
-                    const double s = reach * (k + 1) / kSamples;
-                    const QPointF p = from + d * s + normal * (0.5 * kappa * s * s);
-                    const Section c = Across(p, t + kappa * s, kappa, w, Search(w));
-                    std::fprintf(stderr, " [%d r%.2f w%.1f o%.1f]", int(match[size_t(k)]), c.response / run, c.width / w, c.offset);
-                }
-                std::fprintf(stderr, "\n");
-            }
-            // The far half decides; the near half lies in the crossing.
-            int score = 0;
-            for (int k = kSamples / 2; k < kSamples; ++k)
-                score += match[size_t(k)] ? 1 : 0;
-            if (score < kScoreMin || score <= bestScore)
-                continue;
-            int first = kSamples - 1;
-            while (first > 0 && match[size_t(first - 1)])
-                --first;
-            bestScore = score;
-            bestTurn = degrees * kPi / 180.0;
-            bestAhead = std::max(0.0, reach * (first + 1) / kSamples - w);
-        }
-        if (std::getenv("TRDEBUG"))
-            std::fprintf(stderr, "choice at %.0f,%.0f w %.1f score %d turn %.0f ahead %.0f\n", from.x(), from.y(), w, bestScore, bestTurn * 180 / kPi, bestAhead);
-        if (bestScore < 0)
-            return false;
-        turn = bestTurn;
-        ahead = bestAhead;
-        return true;
-    }
-
     // Follows the hair from `start` in direction `theta`; the points from the start on.
     std::vector<QPointF> Follow(
         const QPointF& start, double theta, double width, double response, std::vector<double>& widths) const
     {
         std::vector<QPointF> points { start };
         std::vector<double> travelled { 0.0 };
-        // Direction and curvature the step to each point set out with.
-        std::vector<double> headings { theta }, bends { 0.0 };
         size_t lastGood = 0;
         double kappa = 0.0;
-        // Length still to go on momentum along a chosen continuation, and how
-        // many continuations this trace may still choose.
-        double coast = 0.0;
-        int choices = kMaxChoices;
-        bool checked = false;
-        bool crossedTraced = false;
-        size_t lastAlone = 0;
         double run = response;
         double w = width;
         double gap = 0.0, blind = 0.0, blindLimit = 0.0;
@@ -582,10 +445,8 @@ private:
             const bool merged = !weak && s.width > kMergedWidth * w + 1.5;
             double offset = s.offset;
             bool alone = !weak && !merged && !traced.beside;
-            bool onMomentum = traced.on || coast > 0.0;
-            coast -= step;
+            bool onMomentum = traced.on;
             if (traced.on) {
-                crossedTraced = true;
                 blindLimit = std::max(blindLimit, traced.crossing);
             } else if (merged) {
                 // Beside a touching or crossing hair the free edge still shows where the centre is.
@@ -612,79 +473,20 @@ private:
                 if (gap > (glare ? kGlareGaps : 1.0) * m_options.gapMaxPx)
                     break;
             }
-            if (!onMomentum && !weak && ((blind > 0.0 && (crossedTraced || kCheckMerged > 0.0)) || (gap > 0.0 && kCheckGap > 0.0)) && !checked && kCheckExit > 0.0
-                && travelled.back() - travelled[lastGood] >= kCheckExit && w >= kCheckMinWidth) {
-                // Out of a crossing, a touching hair or a gap: the line found
-                // here must be the hair's own, else the hair ended in there.
-                const size_t at = lastGood;
-                double turn = 0.0, ahead = 0.0;
-                const bool found
-                    = choices > 0 && Continuation(points[at], headings[at], bends[at], w, run, turn, ahead);
-                if (!found && kFailStop == 1.0) {
-                    if (kTrimAlone > 0.0) {
-                        lastGood = std::min(lastGood, lastAlone);
-                        const double back = kTrimBack * w;
-                        while (lastGood > 0 && travelled[lastAlone] - travelled[lastGood] < back)
-                            --lastGood;
-                    }
-                    break;
-                }
-                if (!found && kFailStop == 2.0)
-                    m_cuts.push_back(points[at]);
-                --choices;
-                checked = true;
-                if (found && (turn != 0.0 || ahead > travelled.back() - travelled[at])) {
-                    points.resize(at + 1);
-                    travelled.resize(at + 1);
-                    headings.resize(at + 1);
-                    bends.resize(at + 1);
-                    theta = headings[at] + turn;
-                    kappa = bends[at];
-                    coast = ahead;
-                    blind = gap = changed = 0.0;
-                    blindLimit = ahead + 2.0 * step;
-                    continue;
-                }
-            }
             theta = predicted;
             if (!onMomentum && !weak) {
-                if (blind == 0.0 && gap == 0.0)
-                    checked = false;
-                crossedTraced = false;
                 gap = blind = blindLimit = 0.0;
                 // A smooth hair needs small corrections; a traced hair beside pulls the
                 // centre towards it, so there the prediction counts most.
-                const double most = (alone ? TuneValue("kMostAlone", 0.5) : TuneValue("kMostBeside", 0.15)) * step;
+                const double most = (alone ? 0.5 : 0.15) * step;
                 q += QPointF(-std::sin(predicted), std::cos(predicted)) * std::clamp(offset, -most, most);
                 if (!merged) {
                     // A darker or thinner line from here on is another hair.
-                    static const double kPalerShare = TuneValue("kPalerShare", 0.0);
-                    if (s.response > kDarkerShare * run || s.response < kPalerShare * run
-                        || s.width < kThinnerShare * w - 0.5) {
+                    if (s.response > kDarkerShare * run || s.width < kThinnerShare * w - 0.5) {
                         if (changed == 0.0)
                             changedAt = points.size();
                         changed += step;
                         if (changed > std::max(10.0, kChangeWidths * w)) {
-                            // Another hair took over where the line changed: the hair
-                            // goes on along one of the lines leaving there, or ends.
-                            const size_t at = changedAt - 1;
-                            double turn = 0.0, ahead = 0.0;
-                            if (choices > 0
-                                && Continuation(points[at], headings[at], bends[at], w, run, turn, ahead)) {
-                                --choices;
-                                points.resize(at + 1);
-                                travelled.resize(at + 1);
-                                headings.resize(at + 1);
-                                bends.resize(at + 1);
-                                lastGood = std::min(lastGood, at);
-                                theta = headings[at] + turn;
-                                kappa = bends[at];
-                                coast = std::max(ahead, std::max(10.0, kChangeWidths * w) + w);
-                                checked = true;
-                                blind = gap = changed = 0.0;
-                                blindLimit = coast + 2.0 * step;
-                                continue;
-                            }
                             lastGood = std::min(lastGood, changedAt - 1);
                             break;
                         }
@@ -698,8 +500,6 @@ private:
             }
             points.push_back(q);
             travelled.push_back(travelled.back() + step);
-            headings.push_back(theta);
-            bends.push_back(kappa);
             if (gap == 0.0 && blind == 0.0)
                 lastGood = points.size() - 1;
             if (alone) {
@@ -717,7 +517,6 @@ private:
                     kappa = std::clamp(kappa + kBendGain * error / length, -maxKappa, maxKappa);
                 }
                 clean = theta;
-                lastAlone = points.size() - 1;
             }
         }
         points.resize(lastGood + 1);
@@ -818,12 +617,6 @@ private:
         return true;
     }
 
-    void AddCuts(int id, const std::vector<QPointF>& cuts)
-    {
-        std::vector<QPointF>& list = m_chainCuts[size_t(id)];
-        list.insert(list.end(), cuts.begin(), cuts.end());
-    }
-
     // Marks the hair's body as traced (with its direction), or a failed trace's
     // centre line as tried so that no seed there starts again.
     void Claim(const Chain& chain, int owner)
@@ -867,8 +660,6 @@ private:
     std::vector<int> m_alias; // a chain spliced into another names it here
     std::vector<Chain> m_chains;
     mutable int m_stopOwner = -1;
-    mutable std::vector<QPointF> m_cuts; // where the trace being followed left a crossing unsure
-    std::vector<std::vector<QPointF>> m_chainCuts; // the same of each chain
     mutable std::vector<double> m_profile, m_sums, m_responses;
 };
 
