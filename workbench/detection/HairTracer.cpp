@@ -83,6 +83,9 @@ struct Section
     double left = 0.0, right = 0.0;
     double skin = 0.0; // darkness at the outer ends of the cross-section
     double centre = 0.0; // darkness at the predicted centre
+    // The strongest response lies at the edge of the search: no line is centred
+    // within reach, only the flank of one beside.
+    bool atEdge = false;
 };
 
 class Tracer
@@ -277,6 +280,7 @@ private:
             return section;
         section.found = true;
         section.response = bestResponse;
+        section.atEdge = best == -m || best == m;
         double refine = 0.0;
         if (best > -m && best < m) {
             const double l = r[size_t(best - 1 + m)];
@@ -441,7 +445,9 @@ private:
                 break;
             }
             const Section s = Across(q, predicted, kappa, w, Search(w));
-            const bool weak = !s.found || s.response < std::max(kMinResponse, kFadeShare * run);
+            // Where the hair ends beside another one, the other's flank answers at the
+            // edge of the search: the hair fades there, and is not pulled across.
+            const bool weak = !s.found || s.atEdge || s.response < std::max(kMinResponse, kFadeShare * run);
             const bool merged = !weak && s.width > kMergedWidth * w + 1.5;
             double offset = s.offset;
             bool alone = !weak && !merged && !traced.beside;
