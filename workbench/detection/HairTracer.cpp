@@ -39,6 +39,9 @@ constexpr double kAlongMax = 12.0;
 // under a glare spot: it is followed on momentum for this many gaps.
 constexpr double kGlareDarkness = 0.08;
 constexpr double kGlareGaps = 3.0;
+// Where the ridge fades but the centre keeps the hair's darkness (less this
+// share of its contrast), a wide hair crosses over it.
+constexpr double kUnderShare = 0.3;
 // A seed's cross-section must stay alike this many widths along the hair.
 constexpr double kSeedSpanWidths = 1.5;
 // The line followed is another hair once it is darker or thinner than the
@@ -428,6 +431,7 @@ private:
         // Length since the line became darker or thinner than the hair, and where.
         double changed = 0.0;
         size_t changedAt = 0;
+        double core = -1.0; // darkness at the hair's centre, negative until measured
         // The direction at the last step where the hair was alone.
         double clean = theta;
         const double maxKappa = 1.0 / std::max(5.0, m_options.minRadiusPx);
@@ -473,10 +477,15 @@ private:
                 if (blind > blindLimit)
                     break;
             } else if (weak) {
-                // A glare spot (paler than the skin beside) hides a longer stretch.
+                // A glare spot (paler than the skin beside) hides a longer stretch, and
+                // so does a wide hair lying across: the line is as dark as the hair
+                // there, but without sides paler than it.
                 const bool glare = s.centre < s.skin - kGlareDarkness;
+                const bool under = !s.atEdge && core >= 0.0 && s.centre >= core - kUnderShare * run;
                 gap += step;
-                if (gap > (glare ? kGlareGaps : 1.0) * m_options.gapMaxPx)
+                const double limit = under ? std::max(m_options.gapMaxPx, kBlindWidths * w + 10.0)
+                                           : (glare ? kGlareGaps : 1.0) * m_options.gapMaxPx;
+                if (gap > limit)
                     break;
             }
             theta = predicted;
@@ -499,6 +508,7 @@ private:
                     } else {
                         changed = 0.0;
                         run += 0.15 * (s.response - run);
+                        core = core >= 0.0 ? core + 0.15 * (s.centre - core) : s.centre;
                         w += 0.15 * (std::clamp(s.width, 0.7 * w, 1.4 * w) - w);
                         widths.push_back(s.width);
                     }
