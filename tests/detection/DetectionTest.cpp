@@ -108,6 +108,18 @@ TEST_P(HairDetection, FindsAStraightHairWithItsThicknessAndLength)
         EXPECT_LE(std::hypot(hair.path[i].x() - hair.path[i - 1].x(), hair.path[i].y() - hair.path[i - 1].y()), 2.0);
 }
 
+// A hair of 150 µm, thicker than the coarsest scale of the ridge filter, is still
+// found, with its own thickness.
+TEST_P(HairDetection, HairThickerThanTheScalesIsFound)
+{
+    QImage image = Skin();
+    DrawHair(image, { 40, 190 }, { 460, 215 }, 30);
+    const detection::Result result = Detect(image);
+    ASSERT_EQ(result.hairs.size(), 1u);
+    EXPECT_TRUE(Follows(result.hairs[0], { 40, 190 }, { 460, 215 }, 6.0, 0.9));
+    EXPECT_NEAR(result.hairs[0].thicknessPx, 30.0, 30.0 * 0.15);
+}
+
 TEST_P(HairDetection, CurvedHairGetsBezierNodes)
 {
     QImage image = Skin();

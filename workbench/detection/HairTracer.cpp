@@ -337,13 +337,24 @@ private:
         const double normal = m_maps.normal[size_t(seed)] * kPi / 256.0;
         double bestTheta = normal + 0.5 * kPi;
         Section best;
-        for (int k = -3; k <= 3; ++k) {
-            const double t = normal + 0.5 * kPi + k * kPi / 24.0;
-            const Section s = Across(at, t, 0.0, width, Search(width));
-            if (s.found && s.response > best.response) {
-                best = s;
-                bestTheta = t;
+        auto measure = [&] {
+            best = Section();
+            for (int k = -3; k <= 3; ++k) {
+                const double t = normal + 0.5 * kPi + k * kPi / 24.0;
+                const Section s = Across(at, t, 0.0, width, Search(width));
+                if (s.found && s.response > best.response) {
+                    best = s;
+                    bestTheta = t;
+                }
             }
+        };
+        measure();
+        // The coarsest scale answers to every hair thicker than it as well: such a
+        // hair is measured again at the width its cross-section shows.
+        if (best.found && best.width > kMergedWidth * width + 1.5
+            && size_t(m_maps.scale[size_t(seed)]) + 1 == m_maps.widths.size()) {
+            width = best.width;
+            measure();
         }
         if (!best.found || best.response < kMinResponse)
             return false;
