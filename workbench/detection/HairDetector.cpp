@@ -6,6 +6,7 @@
 #include "workbench/detection/HairFit.h"
 #include "workbench/detection/HairGraph.h"
 #include "workbench/detection/HairTracer.h"
+#include "workbench/detection/JoinModel.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -499,6 +500,10 @@ constexpr double kBridgeShare = 0.3;
 constexpr double kBridgeCover = 0.7;
 // Largest ratio of the contrasts of two joined pieces.
 constexpr double kJoinContrast = 1.3;
+// Ends turned against each other by more than this are never weighed as one hair's.
+constexpr double kCandidateTurnDeg = 75.0;
+// The join model's probability from which two ends are joined.
+constexpr double kJoinProbability = 0.55;
 // With traced pieces, bridge points paler than the skin by this darkness (glare)
 // are left out of the count.
 constexpr double kGlareDarkness = 0.05;
@@ -510,8 +515,29 @@ struct Piece
     double width = 0.0; // half-maximum width, pixels
     double contrast = 0.0;
     double length = 0.0;
+    // Colour along the centre line as chromaticity (red and green shares of the sum).
+    double chromaRed = 0.0;
+    double chromaGreen = 0.0;
     bool removed = false;
 };
+
+// Median chromaticity of the picture along a centre line (every other point);
+// `origin` is the picture pixel of the path's (0, 0).
+std::pair<double, double> Chromaticity(const QImage& picture, const QPoint& origin, const std::vector<QPointF>& path)
+{
+    std::vector<double> reds, greens;
+    for (size_t k = 0; k < path.size(); k += 2) {
+        const int x = origin.x() + int(std::lround(path[k].x()));
+        const int y = origin.y() + int(std::lround(path[k].y()));
+        if (x < 0 || y < 0 || x >= picture.width() || y >= picture.height())
+            continue;
+        const QRgb c = picture.pixel(x, y);
+        const double sum = qRed(c) + qGreen(c) + qBlue(c) + 1.0;
+        reds.push_back(qRed(c) / sum);
+        greens.push_back(qGreen(c) / sum);
+    }
+    return { Median(reds), Median(greens) };
+}
 
 // The shortest hair proposed, millimetres (at the picture's edge a fifth of it:
 // the rest lies outside). Shorter detections were mostly pieces of longer hairs
@@ -538,16 +564,17 @@ QPointF EndDirection(const std::vector<QPointF>& path, double span)
     return Normalised(path.front() - path[k]);
 }
 
-// Whether the straight bridge from `a` to `b` runs over dark picture, as a hair
-// does (a glare spot may interrupt a short part of it). The background is taken
-// beside the two ends, not beside the bridge: where the bridge crosses another
-// hair, that hair lies beside it. With `glare`, points paler than the skin are
-// left out: glare hides whether the hair goes on there.
-bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double width, double contrast, bool glare)
+// Share of the straight bridge from `a` to `b` that runs over dark picture, as a
+// hair does: darker than the background by a share of the hair's contrast. The
+// background is taken beside the two ends, not beside the bridge: where the
+// bridge crosses another hair, that hair lies beside it. With `glare`, points
+// paler than the skin are left out: glare hides whether the hair goes on there.
+double BridgeDarkShare(
+    const cv::Mat& dark, const QPointF& a, const QPointF& b, double width, double contrast, bool glare)
 {
     const double distance = Distance(a, b);
     if (distance < 2.0)
-        return true;
+        return 1.0;
     const QPointF along = (b - a) / distance;
     const QPointF normal(-along.y(), along.x());
     const double side = width + 4.0;
@@ -561,13 +588,97 @@ bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double 
     for (double t = 1.0; t < distance; t += 1.0) {
         const QPointF q = a + along * t;
         const double above = Sample(dark, q.x(), q.y()) - background;
-        // Paler than the skin: glare, which hides whether the hair goes on.
         if (glare && above < -kGlareDarkness)
             continue;
         darkPoints += above >= kBridgeShare * contrast ? 1 : 0;
         ++total;
     }
-    return darkPoints >= kBridgeCover * total;
+    return total == 0 ? 1.0 : double(darkPoints) / double(total);
+}
+
+// Whether the bridge runs over dark picture for most of its length (a glare spot
+// may interrupt a short part of it).
+bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double width, double contrast, bool glare)
+{
+    return BridgeDarkShare(dark, a, b, width, contrast, glare) >= kBridgeCover;
+}
+
+// The points of `path` from one end inwards over `span` pixels of its length,
+// starting at the end.
+std::vector<QPointF> EndStretch(const std::vector<QPointF>& path, bool fromBack, double span)
+{
+    std::vector<QPointF> stretch;
+    double covered = 0.0;
+    for (size_t k = 0; k < path.size(); ++k) {
+        const QPointF& p = fromBack ? path[path.size() - 1 - k] : path[k];
+        if (!stretch.empty())
+            covered += Distance(stretch.back(), p);
+        if (covered > span)
+            break;
+        stretch.push_back(p);
+    }
+    return stretch;
+}
+
+// Least-squares parabola y = c0 + c1 x + c2 x^2 through points in the frame of
+// `origin` and `axis`; the RMS misfit of the points, and the parabola itself.
+struct Parabola
+{
+    double c0 = 0.0, c1 = 0.0, c2 = 0.0;
+    double misfit = 0.0;
+    bool valid = false;
+    double At(double x) const { return c0 + x * (c1 + x * c2); }
+};
+
+Parabola FitParabola(const std::vector<QPointF>& points, const QPointF& origin, const QPointF& axis)
+{
+    Parabola result;
+    if (points.size() < 4)
+        return result;
+    const QPointF normal(-axis.y(), axis.x());
+    double m[3][4] = {};
+    std::vector<std::pair<double, double>> xy;
+    xy.reserve(points.size());
+    for (const QPointF& p : points) {
+        const QPointF d = p - origin;
+        const double x = Dot(d, axis);
+        const double y = Dot(d, normal);
+        xy.emplace_back(x, y);
+        const double basis[3] = { 1.0, x, x * x };
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < 3; ++c)
+                m[r][c] += basis[r] * basis[c];
+            m[r][3] += basis[r] * y;
+        }
+    }
+    // Gaussian elimination with partial pivoting.
+    for (int c = 0; c < 3; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < 3; ++r)
+            if (std::abs(m[r][c]) > std::abs(m[pivot][c]))
+                pivot = r;
+        if (std::abs(m[pivot][c]) < 1e-9)
+            return result;
+        std::swap(m[c], m[pivot]);
+        for (int r = 0; r < 3; ++r) {
+            if (r == c)
+                continue;
+            const double f = m[r][c] / m[c][c];
+            for (int k = c; k < 4; ++k)
+                m[r][k] -= f * m[c][k];
+        }
+    }
+    result.c0 = m[0][3] / m[0][0];
+    result.c1 = m[1][3] / m[1][1];
+    result.c2 = m[2][3] / m[2][2];
+    double sum = 0.0;
+    for (const auto& [x, y] : xy) {
+        const double e = y - result.At(x);
+        sum += e * e;
+    }
+    result.misfit = std::sqrt(sum / double(xy.size()));
+    result.valid = std::isfinite(result.misfit);
+    return result;
 }
 
 // Pieces of one hair become one: a piece lying along a longer one is dropped,
@@ -642,6 +753,19 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
         bool overlapping; // each end lies on the other piece
     };
     std::vector<Join> joins;
+    // For the developer: PELORIX_DETECTION_JOINS=FILE writes the pieces and the
+    // figures of every join weighed, the material tools/train_join_model.py learns from.
+    FILE* dump = nullptr;
+    if (const QByteArray where = qgetenv("PELORIX_DETECTION_JOINS"); !where.isEmpty() && !traced) {
+        dump = std::fopen(where.constData(), "w");
+        for (size_t i = 0; dump && i < n; ++i) {
+            const Piece& p = pieces[i];
+            std::fprintf(dump, "P %zu %d %.2f %.4f %.1f", i, int(p.removed), p.width, p.contrast, p.length);
+            for (size_t k = 0; k < p.path.size(); k += 3)
+                std::fprintf(dump, " %.1f,%.1f", p.path[k].x(), p.path[k].y());
+            std::fprintf(dump, " %.1f,%.1f\n", p.path.back().x(), p.path.back().y());
+        }
+    }
     for (size_t a = 0; a < 2 * n; ++a) {
         const Piece& pa = pieces[a / 2];
         if (pa.removed)
@@ -659,6 +783,71 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             if (distance > std::max(gapMax, overlapMax))
                 continue;
             const double turn = std::acos(std::clamp(-Dot(ea.direction, eb.direction), -1.0, 1.0)) * 180.0 / kPi;
+            if (!traced) {
+                // The join model weighs every pair of ends that does not turn back.
+                const double aheadA = Dot(gap, ea.direction);
+                const double aheadB = -Dot(gap, eb.direction);
+                if (turn > kCandidateTurnDeg || aheadA < -overlapMax || aheadB < -overlapMax)
+                    continue;
+                const double w = std::max(1.0, std::min(pa.width, pb.width));
+                const double contrastLow = std::max(1e-3, std::min(pa.contrast, pb.contrast));
+                const QPointF na(-ea.direction.y(), ea.direction.x());
+                const QPointF nb(-eb.direction.y(), eb.direction.x());
+                const double tolerance = std::max(4.0, 0.85 * w);
+                const bool onOther = near(ea.at, pb.path, tolerance) && near(eb.at, pa.path, tolerance);
+                const double span = std::max(kDirectionSpan, 4.0 * w);
+                const std::vector<QPointF> stretchA = EndStretch(pa.path, a % 2 == 1, span);
+                const std::vector<QPointF> stretchB = EndStretch(pb.path, b % 2 == 1, span);
+                std::vector<QPointF> both = stretchA;
+                both.insert(both.end(), stretchB.begin(), stretchB.end());
+                const Parabola joint
+                    = FitParabola(both, 0.5 * (ea.at + eb.at), Normalised(ea.direction - eb.direction));
+                auto predictMiss = [&](const std::vector<QPointF>& own, const End& from, const QPointF& other) {
+                    const Parabola own2 = FitParabola(own, from.at, -from.direction);
+                    if (!own2.valid)
+                        return 0.0;
+                    const QPointF d = other - from.at;
+                    const QPointF axis = -from.direction;
+                    const QPointF normal(-axis.y(), axis.x());
+                    return std::abs(Dot(d, normal) - own2.At(Dot(d, axis)));
+                };
+                JoinFeatures f {};
+                f[kFeatureGap] = float(distance / w);
+                f[kFeatureGapMm] = float(distance / ppm);
+                f[kFeatureTurn] = float(turn);
+                f[kFeatureLateral] = float(std::max(std::abs(Dot(gap, na)), std::abs(Dot(gap, nb))) / w);
+                f[kFeatureAheadMin] = float(std::min(aheadA, aheadB) / w);
+                f[kFeatureAheadMax] = float(std::max(aheadA, aheadB) / w);
+                f[kFeatureWidthRatio] = float(std::log(std::max(pa.width, pb.width) / w));
+                f[kFeatureContrastRatio] = float(std::log(std::max(pa.contrast, pb.contrast) / contrastLow));
+                f[kFeatureMisfit] = float(joint.valid ? joint.misfit / w : 10.0);
+                f[kFeaturePredict] = float(
+                    std::min(20.0, std::max(predictMiss(stretchA, ea, eb.at), predictMiss(stretchB, eb, ea.at)) / w));
+                f[kFeatureBridgeDark] = float(BridgeDarkShare(dark, ea.at, eb.at, w, contrastLow, false));
+                f[kFeatureShortLength] = float(std::min(pa.length, pb.length) / w);
+                f[kFeatureLongLength] = float(std::max(pa.length, pb.length) / w);
+                f[kFeatureWidthUm] = float(w * 1000.0 / ppm);
+                f[kFeatureContrastMin] = float(contrastLow);
+                f[kFeatureEndsOnOther] = onOther ? 1.0f : 0.0f;
+                f[kFeatureColour] = float(std::hypot(pa.chromaRed - pb.chromaRed, pa.chromaGreen - pb.chromaGreen));
+                const double longSpan = std::max(40.0, 10.0 * w);
+                std::vector<QPointF> longBoth = EndStretch(pa.path, a % 2 == 1, longSpan);
+                const std::vector<QPointF> longB = EndStretch(pb.path, b % 2 == 1, longSpan);
+                longBoth.insert(longBoth.end(), longB.begin(), longB.end());
+                const Parabola longJoint
+                    = FitParabola(longBoth, 0.5 * (ea.at + eb.at), Normalised(ea.direction - eb.direction));
+                f[kFeatureMisfitLong] = float(longJoint.valid ? std::min(20.0, longJoint.misfit / w) : 20.0);
+                if (dump) {
+                    std::fprintf(dump, "F %zu %zu", a, b);
+                    for (const float v : f)
+                        std::fprintf(dump, " %.4g", double(v));
+                    std::fprintf(dump, "\n");
+                }
+                const double probability = JoinProbability(f);
+                if (probability >= kJoinProbability)
+                    joins.push_back({ 1.0 - probability, a, b, onOther });
+                continue;
+            }
             if (turn > turnLimit)
                 continue;
             // Each hair has its own width and tone along its length.
@@ -693,6 +882,8 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             joins.push_back({ distance + kTurnCost * turn + kLateralCost * lateral, a, b, overlapping });
         }
     }
+    if (dump)
+        std::fclose(dump);
     std::sort(joins.begin(), joins.end(), [](const Join& x, const Join& y) { return x.cost < y.cost; });
     std::vector<long> partner(2 * n, -1);
     std::vector<size_t> group(n);
@@ -707,8 +898,9 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             continue;
         const Piece& pa = pieces[j.a / 2];
         const Piece& pb = pieces[j.b / 2];
-        // Overlapping ends need no bridge: both pieces already lie on dark picture there.
-        if (!j.overlapping
+        // Overlapping ends need no bridge: both pieces already lie on dark picture
+        // there; the join model has weighed the bridge already.
+        if (!j.overlapping && traced
             && !DarkBridge(dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width),
                 std::min(pa.contrast, pb.contrast), traced))
             continue;
@@ -725,7 +917,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
         if (startEnd < 0)
             continue;
         Piece whole;
-        double widthSum = 0.0, contrastSum = 0.0, weight = 0.0;
+        double widthSum = 0.0, contrastSum = 0.0, redSum = 0.0, greenSum = 0.0, weight = 0.0;
         size_t c = i;
         int enter = startEnd;
         for (;;) {
@@ -743,6 +935,8 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             whole.path.insert(whole.path.end(), p.path.begin(), p.path.end());
             widthSum += p.width * p.length;
             contrastSum += p.contrast * p.length;
+            redSum += p.chromaRed * p.length;
+            greenSum += p.chromaGreen * p.length;
             weight += p.length;
             const long next = partner[2 * c + size_t(1 - enter)];
             if (next < 0)
@@ -754,6 +948,8 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
         }
         whole.width = weight > 0 ? widthSum / weight : 0.0;
         whole.contrast = weight > 0 ? contrastSum / weight : 0.0;
+        whole.chromaRed = weight > 0 ? redSum / weight : 0.0;
+        whole.chromaGreen = weight > 0 ? greenSum / weight : 0.0;
         whole.path = SmoothAndResample(whole.path, 0, 1.0);
         whole.length = PolylineLength(whole.path);
         merged.push_back(std::move(whole));
@@ -870,6 +1066,8 @@ Result DetectHairs(const QImage& picture, const Options& options)
         ridge.scale.release();
         GraphOptions graphOptions;
         graphOptions.gapMaxPx = std::max(8.0, 0.3 * ppm);
+        // The join model pairs the branches at junctions with the other pieces.
+        graphOptions.joinBranches = false;
         chains = TraceChains(skeleton, graphOptions);
     }
     if (debug) {
@@ -922,6 +1120,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
                 piece.path = std::move(samples);
                 piece.width = first.width;
                 piece.contrast = first.contrast;
+                std::tie(piece.chromaRed, piece.chromaGreen) = Chromaticity(picture, QPoint(roi.x, roi.y), piece.path);
                 piece.length = PolylineLength(piece.path);
                 perChain[size_t(c)].push_back(std::move(piece));
             }

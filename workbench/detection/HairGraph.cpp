@@ -373,6 +373,8 @@ std::vector<Chain> TraceChains(const Skeleton& skeleton, const GraphOptions& opt
             const Segment& s = segments[size_t(end / 2)];
             directions.push_back(OutwardDirection(points(s, end % 2), s.width));
         }
+        if (ends.size() > 2 && !options.joinBranches)
+            continue;
         const double limit = ends.size() == 2 ? 60.0 : options.joinAngleDeg;
         struct Pair
         {
@@ -505,6 +507,8 @@ std::vector<Chain> TraceChains(const Skeleton& skeleton, const GraphOptions& opt
             }
         }
     }
+    if (!options.joinBranches)
+        joins.clear();
     std::sort(joins.begin(), joins.end(), [](const Join& x, const Join& y) { return x.cost < y.cost; });
     std::vector<int> partner(chains.size() * 2, -1);
     UnionFind groups(int(std::max<size_t>(1, chains.size())));

@@ -24,6 +24,9 @@ struct GraphOptions
     double joinAngleDeg = 35.0;
     // Two loose ends further apart than this are never joined (pixels).
     double gapMaxPx = 30.0;
+    // False leaves the pairing to the caller: every branch between junctions of
+    // three or more branches is a chain of its own, and no loose ends are joined.
+    bool joinBranches = true;
 };
 
 // Thins the mask to one pixel (Zhang-Suen, visiting only set pixels), then
