@@ -104,6 +104,18 @@ TEST_P(HairDetection, FindsAStraightHairWithItsThicknessAndLength)
         EXPECT_LE(std::hypot(hair.path[i].x() - hair.path[i - 1].x(), hair.path[i].y() - hair.path[i - 1].y()), 2.0);
 }
 
+// A hair of 150 µm, thicker than the coarsest scale of the ridge filter, is still
+// found, with its own thickness.
+TEST_P(HairDetection, HairThickerThanTheScalesIsFound)
+{
+    QImage image = Skin();
+    DrawHair(image, { 40, 190 }, { 460, 215 }, 30);
+    const detection::Result result = Detect(image);
+    ASSERT_EQ(result.hairs.size(), 1u);
+    EXPECT_TRUE(Follows(result.hairs[0], { 40, 190 }, { 460, 215 }, 6.0, 0.9));
+    EXPECT_NEAR(result.hairs[0].thicknessPx, 30.0, 30.0 * 0.15);
+}
+
 TEST_P(HairDetection, CurvedHairGetsBezierNodes)
 {
     QImage image = Skin();
@@ -185,6 +197,35 @@ TEST_P(HairDetection, ParallelHairsApartAndTouching)
     ASSERT_EQ(one.hairs.size(), 1u);
     EXPECT_TRUE(Follows(one.hairs[0], { 60, 186 }, { 440, 186 }));
     EXPECT_GT(one.hairs[0].thicknessPx, 18.0);
+}
+
+// Where a hair ends against the side of another at a shallow angle it ends
+// there, and is not continued along the other one. A thin hair under a wide one
+// lying across it goes on beyond it as one hair.
+TEST_P(HairDetection, HairEndingAgainstAnotherAndThinHairUnderAWideOne)
+{
+    {
+        QImage image = Skin();
+        const QPointF a1(50, 170), a2(300, 210), b1(30, 224), b2(470, 224);
+        DrawHair(image, b1, b2, 12);
+        DrawHair(image, a1, a2, 14, QColor(80, 50, 35));
+        const detection::Result result = Detect(image);
+        ASSERT_EQ(result.hairs.size(), 2u);
+        const bool firstIsA = Follows(result.hairs[0], a1, a2, 6.0);
+        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 0 : 1], a1, a2, 6.0));
+        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 1 : 0], b1, b2, 6.0));
+    }
+    {
+        QImage image = Skin();
+        const QPointF thin1(250, 20), thin2(262, 380), wide1(20, 190), wide2(480, 210);
+        DrawHair(image, thin1, thin2, 6, QColor(100, 70, 50));
+        DrawHair(image, wide1, wide2, 22, QColor(110, 77, 55, 230));
+        const detection::Result result = Detect(image);
+        ASSERT_EQ(result.hairs.size(), 2u);
+        const bool firstIsThin = Follows(result.hairs[0], thin1, thin2, 5.0);
+        EXPECT_TRUE(Follows(result.hairs[firstIsThin ? 0 : 1], thin1, thin2, 5.0));
+        EXPECT_TRUE(Follows(result.hairs[firstIsThin ? 1 : 0], wide1, wide2, 8.0));
+    }
 }
 
 // A glare spot over the middle of a hair does not cut it in two.

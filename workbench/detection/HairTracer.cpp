@@ -39,6 +39,9 @@ constexpr double kAlongMax = 12.0;
 // under a glare spot: it is followed on momentum for this many gaps.
 constexpr double kGlareDarkness = 0.08;
 constexpr double kGlareGaps = 3.0;
+// Where the ridge fades but the centre keeps the hair's darkness (less this
+// share of its contrast), a wide hair crosses over it.
+constexpr double kUnderShare = 0.3;
 // A seed's cross-section must stay alike this many widths along the hair.
 constexpr double kSeedSpanWidths = 1.5;
 // The line followed is another hair once it is darker or thinner than the
@@ -83,6 +86,9 @@ struct Section
     double left = 0.0, right = 0.0;
     double skin = 0.0; // darkness at the outer ends of the cross-section
     double centre = 0.0; // darkness at the predicted centre
+    // The strongest response lies at the edge of the search: no line is centred
+    // within reach, only the flank of one beside.
+    bool atEdge = false;
 };
 
 class Tracer
@@ -277,6 +283,7 @@ private:
             return section;
         section.found = true;
         section.response = bestResponse;
+        section.atEdge = best == -m || best == m;
         double refine = 0.0;
         if (best > -m && best < m) {
             const double l = r[size_t(best - 1 + m)];
@@ -330,13 +337,24 @@ private:
         const double normal = m_maps.normal[size_t(seed)] * kPi / 256.0;
         double bestTheta = normal + 0.5 * kPi;
         Section best;
-        for (int k = -3; k <= 3; ++k) {
-            const double t = normal + 0.5 * kPi + k * kPi / 24.0;
-            const Section s = Across(at, t, 0.0, width, Search(width));
-            if (s.found && s.response > best.response) {
-                best = s;
-                bestTheta = t;
+        auto measure = [&] {
+            best = Section();
+            for (int k = -3; k <= 3; ++k) {
+                const double t = normal + 0.5 * kPi + k * kPi / 24.0;
+                const Section s = Across(at, t, 0.0, width, Search(width));
+                if (s.found && s.response > best.response) {
+                    best = s;
+                    bestTheta = t;
+                }
             }
+        };
+        measure();
+        // The coarsest scale answers to every hair thicker than it as well: such a
+        // hair is measured again at the width its cross-section shows.
+        if (best.found && best.width > kMergedWidth * width + 1.5
+            && size_t(m_maps.scale[size_t(seed)]) + 1 == m_maps.widths.size()) {
+            width = best.width;
+            measure();
         }
         if (!best.found || best.response < kMinResponse)
             return false;
@@ -424,6 +442,7 @@ private:
         // Length since the line became darker or thinner than the hair, and where.
         double changed = 0.0;
         size_t changedAt = 0;
+        double core = -1.0; // darkness at the hair's centre, negative until measured
         // The direction at the last step where the hair was alone.
         double clean = theta;
         const double maxKappa = 1.0 / std::max(5.0, m_options.minRadiusPx);
@@ -441,7 +460,9 @@ private:
                 break;
             }
             const Section s = Across(q, predicted, kappa, w, Search(w));
-            const bool weak = !s.found || s.response < std::max(kMinResponse, kFadeShare * run);
+            // Where the hair ends beside another one, the other's flank answers at the
+            // edge of the search: the hair fades there, and is not pulled across.
+            const bool weak = !s.found || s.atEdge || s.response < std::max(kMinResponse, kFadeShare * run);
             const bool merged = !weak && s.width > kMergedWidth * w + 1.5;
             double offset = s.offset;
             bool alone = !weak && !merged && !traced.beside;
@@ -467,10 +488,15 @@ private:
                 if (blind > blindLimit)
                     break;
             } else if (weak) {
-                // A glare spot (paler than the skin beside) hides a longer stretch.
+                // A glare spot (paler than the skin beside) hides a longer stretch, and
+                // so does a wide hair lying across: the line is as dark as the hair
+                // there, but without sides paler than it.
                 const bool glare = s.centre < s.skin - kGlareDarkness;
+                const bool under = !s.atEdge && core >= 0.0 && s.centre >= core - kUnderShare * run;
                 gap += step;
-                if (gap > (glare ? kGlareGaps : 1.0) * m_options.gapMaxPx)
+                const double limit = under ? std::max(m_options.gapMaxPx, kBlindWidths * w + 10.0)
+                                           : (glare ? kGlareGaps : 1.0) * m_options.gapMaxPx;
+                if (gap > limit)
                     break;
             }
             theta = predicted;
@@ -493,6 +519,7 @@ private:
                     } else {
                         changed = 0.0;
                         run += 0.15 * (s.response - run);
+                        core = core >= 0.0 ? core + 0.15 * (s.centre - core) : s.centre;
                         w += 0.15 * (std::clamp(s.width, 0.7 * w, 1.4 * w) - w);
                         widths.push_back(s.width);
                     }
