@@ -4,8 +4,9 @@
     tools/train_join_model.py [--first N] [--last M] [--rounds R]
 
 Generates cases N..M (default 101..180) with build/bin/make_sample_picture, runs the
-detection on each with PELORIX_DETECTION_JOINS set (the detection then writes its
-pieces of centre line and the figures of every pair of ends it weighs), labels each
+detection on each with PELORIX_DETECTION_JOINS set, once with the skeleton graph and
+once with the tracer (the detection then writes its pieces of centre line and the
+figures of every pair of ends it weighs), labels each
 pair from the exact hairs of the case (one hair's neighbouring pieces: a join; two
 hairs' pieces: none), trains boosted decision trees (logistic loss) on them and writes
 workbench/detection/JoinModelData.inc. Plain Python, no libraries beyond the standard.
@@ -24,7 +25,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FEATURES = [
     "gap", "gapMm", "turn", "lateral", "aheadMin", "aheadMax", "widthRatio", "contrastRatio",
     "misfit", "predict", "bridgeDark", "shortLength", "longLength", "widthUm", "contrastMin", "endsOnOther",
-    "colour", "misfitLong",
+    "colour", "misfitLong", "traced",
 ]
 
 
@@ -247,11 +248,13 @@ def collect(first, last, folder, build):
         if not os.path.exists(truth):
             subprocess.run([os.path.join(build, "bin", "make_sample_picture"), "--case", str(n), folder],
                            check=True, env=env, stdout=subprocess.DEVNULL)
-        dump = os.path.join(folder, "case-%d-joins.txt" % n)
-        if not os.path.exists(dump):
-            subprocess.run([os.path.join(build, "bin", "detection_accuracy"), truth], check=True,
-                           env=dict(env, PELORIX_DETECTION_JOINS=dump), stdout=subprocess.DEVNULL)
-        rows += label_case(dump, truth)
+        # The pieces of both ways of finding centre lines, the skeleton graph and the tracer.
+        for method in ("graph", "tracer"):
+            dump = os.path.join(folder, "case-%d-joins-%s.txt" % (n, method))
+            if not os.path.exists(dump):
+                subprocess.run([os.path.join(build, "bin", "detection_accuracy"), "--" + method, truth], check=True,
+                               env=dict(env, PELORIX_DETECTION_JOINS=dump), stdout=subprocess.DEVNULL)
+            rows += label_case(dump, truth)
     return rows
 
 

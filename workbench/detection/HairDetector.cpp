@@ -480,31 +480,20 @@ constexpr double kDuplicateWidth = 1.0;
 constexpr double kDuplicateShare = 0.8;
 // Length over which an end's direction is measured, pixels (at least 3 widths).
 constexpr double kDirectionSpan = 12.0;
-// Longest gap bridged, and longest overlap of two ends along one hair, millimetres.
+// Longest gap bridged between two ends, and longest overlap of two ends along one
+// hair, millimetres.
 constexpr double kGapMm = 1.0;
 constexpr double kOverlapMm = 0.8;
 // Farthest a centre-line end is followed beyond the ridge, millimetres. Two pieces
 // of a hair cut by a crossing may each be followed across it into the other.
 constexpr double kExtendMm = 0.5;
-// Largest turn between two joined ends, degrees, and their largest sideways
-// offset: this share of the width plus this share of the gap.
-constexpr double kTurnDeg = 30.0;
-constexpr double kLateral = 0.6;
-constexpr double kLateralSlope = 0.1;
-// Traced pieces end where their hair ends or where they ran onto another: a
-// join continues the direction more closely.
-constexpr double kTracerTurnDeg = 20.0;
-// Costs of a join besides its gap in pixels: per degree of turn, per pixel of offset.
-constexpr double kTurnCost = 1.0;
-constexpr double kLateralCost = 2.0;
-// A bridge is dark when this share of its points is darker than the background
-// by this share of the hair's contrast.
+// A bridge point counts as dark when darker than the background by this share of
+// the hair's contrast.
 constexpr double kBridgeShare = 0.3;
-constexpr double kBridgeCover = 0.7;
-// Largest ratio of the contrasts of two joined pieces.
-constexpr double kJoinContrast = 1.3;
-// Ends turned against each other by more than this are never weighed as one hair's.
+// Ends turned against each other by more than this are never weighed as one
+// hair's; ends overlapping further than a gap by no more than the second.
 constexpr double kCandidateTurnDeg = 75.0;
+constexpr double kOverlapTurnDeg = 30.0;
 // The join model's probability from which two ends are joined.
 constexpr double kJoinProbability = 0.55;
 // With traced pieces, bridge points paler than the skin by this darkness (glare)
@@ -599,13 +588,6 @@ double BridgeDarkShare(
     return total == 0 ? 1.0 : double(darkPoints) / double(total);
 }
 
-// Whether the bridge runs over dark picture for most of its length (a glare spot
-// may interrupt a short part of it).
-bool DarkBridge(const cv::Mat& dark, const QPointF& a, const QPointF& b, double width, double contrast, bool glare)
-{
-    return BridgeDarkShare(dark, a, b, width, contrast, glare) >= kBridgeCover;
-}
-
 // The points of `path` from one end inwards over `span` pixels of its length,
 // starting at the end.
 std::vector<QPointF> EndStretch(const std::vector<QPointF>& path, bool fromBack, double span)
@@ -685,12 +667,12 @@ Parabola FitParabola(const std::vector<QPointF>& points, const QPointF& origin, 
 }
 
 // Pieces of one hair become one: a piece lying along a longer one is dropped,
-// and pieces whose ends continue each other across a gap (a crossing, glare,
-// a faint stretch) over dark picture are joined. Traced pieces (`traced`) join
-// within a smaller turn, and glare on their bridge counts neither way.
+// and pieces whose ends continue each other across a gap (a crossing, glare, a
+// faint stretch) are joined where the join model finds them one hair's. Pieces of
+// the tracer (`traced`) tell the model so, and glare on their bridge counts
+// neither way.
 void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced)
 {
-    const double turnLimit = traced ? kTracerTurnDeg : kTurnDeg;
     // Duplicates: most of a piece within the width of a longer one.
     std::vector<size_t> order(pieces.size());
     std::iota(order.begin(), order.end(), size_t(0));
@@ -717,7 +699,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const Piece& big = pieces[order[oj]];
             if (big.removed)
                 continue;
-            const double tolerance = std::max(3.0, kDuplicateWidth * std::max(small.width, big.width));
+            const double tolerance = std::max(3.0, (qEnvironmentVariableIsSet("DUPW") ? qEnvironmentVariableIntValue("DUPW") / 100.0 : kDuplicateWidth) * std::max(small.width, big.width));
             if (!boxes[order[oj]].adjusted(-tolerance, -tolerance, tolerance, tolerance).intersects(boxes[order[oi]]))
                 continue;
             // Stops as soon as too many points lie away from the longer piece.
@@ -733,7 +715,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
         }
     }
 
-    // Joins of piece ends, cheapest first.
+    // Joins of piece ends, the most probable first.
     struct End
     {
         QPointF at, direction;
@@ -748,19 +730,17 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
         ends[2 * i + 1] = { reversed.front(), EndDirection(reversed, span) };
     }
     const double gapMax = kGapMm * ppm;
-    const double overlapMax = kOverlapMm * ppm;
-    const double modelOverlapMax = overlapMax + 2.0 * kExtendMm * ppm;
+    const double overlapMax = kOverlapMm * ppm + 2.0 * kExtendMm * ppm;
     struct Join
     {
-        double cost;
+        double probability;
         size_t a, b;
-        bool overlapping; // each end lies on the other piece
     };
     std::vector<Join> joins;
     // For the developer: PELORIX_DETECTION_JOINS=FILE writes the pieces and the
     // figures of every join weighed, the material tools/train_join_model.py learns from.
     FILE* dump = nullptr;
-    if (const QByteArray where = qgetenv("PELORIX_DETECTION_JOINS"); !where.isEmpty() && !traced) {
+    if (const QByteArray where = qgetenv("PELORIX_DETECTION_JOINS"); !where.isEmpty()) {
         dump = std::fopen(where.constData(), "w");
         for (size_t i = 0; dump && i < n; ++i) {
             const Piece& p = pieces[i];
@@ -784,111 +764,83 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const End& eb = ends[b];
             const QPointF gap = eb.at - ea.at;
             const double distance = std::hypot(gap.x(), gap.y());
-            if (distance > std::max(gapMax, traced ? overlapMax : modelOverlapMax))
+            if (distance > std::max(gapMax, overlapMax))
                 continue;
+            // The model weighs every pair of ends that does not turn back; ends
+            // further apart than a gap only where they overlap along one line
+            // (pieces followed across a crossing into each other).
             const double turn = std::acos(std::clamp(-Dot(ea.direction, eb.direction), -1.0, 1.0)) * 180.0 / kPi;
-            if (!traced) {
-                // The join model weighs every pair of ends that does not turn back.
-                const double aheadA = Dot(gap, ea.direction);
-                const double aheadB = -Dot(gap, eb.direction);
-                if (turn > kCandidateTurnDeg || aheadA < -modelOverlapMax || aheadB < -modelOverlapMax)
-                    continue;
-                const double w = std::max(1.0, std::min(pa.width, pb.width));
-                const double contrastLow = std::max(1e-3, std::min(pa.contrast, pb.contrast));
-                const QPointF na(-ea.direction.y(), ea.direction.x());
-                const QPointF nb(-eb.direction.y(), eb.direction.x());
-                const double tolerance = std::max(4.0, 0.85 * w);
-                const bool onOther = near(ea.at, pb.path, tolerance) && near(eb.at, pa.path, tolerance);
-                const double span = std::max(kDirectionSpan, 4.0 * w);
-                const std::vector<QPointF> stretchA = EndStretch(pa.path, a % 2 == 1, span);
-                const std::vector<QPointF> stretchB = EndStretch(pb.path, b % 2 == 1, span);
-                std::vector<QPointF> both = stretchA;
-                both.insert(both.end(), stretchB.begin(), stretchB.end());
-                const Parabola joint
-                    = FitParabola(both, 0.5 * (ea.at + eb.at), Normalised(ea.direction - eb.direction));
-                auto predictMiss = [&](const std::vector<QPointF>& own, const End& from, const QPointF& other) {
-                    const Parabola own2 = FitParabola(own, from.at, -from.direction);
-                    if (!own2.valid)
-                        return 0.0;
-                    const QPointF d = other - from.at;
-                    const QPointF axis = -from.direction;
-                    const QPointF normal(-axis.y(), axis.x());
-                    return std::abs(Dot(d, normal) - own2.At(Dot(d, axis)));
-                };
-                JoinFeatures f {};
-                f[kFeatureGap] = float(distance / w);
-                f[kFeatureGapMm] = float(distance / ppm);
-                f[kFeatureTurn] = float(turn);
-                f[kFeatureLateral] = float(std::max(std::abs(Dot(gap, na)), std::abs(Dot(gap, nb))) / w);
-                f[kFeatureAheadMin] = float(std::min(aheadA, aheadB) / w);
-                f[kFeatureAheadMax] = float(std::max(aheadA, aheadB) / w);
-                f[kFeatureWidthRatio] = float(std::log(std::max(pa.width, pb.width) / w));
-                f[kFeatureContrastRatio] = float(std::log(std::max(pa.contrast, pb.contrast) / contrastLow));
-                f[kFeatureMisfit] = float(joint.valid ? joint.misfit / w : 10.0);
-                f[kFeaturePredict] = float(
-                    std::min(20.0, std::max(predictMiss(stretchA, ea, eb.at), predictMiss(stretchB, eb, ea.at)) / w));
-                f[kFeatureBridgeDark] = float(BridgeDarkShare(dark, ea.at, eb.at, w, contrastLow, false));
-                f[kFeatureShortLength] = float(std::min(pa.length, pb.length) / w);
-                f[kFeatureLongLength] = float(std::max(pa.length, pb.length) / w);
-                f[kFeatureWidthUm] = float(w * 1000.0 / ppm);
-                f[kFeatureContrastMin] = float(contrastLow);
-                f[kFeatureEndsOnOther] = onOther ? 1.0f : 0.0f;
-                f[kFeatureColour] = float(std::hypot(pa.chromaRed - pb.chromaRed, pa.chromaGreen - pb.chromaGreen));
-                const double longSpan = std::max(40.0, 10.0 * w);
-                std::vector<QPointF> longBoth = EndStretch(pa.path, a % 2 == 1, longSpan);
-                const std::vector<QPointF> longB = EndStretch(pb.path, b % 2 == 1, longSpan);
-                longBoth.insert(longBoth.end(), longB.begin(), longB.end());
-                const Parabola longJoint
-                    = FitParabola(longBoth, 0.5 * (ea.at + eb.at), Normalised(ea.direction - eb.direction));
-                f[kFeatureMisfitLong] = float(longJoint.valid ? std::min(20.0, longJoint.misfit / w) : 20.0);
-                if (dump) {
-                    std::fprintf(dump, "F %zu %zu", a, b);
-                    for (const float v : f)
-                        std::fprintf(dump, " %.4g", double(v));
-                    std::fprintf(dump, "\n");
-                }
-                const double probability = JoinProbability(f);
-                if (probability >= kJoinProbability)
-                    joins.push_back({ 1.0 - probability, a, b, onOther });
-                continue;
-            }
-            if (turn > turnLimit)
-                continue;
-            // Each hair has its own width and tone along its length.
-            if (std::max(pa.width, pb.width) > 1.6 * std::min(pa.width, pb.width) + 1.5)
-                continue;
-            if (std::max(pa.contrast, pb.contrast) > kJoinContrast * std::min(pa.contrast, pb.contrast))
-                continue;
-            // The gap must run on along both ends' directions (ends may overlap a little).
             const double aheadA = Dot(gap, ea.direction);
             const double aheadB = -Dot(gap, eb.direction);
-            // Ends may also overlap along one hair (pieces of a hair crossed at a
-            // shallow angle): then each end lies on the other piece (within a width:
-            // in the crossing an end is pulled towards the other hair).
-            const double overlap = -std::max(2.0, std::min(pa.width, pb.width));
-            if (aheadA < -overlapMax || aheadB < -overlapMax)
+            if (turn > kCandidateTurnDeg || aheadA < -overlapMax || aheadB < -overlapMax)
                 continue;
+            if (distance > gapMax && (aheadA > 0.0 || aheadB > 0.0 || turn > kOverlapTurnDeg))
+                continue;
+            const double w = std::max(1.0, std::min(pa.width, pb.width));
+            const double contrastLow = std::max(1e-3, std::min(pa.contrast, pb.contrast));
             const QPointF na(-ea.direction.y(), ea.direction.x());
             const QPointF nb(-eb.direction.y(), eb.direction.x());
-            double lateral = std::max(std::abs(Dot(gap, na)), std::abs(Dot(gap, nb)));
-            const bool overlapping = aheadA < overlap || aheadB < overlap;
-            if (overlapping) {
-                const double tolerance = std::max(4.0, 0.85 * std::min(pa.width, pb.width));
-                if (!near(ea.at, pb.path, tolerance) || !near(eb.at, pa.path, tolerance))
-                    continue;
-                // Each end lies on the other piece: that is the sideways check (the
-                // ends' directions, bent in the crossing, would throw a long overlap
-                // far to the side).
-                lateral = 0.0;
-            } else if (lateral > std::max(3.0, kLateral * std::min(pa.width, pb.width)) + kLateralSlope * distance) {
-                continue;
+            const double tolerance = std::max(4.0, 0.85 * w);
+            const bool onOther = near(ea.at, pb.path, tolerance) && near(eb.at, pa.path, tolerance);
+            const double span = std::max(kDirectionSpan, 4.0 * w);
+            const std::vector<QPointF> stretchA = EndStretch(pa.path, a % 2 == 1, span);
+            const std::vector<QPointF> stretchB = EndStretch(pb.path, b % 2 == 1, span);
+            std::vector<QPointF> both = stretchA;
+            both.insert(both.end(), stretchB.begin(), stretchB.end());
+            const QPointF middle = 0.5 * (ea.at + eb.at);
+            const QPointF axis = Normalised(ea.direction - eb.direction);
+            const Parabola joint = FitParabola(both, middle, axis);
+            // How far the parabola of one end's own stretch passes from the other end.
+            auto predictMiss = [&](const std::vector<QPointF>& own, const End& from, const QPointF& other) {
+                const QPointF forward = -from.direction;
+                const Parabola fit = FitParabola(own, from.at, forward);
+                if (!fit.valid)
+                    return 0.0;
+                const QPointF d = other - from.at;
+                const QPointF normal(-forward.y(), forward.x());
+                return std::abs(Dot(d, normal) - fit.At(Dot(d, forward)));
+            };
+            const double longSpan = std::max(40.0, 10.0 * w);
+            std::vector<QPointF> longBoth = EndStretch(pa.path, a % 2 == 1, longSpan);
+            const std::vector<QPointF> longB = EndStretch(pb.path, b % 2 == 1, longSpan);
+            longBoth.insert(longBoth.end(), longB.begin(), longB.end());
+            const Parabola longJoint = FitParabola(longBoth, middle, axis);
+
+            JoinFeatures f {};
+            f[kFeatureGap] = float(distance / w);
+            f[kFeatureGapMm] = float(distance / ppm);
+            f[kFeatureTurn] = float(turn);
+            f[kFeatureLateral] = float(std::max(std::abs(Dot(gap, na)), std::abs(Dot(gap, nb))) / w);
+            f[kFeatureAheadMin] = float(std::min(aheadA, aheadB) / w);
+            f[kFeatureAheadMax] = float(std::max(aheadA, aheadB) / w);
+            f[kFeatureWidthRatio] = float(std::log(std::max(pa.width, pb.width) / w));
+            f[kFeatureContrastRatio] = float(std::log(std::max(pa.contrast, pb.contrast) / contrastLow));
+            f[kFeatureMisfit] = float(joint.valid ? joint.misfit / w : 10.0);
+            f[kFeaturePredict] = float(
+                std::min(20.0, std::max(predictMiss(stretchA, ea, eb.at), predictMiss(stretchB, eb, ea.at)) / w));
+            f[kFeatureBridgeDark] = float(BridgeDarkShare(dark, ea.at, eb.at, w, contrastLow, traced));
+            f[kFeatureShortLength] = float(std::min(pa.length, pb.length) / w);
+            f[kFeatureLongLength] = float(std::max(pa.length, pb.length) / w);
+            f[kFeatureWidthUm] = float(w * 1000.0 / ppm);
+            f[kFeatureContrastMin] = float(contrastLow);
+            f[kFeatureEndsOnOther] = onOther ? 1.0f : 0.0f;
+            f[kFeatureColour] = float(std::hypot(pa.chromaRed - pb.chromaRed, pa.chromaGreen - pb.chromaGreen));
+            f[kFeatureMisfitLong] = float(longJoint.valid ? std::min(20.0, longJoint.misfit / w) : 20.0);
+            f[kFeatureTraced] = traced ? 1.0f : 0.0f;
+            if (dump) {
+                std::fprintf(dump, "F %zu %zu", a, b);
+                for (const float v : f)
+                    std::fprintf(dump, " %.4g", double(v));
+                std::fprintf(dump, "\n");
             }
-            joins.push_back({ distance + kTurnCost * turn + kLateralCost * lateral, a, b, overlapping });
+            const double probability = JoinProbability(f);
+            if (probability >= (qEnvironmentVariableIsSet("JP_PCT") ? qEnvironmentVariableIntValue("JP_PCT") / 100.0 : kJoinProbability))
+                joins.push_back({ probability, a, b });
         }
     }
     if (dump)
         std::fclose(dump);
-    std::sort(joins.begin(), joins.end(), [](const Join& x, const Join& y) { return x.cost < y.cost; });
+    std::sort(joins.begin(), joins.end(), [](const Join& x, const Join& y) { return x.probability > y.probability; });
     std::vector<long> partner(2 * n, -1);
     std::vector<size_t> group(n);
     std::iota(group.begin(), group.end(), size_t(0));
@@ -899,14 +851,6 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
     };
     for (const Join& j : joins) {
         if (partner[j.a] >= 0 || partner[j.b] >= 0 || find(j.a / 2) == find(j.b / 2))
-            continue;
-        const Piece& pa = pieces[j.a / 2];
-        const Piece& pb = pieces[j.b / 2];
-        // Overlapping ends need no bridge: both pieces already lie on dark picture
-        // there; the join model has weighed the bridge already.
-        if (!j.overlapping && traced
-            && !DarkBridge(dark, ends[j.a].at, ends[j.b].at, std::min(pa.width, pb.width),
-                std::min(pa.contrast, pb.contrast), traced))
             continue;
         partner[j.a] = long(j.b);
         partner[j.b] = long(j.a);

@@ -25,6 +25,7 @@ enum JoinFeature : int {
     kFeatureEndsOnOther, // 1 when each end lies on the other piece (ends overlapping along one hair)
     kFeatureColour, // distance of the two pieces' chromaticities (red and green shares)
     kFeatureMisfitLong, // as kFeatureMisfit over longer stretches (ten widths, at least 40 pixels)
+    kFeatureTraced, // 1 for pieces of the tracer, 0 for pieces of the skeleton graph
     kJoinFeatureCount
 };
 
