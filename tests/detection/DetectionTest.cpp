@@ -135,19 +135,48 @@ TEST_P(HairDetection, CurvedHairGetsBezierNodes)
 }
 
 // Two hairs that cross are two hairs, each followed straight through the crossing.
+// A curved hair crossed where it bends is one hair again beyond the crossing: its
+// ends there miss each other's straight direction, but not its curve.
 TEST_P(HairDetection, CrossingHairsStayTwoHairs)
 {
-    QImage image = Skin();
-    const QPointF a1(40, 200), a2(460, 200), b1(110, 40), b2(390, 360);
-    DrawHair(image, a1, a2, 14);
-    DrawHair(image, b1, b2, 12, QColor(80, 50, 35));
-    const detection::Result result = Detect(image);
-    ASSERT_EQ(result.hairs.size(), 2u);
-    const bool firstIsA = Follows(result.hairs[0], a1, a2, 6.0);
-    const detection::Hair& a = firstIsA ? result.hairs[0] : result.hairs[1];
-    const detection::Hair& b = firstIsA ? result.hairs[1] : result.hairs[0];
-    EXPECT_TRUE(Follows(a, a1, a2, 6.0));
-    EXPECT_TRUE(Follows(b, b1, b2, 6.0));
+    {
+        QImage image = Skin();
+        const QPointF a1(40, 200), a2(460, 200), b1(110, 40), b2(390, 360);
+        DrawHair(image, a1, a2, 14);
+        DrawHair(image, b1, b2, 12, QColor(80, 50, 35));
+        const detection::Result result = Detect(image);
+        ASSERT_EQ(result.hairs.size(), 2u);
+        const bool firstIsA = Follows(result.hairs[0], a1, a2, 6.0);
+        const detection::Hair& a = firstIsA ? result.hairs[0] : result.hairs[1];
+        const detection::Hair& b = firstIsA ? result.hairs[1] : result.hairs[0];
+        EXPECT_TRUE(Follows(a, a1, a2, 6.0));
+        EXPECT_TRUE(Follows(b, b1, b2, 6.0));
+    }
+    {
+        QImage image = Skin();
+        // An arc of radius 260 about (250, 380), from 150 to 30 degrees.
+        const QPointF centre(250, 380);
+        constexpr double radius = 260.0;
+        QPainterPath arc;
+        arc.arcMoveTo(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), 150);
+        arc.arcTo(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius), 150, -120);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(QPen(QColor(70, 45, 32), 10, Qt::SolidLine, Qt::FlatCap));
+            painter.drawPath(arc);
+        }
+        const QPointF c1(250, 20), c2(250, 260);
+        DrawHair(image, c1, c2, 16, QColor(50, 32, 25));
+        const detection::Result result = Detect(image);
+        ASSERT_EQ(result.hairs.size(), 2u);
+        const bool firstIsStraight = Follows(result.hairs[0], c1, c2, 6.0);
+        const detection::Hair& curved = result.hairs[firstIsStraight ? 1 : 0];
+        EXPECT_TRUE(Follows(result.hairs[firstIsStraight ? 0 : 1], c1, c2, 6.0));
+        for (const QPointF& p : curved.path)
+            EXPECT_NEAR(std::hypot(p.x() - centre.x(), p.y() - centre.y()), radius, 6.0);
+        EXPECT_GE(curved.lengthPx, 0.8 * radius * 120.0 * M_PI / 180.0);
+    }
 }
 
 // Parallel hairs a few pixels apart are told apart; lying against each other

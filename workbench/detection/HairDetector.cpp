@@ -477,6 +477,9 @@ std::vector<QPointF> ExtendEnds(
 // Merging pieces of one hair. A piece lying within this share of the width of a
 // longer one over this share of its length is the same hair seen twice.
 constexpr double kDuplicateWidth = 1.0;
+// The tracer follows each of two hairs touching side by side on its own centre,
+// closer together than a width: only a piece within half a width is a duplicate.
+constexpr double kTracedDuplicateWidth = 0.5;
 constexpr double kDuplicateShare = 0.8;
 // Length over which an end's direction is measured, pixels (at least 3 widths).
 constexpr double kDirectionSpan = 12.0;
@@ -495,7 +498,7 @@ constexpr double kBridgeShare = 0.3;
 constexpr double kCandidateTurnDeg = 75.0;
 constexpr double kOverlapTurnDeg = 30.0;
 // The join model's probability from which two ends are joined.
-constexpr double kJoinProbability = 0.55;
+constexpr double kJoinProbability = 0.6;
 // With traced pieces, bridge points paler than the skin by this darkness (glare)
 // are left out of the count.
 constexpr double kGlareDarkness = 0.05;
@@ -699,7 +702,8 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const Piece& big = pieces[order[oj]];
             if (big.removed)
                 continue;
-            const double tolerance = std::max(3.0, (qEnvironmentVariableIsSet("DUPW") ? qEnvironmentVariableIntValue("DUPW") / 100.0 : kDuplicateWidth) * std::max(small.width, big.width));
+            const double tolerance
+                = std::max(3.0, (traced ? kTracedDuplicateWidth : kDuplicateWidth) * std::max(small.width, big.width));
             if (!boxes[order[oj]].adjusted(-tolerance, -tolerance, tolerance, tolerance).intersects(boxes[order[oi]]))
                 continue;
             // Stops as soon as too many points lie away from the longer piece.
@@ -834,7 +838,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
                 std::fprintf(dump, "\n");
             }
             const double probability = JoinProbability(f);
-            if (probability >= (qEnvironmentVariableIsSet("JP_PCT") ? qEnvironmentVariableIntValue("JP_PCT") / 100.0 : kJoinProbability))
+            if (probability >= kJoinProbability)
                 joins.push_back({ probability, a, b });
         }
     }
