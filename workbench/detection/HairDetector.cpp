@@ -754,10 +754,13 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             std::fprintf(dump, " %.1f,%.1f\n", p.path.back().x(), p.path.back().y());
         }
     }
-    for (size_t a = 0; a < 2 * n; ++a) {
+    // The ends weighed against each end after it, in parallel (one list per end,
+    // so the order of the joins does not depend on the threads).
+    std::vector<std::vector<Join>> found(2 * n);
+    auto weigh = [&](size_t a) {
         const Piece& pa = pieces[a / 2];
         if (pa.removed)
-            continue;
+            return;
         for (size_t b = a + 1; b < 2 * n; ++b) {
             if (b / 2 == a / 2)
                 continue;
@@ -839,12 +842,23 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             }
             const double probability = JoinProbability(f);
             if (probability >= kJoinProbability)
-                joins.push_back({ probability, a, b });
+                found[a].push_back({ probability, a, b });
         }
-    }
-    if (dump)
+    };
+    if (dump) {
+        for (size_t a = 0; a < 2 * n; ++a)
+            weigh(a);
         std::fclose(dump);
-    std::sort(joins.begin(), joins.end(), [](const Join& x, const Join& y) { return x.probability > y.probability; });
+    } else {
+        cv::parallel_for_(cv::Range(0, int(2 * n)), [&](const cv::Range& range) {
+            for (int a = range.start; a < range.end; ++a)
+                weigh(size_t(a));
+        });
+    }
+    for (std::vector<Join>& list : found)
+        joins.insert(joins.end(), list.begin(), list.end());
+    std::stable_sort(
+        joins.begin(), joins.end(), [](const Join& x, const Join& y) { return x.probability > y.probability; });
     std::vector<long> partner(2 * n, -1);
     std::vector<size_t> group(n);
     std::iota(group.begin(), group.end(), size_t(0));
