@@ -86,6 +86,15 @@ bool Follows(const detection::Hair& hair, QPointF a, QPointF b, double tolerance
     return hair.lengthPx >= share * std::hypot(b.x() - a.x(), b.y() - a.y());
 }
 
+// The result is two hairs, one along a1-a2 and one along b1-b2 (either order).
+void ExpectTwoHairs(const detection::Result& result, QPointF a1, QPointF a2, QPointF b1, QPointF b2)
+{
+    ASSERT_EQ(result.hairs.size(), 2u);
+    const bool firstIsA = Follows(result.hairs[0], a1, a2, 6.0);
+    EXPECT_TRUE(Follows(result.hairs[firstIsA ? 0 : 1], a1, a2, 6.0));
+    EXPECT_TRUE(Follows(result.hairs[firstIsA ? 1 : 0], b1, b2, 6.0));
+}
+
 TEST_P(HairDetection, FindsAStraightHairWithItsThicknessAndLength)
 {
     QImage image = Skin();
@@ -144,13 +153,7 @@ TEST_P(HairDetection, CrossingHairsStayTwoHairs)
         const QPointF a1(40, 200), a2(460, 200), b1(110, 40), b2(390, 360);
         DrawHair(image, a1, a2, 14);
         DrawHair(image, b1, b2, 12, QColor(80, 50, 35));
-        const detection::Result result = Detect(image);
-        ASSERT_EQ(result.hairs.size(), 2u);
-        const bool firstIsA = Follows(result.hairs[0], a1, a2, 6.0);
-        const detection::Hair& a = firstIsA ? result.hairs[0] : result.hairs[1];
-        const detection::Hair& b = firstIsA ? result.hairs[1] : result.hairs[0];
-        EXPECT_TRUE(Follows(a, a1, a2, 6.0));
-        EXPECT_TRUE(Follows(b, b1, b2, 6.0));
+        ExpectTwoHairs(Detect(image), a1, a2, b1, b2);
     }
     {
         QImage image = Skin();
@@ -191,22 +194,14 @@ TEST_P(HairDetection, HairsFromOneOpeningAndShallowCrossings)
         const QPointF root(60, 200), a(440, 90), b(440, 310);
         DrawHair(image, root, a, 12);
         DrawHair(image, root, b, 12);
-        const detection::Result result = Detect(image);
-        ASSERT_EQ(result.hairs.size(), 2u);
-        const bool firstIsA = Follows(result.hairs[0], root, a, 6.0);
-        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 0 : 1], root, a, 6.0));
-        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 1 : 0], root, b, 6.0));
+        ExpectTwoHairs(Detect(image), root, a, root, b);
     }
     {
         QImage image = Skin();
         const QPointF a1(30, 130), a2(470, 270), b1(30, 270), b2(470, 130);
         DrawHair(image, a1, a2, 12);
         DrawHair(image, b1, b2, 12, QColor(80, 50, 35));
-        const detection::Result result = Detect(image);
-        ASSERT_EQ(result.hairs.size(), 2u);
-        const bool firstIsA = Follows(result.hairs[0], a1, a2, 6.0);
-        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 0 : 1], a1, a2, 6.0));
-        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 1 : 0], b1, b2, 6.0));
+        ExpectTwoHairs(Detect(image), a1, a2, b1, b2);
     }
 }
 
@@ -238,11 +233,7 @@ TEST_P(HairDetection, HairEndingAgainstAnotherAndThinHairUnderAWideOne)
         const QPointF a1(50, 170), a2(300, 210), b1(30, 224), b2(470, 224);
         DrawHair(image, b1, b2, 12);
         DrawHair(image, a1, a2, 14, QColor(80, 50, 35));
-        const detection::Result result = Detect(image);
-        ASSERT_EQ(result.hairs.size(), 2u);
-        const bool firstIsA = Follows(result.hairs[0], a1, a2, 6.0);
-        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 0 : 1], a1, a2, 6.0));
-        EXPECT_TRUE(Follows(result.hairs[firstIsA ? 1 : 0], b1, b2, 6.0));
+        ExpectTwoHairs(Detect(image), a1, a2, b1, b2);
     }
     {
         QImage image = Skin();
