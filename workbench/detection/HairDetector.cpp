@@ -17,6 +17,7 @@
 #include <iterator>
 #include <mutex>
 #include <numeric>
+#include <unordered_map>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -756,14 +757,34 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
     }
     // The ends weighed against each end after it, in parallel (one list per end,
     // so the order of the joins does not depend on the threads).
+    // Only ends in neighbouring cells of a grid as wide as the farthest reach can pair.
     std::vector<std::vector<Join>> found(2 * n);
+    const double cell = std::max(1.0, std::max(gapMax, overlapMax));
+    auto cellKey = [&](const QPointF& p) {
+        return (long long)std::floor(p.x() / cell) * 1000003LL + (long long)std::floor(p.y() / cell);
+    };
+    std::unordered_map<long long, std::vector<size_t>> endsIn;
+    for (size_t e = 0; e < 2 * n; ++e) {
+        if (!pieces[e / 2].removed)
+            endsIn[cellKey(ends[e].at)].push_back(e);
+    }
     auto weigh = [&](size_t a) {
         const Piece& pa = pieces[a / 2];
         if (pa.removed)
             return;
-        for (size_t b = a + 1; b < 2 * n; ++b) {
-            if (b / 2 == a / 2)
-                continue;
+        std::vector<size_t> others;
+        for (int dx = -1; dx <= 1; ++dx) {
+            for (int dy = -1; dy <= 1; ++dy) {
+                const auto it = endsIn.find(cellKey(ends[a].at + QPointF(dx * cell, dy * cell)));
+                if (it == endsIn.end())
+                    continue;
+                for (const size_t b : it->second)
+                    if (b > a && b / 2 != a / 2)
+                        others.push_back(b);
+            }
+        }
+        std::sort(others.begin(), others.end());
+        for (const size_t b : others) {
             const Piece& pb = pieces[b / 2];
             if (pb.removed)
                 continue;

@@ -31,10 +31,10 @@ struct Options
     std::optional<Field> field;
     // Called now and then with 0..100; returning false cancels the detection.
     std::function<bool(int percent)> progress;
-    // How the centre lines are found: true follows each hair from its strongest
-    // ridge point in small predicted and corrected steps; false thins the hair
-    // mask to a skeleton and splits it at the junctions.
-    bool tracer = true;
+    // How the centre lines are found: false thins the hair mask to a skeleton and
+    // splits it at the junctions; true follows each hair from its strongest ridge
+    // point in small predicted and corrected steps.
+    bool tracer = false;
 };
 
 constexpr double kDefaultPixelsPerMm = 200.0;
