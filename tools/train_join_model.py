@@ -3,7 +3,7 @@
 
     tools/train_join_model.py [--first N] [--last M] [--rounds R]
 
-Generates cases N..M (default 101..180) with build/bin/make_sample_picture, runs the
+Generates cases N..M (default 101..220) with build/bin/make_sample_picture, runs the
 detection on each with PELORIX_DETECTION_JOINS set, once with the skeleton graph and
 once with the tracer (the detection then writes its pieces of centre line and the
 figures of every pair of ends it weighs), labels each
@@ -261,8 +261,8 @@ def collect(first, last, folder, build):
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--first", type=int, default=101)
-    parser.add_argument("--last", type=int, default=180)
-    parser.add_argument("--rounds", type=int, default=120)
+    parser.add_argument("--last", type=int, default=220)
+    parser.add_argument("--rounds", type=int, default=150)
     parser.add_argument("--build", default=os.path.join(ROOT, "build"))
     parser.add_argument("--folder", help="where the cases and their joins are kept (default: BUILD/detection-train)")
     parser.add_argument("--out", default=os.path.join(ROOT, "workbench", "detection", "JoinModelData.inc"))
