@@ -240,7 +240,7 @@ def write_model(model, path, summary):
         out.write("constexpr int kRoots[] = { %s };\n" % ", ".join(map(str, roots)))
 
 
-def collect(first, last, folder, build):
+def collect(first, last, folder, build, methods):
     rows = []
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     for n in range(first, last + 1):
@@ -249,7 +249,7 @@ def collect(first, last, folder, build):
             subprocess.run([os.path.join(build, "bin", "make_sample_picture"), "--case", str(n), folder],
                            check=True, env=env, stdout=subprocess.DEVNULL)
         # The pieces of both ways of finding centre lines, the skeleton graph and the tracer.
-        for method in ("graph", "tracer"):
+        for method in methods:
             dump = os.path.join(folder, "case-%d-joins-%s.txt" % (n, method))
             if not os.path.exists(dump):
                 subprocess.run([os.path.join(build, "bin", "detection_accuracy"), "--" + method, truth], check=True,
@@ -263,6 +263,8 @@ def main():
     parser.add_argument("--first", type=int, default=101)
     parser.add_argument("--last", type=int, default=220)
     parser.add_argument("--rounds", type=int, default=150)
+    parser.add_argument("--methods", default="graph,tracer",
+                        help="whose pieces to learn from: graph, tracer or both (default)")
     parser.add_argument("--build", default=os.path.join(ROOT, "build"))
     parser.add_argument("--folder", help="where the cases and their joins are kept (default: BUILD/detection-train)")
     parser.add_argument("--out", default=os.path.join(ROOT, "workbench", "detection", "JoinModelData.inc"))
@@ -271,7 +273,7 @@ def main():
         sys.exit("train_join_model: cases 1-40 and above 1000 are kept for tuning, checks and evaluation")
     folder = args.folder or os.path.join(args.build, "detection-train")
     os.makedirs(folder, exist_ok=True)
-    rows = collect(args.first, args.last, folder, args.build)
+    rows = collect(args.first, args.last, folder, args.build, args.methods.split(","))
     positives = sum(r[1] for r in rows)
     print("%d pairs of ends, %d of one hair" % (len(rows), positives), file=sys.stderr)
     model = train(rows, args.rounds)
