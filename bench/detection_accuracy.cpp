@@ -50,6 +50,8 @@ struct Totals
     int falseFragment = 0, falseMixed = 0, falseOff = 0, fragmentOfMatched = 0;
     std::vector<double> fragmentLengths; // share of the hair's length
     int missedFragmented = 0, missedMixed = 0, missedUntouched = 0;
+    int missedMixedByMatched = 0, missedMixedLowOn = 0;
+    int fragmentBeside = 0, fragmentBeyond = 0;
 };
 
 QPointF Cubic(const QPointF p[4], double t)
@@ -216,6 +218,8 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
         std::vector<double> bestOn(result.hairs.size(), 0.0);
         std::vector<int> bestTruth(result.hairs.size(), -1);
         std::vector<double> coverOn(truths.size(), 0.0), coverAny(truths.size(), 0.0);
+        std::vector<int> coverBy(truths.size(), -1);
+        std::vector<double> coverByOn(truths.size(), 0.0);
         for (const Pair& p : pairs) {
             if (p.on > bestOn[p.d]) {
                 bestOn[p.d] = p.on;
@@ -223,6 +227,10 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
             }
             if (p.on < 0.3)
                 continue;
+            if (p.covered > coverAny[p.t]) {
+                coverBy[p.t] = int(p.d);
+                coverByOn[p.t] = p.on;
+            }
             coverAny[p.t] = std::max(coverAny[p.t], p.covered);
             if (p.on >= 0.8)
                 coverOn[p.t] = std::max(coverOn[p.t], p.covered);
@@ -232,8 +240,15 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
                 continue;
             if (bestOn[d] >= 0.8) {
                 ++totals.falseFragment;
-                if (detectionOf[size_t(bestTruth[d])] >= 0)
+                if (const int m = detectionOf[size_t(bestTruth[d])]; m >= 0) {
                     ++totals.fragmentOfMatched;
+                    const double tol = std::max(4.0, truths[size_t(bestTruth[d])].widthPx);
+                    const double beside = ShareNear(result.hairs[d].path, result.hairs[size_t(m)].path, tol);
+                    if (beside >= 0.8)
+                        ++totals.fragmentBeside;
+                    else if (beside < 0.2)
+                        ++totals.fragmentBeyond;
+                }
                 totals.fragmentLengths.push_back(result.hairs[d].lengthPx / truths[size_t(bestTruth[d])].visibleLength);
                 if (verbose) {
                     const TrueHair& t = truths[size_t(bestTruth[d])];
@@ -259,9 +274,23 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
         for (size_t t = 0; t < truths.size(); ++t) {
             if (detectionOf[t] >= 0)
                 continue;
-            if (coverAny[t] >= 0.5)
+            if (coverAny[t] >= 0.5) {
                 ++totals.missedMixed;
-            else if (coverOn[t] > 0.0)
+                if (truthOf[size_t(coverBy[t])] >= 0)
+                    ++totals.missedMixedByMatched;
+                if (coverByOn[t] < 0.5)
+                    ++totals.missedMixedLowOn;
+                if (verbose)
+                    std::printf(
+                        "  straying: true (%.0f,%.0f)-(%.0f,%.0f) w %.1f by (%.0f,%.0f)-(%.0f,%.0f) on %.2f %s\n",
+                        truths[t].visible.front().x(), truths[t].visible.front().y(), truths[t].visible.back().x(),
+                        truths[t].visible.back().y(), truths[t].widthPx,
+                        result.hairs[size_t(coverBy[t])].path.front().x(),
+                        result.hairs[size_t(coverBy[t])].path.front().y(),
+                        result.hairs[size_t(coverBy[t])].path.back().x(),
+                        result.hairs[size_t(coverBy[t])].path.back().y(), coverByOn[t],
+                        truthOf[size_t(coverBy[t])] >= 0 ? "matched-other" : "unmatched");
+            } else if (coverOn[t] > 0.0)
                 ++totals.missedFragmented;
             else
                 ++totals.missedUntouched;
@@ -420,6 +449,10 @@ int main(int argc, char* argv[])
         totals.falseOff);
     std::printf("missed hairs            %d fragmented, %d covered by a straying detection, %d untouched\n",
         totals.missedFragmented, totals.missedMixed, totals.missedUntouched);
+    std::printf("  fragments of matched hairs: %d beside their match, %d beyond it\n", totals.fragmentBeside,
+        totals.fragmentBeyond);
+    std::printf("  straying: %d by a detection matched to another hair, %d by one less than half on it\n",
+        totals.missedMixedByMatched, totals.missedMixedLowOn);
     std::printf("detection time          %.0f ms per case on average\n", cases ? totals.timeMs / cases : 0.0);
     return 0;
 }

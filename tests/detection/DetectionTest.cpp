@@ -18,14 +18,14 @@ namespace {
 constexpr double kPixelsPerMm = 200.0;
 
 // Skin with a little texture so that the filter sees more than a flat colour.
-QImage Skin(int width = 500, int height = 400)
+QImage Skin(int width = 500, int height = 400, QColor base = QColor(222, 176, 156))
 {
     QImage image(width, height, QImage::Format_RGB32);
     for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < width; ++x) {
             const int n = int((x * 7919 + y * 104729) % 7) - 3;
-            line[x] = qRgb(222 + n, 176 + n, 156 + n);
+            line[x] = qRgb(base.red() + n, base.green() + n, base.blue() + n);
         }
     }
     return image;
@@ -278,6 +278,30 @@ TEST_P(HairDetection, PaleThinVellusHairIsFoundAndThin)
     const detection::Result result = Detect(image);
     ASSERT_EQ(result.hairs.size(), 1u);
     EXPECT_LE(result.hairs[0].thicknessPx * 1000.0 / kPixelsPerMm, detection::kVellusMaxUm);
+}
+
+// Two hairs of a unit lying side by side with a thin seam of skin between them
+// stay two hairs: the ridge filter's wider scales see them as one wide hair.
+// The tracer still takes them as one.
+TEST_P(HairDetection, HairsSideBySideWithASeamAreTwo)
+{
+    if (GetParam())
+        GTEST_SKIP() << "the tracer follows the widest ridge";
+    QImage image = Skin();
+    const QPointF a1(60, 180), a2(440, 180), b1(60, 193), b2(440, 193);
+    DrawHair(image, a1, a2, 10);
+    DrawHair(image, b1, b2, 10, QColor(80, 50, 35));
+    ExpectTwoHairs(Detect(image), a1, a2, b1, b2);
+}
+
+// On dark reddish skin a pale hair is hardly darker, but plainly less red.
+TEST_P(HairDetection, PaleHairOnDarkReddishSkinIsFoundByItsHue)
+{
+    QImage image = Skin(500, 400, QColor(100, 72, 60));
+    DrawHair(image, { 60, 150 }, { 420, 250 }, 5, QColor(94, 77, 60));
+    const detection::Result result = Detect(image);
+    ASSERT_EQ(result.hairs.size(), 1u);
+    EXPECT_TRUE(Follows(result.hairs[0], { 60, 150 }, { 420, 250 }, 5.0, 0.85));
 }
 
 TEST_P(HairDetection, FieldCancelAndEmptyPictures)

@@ -30,20 +30,24 @@ namespace detection {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// Hair widths the ridge filter looks for, micrometres. A coarser scale answers
-// more to two hairs touching side by side (a follicular unit) than to one hair,
-// and merges them into one wide ridge; thicker hairs still answer at the coarsest
-// scale kept, and their width comes from the cross-section.
+// Hair widths the ridge filter looks for, micrometres; thicker hairs still answer
+// at the coarsest scale, and their width comes from the cross-section.
 constexpr double kMinWidthUm = 15.0;
 constexpr double kMaxWidthUm = 130.0;
+// Scales wider than this answer more to two hairs of a follicular unit lying
+// side by side than to either of them, and merge them into one wide ridge: they
+// only add hairs that no finer scale sees.
+constexpr double kSingleHairUm = 55.0;
 // Gaussian scale at which sigma^2 times the second derivative of a bar of width w peaks: w / 2.
 constexpr double kSigmaPerWidth = 0.5;
 // Ridge strength thresholds of the hysteresis (darkness is the negative log of
 // the brightness, so these are contrast ratios, independent of the lighting).
 constexpr float kHighThreshold = 0.028f;
 constexpr float kLowThreshold = 0.013f;
-// Share of the strongest ridge nearby a pixel must reach to belong to a hair.
+// Share of the strongest ridge nearby (within this many millimetres) a pixel
+// must reach to belong to a hair.
 constexpr float kRelativeThreshold = 0.35f;
+constexpr double kNeighbourhoodMm = 0.08;
 // Pyramid levels are used while the Gaussian scale stays above this many
 // pixels of the level (smaller scales on a coarse level alias and bead the ridge).
 constexpr double kPyramidSigma = 3.5;
@@ -65,14 +69,21 @@ constexpr double kOpticsBlur = 0.9;
 // Weight of the slope against the curvature in the ridge strength.
 constexpr float kSlopePenalty = 2.0f;
 
-// The picture as darkness: -log of a red-weighted brightness. Red shows pale
-// hairs best against skin and hides the red of vessels.
+// The picture as darkness: -log of a red-weighted brightness, plus how much less
+// red than green it is. Red shows pale hairs best against skin and hides the red
+// of vessels; on dark reddish skin a pale hair is hardly darker, but less red.
 cv::Mat Darkness(const QImage& picture, const cv::Rect& roi)
 {
     static const std::array<float, 2048> lut = [] {
         std::array<float, 2048> t {};
         for (size_t i = 0; i < t.size(); ++i)
             t[i] = float(-std::log(double(i) / 8.0 + 4.0) + std::log(259.0));
+        return t;
+    }();
+    static const std::array<float, 256> logarithm = [] {
+        std::array<float, 256> t {};
+        for (size_t i = 0; i < t.size(); ++i)
+            t[i] = float(std::log(double(i) + 4.0));
         return t;
     }();
     QImage image = picture;
@@ -101,7 +112,7 @@ cv::Mat Darkness(const QImage& picture, const cv::Rect& roi)
                     g = qGreen(c);
                     b = qBlue(c);
                 }
-                out[x] = lut[size_t(6 * r + g + b)];
+                out[x] = lut[size_t(6 * r + g + b)] + logarithm[size_t(g)] - logarithm[size_t(r)];
             }
         }
     });
@@ -177,7 +188,10 @@ struct Ridge
     std::vector<double> widths; // hair width each scale answers to, pixels
 };
 
-bool MultiScaleRidge(const cv::Mat& dark, double pixelsPerMm, Ridge& ridge, const std::function<bool(int)>& progress)
+// Ridge strength, direction and scale over the scales up to a single hair's
+// width in `ridge`, over the wider scales in `coarse` (empty without any).
+bool MultiScaleRidge(
+    const cv::Mat& dark, double pixelsPerMm, Ridge& ridge, Ridge& coarse, const std::function<bool(int)>& progress)
 {
     const double wMin = std::max(2.0, kMinWidthUm * pixelsPerMm / 1000.0);
     const double wMax = std::max(wMin * 2.0, kMaxWidthUm * pixelsPerMm / 1000.0);
@@ -188,9 +202,13 @@ bool MultiScaleRidge(const cv::Mat& dark, double pixelsPerMm, Ridge& ridge, cons
     ridge.code = cv::Mat::zeros(dark.size(), CV_8U);
     ridge.scale = cv::Mat::zeros(dark.size(), CV_8U);
     std::vector<cv::Mat> pyramid { dark };
+    // Scales wider than a single hair answer to two hairs lying side by side as
+    // one wide ridge; they only add hairs thicker than the finer scales see.
+    const double singleWidth = kSingleHairUm * pixelsPerMm / 1000.0;
     for (size_t k = 0; k < sigmas.size(); ++k) {
         const double sigma = sigmas[k];
         ridge.widths.push_back(sigma / kSigmaPerWidth);
+        coarse.widths.push_back(sigma / kSigmaPerWidth);
         size_t level = 0;
         while (sigma / double(1 << level) >= kPyramidSigma && level < 3)
             ++level;
@@ -201,6 +219,14 @@ bool MultiScaleRidge(const cv::Mat& dark, double pixelsPerMm, Ridge& ridge, cons
         }
         cv::Mat response, code;
         RidgeResponse(pyramid[level], sigma / double(1 << level), response, code);
+        // Scales wider than a single hair go to their own maps.
+        const bool wide = sigma / kSigmaPerWidth > singleWidth * 1.01;
+        if (wide && coarse.strength.empty()) {
+            coarse.strength = cv::Mat::zeros(dark.size(), CV_32F);
+            coarse.code = cv::Mat::zeros(dark.size(), CV_8U);
+            coarse.scale = cv::Mat::zeros(dark.size(), CV_8U);
+        }
+        Ridge& into = wide ? coarse : ridge;
         if (level > 0) {
             cv::Mat upR, upC;
             cv::resize(response, upR, dark.size(), 0, 0, cv::INTER_LINEAR);
@@ -213,9 +239,9 @@ bool MultiScaleRidge(const cv::Mat& dark, double pixelsPerMm, Ridge& ridge, cons
             for (int y = rows.start; y < rows.end; ++y) {
                 const float* r = response.ptr<float>(y);
                 const uchar* c = code.ptr<uchar>(y);
-                float* best = ridge.strength.ptr<float>(y);
-                uchar* bestCode = ridge.code.ptr<uchar>(y);
-                uchar* bestScale = ridge.scale.ptr<uchar>(y);
+                float* best = into.strength.ptr<float>(y);
+                uchar* bestCode = into.code.ptr<uchar>(y);
+                uchar* bestScale = into.scale.ptr<uchar>(y);
                 for (int x = 0; x < dark.cols; ++x) {
                     if (r[x] > best[x]) {
                         best[x] = r[x];
@@ -265,6 +291,53 @@ cv::Mat HairMask(const Ridge& ridge, double minArea, double neighbourhood)
             out[x] = keep[size_t(l[x])] ? 255 : 0;
     }
     return mask;
+}
+
+// Adds to `ridge` the hairs only the wider scales see: components of the wide
+// scales' mask lying mostly away from every finer ridge. Where finer ridges lie
+// within, the wide ridge is two hairs side by side, or the halo of a thin one.
+// With `all`, every wide ridge counts (the tracer follows each hair's own centre
+// and weighs the widths itself).
+void AddThickHairs(Ridge& ridge, const Ridge& coarse, double neighbourhood, double widest, bool all)
+{
+    if (coarse.strength.empty())
+        return;
+    cv::Mat labels;
+    std::vector<uint8_t> keep { 0, 1 };
+    if (!all) {
+        cv::Mat fine = HairMask(ridge, 0.0, neighbourhood);
+        const int k = std::max(3, int(std::lround(0.5 * widest)) | 1);
+        cv::dilate(fine, fine, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(k, k)));
+        const int count = cv::connectedComponents(HairMask(coarse, 0.0, neighbourhood), labels, 8, CV_32S);
+        std::vector<int> area(size_t(count), 0), covered(size_t(count), 0);
+        for (int y = 0; y < labels.rows; ++y) {
+            const int* l = labels.ptr<int>(y);
+            const uchar* f = fine.ptr<uchar>(y);
+            for (int x = 0; x < labels.cols; ++x) {
+                ++area[size_t(l[x])];
+                covered[size_t(l[x])] += f[x] ? 1 : 0;
+            }
+        }
+        keep.assign(size_t(count), 0);
+        for (size_t i = 1; i < keep.size(); ++i)
+            keep[i] = 2 * covered[i] <= area[i];
+    }
+    for (int y = 0; y < ridge.strength.rows; ++y) {
+        const int* l = all ? nullptr : labels.ptr<int>(y);
+        const float* cs = coarse.strength.ptr<float>(y);
+        const uchar* cc = coarse.code.ptr<uchar>(y);
+        const uchar* cw = coarse.scale.ptr<uchar>(y);
+        float* s = ridge.strength.ptr<float>(y);
+        uchar* c = ridge.code.ptr<uchar>(y);
+        uchar* w = ridge.scale.ptr<uchar>(y);
+        for (int x = 0; x < ridge.strength.cols; ++x) {
+            if (!keep[l ? size_t(l[x]) : 1] || cs[x] <= s[x])
+                continue;
+            s[x] = cs[x];
+            c[x] = cc[x];
+            w[x] = cw[x];
+        }
+    }
 }
 
 float Sample(const cv::Mat& image, double x, double y)
@@ -994,9 +1067,13 @@ Result DetectHairs(const QImage& picture, const Options& options)
         return result;
     }
     Ridge ridge;
-    if (!MultiScaleRidge(dark, ppm, ridge, options.progress)) {
-        result.cancelled = true;
-        return result;
+    {
+        Ridge coarse;
+        if (!MultiScaleRidge(dark, ppm, ridge, coarse, options.progress)) {
+            result.cancelled = true;
+            return result;
+        }
+        AddThickHairs(ridge, coarse, kNeighbourhoodMm * ppm, kMaxWidthUm * ppm / 1000.0, options.tracer);
     }
     const double minLength = kShortestHairMm * ppm;
     const double minPiece = kShortestPieceMm * ppm;
@@ -1020,7 +1097,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
         ridge.code.release();
         ridge.scale.release();
     } else {
-        cv::Mat centre = HairMask(ridge, minPiece, 0.08 * ppm);
+        cv::Mat centre = HairMask(ridge, minPiece, kNeighbourhoodMm * ppm);
         report(65);
         if (debug) {
             cv::Mat view;
