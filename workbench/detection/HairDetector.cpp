@@ -38,6 +38,8 @@ constexpr double kMaxWidthUm = 130.0;
 // side by side than to either of them, and merge them into one wide ridge: they
 // only add hairs that no finer scale sees.
 constexpr double kSingleHairUm = 55.0;
+// Ratio of neighbouring scales: a pale thin hair between two scales answers weakly.
+constexpr double kScaleStep = 1.3;
 // Gaussian scale at which sigma^2 times the second derivative of a bar of width w peaks: w / 2.
 constexpr double kSigmaPerWidth = 0.5;
 // Ridge strength thresholds of the hysteresis (darkness is the negative log of
@@ -196,7 +198,7 @@ bool MultiScaleRidge(
     const double wMin = std::max(2.0, kMinWidthUm * pixelsPerMm / 1000.0);
     const double wMax = std::max(wMin * 2.0, kMaxWidthUm * pixelsPerMm / 1000.0);
     std::vector<double> sigmas;
-    for (double s = std::max(0.8, kSigmaPerWidth * wMin); s <= kSigmaPerWidth * wMax * 1.01; s *= 1.45)
+    for (double s = std::max(0.8, kSigmaPerWidth * wMin); s <= kSigmaPerWidth * wMax * 1.01; s *= kScaleStep)
         sigmas.push_back(s);
     ridge.strength = cv::Mat::zeros(dark.size(), CV_32F);
     ridge.code = cv::Mat::zeros(dark.size(), CV_8U);
