@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -292,6 +293,23 @@ TEST_P(HairDetection, HairsSideBySideWithASeamAreTwo)
     DrawHair(image, a1, a2, 10);
     DrawHair(image, b1, b2, 10, QColor(80, 50, 35));
     ExpectTwoHairs(Detect(image), a1, a2, b1, b2);
+}
+
+// A hair crossed by three others is joined from its pieces; a piece found along
+// it as well is the same hair, not one more.
+TEST_P(HairDetection, HairCrossedByThreeIsOneHair)
+{
+    QImage image = Skin();
+    const QPointF a1(30, 200), a2(470, 230);
+    DrawHair(image, a1, a2, 16);
+    DrawHair(image, { 150, 40 }, { 170, 380 }, 8, QColor(80, 50, 35));
+    DrawHair(image, { 300, 40 }, { 330, 380 }, 8, QColor(80, 50, 35));
+    DrawHair(image, { 200, 60 }, { 420, 380 }, 8, QColor(80, 50, 35));
+    const detection::Result result = Detect(image);
+    EXPECT_EQ(result.hairs.size(), 4u);
+    EXPECT_EQ(std::count_if(result.hairs.begin(), result.hairs.end(),
+                  [&](const detection::Hair& h) { return Follows(h, a1, a2, 6.0, 0.2); }),
+        1);
 }
 
 // On dark reddish skin a pale hair is hardly darker, but plainly less red.

@@ -750,9 +750,20 @@ Parabola FitParabola(const std::vector<QPointF>& points, const QPointF& origin, 
 // faint stretch) are joined where the join model finds them one hair's. Pieces of
 // the tracer (`traced`) tell the model so, and glare on their bridge counts
 // neither way.
-void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced)
+bool Near(const QPointF& p, const std::vector<QPointF>& path, double tolerance)
 {
-    // Duplicates: most of a piece within the width of a longer one.
+    const double t2 = tolerance * tolerance;
+    for (const QPointF& q : path) {
+        const QPointF d = p - q;
+        if (Dot(d, d) <= t2)
+            return true;
+    }
+    return false;
+}
+
+// Marks as removed each piece lying mostly within the width of a longer one.
+void DropDuplicates(std::vector<Piece>& pieces, bool traced)
+{
     std::vector<size_t> order(pieces.size());
     std::iota(order.begin(), order.end(), size_t(0));
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return pieces[a].length > pieces[b].length; });
@@ -763,17 +774,10 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             box |= QRectF(p, QSizeF(0.01, 0.01));
         boxes[i] = box;
     }
-    auto near = [](const QPointF& p, const std::vector<QPointF>& path, double tolerance) {
-        const double t2 = tolerance * tolerance;
-        for (const QPointF& q : path) {
-            const QPointF d = p - q;
-            if (Dot(d, d) <= t2)
-                return true;
-        }
-        return false;
-    };
     for (size_t oi = 0; oi < order.size(); ++oi) {
         Piece& small = pieces[order[oi]];
+        if (small.removed)
+            continue;
         for (size_t oj = 0; oj < oi; ++oj) {
             const Piece& big = pieces[order[oj]];
             if (big.removed)
@@ -787,13 +791,19 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const size_t allowedAway = size_t((1.0 - kDuplicateShare) * double(checked));
             size_t away = 0;
             for (size_t k = 0; k < small.path.size() && away <= allowedAway; k += 2)
-                away += near(small.path[k], big.path, tolerance) ? 0 : 1;
+                away += Near(small.path[k], big.path, tolerance) ? 0 : 1;
             if (away <= allowedAway) {
                 small.removed = true;
                 break;
             }
         }
     }
+}
+
+void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced)
+{
+    // Duplicates: most of a piece within the width of a longer one.
+    DropDuplicates(pieces, traced);
 
     // Joins of piece ends, the most probable first.
     struct End
@@ -884,7 +894,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const QPointF na(-ea.direction.y(), ea.direction.x());
             const QPointF nb(-eb.direction.y(), eb.direction.x());
             const double tolerance = std::max(4.0, 0.85 * w);
-            const bool onOther = near(ea.at, pb.path, tolerance) && near(eb.at, pa.path, tolerance);
+            const bool onOther = Near(ea.at, pb.path, tolerance) && Near(eb.at, pa.path, tolerance);
             const double span = std::max(kDirectionSpan, 4.0 * w);
             const std::vector<QPointF> stretchA = EndStretch(pa.path, a % 2 == 1, span);
             const std::vector<QPointF> stretchB = EndStretch(pb.path, b % 2 == 1, span);
@@ -1016,6 +1026,9 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
         whole.length = PolylineLength(whole.path);
         merged.push_back(std::move(whole));
     }
+    // A piece checked against the pieces longer than itself may still lie along
+    // a hair that was joined from shorter ones.
+    DropDuplicates(merged, traced);
     pieces = std::move(merged);
 }
 } // namespace
