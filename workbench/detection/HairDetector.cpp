@@ -204,8 +204,6 @@ bool MultiScaleRidge(
     ridge.code = cv::Mat::zeros(dark.size(), CV_8U);
     ridge.scale = cv::Mat::zeros(dark.size(), CV_8U);
     std::vector<cv::Mat> pyramid { dark };
-    // Scales wider than a single hair answer to two hairs lying side by side as
-    // one wide ridge; they only add hairs thicker than the finer scales see.
     const double singleWidth = kSingleHairUm * pixelsPerMm / 1000.0;
     for (size_t k = 0; k < sigmas.size(); ++k) {
         const double sigma = sigmas[k];
@@ -745,11 +743,7 @@ Parabola FitParabola(const std::vector<QPointF>& points, const QPointF& origin, 
     return result;
 }
 
-// Pieces of one hair become one: a piece lying along a longer one is dropped,
-// and pieces whose ends continue each other across a gap (a crossing, glare, a
-// faint stretch) are joined where the join model finds them one hair's. Pieces of
-// the tracer (`traced`) tell the model so, and glare on their bridge counts
-// neither way.
+// Whether `p` lies within `tolerance` of a point of `path`.
 bool Near(const QPointF& p, const std::vector<QPointF>& path, double tolerance)
 {
     const double t2 = tolerance * tolerance;
@@ -800,6 +794,11 @@ void DropDuplicates(std::vector<Piece>& pieces, bool traced)
     }
 }
 
+// Pieces of one hair become one: a piece lying along a longer one is dropped
+// (before the joins and again after them), and pieces whose ends continue each
+// other across a gap (a crossing, glare, a faint stretch) are joined where the
+// join model finds them one hair's. Pieces of the tracer (`traced`) tell the
+// model so, and glare on their bridge counts neither way.
 void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced)
 {
     // Duplicates: most of a piece within the width of a longer one.
