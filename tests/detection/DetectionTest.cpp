@@ -313,6 +313,23 @@ TEST_P(HairDetection, HairCrossedByThreeIsOneHair)
         1);
 }
 
+// A thick hair whose tip splits into thin strands (a split end) is one hair: a
+// thin line leaving it for a short way is no hair of its own.
+TEST(HairDetectionGraph, SplitEndIsOneHair)
+{
+    detection::Options options;
+    options.pixelsPerMm = kPixelsPerMm;
+    options.tracer = false;
+    QImage image = Skin();
+    const QPointF a1(40, 200), a2(400, 210);
+    DrawHair(image, a1, a2, 18);
+    DrawHair(image, { 300, 199 }, { 440, 188 }, 4, QColor(70, 45, 32));
+    DrawHair(image, { 300, 214 }, { 430, 230 }, 4, QColor(70, 45, 32));
+    const detection::Result result = detection::DetectHairs(image, options);
+    ASSERT_EQ(result.hairs.size(), 1u);
+    EXPECT_TRUE(Follows(result.hairs[0], a1, a2, 8.0, 0.9));
+}
+
 // On dark reddish skin a pale hair is hardly darker, but plainly less red.
 TEST_P(HairDetection, PaleHairOnDarkReddishSkinIsFoundByItsHue)
 {

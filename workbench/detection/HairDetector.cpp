@@ -755,6 +755,14 @@ bool Near(const QPointF& p, const std::vector<QPointF>& path, double tolerance)
     return false;
 }
 
+QRectF Bounds(const std::vector<QPointF>& path)
+{
+    QRectF box(path.front(), QSizeF(0, 0));
+    for (const QPointF& p : path)
+        box |= QRectF(p, QSizeF(0.01, 0.01));
+    return box;
+}
+
 // Marks as removed each piece lying mostly within the width of a longer one.
 void DropDuplicates(std::vector<Piece>& pieces, bool traced)
 {
@@ -762,12 +770,8 @@ void DropDuplicates(std::vector<Piece>& pieces, bool traced)
     std::iota(order.begin(), order.end(), size_t(0));
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return pieces[a].length > pieces[b].length; });
     std::vector<QRectF> boxes(pieces.size());
-    for (size_t i = 0; i < pieces.size(); ++i) {
-        QRectF box(pieces[i].path.front(), QSizeF(0, 0));
-        for (const QPointF& p : pieces[i].path)
-            box |= QRectF(p, QSizeF(0.01, 0.01));
-        boxes[i] = box;
-    }
+    for (size_t i = 0; i < pieces.size(); ++i)
+        boxes[i] = Bounds(pieces[i].path);
     for (size_t oi = 0; oi < order.size(); ++oi) {
         Piece& small = pieces[order[oi]];
         if (small.removed)
@@ -788,6 +792,64 @@ void DropDuplicates(std::vector<Piece>& pieces, bool traced)
                 away += Near(small.path[k], big.path, tolerance) ? 0 : 1;
             if (away <= allowedAway) {
                 small.removed = true;
+                break;
+            }
+        }
+    }
+}
+
+// A thin line (at most this share of the width) running along a thicker hair,
+// within its width, over at least this share of its length from one of its ends,
+// and leaving it for less than the shortest hair, is an edge of that hair, a
+// split end or a stub beside it, not a hair of its own.
+constexpr double kStubWidthShare = 0.5;
+constexpr double kStubAlongShare = 0.4;
+
+void DropStubsBesideThickHairs(std::vector<Piece>& pieces, double minLength)
+{
+    std::vector<size_t> order;
+    for (size_t i = 0; i < pieces.size(); ++i)
+        if (!pieces[i].removed)
+            order.push_back(i);
+    std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return pieces[a].length > pieces[b].length; });
+    std::vector<QRectF> boxes(pieces.size());
+    for (size_t i : order)
+        boxes[i] = Bounds(pieces[i].path);
+    std::vector<char> near;
+    for (size_t oi = 1; oi < order.size(); ++oi) {
+        Piece& thin = pieces[order[oi]];
+        const double thinWidth = UnblurredWidth(thin.width, kOpticsBlur);
+        for (size_t oj = 0; oj < oi; ++oj) {
+            const Piece& thick = pieces[order[oj]];
+            if (thick.removed)
+                continue;
+            const double thickWidth = UnblurredWidth(thick.width, kOpticsBlur);
+            if (thinWidth > kStubWidthShare * thickWidth)
+                continue;
+            const double tolerance = std::max(3.0, thickWidth);
+            if (!boxes[order[oj]].adjusted(-tolerance, -tolerance, tolerance, tolerance).intersects(boxes[order[oi]]))
+                continue;
+            near.assign(thin.path.size(), 0);
+            size_t count = 0;
+            for (size_t k = 0; k < thin.path.size(); ++k) {
+                near[k] = Near(thin.path[k], thick.path, tolerance) ? 1 : 0;
+                count += size_t(near[k]);
+            }
+            if (double(count) < kStubAlongShare * double(thin.path.size()))
+                continue;
+            // The stretch along the thick hair must be one end of the thin line.
+            size_t head = 0, tail = 0;
+            while (head < near.size() && near[head])
+                ++head;
+            while (tail < near.size() && near[near.size() - 1 - tail])
+                ++tail;
+            const size_t along = std::max(head, tail);
+            if (double(along) < 0.8 * double(count))
+                continue;
+            const auto from = thin.path.begin() + long(head >= tail ? head : 0);
+            const auto to = thin.path.end() - long(head >= tail ? 0 : tail);
+            if (PolylineLength(std::vector<QPointF>(from, to)) < minLength) {
+                thin.removed = true;
                 break;
             }
         }
@@ -1210,6 +1272,9 @@ Result DetectHairs(const QImage& picture, const Options& options)
     perChain.clear();
     chains.clear();
     MergePieces(dark, pieces, ppm, options.tracer);
+    // (The tracer's thin pieces beside thick ones are more often hairs of their own.)
+    if (!options.tracer)
+        DropStubsBesideThickHairs(pieces, minLength);
     if (debug) {
         size_t points = 0, longest = 0;
         for (const Piece& p : pieces) {
