@@ -50,7 +50,7 @@ struct Totals
     int falseFragment = 0, falseMixed = 0, falseOff = 0, fragmentOfMatched = 0;
     std::vector<double> fragmentLengths; // share of the hair's length
     int missedFragmented = 0, missedMixed = 0, missedUntouched = 0;
-    int missedMixedByMatched = 0, missedMixedLowOn = 0;
+    int missedMixedByMatched = 0, missedMixedLowOn = 0, missedHidden = 0;
     int fragmentBeside = 0, fragmentBeyond = 0;
 };
 
@@ -274,6 +274,17 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
         for (size_t t = 0; t < truths.size(); ++t) {
             if (detectionOf[t] >= 0)
                 continue;
+            // A missed hair lying along another over most of its length is hardly
+            // to be seen in the picture at all.
+            for (size_t o = 0; o < truths.size(); ++o) {
+                if (o != t && truths[o].box.intersects(truths[t].box)
+                    && ShareNear(truths[t].visible, truths[o].visible,
+                           std::max(4.0, 0.5 * (truths[t].widthPx + truths[o].widthPx)))
+                        >= 0.8) {
+                    ++totals.missedHidden;
+                    break;
+                }
+            }
             if (coverAny[t] >= 0.5) {
                 ++totals.missedMixed;
                 if (truthOf[size_t(coverBy[t])] >= 0)
@@ -449,6 +460,8 @@ int main(int argc, char* argv[])
         totals.falseOff);
     std::printf("missed hairs            %d fragmented, %d covered by a straying detection, %d untouched\n",
         totals.missedFragmented, totals.missedMixed, totals.missedUntouched);
+    std::printf(
+        "  hidden: %d missed hairs lie along another hair over at least 80 %% of their length\n", totals.missedHidden);
     std::printf("  fragments of matched hairs: %d beside their match, %d beyond it\n", totals.fragmentBeside,
         totals.fragmentBeyond);
     std::printf("  straying: %d by a detection matched to another hair, %d by one less than half on it\n",
