@@ -813,42 +813,41 @@ void DropStubsBesideThickHairs(std::vector<Piece>& pieces, double minLength)
             order.push_back(i);
     std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return pieces[a].length > pieces[b].length; });
     std::vector<QRectF> boxes(pieces.size());
-    for (size_t i : order)
+    std::vector<double> widths(pieces.size());
+    for (size_t i : order) {
         boxes[i] = Bounds(pieces[i].path);
-    std::vector<char> near;
+        widths[i] = UnblurredWidth(pieces[i].width, kOpticsBlur);
+    }
     for (size_t oi = 1; oi < order.size(); ++oi) {
         Piece& thin = pieces[order[oi]];
-        const double thinWidth = UnblurredWidth(thin.width, kOpticsBlur);
+        const double thinWidth = widths[order[oi]];
         for (size_t oj = 0; oj < oi; ++oj) {
             const Piece& thick = pieces[order[oj]];
             if (thick.removed)
                 continue;
-            const double thickWidth = UnblurredWidth(thick.width, kOpticsBlur);
+            const double thickWidth = widths[order[oj]];
             if (thinWidth > kStubWidthShare * thickWidth)
                 continue;
             const double tolerance = std::max(3.0, thickWidth);
             if (!boxes[order[oj]].adjusted(-tolerance, -tolerance, tolerance, tolerance).intersects(boxes[order[oi]]))
                 continue;
-            near.assign(thin.path.size(), 0);
-            size_t count = 0;
-            for (size_t k = 0; k < thin.path.size(); ++k) {
-                near[k] = Near(thin.path[k], thick.path, tolerance) ? 1 : 0;
-                count += size_t(near[k]);
-            }
-            if (double(count) < kStubAlongShare * double(thin.path.size()))
-                continue;
-            // The stretch along the thick hair must be one end of the thin line.
+            // The stretch along the thick hair is one end of the thin line, and
+            // the rest leaves it (coming back to it is a hair crossing it twice).
+            const size_t n = thin.path.size();
             size_t head = 0, tail = 0;
-            while (head < near.size() && near[head])
+            while (head < n && Near(thin.path[head], thick.path, tolerance))
                 ++head;
-            while (tail < near.size() && near[near.size() - 1 - tail])
+            while (tail < n - head && Near(thin.path[n - 1 - tail], thick.path, tolerance))
                 ++tail;
             const size_t along = std::max(head, tail);
-            if (double(along) < 0.8 * double(count))
+            if (double(along) < kStubAlongShare * double(n))
                 continue;
             const auto from = thin.path.begin() + long(head >= tail ? head : 0);
             const auto to = thin.path.end() - long(head >= tail ? 0 : tail);
-            if (PolylineLength(std::vector<QPointF>(from, to)) < minLength) {
+            if (PolylineLength(std::vector<QPointF>(from, to)) >= minLength)
+                continue;
+            const long back = std::count_if(from, to, [&](const QPointF& p) { return Near(p, thick.path, tolerance); });
+            if (double(back) <= 0.25 * double(along)) {
                 thin.removed = true;
                 break;
             }
