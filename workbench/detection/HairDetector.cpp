@@ -1,6 +1,6 @@
-// Hair detection: multi-scale ridge filter on a darkness picture, hysteresis,
-// centre lines by non-maximum suppression and thinning, the skeleton graph,
-// mark fitting and thickness from the cross-section profile.
+// Hair detection: multi-scale ridge filter on a darkness picture, hysteresis
+// against the strongest ridge nearby, centre lines by thinning, the skeleton
+// graph, mark fitting and thickness from the cross-section profile.
 #include "workbench/detection/HairDetector.h"
 
 #include "workbench/detection/HairFit.h"
