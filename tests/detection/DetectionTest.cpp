@@ -69,6 +69,15 @@ protected:
     detection::Result Detect(const QImage& image) const { return detection::DetectHairs(image, Calibrated()); }
 };
 
+// For the cases only the skeleton graph handles.
+detection::Options GraphOnly()
+{
+    detection::Options options;
+    options.pixelsPerMm = kPixelsPerMm;
+    options.tracer = false;
+    return options;
+}
+
 double DistanceToSegment(QPointF p, QPointF a, QPointF b)
 {
     const QPointF ab = b - a;
@@ -286,9 +295,7 @@ TEST_P(HairDetection, PaleThinVellusHairIsFoundAndThin)
 // (The tracer still takes them as one.)
 TEST(HairDetectionGraph, HairsSideBySideWithASeamAreTwo)
 {
-    detection::Options options;
-    options.pixelsPerMm = kPixelsPerMm;
-    options.tracer = false;
+    const detection::Options options = GraphOnly();
     QImage image = Skin();
     const QPointF a1(60, 180), a2(440, 180), b1(60, 193), b2(440, 193);
     DrawHair(image, a1, a2, 10);
@@ -317,9 +324,7 @@ TEST_P(HairDetection, HairCrossedByThreeIsOneHair)
 // thin line leaving it for a short way is no hair of its own.
 TEST(HairDetectionGraph, SplitEndIsOneHair)
 {
-    detection::Options options;
-    options.pixelsPerMm = kPixelsPerMm;
-    options.tracer = false;
+    const detection::Options options = GraphOnly();
     QImage image = Skin();
     const QPointF a1(40, 200), a2(400, 210);
     DrawHair(image, a1, a2, 18);
