@@ -240,7 +240,8 @@ public:
     int AcceptProposals();
     // What detection is to search: the evaluated field, none when there is no border.
     std::optional<detection::Field> DetectionField() const;
-    // Pixels per millimetre of the calibration; 0 when not calibrated in millimetres.
+    // Pixels per millimetre of the calibration (in millimetres or micrometres);
+    // 0 when not calibrated in a length.
     double PixelsPerMm() const;
 
 private:

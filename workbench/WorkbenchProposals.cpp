@@ -67,9 +67,8 @@ int Workbench::ProposalLayer()
 
 double Workbench::PixelsPerMm() const
 {
-    if (m_state.UnitText != QLatin1String("mm") || m_state.Scale <= 0.0)
-        return 0.0;
-    return 1.0 / m_state.Scale;
+    const std::optional<double> micrometres = MicrometresPerPixel();
+    return micrometres ? 1000.0 / *micrometres : 0.0;
 }
 
 std::optional<detection::Field> Workbench::DetectionField() const

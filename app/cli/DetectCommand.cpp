@@ -82,6 +82,12 @@ int DetectCommand(const QStringList& args)
         pixelsPerMm = text->toDouble(&ok);
         if (!ok || !std::isfinite(pixelsPerMm) || pixelsPerMm <= 0.0 || pixelsPerMm > 100000.0)
             return UsageError(usage);
+        if (!detection::CalibrationSupported(pixelsPerMm))
+            return InputError(QStringLiteral("detect: at %1 pixels per mm the picture shows no hairs that can be "
+                                             "detected; hair detection needs %2 to %3 pixels per mm")
+                                  .arg(pixelsPerMm)
+                                  .arg(detection::kMinPixelsPerMm)
+                                  .arg(detection::kMaxPixelsPerMm));
     }
     std::optional<detection::Field> field;
     if (const auto text = parsed->Option(QStringLiteral("--field"))) {

@@ -345,6 +345,23 @@ TEST_P(HairDetection, PaleHairOnDarkReddishSkinIsFoundByItsHue)
     EXPECT_TRUE(Follows(result.hairs[0], { 60, 150 }, { 420, 250 }, 5.0, 0.85));
 }
 
+// Out of the calibrations detection works at, it looks for no hair (at 20,000
+// pixels per mm the widest scales alone took a minute).
+TEST(HairDetectionCalibration, UnusableCalibrationsAreRefused)
+{
+    QImage image = Skin();
+    DrawHair(image, { 40, 60 }, { 400, 80 }, 12);
+    for (const double pixelsPerMm : { 20000.0, 2501.0, 29.0, 1.0 }) {
+        detection::Options options;
+        options.pixelsPerMm = pixelsPerMm;
+        const detection::Result result = detection::DetectHairs(image, options);
+        EXPECT_TRUE(result.unsupportedCalibration) << pixelsPerMm;
+        EXPECT_TRUE(result.hairs.empty());
+    }
+    for (const double pixelsPerMm : { 0.0, 30.0, 2500.0 })
+        EXPECT_TRUE(detection::CalibrationSupported(pixelsPerMm)) << pixelsPerMm;
+}
+
 TEST_P(HairDetection, FieldCancelAndEmptyPictures)
 {
     QImage image = Skin();

@@ -55,6 +55,13 @@ TEST(DetectCli, PrintsHairsAndSavesThemAccepted)
     EXPECT_EQ(RunCli({ "detect", picture, "--field", "1,2" }).exitCode, 2);
     EXPECT_EQ(RunCli({ "detect", picture, "--pixels-per-mm", "-3" }).exitCode, 2);
     EXPECT_EQ(RunCli({ "detect", dir.Path("missing.png") }).exitCode, 1);
+    // A calibration at which no hair shows its width is refused at once, not
+    // searched for minutes.
+    for (const char* unusable : { "20000", "5" }) {
+        const CliRun refused = RunCli({ "detect", picture, "--pixels-per-mm", unusable });
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("30 to 2500 pixels per mm"))) << refused.err.toStdString();
+    }
     // Uncalibrated, sizes are in pixels and the calibration is null.
     const CliRun pixels = RunCli({ "detect", picture });
     ASSERT_EQ(pixels.exitCode, 0);

@@ -140,6 +140,27 @@ TEST_F(MainWindow, DetectHairs_ProposesThenAcceptsWithOrigin)
     EXPECT_EQ(m_window->Tree()->topLevelItem(0)->text(1), QStringLiteral("erkannt"));
 }
 
+// At a calibration no hair shows its width, "Haare erkennen" says so at once
+// instead of searching for minutes.
+TEST_F(MainWindow, DetectHairs_UnusableCalibration_SaysSoAndStartsNothing)
+{
+    StartOnSample();
+    Workbench& bench = m_window->Bench();
+    bench.State().UnitText = QStringLiteral("mm");
+    bench.State().Scale = 1.0 / 20000.0;
+    OnNextDialog([&](QWidget* d) {
+        m_shown << DialogText(d);
+        PressButton(d, QStringLiteral("OK"));
+    });
+    m_window->Action(QStringLiteral("Haareerkennen1"))->trigger();
+    ASSERT_EQ(m_shown.size(), 1);
+    EXPECT_TRUE(m_shown[0].contains(QStringLiteral("20000")));
+    EXPECT_TRUE(m_shown[0].contains(QStringLiteral("30 bis 2500 Pixel je mm")));
+    EXPECT_TRUE(m_window->Action(QStringLiteral("Haareerkennen1"))->isEnabled());
+    EXPECT_EQ(m_window->findChild<QProgressDialog*>(QStringLiteral("FormDetecting")), nullptr);
+    EXPECT_EQ(bench.ProposalCount(), 0);
+}
+
 TEST_F(MainWindow, ToolButtons_LineKeepsTheSliderResultButtonHidesPanel)
 {
     Create();

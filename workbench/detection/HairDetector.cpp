@@ -1096,6 +1096,10 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
 Result DetectHairs(const QImage& picture, const Options& options)
 {
     Result result;
+    if (!CalibrationSupported(options.pixelsPerMm)) {
+        result.unsupportedCalibration = true;
+        return result;
+    }
     const double ppm = options.pixelsPerMm > 0.0 ? options.pixelsPerMm : kDefaultPixelsPerMm;
     result.pixelsPerMm = ppm;
     QElapsedTimer clock;

@@ -38,6 +38,18 @@ struct Options
 };
 
 constexpr double kDefaultPixelsPerMm = 200.0;
+// Calibrations detection works at: below, the thickest hair it looks for
+// (130 µm) is narrower than 4 pixels and the picture shows no hair's width;
+// above, the thinnest (15 µm) is wider than 37 pixels, the picture shows a
+// fraction of one hair and the widest scales would take minutes.
+constexpr double kMinPixelsPerMm = 30.0;
+constexpr double kMaxPixelsPerMm = 2500.0;
+// Whether detection works at this calibration (0, not calibrated, takes
+// kDefaultPixelsPerMm and always does).
+inline bool CalibrationSupported(double pixelsPerMm)
+{
+    return pixelsPerMm == 0.0 || (pixelsPerMm >= kMinPixelsPerMm && pixelsPerMm <= kMaxPixelsPerMm);
+}
 // Hairs of this thickness or thinner are vellus hairs.
 constexpr double kVellusMaxUm = 40.0;
 
@@ -59,6 +71,8 @@ struct Result
     std::vector<Hair> hairs;
     double pixelsPerMm = 0.0; // the calibration the scales were chosen for
     bool cancelled = false;
+    // The calibration is outside what detection works at: no hair was looked for.
+    bool unsupportedCalibration = false;
 };
 
 // Runs the whole detection. Safe to call from a worker thread (reads `picture` only).

@@ -3,6 +3,7 @@
 // hairs appear as proposals the operator reviews with the ordinary tools.
 #include "workbench/ui/TFormMain.h"
 
+#include "common/NumberText.h"
 #include "workbench/detection/HairDetector.h"
 #include "workbench/ui/TFormLang.h"
 #include "workbench/ui/WindowPrompt.h"
@@ -22,6 +23,14 @@ void TFormMain::DetectHairsCommand()
         m_prompt->ShowMessage(Bench().Texts().Text(QStringLiteral("MessageImageRequired")));
         return;
     }
+    const double pixelsPerMm = Bench().PixelsPerMm();
+    if (!detection::CalibrationSupported(pixelsPerMm)) {
+        m_prompt->ShowMessage(m_formLang->Text(QStringLiteral("MessageDetectionCalibration"))
+                                  .arg(NumberText::Fixed(pixelsPerMm, 1, Bench().DecimalSeparator()))
+                                  .arg(detection::kMinPixelsPerMm)
+                                  .arg(detection::kMaxPixelsPerMm));
+        return;
+    }
     // The thread reads its own (shared, never written) copy of the picture.
     const QImage picture = Bench().Canvas().BkBitmap();
     auto cancel = std::make_shared<std::atomic<bool>>(false);
@@ -29,7 +38,7 @@ void TFormMain::DetectHairsCommand()
     auto result = std::make_shared<detection::Result>();
 
     detection::Options options;
-    options.pixelsPerMm = Bench().PixelsPerMm();
+    options.pixelsPerMm = pixelsPerMm;
     options.field = Bench().DetectionField();
     options.progress = [cancel, progressValue](int percent) {
         progressValue->store(percent);
