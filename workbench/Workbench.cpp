@@ -9,6 +9,7 @@
 #include "workbench/HairMetrics.h"
 #include "workbench/OperatorPrompt.h"
 #include "workbench/ShapeTags.h"
+#include "workbench/calibration/LengthUnits.h"
 #include "workbench/hostexchange/TInterfaceBA.h"
 
 #include <QFont>
@@ -356,14 +357,15 @@ ResultsSnapshot Workbench::Results() const
 ThicknessSummary Workbench::Thickness() const
 {
     ThicknessSummary summary;
-    const bool mm = m_state.UnitText == QLatin1String("mm");
-    summary.unit = mm ? QStringLiteral("µm") : m_state.UnitText;
+    // Calibrated in any length, every hair's thickness is in micrometres.
+    const bool micrometres = LengthUnits::MicrometresPer(m_state.UnitText).has_value();
+    summary.unit = micrometres ? QStringLiteral("µm") : m_state.UnitText;
     // The thickness child of every hair; a quick-count mark's has no unit.
     for (const ResultTree::Entry& entry : m_tree.Entries())
         for (const TResultNode& child : entry.children)
             if (child.parameter == m_labels.thickness && !child.unit.isEmpty())
                 summary.values.push_back(child.value);
-    if (mm)
+    if (micrometres)
         summary.classes = ThicknessDistribution::Classes(summary.values);
     summary.median = ThicknessDistribution::Median(summary.values);
     const int measured = m_state.HairCount - m_state.QuickCount;

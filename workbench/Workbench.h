@@ -27,7 +27,7 @@ class TInterfaceBA;
 // counts (quick-count marks have none).
 struct ThicknessSummary
 {
-    QString unit; // "µm" when calibrated in millimetres, else the calibration unit
+    QString unit; // "µm" when calibrated in a length, else the calibration unit
     std::vector<double> values; // in `unit`, in tree order
     std::vector<ThicknessClass> classes; // 10 µm classes; empty unless the unit is µm
     std::optional<double> median;
@@ -240,7 +240,7 @@ public:
     int AcceptProposals();
     // What detection is to search: the evaluated field, none when there is no border.
     std::optional<detection::Field> DetectionField() const;
-    // Pixels per millimetre of the calibration (in millimetres or micrometres);
+    // Pixels per millimetre of the calibration, whichever length unit it is in;
     // 0 when not calibrated in a length.
     double PixelsPerMm() const;
 

@@ -6,6 +6,7 @@
 
 #include "canvas/ShapeFactory.h"
 #include "canvas/TMyLine.h"
+#include "workbench/calibration/LengthUnits.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,8 +68,10 @@ int Workbench::ProposalLayer()
 
 double Workbench::PixelsPerMm() const
 {
-    const std::optional<double> micrometres = MicrometresPerPixel();
-    return micrometres ? 1000.0 / *micrometres : 0.0;
+    const std::optional<double> micrometres = LengthUnits::MicrometresPer(m_state.UnitText);
+    if (!micrometres || !(m_state.Scale > 0.0))
+        return 0.0;
+    return 1000.0 / (m_state.Scale * *micrometres);
 }
 
 std::optional<detection::Field> Workbench::DetectionField() const

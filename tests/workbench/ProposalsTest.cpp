@@ -169,13 +169,16 @@ TEST_F(ProposalsTest, DetectingAgainReplacesOnlyUnacceptedProposalsAndDeleteReje
     EXPECT_EQ(St().HairCount, 2);
 }
 
-// A picture calibrated in micrometres is calibrated for detection too (it was
-// taken as uncalibrated, and searched at the scales of 200 pixels per mm).
-TEST_F(ProposalsTest, CalibrationInMicrometresCountsForDetection)
+// A picture calibrated in micrometres or centimetres is calibrated for detection
+// too (it was taken as uncalibrated, and searched at the scales of 200 pixels per mm).
+TEST_F(ProposalsTest, CalibrationInAnyLengthCountsForDetection)
 {
     Calibrate(QStringLiteral("200"), QStringLiteral("500"), QString::fromUtf8("µm"));
     ASSERT_EQ(St().UnitText, QString::fromUtf8("µm"));
     EXPECT_DOUBLE_EQ(wb.PixelsPerMm(), 400.0);
+    Calibrate(QStringLiteral("200"), QStringLiteral("0.2"), QStringLiteral("cm"));
+    ASSERT_EQ(St().UnitText, QStringLiteral("cm"));
+    EXPECT_DOUBLE_EQ(wb.PixelsPerMm(), 100.0);
 }
 
 TEST_F(ProposalsTest, FieldFollowsTheBorder)

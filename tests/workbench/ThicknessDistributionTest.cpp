@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using ThicknessDistribution::Classes;
 using ThicknessDistribution::ClassIndex;
@@ -50,11 +51,19 @@ TEST(ThicknessDistributionTest, Median_OddEvenAndEmpty)
     EXPECT_DOUBLE_EQ(*Median({ 7 }), 7);
 }
 
-// 100 pixels per millimetre: a slider value T is T / 10 µm.
-TEST_F(WorkbenchTest, Thickness_ClassesMedianAndVellusShareFollowTheGrid)
+// 100 pixels per millimetre, in each length unit: a slider value T is T / 10 µm.
+// (In micrometres and centimetres the classes were missing, and in centimetres
+// the thickness was labelled "cm".)
+class ThicknessInEveryUnit : public WorkbenchTest,
+                             public ::testing::WithParamInterface<std::pair<const char*, const char*>>
+{
+};
+
+TEST_P(ThicknessInEveryUnit, ClassesMedianAndVellusShareFollowTheGrid)
 {
     Picture(1000, 1000);
-    Calibrate("100", "1", "mm");
+    Calibrate(QStringLiteral("100"), QString::fromUtf8(GetParam().first), QString::fromUtf8(GetParam().second));
+    ASSERT_EQ(St().UnitText, QString::fromUtf8(GetParam().second));
     wb.SetupEvaluatedField(500, 500, 400);
     for (int thickness : { 300, 400, 401, 650, 120 })
         Hair(300, 300 + 10 * thickness / 100, 380, 320 + 10 * thickness / 100, thickness);
@@ -83,6 +92,9 @@ TEST_F(WorkbenchTest, Thickness_ClassesMedianAndVellusShareFollowTheGrid)
     EXPECT_NEAR(json["vellusPercentage"].toDouble(), 60.0, 1e-9);
     EXPECT_EQ(json["rows"].toArray().size(), 19);
 }
+
+INSTANTIATE_TEST_SUITE_P(Units, ThicknessInEveryUnit,
+    ::testing::Values(std::pair { "1", "mm" }, std::pair { "1000", "µm" }, std::pair { "0.1", "cm" }));
 
 TEST_F(WorkbenchTest, Thickness_NoHairsOrNoMillimetres_NoClassesNoFigures)
 {
