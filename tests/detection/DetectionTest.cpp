@@ -372,6 +372,10 @@ TEST_P(HairDetection, FieldCancelAndEmptyPictures)
     const detection::Result inField = detection::DetectHairs(image, options);
     ASSERT_EQ(inField.hairs.size(), 1u);
     EXPECT_GT(inField.hairs[0].path.front().x(), 240);
+    // A field far larger than the picture holds all of it (its bounds overflowed
+    // an int, and no hair was found).
+    options.field = detection::Field { 0, 0, 1e12 };
+    EXPECT_EQ(detection::DetectHairs(image, options).hairs.size(), 2u);
 
     options.field.reset();
     options.progress = [](int percent) { return percent < 20; };

@@ -1131,11 +1131,14 @@ Result DetectHairs(const QImage& picture, const Options& options)
     if (options.field && options.field->radius > 0) {
         const Field& f = *options.field;
         const double margin = 0.1 * ppm;
-        const int x0 = int(std::floor(f.x0 - f.radius - margin));
-        const int y0 = int(std::floor(f.y0 - f.radius - margin));
-        const int x1 = int(std::ceil(f.x0 + f.radius + margin));
-        const int y1 = int(std::ceil(f.y0 + f.radius + margin));
-        roi &= cv::Rect(x0, y0, x1 - x0, y1 - y0);
+        // Clamped to the picture before they become pixels: a field may be far larger.
+        const auto clampX = [&](double x) { return int(std::clamp(x, 0.0, double(picture.width()))); };
+        const auto clampY = [&](double y) { return int(std::clamp(y, 0.0, double(picture.height()))); };
+        const int x0 = clampX(std::floor(f.x0 - f.radius - margin));
+        const int y0 = clampY(std::floor(f.y0 - f.radius - margin));
+        const int x1 = clampX(std::ceil(f.x0 + f.radius + margin));
+        const int y1 = clampY(std::ceil(f.y0 + f.radius + margin));
+        roi = cv::Rect(x0, y0, x1 - x0, y1 - y0);
         if (roi.width < 8 || roi.height < 8)
             return result;
     }
