@@ -40,7 +40,8 @@ std::optional<detection::Field> ParseField(const QString& text)
     for (int i = 0; i < 3; ++i) {
         bool ok = false;
         values[i] = parts[i].trimmed().toDouble(&ok);
-        if (!ok || !std::isfinite(values[i]))
+        // Picture pixels: the saved field holds them as whole numbers.
+        if (!ok || !std::isfinite(values[i]) || std::abs(values[i]) > 1e7)
             return std::nullopt;
     }
     if (values[2] <= 0.0)

@@ -53,6 +53,8 @@ TEST(DetectCli, PrintsHairsAndSavesThemAccepted)
     EXPECT_EQ(results.Json()["unit"].toString(), QStringLiteral("mm"));
 
     EXPECT_EQ(RunCli({ "detect", picture, "--field", "1,2" }).exitCode, 2);
+    // Beyond any picture's pixels (the saved field's whole pixels overflowed).
+    EXPECT_EQ(RunCli({ "detect", picture, "--field", "0,0,1e12", "--save", saved }).exitCode, 2);
     EXPECT_EQ(RunCli({ "detect", picture, "--pixels-per-mm", "-3" }).exitCode, 2);
     EXPECT_EQ(RunCli({ "detect", dir.Path("missing.png") }).exitCode, 1);
     // A calibration at which no hair shows its width is refused at once, not
