@@ -96,6 +96,13 @@ bool Follows(const detection::Hair& hair, QPointF a, QPointF b, double tolerance
     return hair.lengthPx >= share * std::hypot(b.x() - a.x(), b.y() - a.y());
 }
 
+// The result is one hair, along a-b.
+void ExpectOneHair(const detection::Result& result, QPointF a, QPointF b, double tolerance = 5.0, double share = 0.85)
+{
+    ASSERT_EQ(result.hairs.size(), 1u);
+    EXPECT_TRUE(Follows(result.hairs[0], a, b, tolerance, share));
+}
+
 // The result is two hairs, one along a1-a2 and one along b1-b2 (either order).
 void ExpectTwoHairs(const detection::Result& result, QPointF a1, QPointF a2, QPointF b1, QPointF b2)
 {
@@ -264,9 +271,7 @@ TEST_P(HairDetection, GlareSpotOnAHairKeepsOneHair)
     QImage image = Skin();
     DrawHair(image, { 50, 200 }, { 450, 200 }, 14);
     DrawSpot(image, { 250, 200 }, 16, QColor(255, 252, 246, 240));
-    const detection::Result result = Detect(image);
-    ASSERT_EQ(result.hairs.size(), 1u);
-    EXPECT_TRUE(Follows(result.hairs[0], { 50, 200 }, { 450, 200 }, 5.0, 0.85));
+    ExpectOneHair(Detect(image), { 50, 200 }, { 450, 200 });
 }
 
 // A follicle opening (a dark dot) beside a hair is no hair and does not bend it.
@@ -276,9 +281,7 @@ TEST_P(HairDetection, FollicleOpeningBesideAHairIsNoHair)
     DrawHair(image, { 50, 200 }, { 450, 200 }, 12);
     DrawSpot(image, { 250, 232 }, 14, QColor(140, 85, 70, 200));
     DrawSpot(image, { 120, 320 }, 12, QColor(140, 85, 70, 200));
-    const detection::Result result = Detect(image);
-    ASSERT_EQ(result.hairs.size(), 1u);
-    EXPECT_TRUE(Follows(result.hairs[0], { 50, 200 }, { 450, 200 }, 5.0, 0.85));
+    ExpectOneHair(Detect(image), { 50, 200 }, { 450, 200 });
 }
 
 TEST_P(HairDetection, PaleThinVellusHairIsFoundAndThin)
@@ -330,9 +333,7 @@ TEST(HairDetectionGraph, SplitEndIsOneHair)
     DrawHair(image, a1, a2, 18);
     DrawHair(image, { 300, 199 }, { 440, 188 }, 4, QColor(70, 45, 32));
     DrawHair(image, { 300, 214 }, { 430, 230 }, 4, QColor(70, 45, 32));
-    const detection::Result result = detection::DetectHairs(image, options);
-    ASSERT_EQ(result.hairs.size(), 1u);
-    EXPECT_TRUE(Follows(result.hairs[0], a1, a2, 8.0, 0.9));
+    ExpectOneHair(detection::DetectHairs(image, options), a1, a2, 8.0, 0.9);
 }
 
 // On dark reddish skin a pale hair is hardly darker, but plainly less red.
@@ -340,9 +341,7 @@ TEST_P(HairDetection, PaleHairOnDarkReddishSkinIsFoundByItsHue)
 {
     QImage image = Skin(500, 400, QColor(100, 72, 60));
     DrawHair(image, { 60, 150 }, { 420, 250 }, 5, QColor(94, 77, 60));
-    const detection::Result result = Detect(image);
-    ASSERT_EQ(result.hairs.size(), 1u);
-    EXPECT_TRUE(Follows(result.hairs[0], { 60, 150 }, { 420, 250 }, 5.0, 0.85));
+    ExpectOneHair(Detect(image), { 60, 150 }, { 420, 250 });
 }
 
 // Out of the calibrations detection works at, it looks for no hair (at 20,000
