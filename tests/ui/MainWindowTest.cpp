@@ -3,6 +3,7 @@
 #include "tests/ui/UiTestSupport.h"
 
 #include "canvas/widgets/CanvasView.h"
+#include "workbench/MeasurementFile.h"
 #include "workbench/ui/CanvasArea.h"
 #include "workbench/ui/HelpViewer.h"
 #include "workbench/ui/ResultsGrid.h"
@@ -20,6 +21,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QThread>
@@ -138,6 +140,26 @@ TEST_F(MainWindow, DetectHairs_ProposesThenAcceptsWithOrigin)
     EXPECT_EQ(bench.State().HairCount, proposed);
     ASSERT_GT(m_window->Tree()->topLevelItemCount(), 0);
     EXPECT_EQ(m_window->Tree()->topLevelItem(0)->text(1), QStringLiteral("erkannt"));
+}
+
+// A picture loaded while detection runs gets no proposals found on the picture
+// before it.
+TEST_F(MainWindow, DetectHairs_PictureLoadedMeanwhile_GetsNoProposals)
+{
+    StartOnSample();
+    Workbench& bench = m_window->Bench();
+    const QString other = m_dir.Path(QStringLiteral("other.png"));
+    ASSERT_TRUE(
+        QImage(TestSupport::DataPath(QStringLiteral("sample/sample-scalp.jpg"))).copy(0, 0, 900, 700).save(other));
+    m_window->Action(QStringLiteral("Haareerkennen1"))->trigger();
+    ASSERT_FALSE(m_window->Action(QStringLiteral("Haareerkennen1"))->isEnabled());
+    ASSERT_TRUE(MeasurementFile(bench).LoadPicture(other, false));
+    m_window->SyncUi();
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->Action(QStringLiteral("Haareerkennen1"))->isEnabled(), 60000);
+    EXPECT_EQ(bench.ProposalCount(), 0);
+    EXPECT_EQ(bench.Canvas().BkBitmap().width(), 900);
+    EXPECT_EQ(m_window->statusBar()->currentMessage(),
+        QStringLiteral("Ein anderes Bild wurde geladen: die erkannten Haare wurden verworfen"));
 }
 
 // At a calibration no hair shows its width, "Haare erkennen" says so at once

@@ -49,6 +49,7 @@ TFormLang::TFormLang(const LanguageTable& builtIn, QWidget* parent)
         { "StatusDetected", "%1 Haare vorgeschlagen" },
         { "StatusAccepted", "%1 Vorschläge übernommen" },
         { "ButtonCancel", "Abbrechen" },
+        { "StatusDetectionDiscarded", "Ein anderes Bild wurde geladen: die erkannten Haare wurden verworfen" },
         { "MessageDetectionCalibration",
             "Bei %1 Pixeln je mm zeigt das Bild keine Haare, die sich erkennen lassen: die Haarerkennung braucht "
             "%2 bis %3 Pixel je mm." },

@@ -33,6 +33,7 @@ void TFormMain::DetectHairsCommand()
     }
     // The thread reads its own (shared, never written) copy of the picture.
     const QImage picture = Bench().Canvas().BkBitmap();
+    const qint64 pictureKey = picture.cacheKey();
     auto cancel = std::make_shared<std::atomic<bool>>(false);
     auto progressValue = std::make_shared<std::atomic<int>>(0);
     auto result = std::make_shared<detection::Result>();
@@ -64,7 +65,7 @@ void TFormMain::DetectHairsCommand()
         = QThread::create([picture, options, result] { *result = detection::DetectHairs(picture, options); });
     Action(QStringLiteral("Haareerkennen1"))->setEnabled(false);
     const QPointer<QProgressDialog> guard(dialog);
-    connect(m_detectThread, &QThread::finished, this, [this, result, cancel, guard] {
+    connect(m_detectThread, &QThread::finished, this, [this, result, cancel, guard, pictureKey] {
         m_detectThread->deleteLater();
         m_detectThread = nullptr;
         m_detectCancel.reset();
@@ -73,6 +74,11 @@ void TFormMain::DetectHairsCommand()
             guard->deleteLater();
         if (cancel->load() || result->cancelled)
             return;
+        // Another picture was loaded meanwhile: the hairs are not its hairs.
+        if (Bench().Canvas().BkBitmap().cacheKey() != pictureKey) {
+            statusBar()->showMessage(m_formLang->Text(QStringLiteral("StatusDetectionDiscarded")), 10000);
+            return;
+        }
         int proposed = 0;
         Run([&] { proposed = Bench().ShowProposals(result->hairs); });
         statusBar()->showMessage(m_formLang->Text(QStringLiteral("StatusDetected")).arg(proposed), 10000);
