@@ -1,6 +1,7 @@
 // The measuring tools: tool buttons, visibility switches, the thickness and zoom
 // sliders, the mouse on the canvas, quick count and the label flow.
 #include "workbench/Workbench.h"
+#include "workbench/calibration/LengthUnits.h"
 
 #include "canvas/TMyLine.h"
 #include "canvas/TMyRectangle.h"
@@ -185,13 +186,10 @@ int Workbench::ThicknessTarget() const
 
 std::optional<double> Workbench::MicrometresPerPixel() const
 {
-    if (!(m_state.Scale > 0))
+    const std::optional<double> micrometres = LengthUnits::MicrometresPer(m_state.UnitText);
+    if (!micrometres || !(m_state.Scale > 0))
         return std::nullopt;
-    if (m_state.UnitText == QLatin1String("mm"))
-        return m_state.Scale * 1000.0;
-    if (m_state.UnitText == QString::fromUtf8("µm"))
-        return m_state.Scale;
-    return std::nullopt;
+    return m_state.Scale * *micrometres;
 }
 
 std::optional<double> Workbench::ThicknessMicrometres() const
@@ -313,10 +311,11 @@ void Workbench::CanvasMouseMove(double x, double y)
     m_state.ui.statusMouse = QStringLiteral("X: ") + NumberText::Fixed(imageX, 0, m_separator) + QStringLiteral("  Y:")
         + NumberText::Fixed(imageY, 0, m_separator) + QStringLiteral(" Pixel");
     // Beside the pixels, the calibrated position: what a clinician measures in.
-    if (const auto perPixel = MicrometresPerPixel()) {
-        const bool mm = m_state.UnitText == QLatin1String("mm");
-        const double factor = mm ? m_state.Scale : *perPixel;
-        const int decimals = mm ? 3 : 1;
+    // Decimals: 1 in µm, 3 in mm, 4 in cm.
+    const std::optional<double> perUnit = LengthUnits::MicrometresPer(m_state.UnitText);
+    if (perUnit && m_state.Scale > 0) {
+        const double factor = m_state.Scale;
+        const int decimals = *perUnit <= 1.0 ? 1 : *perUnit <= 1000.0 ? 3 : 4;
         m_state.ui.statusMouse += QStringLiteral("  (")
             + NumberText::Fixed(std::round(imageX) * factor, decimals, m_separator) + QStringLiteral("; ")
             + NumberText::Fixed(std::round(imageY) * factor, decimals, m_separator) + QLatin1Char(' ')

@@ -437,6 +437,11 @@ TEST_F(ToolsTest, ThicknessSlider_InMicrometresAndUsableWhileDrawing)
     EXPECT_EQ(St().ui.thickness, 1200);
     wb.SetThicknessMicrometres(1e9);
     EXPECT_EQ(St().ui.thickness, 5000);
+    // The same scale in centimetres: the slider still reads micrometres.
+    Calibrate("200", "0.1", "cm");
+    SetSlider(500);
+    ASSERT_TRUE(wb.ThicknessMicrometres());
+    EXPECT_DOUBLE_EQ(*wb.ThicknessMicrometres(), 25.0);
 
     for (ToolButton tool : { ToolButton::Line, ToolButton::Spline, ToolButton::FollicularUnit }) {
         wb.ToolButtonClicked(tool);
@@ -456,6 +461,12 @@ TEST_F(ToolsTest, StatusBar_MousePositionInPixelsAndCalibratedUnit)
     Calibrate("200", "1", "mm");
     wb.CanvasMouseMove(399.6, 199.6);
     EXPECT_EQ(St().ui.statusMouse, "X: 400  Y:200 Pixel  (2.000; 1.000 mm)");
+    Calibrate("200", "1000", "µm");
+    wb.CanvasMouseMove(399.6, 199.6);
+    EXPECT_EQ(St().ui.statusMouse, "X: 400  Y:200 Pixel  (2000.0; 1000.0 µm)");
+    Calibrate("200", "0.1", "cm");
+    wb.CanvasMouseMove(399.6, 199.6);
+    EXPECT_EQ(St().ui.statusMouse, "X: 400  Y:200 Pixel  (0.2000; 0.1000 cm)");
 }
 
 TEST_F(ToolsTest, Schriftart_SizesTheLabelBoxToTheTextAtAnyZoom)
