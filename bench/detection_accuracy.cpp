@@ -23,6 +23,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -50,7 +51,10 @@ struct Totals
     int falseFragment = 0, falseMixed = 0, falseOff = 0, fragmentOfMatched = 0;
     std::vector<double> fragmentLengths; // share of the hair's length
     int missedFragmented = 0, missedMixed = 0, missedUntouched = 0;
-    int missedMixedByMatched = 0, missedMixedLowOn = 0, missedHidden = 0;
+    int missedMixedByMatched = 0, missedMixedLowOn = 0;
+    // Hairs and missed hairs by the share of their length lying along another
+    // hair (within their widths): below 20 %, 20-40 %, 40-60 %, 60-80 %, 80 % and more.
+    std::array<int, 5> alongHairs {}, alongMissed {};
     int fragmentBeside = 0, fragmentBeyond = 0;
 };
 
@@ -272,19 +276,20 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
                 ++totals.falseOff;
         }
         for (size_t t = 0; t < truths.size(); ++t) {
+            // Hairs lying along another (several leaving one opening, or one on
+            // top of another) are the hardest to tell apart.
+            double along = 0.0;
+            for (size_t o = 0; o < truths.size() && along < 0.8; ++o) {
+                if (o != t && truths[o].box.intersects(truths[t].box))
+                    along = std::max(along,
+                        ShareNear(truths[t].visible, truths[o].visible,
+                            std::max(4.0, 0.5 * (truths[t].widthPx + truths[o].widthPx))));
+            }
+            const size_t band = std::min<size_t>(4, size_t(along * 5.0));
+            ++totals.alongHairs[band];
             if (detectionOf[t] >= 0)
                 continue;
-            // A missed hair lying along another over most of its length is hardly
-            // to be seen in the picture at all.
-            for (size_t o = 0; o < truths.size(); ++o) {
-                if (o != t && truths[o].box.intersects(truths[t].box)
-                    && ShareNear(truths[t].visible, truths[o].visible,
-                           std::max(4.0, 0.5 * (truths[t].widthPx + truths[o].widthPx)))
-                        >= 0.8) {
-                    ++totals.missedHidden;
-                    break;
-                }
-            }
+            ++totals.alongMissed[band];
             if (coverAny[t] >= 0.5) {
                 ++totals.missedMixed;
                 if (truthOf[size_t(coverBy[t])] >= 0)
@@ -460,8 +465,11 @@ int main(int argc, char* argv[])
         totals.falseOff);
     std::printf("missed hairs            %d fragmented, %d covered by a straying detection, %d untouched\n",
         totals.missedFragmented, totals.missedMixed, totals.missedUntouched);
-    std::printf(
-        "  hidden: %d missed hairs lie along another hair over at least 80 %% of their length\n", totals.missedHidden);
+    std::printf("  by share along another hair:");
+    for (size_t band = 0; band < totals.alongHairs.size(); ++band)
+        std::printf("%s %s%d %%: %d of %d", band ? "," : "", band < 4 ? "<" : ">=", band < 4 ? int(band + 1) * 20 : 80,
+            totals.alongMissed[band], totals.alongHairs[band]);
+    std::printf("\n");
     std::printf("  fragments of matched hairs: %d beside their match, %d beyond it\n", totals.fragmentBeside,
         totals.fragmentBeyond);
     std::printf("  straying: %d by a detection matched to another hair, %d by one less than half on it\n",
