@@ -12,9 +12,11 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -181,6 +183,26 @@ TEST_F(MainWindow, DetectHairs_UnusableCalibration_SaysSoAndStartsNothing)
     EXPECT_TRUE(m_window->Action(QStringLiteral("Haareerkennen1"))->isEnabled());
     EXPECT_EQ(m_window->findChild<QProgressDialog*>(QStringLiteral("FormDetecting")), nullptr);
     EXPECT_EQ(bench.ProposalCount(), 0);
+}
+
+// A picture calibrated in centimetres: the thickness box reads micrometres and the
+// status bar the mouse position in cm, as for mm.
+TEST_F(MainWindow, CalibratedInCentimetres_ThicknessInMicrometresPositionInCm)
+{
+    StartOnSample();
+    Workbench& bench = m_window->Bench();
+    bench.State().UnitText = QStringLiteral("cm");
+    bench.State().Scale = 1.0 / 2000.0; // 200 pixels per mm
+    bench.SetThicknessSlider(1000);
+    m_window->SyncUi();
+    EXPECT_EQ(m_window->ThicknessEdit()->suffix(), QString::fromUtf8(" µm"));
+    EXPECT_DOUBLE_EQ(m_window->ThicknessEdit()->value(), 50.0); // 10 pixels
+    const double zoom = bench.State().Zoom;
+    QTest::mouseMove(View(), (QPointF(400, 200) * zoom).toPoint());
+    Wait(10);
+    const QLabel* mouse = m_window->findChild<QLabel*>(QStringLiteral("StatusPanel3"));
+    ASSERT_NE(mouse, nullptr);
+    EXPECT_TRUE(mouse->text().endsWith(QStringLiteral(" cm)"))) << mouse->text().toStdString();
 }
 
 TEST_F(MainWindow, ToolButtons_LineKeepsTheSliderResultButtonHidesPanel)
