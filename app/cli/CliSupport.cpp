@@ -42,8 +42,10 @@ int InputError(const QString& message)
     return kExitInput;
 }
 
-int UsageError(const QString& usage)
+int UsageError(const QString& usage, const QString& reason)
 {
+    if (!reason.isEmpty())
+        std::fprintf(stderr, "pelorix-cli %s\n", reason.toUtf8().constData());
     std::fprintf(stderr, "usage: pelorix-cli %s\n", usage.toUtf8().constData());
     return kExitUsage;
 }

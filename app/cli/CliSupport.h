@@ -27,8 +27,9 @@ std::optional<CliArgs> ParseArgs(
 
 // Prints one English line on stderr and returns kExitInput.
 int InputError(const QString& message);
-// Prints the usage of a command on stderr and returns kExitUsage.
-int UsageError(const QString& usage);
+// Prints the usage of a command on stderr and returns kExitUsage; with a
+// `reason`, first a line saying which argument was wrong.
+int UsageError(const QString& usage, const QString& reason = QString());
 // Writes a JSON document to stdout as UTF-8.
 void PrintJson(const QJsonDocument& document);
 

@@ -82,7 +82,9 @@ int DetectCommand(const QStringList& args)
         bool ok = false;
         pixelsPerMm = text->toDouble(&ok);
         if (!ok || !std::isfinite(pixelsPerMm) || pixelsPerMm <= 0.0 || pixelsPerMm > 100000.0)
-            return UsageError(usage);
+            return UsageError(usage,
+                QStringLiteral("detect: --pixels-per-mm needs a number above 0 and up to 100000, not \"%1\"")
+                    .arg(*text));
         if (!detection::CalibrationSupported(pixelsPerMm))
             return InputError(QStringLiteral("detect: at %1 pixels per mm the picture shows no hairs that can be "
                                              "detected; hair detection needs %2 to %3 pixels per mm")
@@ -94,11 +96,14 @@ int DetectCommand(const QStringList& args)
     if (const auto text = parsed->Option(QStringLiteral("--field"))) {
         field = ParseField(*text);
         if (!field)
-            return UsageError(usage);
+            return UsageError(usage,
+                QStringLiteral("detect: --field needs X0,Y0,R in picture pixels (R above 0, no value beyond "
+                               "10000000), not \"%1\"")
+                    .arg(*text));
     }
     const auto savePath = parsed->Option(QStringLiteral("--save"));
     if (parsed->Flag(QStringLiteral("--with-picture")) && !savePath)
-        return UsageError(usage);
+        return UsageError(usage, QStringLiteral("detect: --with-picture goes with --save"));
 
     const QString path = parsed->positional[0];
     CliSession session;

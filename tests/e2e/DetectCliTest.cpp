@@ -52,10 +52,17 @@ TEST(DetectCli, PrintsHairsAndSavesThemAccepted)
     EXPECT_EQ(detected, hairs.size());
     EXPECT_EQ(results.Json()["unit"].toString(), QStringLiteral("mm"));
 
-    EXPECT_EQ(RunCli({ "detect", picture, "--field", "1,2" }).exitCode, 2);
+    // A wrong value is named before the usage line.
+    const CliRun shortField = RunCli({ "detect", picture, "--field", "1,2" });
+    EXPECT_EQ(shortField.exitCode, 2);
+    EXPECT_TRUE(shortField.err.startsWith(QStringLiteral("pelorix-cli detect: --field needs X0,Y0,R")))
+        << shortField.err.toStdString();
     // Beyond any picture's pixels (the saved field's whole pixels overflowed).
     EXPECT_EQ(RunCli({ "detect", picture, "--field", "0,0,1e12", "--save", saved }).exitCode, 2);
-    EXPECT_EQ(RunCli({ "detect", picture, "--pixels-per-mm", "-3" }).exitCode, 2);
+    const CliRun negative = RunCli({ "detect", picture, "--pixels-per-mm", "-3" });
+    EXPECT_EQ(negative.exitCode, 2);
+    EXPECT_TRUE(negative.err.contains(QStringLiteral("--pixels-per-mm needs a number above 0")))
+        << negative.err.toStdString();
     EXPECT_EQ(RunCli({ "detect", dir.Path("missing.png") }).exitCode, 1);
     // A calibration at which no hair shows its width is refused at once, not
     // searched for minutes.
