@@ -55,6 +55,10 @@ struct Totals
     // Hairs and missed hairs by the share of their length lying along another
     // hair (within their widths): below 20 %, 20-40 %, 40-60 %, 60-80 %, 80 % and more.
     std::array<int, 5> alongHairs {}, alongMissed {};
+    // The same by the share of their length lying under a terminal hair painted
+    // over them, and the figures without the hairs more than half hidden.
+    std::array<int, 5> hiddenHairs {}, hiddenMissed {};
+    int inViewTruths = 0, inViewMatched = 0, hiddenDetections = 0;
     int fragmentBeside = 0, fragmentBeyond = 0;
 };
 
@@ -162,6 +166,24 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
         t.visibleLength = Length(t.visible);
         t.box = Box(t.visible, std::max(4.0, t.widthPx));
         truths.push_back(std::move(t));
+    }
+
+    // Share of each hair's centre line lying under a terminal hair painted after
+    // it (the truth lists the hairs in painting order): there the picture shows
+    // only the hair on top.
+    std::vector<double> hidden(truths.size(), 0.0);
+    for (size_t t = 0; t < truths.size(); ++t) {
+        std::vector<bool> under(truths[t].visible.size(), false);
+        for (size_t o = t + 1; o < truths.size(); ++o) {
+            if (truths[o].vellus || !truths[o].box.intersects(truths[t].box))
+                continue;
+            for (size_t i = 0; i < under.size(); ++i) {
+                for (size_t k = 1; !under[i] && k < truths[o].visible.size(); ++k)
+                    under[i] = SegmentDistance(truths[t].visible[i], truths[o].visible[k - 1], truths[o].visible[k])
+                        < 0.5 * truths[o].widthPx;
+            }
+        }
+        hidden[t] = under.empty() ? 0.0 : double(std::count(under.begin(), under.end(), true)) / double(under.size());
     }
 
     detection::Options options;
@@ -287,9 +309,18 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
             }
             const size_t band = std::min<size_t>(4, size_t(along * 5.0));
             ++totals.alongHairs[band];
+            const size_t hiddenBand = std::min<size_t>(4, size_t(hidden[t] * 5.0));
+            ++totals.hiddenHairs[hiddenBand];
+            if (hidden[t] <= 0.5) {
+                ++totals.inViewTruths;
+                totals.inViewMatched += detectionOf[t] >= 0 ? 1 : 0;
+            } else if (detectionOf[t] >= 0) {
+                ++totals.hiddenDetections;
+            }
             if (detectionOf[t] >= 0)
                 continue;
             ++totals.alongMissed[band];
+            ++totals.hiddenMissed[hiddenBand];
             if (coverAny[t] >= 0.5) {
                 ++totals.missedMixed;
                 if (truthOf[size_t(coverBy[t])] >= 0)
@@ -470,6 +501,19 @@ int main(int argc, char* argv[])
         std::printf("%s %s%d %%: %d of %d", band ? "," : "", band < 4 ? "<" : ">=", band < 4 ? int(band + 1) * 20 : 80,
             totals.alongMissed[band], totals.alongHairs[band]);
     std::printf("\n");
+    std::printf("  by share hidden under a hair painted over it:");
+    for (size_t band = 0; band < totals.hiddenHairs.size(); ++band)
+        std::printf("%s %s%d %%: %d of %d", band ? "," : "", band < 4 ? "<" : ">=", band < 4 ? int(band + 1) * 20 : 80,
+            totals.hiddenMissed[band], totals.hiddenHairs[band]);
+    std::printf("\n");
+    {
+        // Hairs more than half hidden left out, and the detections matched to them.
+        const int tp = totals.inViewMatched;
+        const int falses = totals.detections - totals.matched;
+        std::printf("  hairs at least half in view: %d, F1 %.3f (precision %.3f, recall %.3f)\n", totals.inViewTruths,
+            F1(tp, falses, totals.inViewTruths - tp), tp + falses ? double(tp) / (tp + falses) : 0.0,
+            totals.inViewTruths ? double(tp) / totals.inViewTruths : 0.0);
+    }
     std::printf("  fragments of matched hairs: %d beside their match, %d beyond it\n", totals.fragmentBeside,
         totals.fragmentBeyond);
     std::printf("  straying: %d by a detection matched to another hair, %d by one less than half on it\n",
