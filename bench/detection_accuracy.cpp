@@ -60,6 +60,8 @@ struct Totals
     std::array<int, 5> hiddenHairs {}, hiddenMissed {};
     int inViewTruths = 0, inViewMatched = 0, hiddenDetections = 0;
     int fragmentBeside = 0, fragmentBeyond = 0;
+    // Detections and matched detections by confidence: below 0.5, 0.5-0.8, 0.8 and more.
+    std::array<int, 3> byConfidence {}, matchedByConfidence {};
 };
 
 QPointF Cubic(const QPointF p[4], double t)
@@ -233,6 +235,22 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
             continue;
         truthOf[c.d] = int(c.t);
         detectionOf[c.t] = int(c.d);
+    }
+
+    for (size_t d = 0; d < result.hairs.size(); ++d) {
+        const double c = result.hairs[d].confidence;
+        const size_t band = c < 0.5 ? 0 : c < 0.8 ? 1 : 2;
+        ++totals.byConfidence[band];
+        totals.matchedByConfidence[band] += truthOf[d] >= 0 ? 1 : 0;
+    }
+    // For tools/train_proposal_model.py: beside the figures the detection wrote,
+    // whether each detection matched a hair.
+    if (const QByteArray where = qgetenv("PELORIX_DETECTION_PROPOSALS"); !where.isEmpty()) {
+        if (FILE* out = std::fopen((where + ".labels").constData(), "w")) {
+            for (size_t d = 0; d < result.hairs.size(); ++d)
+                std::fprintf(out, "%d\n", truthOf[d] >= 0 ? 1 : 0);
+            std::fclose(out);
+        }
     }
 
     // Causes: an unmatched detection lying on one hair but covering too little of
@@ -518,6 +536,9 @@ int main(int argc, char* argv[])
         totals.fragmentBeyond);
     std::printf("  straying: %d by a detection matched to another hair, %d by one less than half on it\n",
         totals.missedMixedByMatched, totals.missedMixedLowOn);
+    std::printf("matched by confidence   below 0.5: %d of %d, 0.5-0.8: %d of %d, 0.8 and more: %d of %d\n",
+        totals.matchedByConfidence[0], totals.byConfidence[0], totals.matchedByConfidence[1], totals.byConfidence[1],
+        totals.matchedByConfidence[2], totals.byConfidence[2]);
     std::printf("detection time          %.0f ms per case on average\n", cases ? totals.timeMs / cases : 0.0);
     return 0;
 }

@@ -138,7 +138,7 @@ def label_case(dump_path, truth_path):
 
 def make_bins(rows, count=32):
     edges = []
-    for k in range(len(FEATURES)):
+    for k in range(len(rows[0][0])):
         values = sorted(r[0][k] for r in rows)
         cuts = sorted(set(values[int(len(values) * q / count)] for q in range(1, count)))
         edges.append(cuts)
@@ -147,7 +147,8 @@ def make_bins(rows, count=32):
 
 def train(rows, rounds, depth=3, rate=0.15, lam=1.0, min_hessian=2.0):
     edges = make_bins(rows)
-    binned = [[bisect.bisect_right(edges[k], r[0][k]) for k in range(len(FEATURES))] for r in rows]
+    features = len(rows[0][0])
+    binned = [[bisect.bisect_right(edges[k], r[0][k]) for k in range(features)] for r in rows]
     y = [r[1] for r in rows]
     positives = sum(y)
     bias = math.log(max(positives, 1) / max(len(y) - positives, 1))
@@ -167,7 +168,7 @@ def train(rows, rounds, depth=3, rate=0.15, lam=1.0, min_hessian=2.0):
             best = None
             if level < depth and H >= 2 * min_hessian:
                 parent = G * G / (H + lam)
-                for k in range(len(FEATURES)):
+                for k in range(features):
                     nb = len(edges[k]) + 1
                     hg = [0.0] * nb
                     hh = [0.0] * nb
@@ -219,7 +220,8 @@ def predict(model, features):
     return 1 / (1 + math.exp(-s))
 
 
-def write_model(model, path, summary):
+def write_model(model, path, summary, features=None, tool="tools/train_join_model.py"):
+    features = features or FEATURES
     bias, trees = model
     flat = []
     roots = []
@@ -229,9 +231,9 @@ def write_model(model, path, summary):
         for f, t, l, r, v in nodes:
             flat.append((f, t, l + base if f >= 0 else 0, r + base if f >= 0 else 0, v))
     with open(path, "w") as out:
-        out.write("// Written by tools/train_join_model.py; do not edit.\n")
+        out.write("// Written by %s; do not edit.\n" % tool)
         out.write("// " + summary + "\n")
-        out.write("// Features: " + ", ".join(FEATURES) + ".\n")
+        out.write("// Features: " + ", ".join(features) + ".\n")
         out.write("constexpr double kBias = %.9g;\n" % bias)
         out.write("constexpr TreeNode kNodes[] = {\n")
         for f, t, l, r, v in flat:

@@ -232,6 +232,9 @@ public:
     // in their own colour, and no results until accepted.
     static bool IsProposal(const TMyShape& shape);
     int ProposalCount() const;
+    // Proposals the detection is unsure of (confidence below one half): drawn
+    // dashed, for the operator to look at first.
+    int DoubtfulProposalCount() const;
     // Replaces the proposals not yet accepted with these hairs (image pixels);
     // accepted hairs stay as they are. Returns how many were proposed.
     int ShowProposals(const std::vector<detection::Hair>& hairs);

@@ -136,6 +136,12 @@ TEST_F(MainWindow, DetectHairs_ProposesThenAcceptsWithOrigin)
     EXPECT_TRUE(m_window->Action(QStringLiteral("Haareerkennen1"))->isEnabled());
     const int proposed = bench.ProposalCount();
     EXPECT_EQ(bench.State().HairCount, 0);
+    // The doubtful ones are dashed, and the status line says how many.
+    const int doubtful = bench.DoubtfulProposalCount();
+    EXPECT_GT(doubtful, 0);
+    EXPECT_LT(doubtful, proposed / 3);
+    EXPECT_EQ(m_window->statusBar()->currentMessage(),
+        QStringLiteral("%1 Haare vorgeschlagen, %2 davon unsicher (gestrichelt)").arg(proposed).arg(doubtful));
 
     m_window->Action(QStringLiteral("Vorschlaegeuebernehmen1"))->trigger();
     EXPECT_EQ(bench.ProposalCount(), 0);

@@ -70,18 +70,23 @@ TEST_F(ProposalsTest, ProposalsAreNoResultsUntilAcceptedAsOneUndoStep)
         if (shape->ClassName() == std::string_view("TMyPolyBezier")) {
             curveId = shape->ShapeId();
             EXPECT_EQ(shape->Nodes().size(), 4u);
+            EXPECT_EQ(shape->Pen().style, psDash); // confidence 0: doubtful
             EXPECT_EQ(shape->UserData().GetValue(QStringLiteral("Thickness")), QStringLiteral("600"));
         } else {
             EXPECT_EQ(shape->UserData().GetValue(QStringLiteral("Thickness")), QStringLiteral("1420"));
+            EXPECT_EQ(shape->Pen().style, psSolid);
         }
     }
     ASSERT_GE(curveId, 0);
+    EXPECT_EQ(wb.DoubtfulProposalCount(), 1);
 
     EXPECT_EQ(wb.AcceptProposals(), 2);
     EXPECT_EQ(wb.ProposalCount(), 0);
     EXPECT_EQ(St().HairCount, 3);
     EXPECT_EQ(St().VellusCount, 1); // the 30 µm curve
     EXPECT_EQ(Cad().ShapeById(curveId)->LayerId(), St().HairLayerId);
+    EXPECT_EQ(Cad().ShapeById(curveId)->Pen().style, psSolid); // a hair like any other
+    EXPECT_EQ(wb.DoubtfulProposalCount(), 0);
     EXPECT_EQ(OriginOfObject(curveId), QStringLiteral("detected"));
     EXPECT_EQ(OriginOfObject(drawn), QStringLiteral("drawn"));
     EXPECT_EQ(
@@ -90,9 +95,12 @@ TEST_F(ProposalsTest, ProposalsAreNoResultsUntilAcceptedAsOneUndoStep)
     // One undo takes the whole acceptance back; redo brings it again.
     ASSERT_TRUE(wb.UndoCommand());
     EXPECT_EQ(wb.ProposalCount(), 2);
+    EXPECT_EQ(wb.DoubtfulProposalCount(), 1);
+    EXPECT_EQ(Cad().ShapeById(curveId)->Pen().style, psDash);
     EXPECT_EQ(St().HairCount, 1);
     ASSERT_TRUE(wb.RedoCommand());
     EXPECT_EQ(wb.ProposalCount(), 0);
+    EXPECT_EQ(Cad().ShapeById(curveId)->Pen().style, psSolid);
     EXPECT_EQ(St().HairCount, 3);
 
     // Correcting a detected hair (here a new thickness) marks it.

@@ -7,6 +7,7 @@
 #include "workbench/detection/HairGraph.h"
 #include "workbench/detection/HairTracer.h"
 #include "workbench/detection/JoinModel.h"
+#include "workbench/detection/ProposalModel.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
@@ -1091,6 +1092,123 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
     DropDuplicates(merged, traced);
     pieces = std::move(merged);
 }
+
+// Rates each detection with the proposal model: how it lies among the others
+// (along one, ending on one), how the picture goes on beyond its ends, its
+// size, contrast and colour. With `dump`, writes the figures of each, the
+// material tools/train_proposal_model.py learns from.
+void RateProposals(std::vector<std::pair<size_t, Hair>>& found, const std::vector<Piece>& pieces, const cv::Mat& dark,
+    const QPointF& offset, double ppm, FILE* dump)
+{
+    const size_t n = found.size();
+    // The centre-line points of all detections in a grid, for the questions of nearness.
+    constexpr double kCell = 16.0;
+    const auto cellOf = [](const QPointF& p) {
+        return std::pair<int, int>(int(std::floor(p.x() / kCell)), int(std::floor(p.y() / kCell)));
+    };
+    const auto key = [](int cx, int cy) { return (int64_t(cy) << 32) ^ int64_t(uint32_t(cx)); };
+    std::unordered_map<int64_t, std::vector<std::pair<uint32_t, QPointF>>> grid;
+    std::vector<double> widths(n);
+    std::vector<QRectF> boxes(n);
+    double widest = 4.0;
+    for (size_t i = 0; i < n; ++i) {
+        const Hair& h = found[i].second;
+        widths[i] = std::max(4.0, h.thicknessPx);
+        widest = std::max(widest, widths[i]);
+        boxes[i] = Bounds(h.path);
+        for (const QPointF& p : h.path) {
+            const auto [cx, cy] = cellOf(p);
+            grid[key(cx, cy)].emplace_back(uint32_t(i), p);
+        }
+    }
+    const int reach = int(std::ceil(widest / kCell));
+    // Calls `visit(j)` once for each other detection within the pair's width of `p`.
+    std::vector<size_t> seenAt(n, size_t(-1));
+    size_t query = 0;
+    const auto forNear = [&](size_t i, const QPointF& p, auto&& visit) {
+        ++query;
+        const auto [cx, cy] = cellOf(p);
+        for (int dy = -reach; dy <= reach; ++dy) {
+            for (int dx = -reach; dx <= reach; ++dx) {
+                const auto cell = grid.find(key(cx + dx, cy + dy));
+                if (cell == grid.end())
+                    continue;
+                for (const auto& [j, q] : cell->second) {
+                    if (j == i || seenAt[j] == query)
+                        continue;
+                    const double tolerance = std::max(widths[i], widths[j]);
+                    const QPointF d = p - q;
+                    if (Dot(d, d) <= tolerance * tolerance) {
+                        seenAt[j] = query;
+                        visit(j);
+                    }
+                }
+            }
+        }
+    };
+    std::vector<int> nearCount(n, 0);
+    std::vector<uint32_t> touched;
+    for (size_t i = 0; i < n; ++i) {
+        Hair& h = found[i].second;
+        const Piece& piece = pieces[found[i].first];
+        const double w = widths[i];
+        touched.clear();
+        for (const QPointF& p : h.path) {
+            forNear(i, p, [&](uint32_t j) {
+                if (nearCount[j]++ == 0)
+                    touched.push_back(j);
+            });
+        }
+        double along = 0.0, alongLonger = 0.0;
+        for (const uint32_t j : touched) {
+            const double share = double(nearCount[j]) / double(h.path.size());
+            along = std::max(along, share);
+            if (found[j].second.lengthPx > h.lengthPx)
+                alongLonger = std::max(alongLonger, share);
+            nearCount[j] = 0;
+        }
+        int endsOn = 0;
+        forNear(i, h.path.front(), [&](uint32_t) { ++endsOn; });
+        forNear(i, h.path.back(), [&](uint32_t) { ++endsOn; });
+        int neighbours = 0;
+        const QRectF around = boxes[i].adjusted(-2 * w, -2 * w, 2 * w, 2 * w);
+        for (size_t j = 0; j < n; ++j)
+            neighbours += j != i && around.intersects(boxes[j]) ? 1 : 0;
+        // Darkness beyond each end against the skin beside it, as a share of the
+        // hair's contrast: a piece cut short of its hair ends in the dark.
+        double beyond[2] = { 0.0, 0.0 };
+        for (int e = 0; e < 2; ++e) {
+            std::vector<QPointF> path = EndStretch(h.path, e == 1, std::max(kDirectionSpan, 3.0 * h.thicknessPx));
+            const QPointF d = EndDirection(path, std::max(kDirectionSpan, 3.0 * h.thicknessPx));
+            const QPointF normal(-d.y(), d.x());
+            const QPointF at = path.front() - offset + 1.5 * w * d;
+            const QPointF left = at + 2.5 * w * normal, right = at - 2.5 * w * normal;
+            const double side = std::min(Sample(dark, left.x(), left.y()), Sample(dark, right.x(), right.y()));
+            beyond[e] = (Sample(dark, at.x(), at.y()) - side) / std::max(1e-3, piece.contrast);
+        }
+        ProposalFeatures f {};
+        f[kProposalLengthMm] = float(h.lengthPx / ppm);
+        f[kProposalThicknessUm] = float(1000.0 * h.thicknessPx / ppm);
+        f[kProposalContrast] = float(piece.contrast);
+        f[kProposalCurved] = h.curved ? 1.0f : 0.0f;
+        f[kProposalStraightness] = float(Distance(h.path.front(), h.path.back()) / std::max(1.0, h.lengthPx));
+        f[kProposalAlong] = float(along);
+        f[kProposalAlongLonger] = float(alongLonger);
+        f[kProposalEndsOnOther] = float(endsOn);
+        f[kProposalNeighbours] = float(neighbours);
+        f[kProposalBeyondMax] = float(std::max(beyond[0], beyond[1]));
+        f[kProposalBeyondMin] = float(std::min(beyond[0], beyond[1]));
+        f[kProposalRed] = float(piece.chromaRed);
+        f[kProposalGreen] = float(piece.chromaGreen);
+        h.confidence = ProposalProbability(f);
+        if (dump) {
+            std::fprintf(dump, "H");
+            for (const float v : f)
+                std::fprintf(dump, " %.5g", double(v));
+            std::fprintf(dump, "\n");
+        }
+    }
+}
 } // namespace
 
 Result DetectHairs(const QImage& picture, const Options& options)
@@ -1324,9 +1442,6 @@ Result DetectHairs(const QImage& picture, const Options& options)
             hair.path = SampleMark(hair.nodes, hair.curved, 1.5);
             hair.lengthPx = PolylineLength(hair.path);
             hair.thicknessPx = thickness;
-            const double strength = piece.contrast / 0.25;
-            hair.confidence
-                = std::clamp((1.0 - std::exp(-3.0 * strength)) * std::min(1.0, length / minLength), 0.0, 1.0);
             if (options.field && options.field->radius > 0) {
                 const Field& f = *options.field;
                 const bool inside = std::any_of(hair.path.begin(), hair.path.end(),
@@ -1340,6 +1455,16 @@ Result DetectHairs(const QImage& picture, const Options& options)
     });
     // The order of the pieces, whatever the threads did.
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    {
+        // For the developer: PELORIX_DETECTION_PROPOSALS=FILE writes the figures
+        // each detection is rated by, in the order of the result.
+        FILE* dump = nullptr;
+        if (const QByteArray where = qgetenv("PELORIX_DETECTION_PROPOSALS"); !where.isEmpty())
+            dump = std::fopen(where.constData(), "w");
+        RateProposals(found, pieces, dark, offset, ppm, dump);
+        if (dump)
+            std::fclose(dump);
+    }
     for (auto& [index, hair] : found)
         result.hairs.push_back(std::move(hair));
     report(100);

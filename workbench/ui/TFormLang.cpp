@@ -47,6 +47,7 @@ TFormLang::TFormLang(const LanguageTable& builtIn, QWidget* parent)
         { "TitleUntitled", "Unbenannt" },
         { "StatusDetecting", "Haare werden erkannt ..." },
         { "StatusDetected", "%1 Haare vorgeschlagen" },
+        { "StatusDetectedDoubtful", "%1 Haare vorgeschlagen, %2 davon unsicher (gestrichelt)" },
         { "StatusAccepted", "%1 Vorschläge übernommen" },
         { "ButtonCancel", "Abbrechen" },
         { "StatusDetectionDiscarded", "Ein anderes Bild wurde geladen: die erkannten Haare wurden verworfen" },

@@ -81,7 +81,11 @@ void TFormMain::DetectHairsCommand()
         }
         int proposed = 0;
         Run([&] { proposed = Bench().ShowProposals(result->hairs); });
-        statusBar()->showMessage(m_formLang->Text(QStringLiteral("StatusDetected")).arg(proposed), 10000);
+        if (const int doubtful = Bench().DoubtfulProposalCount(); doubtful > 0)
+            statusBar()->showMessage(
+                m_formLang->Text(QStringLiteral("StatusDetectedDoubtful")).arg(proposed).arg(doubtful), 10000);
+        else
+            statusBar()->showMessage(m_formLang->Text(QStringLiteral("StatusDetected")).arg(proposed), 10000);
     });
     m_detectThread->start(QThread::LowPriority);
 }
