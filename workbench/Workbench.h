@@ -233,7 +233,7 @@ public:
     static bool IsProposal(const TMyShape& shape);
     int ProposalCount() const;
     // Proposals the detection is unsure of (confidence below one half): drawn
-    // dashed, for the operator to look at first.
+    // dashed in their own colour, for the operator to look at first.
     int DoubtfulProposalCount() const;
     // Replaces the proposals not yet accepted with these hairs (image pixels);
     // accepted hairs stay as they are. Returns how many were proposed.

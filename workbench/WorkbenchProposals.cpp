@@ -18,8 +18,10 @@ const QString kType = QStringLiteral("Type");
 const QString& kProposalType = ShapeTags::kProposal;
 const QString kOrigin = QStringLiteral("Origin");
 const QString kProposalLayer = QStringLiteral("ProposalLayer");
-// Proposals are drawn in cyan (TColor is 0x00BBGGRR), a colour hairs and skin never have.
+// Proposals are drawn in cyan (TColor is 0x00BBGGRR), doubtful ones dashed in
+// magenta: colours hairs and skin never have.
 constexpr TColor kProposalColor = 0xFFFF00;
+constexpr TColor kDoubtfulColor = 0xFF00FF;
 // Below this confidence a proposal is doubtful: in the generated test pictures
 // about two of three such detections are a piece of a hair or two hairs in one,
 // against one in sixteen of those from 0.8.
@@ -157,7 +159,7 @@ int Workbench::ShowProposals(const std::vector<detection::Hair>& hairs)
         }
         TMyPen pen = shape->Pen();
         pen.width = std::max(1, HairPenWidth(hundredths));
-        pen.color = kProposalColor;
+        pen.color = IsDoubtful(*shape) ? kDoubtfulColor : kProposalColor;
         pen.style = IsDoubtful(*shape) ? psDash : psSolid;
         shape->SetPen(pen);
         ++proposed;

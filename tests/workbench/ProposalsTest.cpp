@@ -71,6 +71,7 @@ TEST_F(ProposalsTest, ProposalsAreNoResultsUntilAcceptedAsOneUndoStep)
             curveId = shape->ShapeId();
             EXPECT_EQ(shape->Nodes().size(), 4u);
             EXPECT_EQ(shape->Pen().style, psDash); // confidence 0: doubtful
+            EXPECT_NE(shape->Pen().color, Cad().Pen().color);
             EXPECT_EQ(shape->UserData().GetValue(QStringLiteral("Thickness")), QStringLiteral("600"));
         } else {
             EXPECT_EQ(shape->UserData().GetValue(QStringLiteral("Thickness")), QStringLiteral("1420"));
@@ -86,6 +87,7 @@ TEST_F(ProposalsTest, ProposalsAreNoResultsUntilAcceptedAsOneUndoStep)
     EXPECT_EQ(St().VellusCount, 1); // the 30 µm curve
     EXPECT_EQ(Cad().ShapeById(curveId)->LayerId(), St().HairLayerId);
     EXPECT_EQ(Cad().ShapeById(curveId)->Pen().style, psSolid); // a hair like any other
+    EXPECT_EQ(Cad().ShapeById(curveId)->Pen().color, Cad().Pen().color);
     EXPECT_EQ(wb.DoubtfulProposalCount(), 0);
     EXPECT_EQ(OriginOfObject(curveId), QStringLiteral("detected"));
     EXPECT_EQ(OriginOfObject(drawn), QStringLiteral("drawn"));
