@@ -235,6 +235,20 @@ public:
     // Proposals the detection is unsure of (confidence below one half): drawn
     // dashed in their own colour, for the operator to look at first.
     int DoubtfulProposalCount() const;
+    // "Nächster unsicherer Vorschlag": selects the doubtful proposal after the one
+    // visited last (in the order detection proposed them; after the last, the
+    // first again). Nothing when there is none.
+    struct DoubtfulVisit
+    {
+        int shapeId = -1;
+        int number = 0; // 1..count in that order
+        int count = 0;
+        double confidence = 0.0;
+        QPointF centre; // image pixels
+    };
+    std::optional<DoubtfulVisit> NextDoubtfulProposal();
+    // Scroll positions that put this image point at the centre of the view.
+    ScrollPosition CentreOn(const QPointF& imagePoint, const Viewport& view) const;
     // Replaces the proposals not yet accepted with these hairs (image pixels);
     // accepted hairs stay as they are. Returns how many were proposed.
     int ShowProposals(const std::vector<detection::Hair>& hairs);
@@ -312,6 +326,8 @@ private:
     // The slider gesture's undo step: the hairs it recorded and the list's serial after it.
     std::vector<int> m_thicknessStepIds;
     uint64_t m_thicknessStepSerial = 0;
+    // The doubtful proposal "Nächster unsicherer Vorschlag" selected last.
+    int m_lastDoubtfulId = -1;
     // The layer of the proposals, made on the first detection.
     int ProposalLayer();
     // Entries follow the proposals after undo and redo of an acceptance.

@@ -76,6 +76,45 @@ int Workbench::DoubtfulProposalCount() const
     return count;
 }
 
+std::optional<Workbench::DoubtfulVisit> Workbench::NextDoubtfulProposal()
+{
+    // Shape ids grow with each shape made: their order is the detection's.
+    std::vector<const TMyShape*> doubtful;
+    for (int i = 0; i < m_cad.ShapeCount(); ++i) {
+        const TMyShape* shape = m_cad.ShapeByIndex(i);
+        if (IsProposal(*shape) && IsDoubtful(*shape) && !shape->Nodes().empty())
+            doubtful.push_back(shape);
+    }
+    if (doubtful.empty())
+        return std::nullopt;
+    std::sort(doubtful.begin(), doubtful.end(),
+        [](const TMyShape* a, const TMyShape* b) { return a->ShapeId() < b->ShapeId(); });
+    const auto after = std::find_if(doubtful.begin(), doubtful.end(),
+        [this](const TMyShape* shape) { return shape->ShapeId() > m_lastDoubtfulId; });
+    const TMyShape* shape = after == doubtful.end() ? doubtful.front() : *after;
+    m_lastDoubtfulId = shape->ShapeId();
+    m_cad.SelectShapeById(shape->ShapeId(), true);
+    m_cad.Invalidate();
+
+    DoubtfulVisit visit;
+    visit.shapeId = shape->ShapeId();
+    visit.number = int(std::find(doubtful.begin(), doubtful.end(), shape) - doubtful.begin()) + 1;
+    visit.count = int(doubtful.size());
+    visit.confidence = shape->UserData().GetValue(kConfidence).toDouble();
+    QRectF box(QPointF(shape->Nodes().front().x, shape->Nodes().front().y), QSizeF(0, 0));
+    for (const TMyPoint& p : shape->Nodes())
+        box |= QRectF(QPointF(p.x, p.y), QSizeF(0, 0));
+    visit.centre = box.center();
+    return visit;
+}
+
+Workbench::ScrollPosition Workbench::CentreOn(const QPointF& imagePoint, const Viewport& view) const
+{
+    return ScrollPosition { std::max(
+                                0, HairMetrics::TruncToInt(imagePoint.x() * m_state.Zoom - view.clientWidth * 0.5)),
+        std::max(0, HairMetrics::TruncToInt(imagePoint.y() * m_state.Zoom - view.clientHeight * 0.5)) };
+}
+
 int Workbench::ProposalLayer()
 {
     int layer = m_cad.LayerIdByName(kProposalLayer);

@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTest>
@@ -151,6 +152,42 @@ TEST_F(MainWindow, DetectHairs_ProposesThenAcceptsWithOrigin)
     EXPECT_EQ(bench.State().HairCount, proposed);
     ASSERT_GT(m_window->Tree()->topLevelItemCount(), 0);
     EXPECT_EQ(m_window->Tree()->topLevelItem(0)->text(1), QStringLiteral("erkannt"));
+}
+
+// F3 ("Nächster unsicherer Vorschlag") selects the next doubtful proposal and
+// scrolls it into the middle of the view; with none left it says so.
+TEST_F(MainWindow, NextDoubtfulProposal_F3SelectsAndScrollsToIt)
+{
+    StartOnSample();
+    Workbench& bench = m_window->Bench();
+    m_window->TrackBarZoom()->setValue(40); // zoomed in: the hair lies outside the view
+    auto proposed = [](QPointF from, QPointF to, double confidence) {
+        detection::Hair hair;
+        hair.nodes = { from, to };
+        hair.path = hair.nodes;
+        hair.thicknessPx = 12;
+        hair.lengthPx = QLineF(from, to).length();
+        hair.confidence = confidence;
+        return hair;
+    };
+    bench.ShowProposals({ proposed({ 100, 100 }, { 250, 120 }, 0.95), proposed({ 2300, 1700 }, { 2450, 1750 }, 0.3) });
+    m_window->SyncUi();
+
+    QTest::keyClick(m_window.get(), Qt::Key_F3);
+    ASSERT_EQ(bench.Canvas().SelectedCount(), 1);
+    EXPECT_EQ(bench.Canvas().SelectedShape()->Nodes().front().x, 2300.0f);
+    const CanvasArea* area = m_window->Canvas();
+    const QRect shown(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value(),
+        area->viewport()->width(), area->viewport()->height());
+    EXPECT_TRUE(shown.contains((QPointF(2375, 1725) * bench.State().Zoom).toPoint())) << shown.x() << "," << shown.y();
+    EXPECT_EQ(m_window->statusBar()->currentMessage().toStdString(),
+        (QStringLiteral("Unsicherer Vorschlag 1 von 1 (Sicherheit 0") + bench.DecimalSeparator()
+            + QStringLiteral("30): Entf verwirft ihn"))
+            .toStdString());
+
+    bench.AcceptProposals();
+    QTest::keyClick(m_window.get(), Qt::Key_F3);
+    EXPECT_EQ(m_window->statusBar()->currentMessage(), QString::fromUtf8("Keine unsicheren Vorschläge"));
 }
 
 // A picture loaded while detection runs gets no proposals found on the picture

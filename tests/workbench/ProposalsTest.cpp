@@ -179,6 +179,45 @@ TEST_F(ProposalsTest, DetectingAgainReplacesOnlyUnacceptedProposalsAndDeleteReje
     EXPECT_EQ(St().HairCount, 2);
 }
 
+// "Nächster unsicherer Vorschlag" takes the operator from one doubtful proposal
+// to the next, on after one was rejected, and says when none is left.
+TEST_F(ProposalsTest, DoubtfulProposalsAreVisitedInTurn)
+{
+    auto proposed = [](double y, double confidence) {
+        detection::Hair hair = ProposedLine(100, y, 300, y + 20, 14);
+        hair.confidence = confidence;
+        return hair;
+    };
+    wb.ShowProposals({ proposed(100, 0.3), proposed(200, 0.9), proposed(300, 0.2), proposed(400, 0.45) });
+    ASSERT_EQ(wb.DoubtfulProposalCount(), 3);
+
+    auto visit = wb.NextDoubtfulProposal();
+    ASSERT_TRUE(visit);
+    EXPECT_EQ(visit->number, 1);
+    EXPECT_EQ(visit->count, 3);
+    EXPECT_DOUBLE_EQ(visit->confidence, 0.3);
+    EXPECT_NEAR(visit->centre.y(), 110, 1);
+    ASSERT_EQ(Cad().SelectedCount(), 1);
+    EXPECT_EQ(Cad().SelectedShape()->ShapeId(), visit->shapeId);
+
+    visit = wb.NextDoubtfulProposal(); // the sure one at y 200 is skipped
+    ASSERT_TRUE(visit);
+    EXPECT_EQ(visit->number, 2);
+    EXPECT_NEAR(visit->centre.y(), 310, 1);
+    wb.DeleteCommand(); // rejected: the next is the one after it
+    visit = wb.NextDoubtfulProposal();
+    ASSERT_TRUE(visit);
+    EXPECT_EQ(visit->count, 2);
+    EXPECT_EQ(visit->number, 2);
+    EXPECT_NEAR(visit->centre.y(), 410, 1);
+    visit = wb.NextDoubtfulProposal(); // after the last, the first again
+    ASSERT_TRUE(visit);
+    EXPECT_EQ(visit->number, 1);
+
+    wb.AcceptProposals();
+    EXPECT_FALSE(wb.NextDoubtfulProposal());
+}
+
 // A picture calibrated in micrometres or centimetres is calibrated for detection
 // too (it was taken as uncalibrated, and searched at the scales of 200 pixels per mm).
 TEST_F(ProposalsTest, CalibrationInAnyLengthCountsForDetection)

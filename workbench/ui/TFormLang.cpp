@@ -48,6 +48,8 @@ TFormLang::TFormLang(const LanguageTable& builtIn, QWidget* parent)
         { "StatusDetecting", "Haare werden erkannt ..." },
         { "StatusDetected", "%1 Haare vorgeschlagen" },
         { "StatusDetectedDoubtful", "%1 Haare vorgeschlagen, %2 davon unsicher (gestrichelt)" },
+        { "StatusDoubtful", "Unsicherer Vorschlag %1 von %2 (Sicherheit %3): Entf verwirft ihn" },
+        { "StatusNoDoubtful", "Keine unsicheren Vorschläge" },
         { "StatusAccepted", "%1 Vorschläge übernommen" },
         { "ButtonCancel", "Abbrechen" },
         { "StatusDetectionDiscarded", "Ein anderes Bild wurde geladen: die erkannten Haare wurden verworfen" },

@@ -228,6 +228,7 @@ private:
     // "Haare erkennen" and "Vorschläge übernehmen" (TFormMainDetection.cpp).
     void DetectHairsCommand();
     void AcceptProposalsCommand();
+    void NextDoubtfulProposalCommand();
     // Cancels a running detection and waits for its thread (closing the window).
     void StopDetection();
     // Runs a command of the workbench and shows its effect.

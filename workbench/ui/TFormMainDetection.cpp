@@ -100,6 +100,23 @@ void TFormMain::AcceptProposalsCommand()
         statusBar()->showMessage(m_formLang->Text(QStringLiteral("StatusAccepted")).arg(accepted), 10000);
 }
 
+void TFormMain::NextDoubtfulProposalCommand()
+{
+    std::optional<Workbench::DoubtfulVisit> visit;
+    Run([&] { visit = Bench().NextDoubtfulProposal(); });
+    if (!visit) {
+        m_prompt->Beep();
+        statusBar()->showMessage(m_formLang->Text(QStringLiteral("StatusNoDoubtful")), 10000);
+        return;
+    }
+    ApplyScroll(Bench().CentreOn(visit->centre, CurrentViewport()));
+    statusBar()->showMessage(m_formLang->Text(QStringLiteral("StatusDoubtful"))
+                                 .arg(visit->number)
+                                 .arg(visit->count)
+                                 .arg(NumberText::Fixed(visit->confidence, 2, Bench().DecimalSeparator())),
+        10000);
+}
+
 void TFormMain::StopDetection()
 {
     if (m_detectThread == nullptr)

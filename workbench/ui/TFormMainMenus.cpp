@@ -84,6 +84,8 @@ void TFormMain::BuildMenus()
     edit->addSeparator();
     AddAction(edit, "Haareerkennen1", QStringLiteral("Haare erkennen"), 1202);
     AddAction(edit, "Vorschlaegeuebernehmen1", QStringLiteral("Vorschläge übernehmen"), 1202);
+    AddAction(edit, "NaechsterunsichererVorschlag1", QStringLiteral("Nächster unsicherer Vorschlag"), 1202,
+        QKeySequence(Qt::Key_F3));
 
     QMenu* scale = menu("Massstab1", QStringLiteral("Maßstab"), 1301);
     AddAction(scale, "Grafisch1", QStringLiteral("Grafisch"), 1302);
@@ -139,6 +141,7 @@ void TFormMain::BuildMenus()
     Connect("Alleauswaehlen1", &TFormMain::SelectAllCommand);
     Connect("Haareerkennen1", &TFormMain::DetectHairsCommand);
     Connect("Vorschlaegeuebernehmen1", &TFormMain::AcceptProposalsCommand);
+    Connect("NaechsterunsichererVorschlag1", &TFormMain::NextDoubtfulProposalCommand);
     // Detection and acceptance also have their buttons at the end of the tool bar.
     if (auto* bar = findChild<QToolBar*>(QStringLiteral("CoolBar1"))) {
         bar->addSeparator();
