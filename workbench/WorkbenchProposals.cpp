@@ -101,10 +101,16 @@ std::optional<Workbench::DoubtfulVisit> Workbench::NextDoubtfulProposal()
     visit.number = int(std::find(doubtful.begin(), doubtful.end(), shape) - doubtful.begin()) + 1;
     visit.count = int(doubtful.size());
     visit.confidence = shape->UserData().GetValue(kConfidence).toDouble();
-    QRectF box(QPointF(shape->Nodes().front().x, shape->Nodes().front().y), QSizeF(0, 0));
-    for (const TMyPoint& p : shape->Nodes())
-        box |= QRectF(QPointF(p.x, p.y), QSizeF(0, 0));
-    visit.centre = box.center();
+    // The middle of its nodes' extent (a null QRectF would not unite).
+    float left = shape->Nodes().front().x, right = left;
+    float top = shape->Nodes().front().y, bottom = top;
+    for (const TMyPoint& p : shape->Nodes()) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    visit.centre = QPointF((left + right) / 2.0, (top + bottom) / 2.0);
     return visit;
 }
 
