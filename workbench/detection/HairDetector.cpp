@@ -1101,27 +1101,29 @@ void RateProposals(std::vector<std::pair<size_t, Hair>>& found, const std::vecto
     const QPointF& offset, double ppm, FILE* dump)
 {
     const size_t n = found.size();
-    // The centre-line points of all detections in a grid, for the questions of nearness.
-    constexpr double kCell = 16.0;
-    const auto cellOf = [](const QPointF& p) {
-        return std::pair<int, int>(int(std::floor(p.x() / kCell)), int(std::floor(p.y() / kCell)));
-    };
-    const auto key = [](int cx, int cy) { return (int64_t(cy) << 32) ^ int64_t(uint32_t(cx)); };
-    std::unordered_map<int64_t, std::vector<std::pair<uint32_t, QPointF>>> grid;
     std::vector<double> widths(n);
     std::vector<QRectF> boxes(n);
     double widest = 4.0;
     for (size_t i = 0; i < n; ++i) {
-        const Hair& h = found[i].second;
-        widths[i] = std::max(4.0, h.thicknessPx);
+        widths[i] = std::max(4.0, found[i].second.thicknessPx);
         widest = std::max(widest, widths[i]);
-        boxes[i] = Bounds(h.path);
-        for (const QPointF& p : h.path) {
+        boxes[i] = Bounds(found[i].second.path);
+    }
+    // The centre-line points of all detections in a grid of cells at least as wide
+    // as the widest hair, so that what is near a point lies in its cell or the next.
+    const double cellSize = std::max(16.0, widest);
+    const auto cellOf = [cellSize](const QPointF& p) {
+        return std::pair<int, int>(int(std::floor(p.x() / cellSize)), int(std::floor(p.y() / cellSize)));
+    };
+    const auto key = [](int cx, int cy) { return (int64_t(cy) << 32) ^ int64_t(uint32_t(cx)); };
+    std::unordered_map<int64_t, std::vector<std::pair<uint32_t, QPointF>>> grid;
+    for (size_t i = 0; i < n; ++i) {
+        for (const QPointF& p : found[i].second.path) {
             const auto [cx, cy] = cellOf(p);
             grid[key(cx, cy)].emplace_back(uint32_t(i), p);
         }
     }
-    const int reach = int(std::ceil(widest / kCell));
+    constexpr int reach = 1;
     // Calls `visit(j)` once for each other detection within the pair's width of `p`.
     std::vector<size_t> seenAt(n, size_t(-1));
     size_t query = 0;
