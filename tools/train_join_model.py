@@ -260,30 +260,45 @@ def collect(first, last, folder, build, methods):
     return rows
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+def case_arguments(doc, tool, last, rounds, out, extra=None):
+    """The command line both trainers share; returns it and the folder of the cases."""
+    parser = argparse.ArgumentParser(description=doc, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--first", type=int, default=101)
-    parser.add_argument("--last", type=int, default=220)
-    parser.add_argument("--rounds", type=int, default=150)
-    parser.add_argument("--methods", default="graph,tracer",
-                        help="whose pieces to learn from: graph, tracer or both (default)")
+    parser.add_argument("--last", type=int, default=last)
+    parser.add_argument("--rounds", type=int, default=rounds)
+    if extra:
+        extra(parser)
     parser.add_argument("--build", default=os.path.join(ROOT, "build"))
-    parser.add_argument("--folder", help="where the cases and their joins are kept (default: BUILD/detection-train)")
-    parser.add_argument("--out", default=os.path.join(ROOT, "workbench", "detection", "JoinModelData.inc"))
+    parser.add_argument("--folder", help="where the cases and what was learnt from them are kept "
+                                         "(default: BUILD/detection-train)")
+    parser.add_argument("--out", default=os.path.join(ROOT, "workbench", "detection", out))
     args = parser.parse_args()
-    if (args.first <= 40 or args.first > 1000 or args.last <= 40 or 1000 < args.last):
-        sys.exit("train_join_model: cases 1-40 and above 1000 are kept for tuning, checks and evaluation")
+    if args.first <= 40 or args.first > 1000 or args.last <= 40 or 1000 < args.last:
+        sys.exit("%s: cases 1-40 and above 1000 are kept for tuning, checks and evaluation" % tool)
     folder = args.folder or os.path.join(args.build, "detection-train")
     os.makedirs(folder, exist_ok=True)
-    rows = collect(args.first, args.last, folder, args.build, args.methods.split(","))
+    return args, folder
+
+
+def train_and_write(rows, args, what, positive, features, tool):
+    """Trains on the labelled rows and writes the model with a line on what it learnt from."""
     positives = sum(r[1] for r in rows)
-    print("%d pairs of ends, %d of one hair" % (len(rows), positives), file=sys.stderr)
+    print("%d %s, %d %s" % (len(rows), what, positives, positive), file=sys.stderr)
     model = train(rows, args.rounds)
     right = sum(1 for r in rows if (predict(model, r[0]) >= 0.5) == (r[1] == 1))
-    summary = "cases %d-%d: %d pairs of ends (%d of one hair), %d rounds, %.1f %% right on them" % (
-        args.first, args.last, len(rows), positives, args.rounds, 100.0 * right / len(rows))
+    summary = "cases %d-%d: %d %s (%d %s), %d rounds, %.1f %% right on them" % (
+        args.first, args.last, len(rows), what, positives, positive, args.rounds, 100.0 * right / len(rows))
     print(summary, file=sys.stderr)
-    write_model(model, args.out, summary)
+    write_model(model, args.out, summary, features, tool)
+
+
+def main():
+    args, folder = case_arguments(
+        __doc__, "train_join_model", 220, 150, "JoinModelData.inc",
+        lambda parser: parser.add_argument("--methods", default="graph,tracer",
+                                           help="whose pieces to learn from: graph, tracer or both (default)"))
+    rows = collect(args.first, args.last, folder, args.build, args.methods.split(","))
+    train_and_write(rows, args, "pairs of ends", "of one hair", FEATURES, "tools/train_join_model.py")
 
 
 if __name__ == "__main__":

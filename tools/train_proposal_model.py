@@ -12,7 +12,6 @@ tools/train_join_model.py. Plain Python, no libraries beyond the standard.
 
 Cases 1-40 and 1001-1024 are the tuning, check and held-out sets: never train on them.
 """
-import argparse
 import os
 import subprocess
 import sys
@@ -48,27 +47,10 @@ def collect(first, last, folder, build):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--first", type=int, default=101)
-    parser.add_argument("--last", type=int, default=340)
-    parser.add_argument("--rounds", type=int, default=80)
-    parser.add_argument("--build", default=os.path.join(ROOT, "build"))
-    parser.add_argument("--folder", help="where the cases and the figures are kept (default: BUILD/detection-train)")
-    parser.add_argument("--out", default=os.path.join(ROOT, "workbench", "detection", "ProposalModelData.inc"))
-    args = parser.parse_args()
-    if args.first <= 40 or args.first > 1000 or args.last <= 40 or 1000 < args.last:
-        sys.exit("train_proposal_model: cases 1-40 and above 1000 are kept for tuning, checks and evaluation")
-    folder = args.folder or os.path.join(args.build, "detection-train")
-    os.makedirs(folder, exist_ok=True)
+    args, folder = trees.case_arguments(
+        __doc__, "train_proposal_model", 340, 80, "ProposalModelData.inc")
     rows = collect(args.first, args.last, folder, args.build)
-    positives = sum(r[1] for r in rows)
-    print("%d detections, %d matched a hair" % (len(rows), positives), file=sys.stderr)
-    model = trees.train(rows, args.rounds)
-    right = sum(1 for r in rows if (trees.predict(model, r[0]) >= 0.5) == (r[1] == 1))
-    summary = "cases %d-%d: %d detections (%d matched a hair), %d rounds, %.1f %% right on them" % (
-        args.first, args.last, len(rows), positives, args.rounds, 100.0 * right / len(rows))
-    print(summary, file=sys.stderr)
-    trees.write_model(model, args.out, summary, FEATURES, "tools/train_proposal_model.py")
+    trees.train_and_write(rows, args, "detections", "matched a hair", FEATURES, "tools/train_proposal_model.py")
 
 
 if __name__ == "__main__":
