@@ -242,14 +242,21 @@ def write_model(model, path, summary, features=None, tool="tools/train_join_mode
         out.write("constexpr int kRoots[] = { %s };\n" % ", ".join(map(str, roots)))
 
 
-def collect(first, last, folder, build, methods):
-    rows = []
+def cases(first, last, folder, build):
+    """Yields each case's number and truth file, drawing the cases not drawn yet."""
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     for n in range(first, last + 1):
         truth = os.path.join(folder, "case-%d-truth.json" % n)
         if not os.path.exists(truth):
             subprocess.run([os.path.join(build, "bin", "make_sample_picture"), "--case", str(n), folder],
                            check=True, env=env, stdout=subprocess.DEVNULL)
+        yield n, truth
+
+
+def collect(first, last, folder, build, methods):
+    rows = []
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    for n, truth in cases(first, last, folder, build):
         # The pieces of both ways of finding centre lines, the skeleton graph and the tracer.
         for method in methods:
             dump = os.path.join(folder, "case-%d-joins-%s.txt" % (n, method))

@@ -29,11 +29,7 @@ FEATURES = [
 def collect(first, last, folder, build):
     rows = []
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    for n in range(first, last + 1):
-        truth = os.path.join(folder, "case-%d-truth.json" % n)
-        if not os.path.exists(truth):
-            subprocess.run([os.path.join(build, "bin", "make_sample_picture"), "--case", str(n), folder],
-                           check=True, env=env, stdout=subprocess.DEVNULL)
+    for n, truth in trees.cases(first, last, folder, build):
         dump = os.path.join(folder, "case-%d-proposals.txt" % n)
         if not os.path.exists(dump + ".labels"):
             subprocess.run([os.path.join(build, "bin", "detection_accuracy"), "--graph", truth], check=True,
