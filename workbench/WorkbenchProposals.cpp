@@ -168,6 +168,7 @@ int Workbench::ShowProposals(const std::vector<detection::Hair>& hairs)
             old.push_back(shape->ShapeId());
     }
     m_cad.ClearSelection();
+    m_lastDoubtfulId = -1; // the review of a new detection starts at its first doubtful proposal
     for (int id : old) {
         if (TMyShape* shape = m_cad.ShapeById(id))
             shape->SetLocked(false);
