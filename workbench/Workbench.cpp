@@ -183,7 +183,7 @@ void Workbench::ShapeAdded(TMyShape* shape)
             : HairMetrics::ParseInteger(shape->UserData().GetValue(ShapeTags::kThickness))
                   .value_or(m_state.ui.thickness);
         TMyPen pen = shape->Pen();
-        pen.width = HairPenWidth(hundredths);
+        pen.width = MarkPenWidth(*shape, hundredths);
         shape->SetPen(pen);
     }
 

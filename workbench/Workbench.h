@@ -289,6 +289,9 @@ private:
     void SelectMode();
     void ApplyThickness(const std::vector<TMyShape*>& targets);
     int HairPenWidth(int thickness) const;
+    // The pen width of a hair mark of this thickness (hundredths of a pixel); a
+    // proposal is drawn half as wide.
+    int MarkPenWidth(const TMyShape& shape, int thickness) const;
     void ApplyZoom();
     void QuickCount(double x, double y);
     void LabelFlow(TMyShape* placeholder);

@@ -204,7 +204,7 @@ int Workbench::ShowProposals(const std::vector<detection::Hair>& hairs)
             rule->SetShowUserInfo(true);
         }
         TMyPen pen = shape->Pen();
-        pen.width = std::max(1, HairPenWidth(hundredths));
+        pen.width = MarkPenWidth(*shape, hundredths);
         pen.color = IsDoubtful(*shape) ? kDoubtfulColor : kProposalColor;
         pen.style = IsDoubtful(*shape) ? psDash : psSolid;
         shape->SetPen(pen);
@@ -242,6 +242,8 @@ int Workbench::AcceptProposals()
         TMyPen pen = shape->Pen();
         pen.color = m_cad.Pen().color;
         pen.style = m_cad.Pen().style;
+        if (const auto thickness = HairMetrics::ParseInteger(shape->UserData().GetValue(ShapeTags::kThickness)))
+            pen.width = MarkPenWidth(*shape, *thickness);
         shape->SetPen(pen);
         RegisterMeasuredShape(shape);
     }

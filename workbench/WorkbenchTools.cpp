@@ -143,6 +143,14 @@ int Workbench::HairPenWidth(int thickness) const
     return std::max(kMinimumMarkWidth, HairMetrics::TruncToInt(thickness * m_state.Zoom * 0.01));
 }
 
+int Workbench::MarkPenWidth(const TMyShape& shape, int thickness) const
+{
+    // Half as wide, the hair beneath a proposal shows on both sides of it while
+    // the operator checks that the mark follows the hair.
+    const int width = HairPenWidth(thickness);
+    return IsProposal(shape) ? std::max(kMinimumMarkWidth, width / 2) : width;
+}
+
 void Workbench::SetThicknessSlider(int value)
 {
     value = std::clamp(value, 1, 5000);
@@ -220,7 +228,7 @@ void Workbench::ApplyThickness(const std::vector<TMyShape*>& targets)
         if (shape->UserData().GetValue(ShapeTags::kThickness) != QString::number(value))
             MarkCorrected(*shape);
         TMyPen pen = shape->Pen();
-        pen.width = HairPenWidth(value);
+        pen.width = MarkPenWidth(*shape, value);
         shape->SetPen(pen);
         shape->UserData().SetValue(ShapeTags::kThickness, QString::number(value));
         changed = shape;
@@ -264,7 +272,7 @@ void Workbench::ApplyZoom()
             continue;
         if (const auto t = HairMetrics::ParseInteger(thickness)) {
             TMyPen pen = shape->Pen();
-            pen.width = HairPenWidth(*t);
+            pen.width = MarkPenWidth(*shape, *t);
             shape->SetPen(pen);
         }
     }

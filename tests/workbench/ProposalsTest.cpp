@@ -218,6 +218,27 @@ TEST_F(ProposalsTest, DoubtfulProposalsAreVisitedInTurn)
     EXPECT_FALSE(wb.NextDoubtfulProposal());
 }
 
+// A proposal is drawn half as wide as the hair, at every zoom, so the hair shows
+// beside it; accepted, it is as wide as any hair.
+TEST_F(ProposalsTest, ProposalIsDrawnHalfAsWideAsItsHair)
+{
+    wb.SetZoomSlider(40, {});
+    wb.ShowProposals({ ProposedLine(100, 100, 400, 100, 20) });
+    TMyShape* shape = nullptr;
+    for (int i = 0; i < Cad().ShapeCount(); ++i)
+        if (Workbench::IsProposal(*Cad().ShapeByIndex(i)))
+            shape = Cad().ShapeByIndex(i);
+    ASSERT_NE(shape, nullptr);
+    const int near = shape->Pen().width;
+    wb.SetZoomSlider(60, {});
+    const int nearer = shape->Pen().width;
+    EXPECT_GT(nearer, near);
+    wb.AcceptProposals();
+    EXPECT_NEAR(shape->Pen().width, 2 * nearer, 1);
+    ASSERT_TRUE(wb.UndoCommand());
+    EXPECT_EQ(Cad().ShapeById(shape->ShapeId())->Pen().width, nearer);
+}
+
 // A picture calibrated in micrometres or centimetres is calibrated for detection
 // too (it was taken as uncalibrated, and searched at the scales of 200 pixels per mm).
 TEST_F(ProposalsTest, CalibrationInAnyLengthCountsForDetection)
