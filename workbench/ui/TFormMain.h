@@ -292,8 +292,6 @@ private:
     bool m_startupDone = false;
     bool m_syncing = false;
     int m_busy = 0;
-    // The status message that was shown when the work began: back once it is done.
-    QString m_messageBeforeBusy;
     // The running detection: its thread and the flag that cancels it.
     QThread* m_detectThread = nullptr;
     std::shared_ptr<std::atomic<bool>> m_detectCancel;

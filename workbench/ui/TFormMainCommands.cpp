@@ -18,7 +18,6 @@ void TFormMain::BeginBusy(const QString& what)
     if (m_busy++ == 0) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_progress->show();
-        m_messageBeforeBusy = statusBar()->currentMessage();
     }
     statusBar()->showMessage(what);
     // Let the window paint the message and the cursor before the work starts.
@@ -30,13 +29,7 @@ void TFormMain::EndBusy()
     if (m_busy > 0 && --m_busy == 0) {
         QApplication::restoreOverrideCursor();
         m_progress->hide();
-        // Work started on its own (the recovery copy) must not wipe what the
-        // operator was being told, such as how many hairs were proposed.
-        if (m_messageBeforeBusy.isEmpty())
-            statusBar()->clearMessage();
-        else
-            statusBar()->showMessage(m_messageBeforeBusy, 10000);
-        m_messageBeforeBusy.clear();
+        statusBar()->clearMessage();
     }
 }
 

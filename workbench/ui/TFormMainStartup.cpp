@@ -29,6 +29,7 @@
 #include <QSlider>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTimer>
 #include <QTranslator>
 #include <QTreeWidget>
@@ -243,9 +244,14 @@ void TFormMain::SaveRecovery()
 {
     if (!m_startupDone || (!Bench().Canvas().Modified() && !Bench().Tree().Empty()))
         return;
+    // The copy is written on its own: what the operator was being told (how many
+    // hairs were proposed, for one) stays in the status line.
+    const QString told = statusBar()->currentMessage();
     BeginBusy(m_formLang->Text(QStringLiteral("StatusSavingRecovery")));
     m_recovery->Write(Bench());
     EndBusy();
+    if (!told.isEmpty())
+        statusBar()->showMessage(told, 10000);
 }
 
 int TFormMain::ResultPanelWidthWanted() const
