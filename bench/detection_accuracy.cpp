@@ -1,7 +1,9 @@
 // Accuracy of the hair detection against generated pictures with known hairs.
 //
-// Usage: detection_accuracy [--verbose] [--tracer | --graph] [--overlay OUT.png] TRUTH.json...
-// --tracer and --graph choose how the centre lines are found.
+// Usage: detection_accuracy [--verbose] [--tracer | --graph] [--true-centre-lines] [--overlay OUT.png] TRUTH.json...
+// --tracer and --graph choose how the centre lines are found. --true-centre-lines
+// hands the graph the true centre lines in place of the ridge filter's mask: what
+// the steps after the filter make of a perfect one.
 // Each truth file names its picture (beside it) and calibration. A detection
 // matches a true hair when at least 80 % of its path lies within max(4 px, the
 // hair's width) of the true centre line and it covers at least half of the
@@ -118,6 +120,7 @@ double ShareNear(const std::vector<QPointF>& from, const std::vector<QPointF>& t
 
 QString g_overlay;
 bool g_tracer = detection::Options().tracer;
+bool g_trueCentreLines = false;
 std::vector<double> g_signedLength; // detected minus true length of matched hairs, share of the true
 
 bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
@@ -191,6 +194,10 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
     detection::Options options;
     options.pixelsPerMm = ppm;
     options.tracer = g_tracer;
+    if (g_trueCentreLines) {
+        for (const TrueHair& t : truths)
+            options.givenCentreLines.push_back(t.visible);
+    }
     QElapsedTimer timer;
     timer.start();
     const detection::Result result = detection::DetectHairs(picture, options);
@@ -470,13 +477,19 @@ int main(int argc, char* argv[])
         g_tracer = true;
     else if (args.removeAll(QStringLiteral("--graph")) > 0)
         g_tracer = false;
+    g_trueCentreLines = args.removeAll(QStringLiteral("--true-centre-lines")) > 0;
+    if (g_trueCentreLines && g_tracer) {
+        std::fprintf(stderr, "detection_accuracy: --true-centre-lines goes with the graph, not --tracer\n");
+        return 2;
+    }
     if (const qsizetype at = args.indexOf(QStringLiteral("--overlay")); at >= 0 && at + 1 < args.size()) {
         g_overlay = args[at + 1];
         args.remove(at, 2);
     }
     if (args.isEmpty()) {
-        std::fprintf(
-            stderr, "usage: detection_accuracy [--verbose] [--tracer | --graph] [--overlay OUT.png] TRUTH.json...\n");
+        std::fprintf(stderr,
+            "usage: detection_accuracy [--verbose] [--tracer | --graph] [--true-centre-lines] [--overlay OUT.png] "
+            "TRUTH.json...\n");
         return 2;
     }
     Totals totals;

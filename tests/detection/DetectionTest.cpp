@@ -308,6 +308,20 @@ TEST(HairDetectionGraph, HairsSideBySideWithASeamAreTwo)
 
 // A hair crossed by three others is joined from its pieces; a piece found along
 // it as well is the same hair, not one more.
+// Handed the true centre lines (picture pixels, also when a field puts the
+// searched part elsewhere), the steps after the ridge filter find the hairs
+// along them: two hairs crossing at a shallow angle stay two.
+TEST(HairDetectionGraph, GivenCentreLinesAreFollowedInAField)
+{
+    QImage crossing = Skin();
+    DrawHair(crossing, { 90, 150 }, { 410, 230 }, 10);
+    DrawHair(crossing, { 90, 230 }, { 410, 150 }, 10);
+    detection::Options options = GraphOnly();
+    options.field = detection::Field { 250, 190, 150 };
+    options.givenCentreLines = { { { 90, 150 }, { 410, 230 } }, { { 90, 230 }, { 410, 150 } } };
+    ExpectTwoHairs(detection::DetectHairs(crossing, options), { 90, 150 }, { 410, 230 }, { 90, 230 }, { 410, 150 });
+}
+
 TEST_P(HairDetection, HairCrossedByThreeIsOneHair)
 {
     QImage image = Skin();

@@ -1299,7 +1299,19 @@ Result DetectHairs(const QImage& picture, const Options& options)
         ridge.code.release();
         ridge.scale.release();
     } else {
-        cv::Mat centre = HairMask(ridge, minPiece, kNeighbourhoodMm * ppm);
+        cv::Mat centre;
+        if (options.givenCentreLines.empty()) {
+            centre = HairMask(ridge, minPiece, kNeighbourhoodMm * ppm);
+        } else {
+            centre = cv::Mat::zeros(dark.size(), CV_8U);
+            for (const std::vector<QPointF>& line : options.givenCentreLines) {
+                std::vector<cv::Point> pixels;
+                pixels.reserve(line.size());
+                for (const QPointF& p : line)
+                    pixels.emplace_back(int(std::lround(p.x())) - roi.x, int(std::lround(p.y())) - roi.y);
+                cv::polylines(centre, pixels, false, cv::Scalar(255), 1, cv::LINE_8);
+            }
+        }
         report(65);
         if (debug) {
             cv::Mat view;

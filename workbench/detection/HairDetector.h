@@ -35,6 +35,11 @@ struct Options
     // splits it at the junctions; true follows each hair from its strongest ridge
     // point in small predicted and corrected steps.
     bool tracer = false;
+    // For measuring the steps after the ridge filter on their own: centre lines
+    // (one polyline per hair, image pixels) drawn one pixel wide in place of the
+    // hair mask. Widths still come from the ridge filter, thickness from the
+    // picture. Used by the skeleton graph only; empty in normal use.
+    std::vector<std::vector<QPointF>> givenCentreLines;
 };
 
 constexpr double kDefaultPixelsPerMm = 200.0;
