@@ -856,15 +856,16 @@ void DropStubsBesideThickHairs(std::vector<Piece>& pieces, double minLength)
     }
 }
 
-// Pieces of one hair become one: a piece lying along a longer one is dropped
-// (before the joins and again after them), and pieces whose ends continue each
-// other across a gap (a crossing, glare, a faint stretch) are joined where the
-// join model finds them one hair's. Pieces of the tracer (`traced`) tell the
-// model so, and glare on their bridge counts neither way.
+// Pieces of one hair become one: pieces whose ends continue each other across a
+// gap (a crossing, glare, a faint stretch) are joined where the join model finds
+// them one hair's, and then a piece lying along a longer one is dropped. Pieces
+// of the tracer (`traced`) tell the model so, and glare on their bridge counts
+// neither way.
 void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced)
 {
-    // Duplicates: most of a piece within the width of a longer one.
-    DropDuplicates(pieces, traced);
+    // Duplicates go only after the joins: before them, a piece beside another in a
+    // band of hairs may be the start of a hair of its own that its next piece
+    // carries on.
 
     // Joins of piece ends, the most probable first.
     struct End
@@ -1087,8 +1088,6 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
         whole.length = PolylineLength(whole.path);
         merged.push_back(std::move(whole));
     }
-    // A piece checked against the pieces longer than itself may still lie along
-    // a hair that was joined from shorter ones.
     DropDuplicates(merged, traced);
     pieces = std::move(merged);
 }
