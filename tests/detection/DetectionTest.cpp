@@ -306,8 +306,6 @@ TEST(HairDetectionGraph, HairsSideBySideWithASeamAreTwo)
     ExpectTwoHairs(detection::DetectHairs(image, options), a1, a2, b1, b2);
 }
 
-// A hair crossed by three others is joined from its pieces; a piece found along
-// it as well is the same hair, not one more.
 // Handed the true centre lines (picture pixels, also when a field puts the
 // searched part elsewhere), the steps after the ridge filter find the hairs
 // along them: two hairs crossing at a shallow angle stay two.
@@ -322,6 +320,8 @@ TEST(HairDetectionGraph, GivenCentreLinesAreFollowedInAField)
     ExpectTwoHairs(detection::DetectHairs(crossing, options), { 90, 150 }, { 410, 230 }, { 90, 230 }, { 410, 150 });
 }
 
+// A hair crossed by three others is joined from its pieces; a piece found along
+// it as well is the same hair, not one more.
 TEST_P(HairDetection, HairCrossedByThreeIsOneHair)
 {
     QImage image = Skin();
