@@ -9,7 +9,8 @@ once with the tracer (the detection then writes its pieces of centre line and th
 figures of every pair of ends it weighs), labels each
 pair from the exact hairs of the case (one hair's neighbouring pieces: a join; two
 hairs' pieces: none), trains boosted decision trees (logistic loss) on them and writes
-workbench/detection/JoinModelData.inc. Plain Python, no libraries beyond the standard.
+workbench/detection/JoinModelData.inc. Plain Python; with numpy (Debian's python3-numpy)
+the same trees are grown several times faster.
 
 Cases 1-40 and 1001-1024 are the tuning, check and held-out sets: never train on them.
 """
@@ -146,6 +147,12 @@ def make_bins(rows, count=32):
 
 
 def train(rows, rounds, depth=3, rate=0.15, lam=1.0, min_hessian=2.0):
+    try:
+        import numpy
+    except ImportError:
+        numpy = None
+    if numpy is not None:
+        return train_numpy(numpy, rows, rounds, depth, rate, lam, min_hessian)
     edges = make_bins(rows)
     features = len(rows[0][0])
     binned = [[bisect.bisect_right(edges[k], r[0][k]) for k in range(features)] for r in rows]
@@ -206,6 +213,67 @@ def train(rows, rounds, depth=3, rate=0.15, lam=1.0, min_hessian=2.0):
             while nodes[at][0] >= 0:
                 at = nodes[at][2] if r[0][nodes[at][0]] < nodes[at][1] else nodes[at][3]
             score[i] += nodes[at][4]
+    return bias, trees
+
+
+def train_numpy(np, rows, rounds, depth, rate, lam, min_hessian):
+    """The same trees as train(), with numpy (Debian's python3-numpy): minutes instead of an hour."""
+    edges = make_bins(rows)
+    features = len(rows[0][0])
+    values = np.array([r[0] for r in rows], dtype=np.float64)
+    binned = np.stack([np.searchsorted(np.array(edges[k], dtype=np.float64), values[:, k], side="right")
+                       for k in range(features)], axis=1)
+    y = np.array([r[1] for r in rows], dtype=np.float64)
+    positives = int(y.sum())
+    bias = math.log(max(positives, 1) / max(len(y) - positives, 1))
+    score = np.full(len(y), bias)
+    trees = []
+    for _ in range(rounds):
+        p = 1.0 / (1.0 + np.exp(-score))
+        g = p - y
+        h = np.maximum(p * (1.0 - p), 1e-6)
+        nodes = []
+        leaf_of = np.zeros(len(y), dtype=np.int64)
+
+        def grow(members, level):
+            G = float(g[members].sum())
+            H = float(h[members].sum())
+            at = len(nodes)
+            nodes.append(None)
+            best = None
+            if level < depth and H >= 2 * min_hessian:
+                parent = G * G / (H + lam)
+                gm, hm = g[members], h[members]
+                for k in range(features):
+                    nb = len(edges[k]) + 1
+                    if nb < 2:
+                        continue
+                    column = binned[members, k]
+                    gl = np.cumsum(np.bincount(column, weights=gm, minlength=nb))[:-1]
+                    hl = np.cumsum(np.bincount(column, weights=hm, minlength=nb))[:-1]
+                    gr, hr = G - gl, H - hl
+                    valid = (hl >= min_hessian) & (hr >= min_hessian)
+                    if not valid.any():
+                        continue
+                    gain = np.where(valid, gl * gl / (hl + lam) + gr * gr / (hr + lam) - parent, -np.inf)
+                    b = int(np.argmax(gain))
+                    if best is None or gain[b] > best[0]:
+                        best = (float(gain[b]), k, b)
+            if best is None or best[0] <= 1e-6:
+                nodes[at] = (-1, 0.0, 0, 0, -rate * G / (H + lam))
+                leaf_of[members] = at
+                return at
+            _, k, b = best
+            goes_left = binned[members, k] <= b
+            threshold = edges[k][b]
+            li = grow(members[goes_left], level + 1)
+            ri = grow(members[~goes_left], level + 1)
+            nodes[at] = (k, threshold, li, ri, 0.0)
+            return at
+
+        grow(np.arange(len(y)), 0)
+        trees.append(nodes)
+        score += np.array([n[4] for n in nodes])[leaf_of]
     return bias, trees
 
 

@@ -8,7 +8,7 @@ build/bin/detection_accuracy on each with PELORIX_DETECTION_PROPOSALS set (the
 detection then writes the figures of each detection, and the evaluation whether it
 matched a true hair), trains boosted decision trees (logistic loss) on them and
 writes workbench/detection/ProposalModelData.inc. The trees are those of
-tools/train_join_model.py. Plain Python, no libraries beyond the standard.
+tools/train_join_model.py (numpy, when present, only makes it faster).
 
 Cases 1-40 and 1001-1024 are the tuning, check and held-out sets: never train on them.
 """
