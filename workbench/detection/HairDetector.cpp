@@ -614,8 +614,9 @@ std::pair<double, double> Chromaticity(const QImage& picture, const QPoint& orig
 // cut by a crossing; a short regrowing hair is left to the clinician.
 constexpr double kShortestHairMm = 0.44;
 // Shortest piece of centre line (and mask component) kept for merging, millimetres:
-// a hair crossed by others falls into pieces about this short.
-constexpr double kShortestPieceMm = 0.11;
+// a hair crossed by others falls into pieces about this short, and the centre line
+// of a hair in a band of hairs breaks into dashes not much longer than its width.
+constexpr double kShortestPieceMm = 0.06;
 
 double Dot(const QPointF& a, const QPointF& b)
 {
