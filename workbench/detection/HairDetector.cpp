@@ -617,6 +617,9 @@ constexpr double kShortestHairMm = 0.44;
 // a hair crossed by others falls into pieces about this short, and the centre line
 // of a hair in a band of hairs breaks into dashes not much longer than its width.
 constexpr double kShortestPieceMm = 0.06;
+// The tracer follows a hair through a band on its own, so its pieces break less:
+// shorter ones are mostly stubs.
+constexpr double kShortestTracedPieceMm = 0.11;
 
 double Dot(const QPointF& a, const QPointF& b)
 {
@@ -1278,7 +1281,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
         AddThickHairs(ridge, coarse, kNeighbourhoodMm * ppm, kMaxWidthUm * ppm / 1000.0, options.tracer);
     }
     const double minLength = kShortestHairMm * ppm;
-    const double minPiece = kShortestPieceMm * ppm;
+    const double minPiece = (options.tracer ? kShortestTracedPieceMm : kShortestPieceMm) * ppm;
     std::vector<Chain> chains;
     if (options.tracer) {
         RidgeMaps maps;
