@@ -7,6 +7,8 @@
 #include "workbench/detection/HairGraph.h"
 #include "workbench/detection/HairTracer.h"
 #include "workbench/detection/JoinModel.h"
+#include "workbench/detection/PictureMemory.h"
+#include "workbench/detection/PointMath.h"
 #include "workbench/detection/ProposalModel.h"
 
 #include <opencv2/core.hpp>
@@ -125,8 +127,9 @@ cv::Mat Darkness(const QImage& picture, const cv::Rect& roi)
 // Ridge strength of one scale on one picture: sigma^2 * (-l2 - |l1|) where l2
 // is the Hessian eigenvalue across a dark line (bright in darkness) and l1 the
 // one along it; blobs (both large) give nothing. `code` gets the direction of
-// the line's normal, 0..255 for 0..180 degrees.
-void RidgeResponse(const cv::Mat& src, double sigma, cv::Mat& response, cv::Mat& code)
+// the line's normal, 0..255 for 0..180 degrees; with `onlyOnRidges` only where
+// the strength is above 0 (elsewhere 0), as nothing else reads it there.
+void RidgeResponse(const cv::Mat& src, double sigma, cv::Mat& response, cv::Mat& code, bool onlyOnRidges)
 {
     response.create(src.size(), CV_32F);
     code.create(src.size(), CV_8U);
@@ -167,6 +170,10 @@ void RidgeResponse(const cv::Mat& src, double sigma, cv::Mat& response, cv::Mat&
                     const float gy = 0.5f * (down[x] - up[x]);
                     const float r = s2 * (-l2 - std::abs(l1)) - kSlopePenalty * s * std::sqrt(gx * gx + gy * gy);
                     out[x] = r > 0.0f ? r : 0.0f;
+                    if (onlyOnRidges && !(r > 0.0f)) {
+                        dir[x] = 0;
+                        continue;
+                    }
                     // Normal: eigenvector of l2.
                     float nx = bxy, ny = l2 - a;
                     if (std::abs(nx) + std::abs(ny) < std::abs(l2 - c) + std::abs(bxy)) {
@@ -206,6 +213,8 @@ bool MultiScaleRidge(
     ridge.scale = cv::Mat::zeros(dark.size(), CV_8U);
     std::vector<cv::Mat> pyramid { dark };
     const double singleWidth = kSingleHairUm * pixelsPerMm / 1000.0;
+    // Reused from scale to scale: fresh picture-sized buffers cost a page fault per page.
+    cv::Mat response, code, upR, upC;
     for (size_t k = 0; k < sigmas.size(); ++k) {
         const double sigma = sigmas[k];
         ridge.widths.push_back(sigma / kSigmaPerWidth);
@@ -218,8 +227,9 @@ bool MultiScaleRidge(
             cv::pyrDown(pyramid.back(), down);
             pyramid.push_back(down);
         }
-        cv::Mat response, code;
-        RidgeResponse(pyramid[level], sigma / double(1 << level), response, code);
+        // A coarser level's directions are enlarged by nearest neighbour beside
+        // a strength interpolated from its neighbours, so they are needed everywhere.
+        RidgeResponse(pyramid[level], sigma / double(1 << level), response, code, level == 0);
         // Scales wider than a single hair go to their own maps.
         const bool wide = sigma / kSigmaPerWidth > singleWidth * 1.01;
         if (wide && coarse.strength.empty()) {
@@ -229,17 +239,16 @@ bool MultiScaleRidge(
         }
         Ridge& into = wide ? coarse : ridge;
         if (level > 0) {
-            cv::Mat upR, upC;
             cv::resize(response, upR, dark.size(), 0, 0, cv::INTER_LINEAR);
             cv::resize(code, upC, dark.size(), 0, 0, cv::INTER_NEAREST);
-            response = upR;
-            code = upC;
         }
+        const cv::Mat& scaleStrength = level > 0 ? upR : response;
+        const cv::Mat& scaleCode = level > 0 ? upC : code;
         const uchar index = uchar(k);
         cv::parallel_for_(cv::Range(0, dark.rows), [&](const cv::Range& rows) {
             for (int y = rows.start; y < rows.end; ++y) {
-                const float* r = response.ptr<float>(y);
-                const uchar* c = code.ptr<uchar>(y);
+                const float* r = scaleStrength.ptr<float>(y);
+                const uchar* c = scaleCode.ptr<uchar>(y);
                 float* best = into.strength.ptr<float>(y);
                 uchar* bestCode = into.code.ptr<uchar>(y);
                 uchar* bestScale = into.scale.ptr<uchar>(y);
@@ -454,7 +463,7 @@ double Median(std::vector<double> values)
 
 QPointF Normalised(const QPointF& v)
 {
-    const double n = std::hypot(v.x(), v.y());
+    const double n = Norm(v);
     return n > 1e-9 ? v / n : QPointF(1.0, 0.0);
 }
 
@@ -620,16 +629,6 @@ constexpr double kShortestPieceMm = 0.06;
 // The tracer follows a hair through a band on its own, so its pieces break less:
 // shorter ones are mostly stubs.
 constexpr double kShortestTracedPieceMm = 0.11;
-
-double Dot(const QPointF& a, const QPointF& b)
-{
-    return a.x() * b.x() + a.y() * b.y();
-}
-
-double Distance(const QPointF& a, const QPointF& b)
-{
-    return std::hypot(a.x() - b.x(), a.y() - b.y());
-}
 
 // Outward direction at the start of `path` over about `span` pixels.
 QPointF EndDirection(const std::vector<QPointF>& path, double span)
@@ -942,7 +941,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const End& ea = ends[a];
             const End& eb = ends[b];
             const QPointF gap = eb.at - ea.at;
-            const double distance = std::hypot(gap.x(), gap.y());
+            const double distance = Norm(gap);
             if (distance > std::max(gapMax, overlapMax))
                 continue;
             // The model weighs every pair of ends that does not turn back; ends
@@ -1218,6 +1217,12 @@ void RateProposals(std::vector<std::pair<size_t, Hair>>& found, const std::vecto
 
 Result DetectHairs(const QImage& picture, const Options& options)
 {
+    UsePictureMemoryForMatrices();
+    // Destroyed last, once the maps are gone. Two float maps of the picture kept
+    // for reuse save most of the clearing of fresh memory and stay well inside the
+    // memory budget.
+    const PictureMemoryScope memory(
+        size_t(8) * size_t(std::max(0, picture.width())) * size_t(std::max(0, picture.height())));
     Result result;
     if (!CalibrationSupported(options.pixelsPerMm)) {
         result.unsupportedCalibration = true;
@@ -1462,7 +1467,7 @@ Result DetectHairs(const QImage& picture, const Options& options)
             if (options.field && options.field->radius > 0) {
                 const Field& f = *options.field;
                 const bool inside = std::any_of(hair.path.begin(), hair.path.end(),
-                    [&](const QPointF& p) { return std::hypot(p.x() - f.x0, p.y() - f.y0) <= f.radius; });
+                    [&](const QPointF& p) { return Distance(p, QPointF(f.x0, f.y0)) <= f.radius; });
                 if (!inside)
                     continue;
             }

@@ -1,17 +1,14 @@
 // Fitting rule lines and poly Bezier curves to detected centre lines.
 #include "workbench/detection/HairFit.h"
 
+#include "workbench/detection/PointMath.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace detection {
 
 namespace {
-
-double Distance(const QPointF& a, const QPointF& b)
-{
-    return std::hypot(a.x() - b.x(), a.y() - b.y());
-}
 
 QPointF Bezier(const QPointF* p, double t)
 {

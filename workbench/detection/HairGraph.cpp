@@ -2,6 +2,8 @@
 // pairing of branches by direction continuity, and joining of collinear ends.
 #include "workbench/detection/HairGraph.h"
 
+#include "workbench/detection/PointMath.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -48,13 +50,8 @@ private:
 
 QPointF Unit(const QPointF& v)
 {
-    const double n = std::hypot(v.x(), v.y());
+    const double n = Norm(v);
     return n > 1e-9 ? v / n : QPointF(0.0, 0.0);
-}
-
-double Dot(const QPointF& a, const QPointF& b)
-{
-    return a.x() * b.x() + a.y() * b.y();
 }
 
 double AngleDeg(const QPointF& a, const QPointF& b)
@@ -234,7 +231,7 @@ private:
     }
 
     const Skeleton& m_s;
-    std::vector<int> m_index; // pixel -> index into m_pixels, -1 when not on the skeleton
+    PictureVector<int> m_index; // pixel -> index into m_pixels, -1 when not on the skeleton
     std::vector<int> m_pixels;
     std::vector<uint8_t> m_degree;
     std::vector<uint8_t> m_junction;
@@ -251,7 +248,7 @@ double SegmentLength(const Segment& s)
 
 } // namespace
 
-void ThinMask(std::vector<uint8_t>& mask, int width, int height)
+void ThinMask(PictureVector<uint8_t>& mask, int width, int height)
 {
     std::vector<int> pixels;
     for (int y = 1; y + 1 < height; ++y) {
@@ -489,7 +486,7 @@ std::vector<Chain> TraceChains(const Skeleton& skeleton, const GraphOptions& opt
                         continue; // each pair once, never a chain with itself
                     const EndInfo& b = endInfos[size_t(eb)];
                     const QPointF gap = b.at - a.at;
-                    const double distance = std::hypot(gap.x(), gap.y());
+                    const double distance = Norm(gap);
                     if (distance > options.gapMaxPx)
                         continue;
                     // Outward directions point away from each chain: a continues into b.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "workbench/detection/PictureMemory.h"
+
 #include <QPointF>
 
 #include <cstdint>
@@ -13,8 +15,8 @@ struct Skeleton
 {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> mask; // nonzero: skeleton pixel
-    std::vector<float> hairWidth; // local width estimate in pixels (read at skeleton pixels only)
+    PictureVector<uint8_t> mask; // nonzero: skeleton pixel
+    PictureVector<float> hairWidth; // local width estimate in pixels (read at skeleton pixels only)
 };
 
 struct GraphOptions
@@ -31,7 +33,7 @@ struct GraphOptions
 
 // Thins the mask to one pixel (Zhang-Suen, visiting only set pixels), then
 // removes staircase corners so that a line pixel has exactly two neighbours.
-void ThinMask(std::vector<uint8_t>& mask, int width, int height);
+void ThinMask(PictureVector<uint8_t>& mask, int width, int height);
 
 // One hair candidate: its ordered centre-line pixels and median width.
 struct Chain

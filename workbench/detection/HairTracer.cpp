@@ -4,6 +4,7 @@
 #include "workbench/detection/HairTracer.h"
 
 #include "workbench/detection/HairFit.h"
+#include "workbench/detection/PointMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,11 +55,6 @@ constexpr double kChangeWidths = 3.0;
 constexpr double kSpliceWidths = 3.0;
 constexpr double kSpliceMin = 12.0;
 constexpr double kSpliceDeg = 20.0;
-
-double Distance(const QPointF& a, const QPointF& b)
-{
-    return std::hypot(a.x() - b.x(), a.y() - b.y());
-}
 
 double Wrap(double a)
 {
@@ -622,8 +618,8 @@ private:
         const size_t kx = std::min<size_t>(size_t(std::max(4.0, 2.0 * width)), x.points.size() - 1);
         const QPointF outward
             = atFront ? x.points.front() - x.points[kx] : x.points.back() - x.points[x.points.size() - 1 - kx];
-        const double cosine = (travel.x() * outward.x() + travel.y() * outward.y())
-            / std::max(1e-9, std::hypot(travel.x(), travel.y()) * std::hypot(outward.x(), outward.y()));
+        const double cosine
+            = (travel.x() * outward.x() + travel.y() * outward.y()) / std::max(1e-9, Norm(travel) * Norm(outward));
         if (cosine > -std::cos(kSpliceDeg * kPi / 180.0))
             return false;
         std::vector<QPointF> oriented = b;
@@ -657,7 +653,7 @@ private:
             double angle = p.size() > 1 ? std::atan2(d.y(), d.x()) : 0.0;
             angle = std::fmod(angle + 2.0 * kPi, kPi);
             const uint8_t code = uint8_t(1 + std::min(253, int(angle / kPi * 254.0)));
-            const double length = std::max(1e-9, std::hypot(d.x(), d.y()));
+            const double length = std::max(1e-9, Norm(d));
             const QPointF normal = p.size() > 1 ? QPointF(-d.y(), d.x()) / length : QPointF(0, 0);
             for (double t = -radius; t <= radius + 1e-9; t += 0.5) {
                 const QPointF q = p[i] + normal * t;
