@@ -1,8 +1,8 @@
 // Detection's working memory: blocks on either side of the size that is mapped on
 // its own hold their contents apart, and blocks freed inside a scope are reused
 // without being handed out twice.
-#include "workbench/detection/HairDetector.h"
 #include "workbench/detection/PictureMemory.h"
+#include "workbench/detection/HairDetector.h"
 
 #include <QImage>
 #include <QPainter>

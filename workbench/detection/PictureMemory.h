@@ -38,15 +38,11 @@ public:
 // is used by detection only).
 void UsePictureMemoryForMatrices();
 
-template <class T>
-struct PictureAllocator
+template <class T> struct PictureAllocator
 {
     using value_type = T;
     PictureAllocator() = default;
-    template <class U>
-    PictureAllocator(const PictureAllocator<U>&) noexcept
-    {
-    }
+    template <class U> PictureAllocator(const PictureAllocator<U>&) noexcept { }
     T* allocate(size_t n)
     {
         if (n > size_t(-1) / sizeof(T))
@@ -54,14 +50,9 @@ struct PictureAllocator
         return static_cast<T*>(AllocatePictureMemory(n * sizeof(T)));
     }
     void deallocate(T* p, size_t n) noexcept { FreePictureMemory(p, n * sizeof(T)); }
-    template <class U>
-    bool operator==(const PictureAllocator<U>&) const noexcept
-    {
-        return true;
-    }
+    template <class U> bool operator==(const PictureAllocator<U>&) const noexcept { return true; }
 };
 
-template <class T>
-using PictureVector = std::vector<T, PictureAllocator<T>>;
+template <class T> using PictureVector = std::vector<T, PictureAllocator<T>>;
 
 } // namespace detection
