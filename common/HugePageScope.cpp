@@ -1,13 +1,5 @@
 #include "common/HugePageScope.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define PELORIX_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
-#define PELORIX_OWN_ALLOCATOR 1
-#endif
-#endif
-
 #if defined(__GLIBC__) && !defined(PELORIX_OWN_ALLOCATOR)
 #define PELORIX_HUGE_PAGES 1
 #endif

@@ -17,8 +17,8 @@
 // (bench/picture_load_bench.cpp). The first such scope sets glibc's allocator thresholds
 // for the rest of the process (blocks up to 32 MiB come from the heap and are reused).
 //
-// Without glibc, or in sanitizer builds (their allocator ignores glibc's settings; defining
-// PELORIX_OWN_ALLOCATOR has the same effect), the scope does nothing.
+// Without glibc, or in sanitizer builds (their allocator ignores glibc's settings; the build
+// defines PELORIX_OWN_ALLOCATOR for them), the scope does nothing.
 class HugePageScope
 {
 public:

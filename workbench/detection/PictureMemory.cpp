@@ -5,14 +5,6 @@
 #include <cstdlib>
 #include <mutex>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define PELORIX_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer)
-#define PELORIX_OWN_ALLOCATOR 1
-#endif
-#endif
-
 #if defined(__linux__) && !defined(PELORIX_OWN_ALLOCATOR)
 #define PELORIX_MAPPED_BLOCKS 1
 #include <sys/mman.h>

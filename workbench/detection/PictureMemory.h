@@ -16,7 +16,8 @@
 // `PictureMemoryScope` lives, freed ones are kept for reuse. Smaller blocks come
 // from the heap.
 // Elsewhere than on Linux, and in sanitizer builds (whose checks need their own
-// allocator), every block comes from the heap.
+// allocator; the build defines PELORIX_OWN_ALLOCATOR for them), every block comes
+// from the heap.
 namespace detection {
 
 void* AllocatePictureMemory(size_t bytes);
