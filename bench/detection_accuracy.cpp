@@ -1,9 +1,11 @@
 // Accuracy of the hair detection against generated pictures with known hairs.
 //
-// Usage: detection_accuracy [--verbose] [--tracer | --graph] [--true-centre-lines] [--overlay OUT.png] TRUTH.json...
+// Usage: detection_accuracy [--verbose] [--tracer | --graph] [--true-centre-lines] [--true-joins] [--overlay OUT.png]
+//        TRUTH.json...
 // --tracer and --graph choose how the centre lines are found. --true-centre-lines
 // hands the graph the true centre lines in place of the ridge filter's mask: what
-// the steps after the filter make of a perfect one.
+// the steps after the filter make of a perfect one. --true-joins joins the pieces
+// lying on one true hair and never those on two: what a perfect join model would give.
 // Each truth file names its picture (beside it) and calibration. A detection
 // matches a true hair when at least 80 % of its path lies within max(4 px, the
 // hair's width) of the true centre line and it covers at least half of the
@@ -121,6 +123,7 @@ double ShareNear(const std::vector<QPointF>& from, const std::vector<QPointF>& t
 QString g_overlay;
 bool g_tracer = detection::Options().tracer;
 bool g_trueCentreLines = false;
+bool g_trueJoins = false;
 std::vector<double> g_signedLength; // detected minus true length of matched hairs, share of the true
 
 bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
@@ -197,6 +200,10 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
     if (g_trueCentreLines) {
         for (const TrueHair& t : truths)
             options.givenCentreLines.push_back(t.visible);
+    }
+    if (g_trueJoins) {
+        for (const TrueHair& t : truths)
+            options.trueHairsForJoins.push_back({ t.visible, t.widthPx });
     }
     QElapsedTimer timer;
     timer.start();
@@ -478,6 +485,7 @@ int main(int argc, char* argv[])
     else if (args.removeAll(QStringLiteral("--graph")) > 0)
         g_tracer = false;
     g_trueCentreLines = args.removeAll(QStringLiteral("--true-centre-lines")) > 0;
+    g_trueJoins = args.removeAll(QStringLiteral("--true-joins")) > 0;
     if (g_trueCentreLines && g_tracer) {
         std::fprintf(stderr, "detection_accuracy: --true-centre-lines goes with the graph, not --tracer\n");
         return 2;
@@ -488,8 +496,8 @@ int main(int argc, char* argv[])
     }
     if (args.isEmpty()) {
         std::fprintf(stderr,
-            "usage: detection_accuracy [--verbose] [--tracer | --graph] [--true-centre-lines] [--overlay OUT.png] "
-            "TRUTH.json...\n");
+            "usage: detection_accuracy [--verbose] [--tracer | --graph] [--true-centre-lines] [--true-joins] "
+            "[--overlay OUT.png] TRUTH.json...\n");
         return 2;
     }
     Totals totals;

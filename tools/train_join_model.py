@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """Trains the join model of the hair detection on generated pictures.
 
-    tools/train_join_model.py [--first N] [--last M] [--rounds R]
+    tools/train_join_model.py [--first N] [--last M] [--rounds R] [--methods graph,tracer]
 
-Generates cases N..M (default 101..220) with build/bin/make_sample_picture, runs the
-detection on each with PELORIX_DETECTION_JOINS set, once with the skeleton graph and
-once with the tracer (the detection then writes its pieces of centre line and the
-figures of every pair of ends it weighs), labels each
+Generates cases N..M (default 101..340) with build/bin/make_sample_picture, runs the
+detection on each with PELORIX_DETECTION_JOINS set, with the skeleton graph (and with
+--methods graph,tracer also with the tracer; the detection then writes its pieces of
+centre line and the figures of every pair of ends it weighs, leaving out the pairs of
+pieces that duplicate a longer one), labels each
 pair from the exact hairs of the case (one hair's neighbouring pieces: a join; two
 hairs' pieces: none), trains boosted decision trees (logistic loss) on them and writes
 workbench/detection/JoinModelData.inc. Plain Python; with numpy (Debian's python3-numpy)
@@ -26,7 +27,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FEATURES = [
     "gap", "gapMm", "turn", "lateral", "aheadMin", "aheadMax", "widthRatio", "contrastRatio",
     "misfit", "predict", "bridgeDark", "shortLength", "longLength", "widthUm", "contrastMin", "endsOnOther",
-    "colour", "misfitLong", "traced",
+    "colour", "misfitLong", "traced", "wholeMisfit", "wholeMisfitWorst",
 ]
 
 
@@ -369,9 +370,9 @@ def train_and_write(rows, args, what, positive, features, tool):
 
 def main():
     args, folder = case_arguments(
-        __doc__, "train_join_model", 220, 150, "JoinModelData.inc",
-        lambda parser: parser.add_argument("--methods", default="graph,tracer",
-                                           help="whose pieces to learn from: graph, tracer or both (default)"))
+        __doc__, "train_join_model", 340, 150, "JoinModelData.inc",
+        lambda parser: parser.add_argument("--methods", default="graph",
+                                           help="whose pieces to learn from: graph (default), tracer or both"))
     rows = collect(args.first, args.last, folder, args.build, args.methods.split(","))
     train_and_write(rows, args, "pairs of ends", "of one hair", FEATURES, "tools/train_join_model.py")
 

@@ -320,6 +320,22 @@ TEST(HairDetectionGraph, GivenCentreLinesAreFollowedInAField)
     ExpectTwoHairs(detection::DetectHairs(crossing, options), { 90, 150 }, { 410, 230 }, { 90, 230 }, { 410, 150 });
 }
 
+// Measuring the joins on their own: handed the true hairs (in a field, so the
+// searched part lies elsewhere than the picture's corner), two hairs in line
+// with a gap the width of one stay two, where the join model makes them one.
+TEST(HairDetectionGraph, TrueHairsDecideTheJoins)
+{
+    QImage image = Skin();
+    const QPointF a1(60, 190), a2(240, 200), b1(252, 201), b2(440, 211);
+    DrawHair(image, a1, a2, 12);
+    DrawHair(image, b1, b2, 12);
+    detection::Options options = GraphOnly();
+    options.field = detection::Field { 250, 190, 200 };
+    ExpectOneHair(detection::DetectHairs(image, options), a1, b2);
+    options.trueHairsForJoins = { { { a1, a2 }, 12.0 }, { { b1, b2 }, 12.0 } };
+    ExpectTwoHairs(detection::DetectHairs(image, options), a1, a2, b1, b2);
+}
+
 // A hair crossed by three others is joined from its pieces; a piece found along
 // it as well is the same hair, not one more.
 TEST_P(HairDetection, HairCrossedByThreeIsOneHair)

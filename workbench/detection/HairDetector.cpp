@@ -747,6 +747,61 @@ Parabola FitParabola(const std::vector<QPointF>& points, const QPointF& origin, 
     return result;
 }
 
+// How far the points lie from one cubic y(x) along `axis` through `origin`, where
+// x runs over about -1..1 for `halfSpan`: the RMS and the largest distance. A hair is
+// a smooth curve, so two pieces of one lie on one cubic, two pieces of crossing or
+// neighbouring hairs seldom. Both infinite when it cannot be fitted.
+std::pair<double, double> CubicMisfit(
+    const std::vector<QPointF>& points, const QPointF& origin, const QPointF& axis, double halfSpan)
+{
+    constexpr double kNone = std::numeric_limits<double>::infinity();
+    if (points.size() < 6 || halfSpan <= 0.0)
+        return { kNone, kNone };
+    const QPointF normal(-axis.y(), axis.x());
+    double m[4][5] = {};
+    for (const QPointF& p : points) {
+        const QPointF d = p - origin;
+        const double x = Dot(d, axis) / halfSpan;
+        const double y = Dot(d, normal);
+        const double basis[4] = { 1.0, x, x * x, x * x * x };
+        for (int r = 0; r < 4; ++r) {
+            for (int c = 0; c < 4; ++c)
+                m[r][c] += basis[r] * basis[c];
+            m[r][4] += basis[r] * y;
+        }
+    }
+    for (int c = 0; c < 4; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < 4; ++r)
+            if (std::abs(m[r][c]) > std::abs(m[pivot][c]))
+                pivot = r;
+        if (std::abs(m[pivot][c]) < 1e-9)
+            return { kNone, kNone };
+        std::swap(m[c], m[pivot]);
+        for (int r = 0; r < 4; ++r) {
+            if (r == c)
+                continue;
+            const double f = m[r][c] / m[c][c];
+            for (int k = c; k < 5; ++k)
+                m[r][k] -= f * m[c][k];
+        }
+    }
+    double coefficient[4];
+    for (int r = 0; r < 4; ++r)
+        coefficient[r] = m[r][4] / m[r][r];
+    double sum = 0.0, worst = 0.0;
+    for (const QPointF& p : points) {
+        const QPointF d = p - origin;
+        const double x = Dot(d, axis) / halfSpan;
+        const double e = std::abs(
+            Dot(d, normal) - (coefficient[0] + x * (coefficient[1] + x * (coefficient[2] + x * coefficient[3]))));
+        sum += e * e;
+        worst = std::max(worst, e);
+    }
+    const double rms = std::sqrt(sum / double(points.size()));
+    return std::isfinite(rms) ? std::pair(rms, worst) : std::pair(kNone, kNone);
+}
+
 // Whether `p` lies within `tolerance` of a point of `path`.
 bool Near(const QPointF& p, const std::vector<QPointF>& path, double tolerance)
 {
@@ -859,12 +914,65 @@ void DropStubsBesideThickHairs(std::vector<Piece>& pieces, double minLength)
     }
 }
 
+// Whether `p` lies within `tolerance` of the polyline `line` (of any spacing).
+bool NearPolyline(const QPointF& p, const std::vector<QPointF>& line, double tolerance)
+{
+    for (size_t k = 0; k < line.size(); ++k) {
+        const QPointF a = line[k];
+        const QPointF ab = (k + 1 < line.size() ? line[k + 1] : a) - a;
+        const double span = Dot(ab, ab);
+        const double t = span > 0.0 ? std::clamp(Dot(p - a, ab) / span, 0.0, 1.0) : 0.0;
+        if (Distance(p, a + t * ab) <= tolerance)
+            return true;
+    }
+    return false;
+}
+
+// For measuring the joins: the true hair each piece lies on (80 % of its points
+// within the hair's width, at least 4 pixels), -1 for none.
+std::vector<int> TrueHairOfPieces(
+    const std::vector<Piece>& pieces, const std::vector<TrueHair>& hairs, const QPointF& origin)
+{
+    std::vector<std::vector<QPointF>> lines;
+    std::vector<QRectF> boxes;
+    for (const TrueHair& hair : hairs) {
+        std::vector<QPointF> line;
+        line.reserve(hair.centreLine.size());
+        for (const QPointF& p : hair.centreLine)
+            line.push_back(p - origin);
+        const double tolerance = std::max(4.0, hair.widthPx);
+        boxes.push_back(Bounds(line).adjusted(-tolerance, -tolerance, tolerance, tolerance));
+        lines.push_back(std::move(line));
+    }
+    std::vector<int> hairOf(pieces.size(), -1);
+    for (size_t i = 0; i < pieces.size(); ++i) {
+        const QRectF box = Bounds(pieces[i].path);
+        double best = 0.8;
+        for (size_t t = 0; t < hairs.size(); ++t) {
+            if (!boxes[t].intersects(box))
+                continue;
+            const double tolerance = std::max(4.0, hairs[t].widthPx);
+            const auto on = std::count_if(pieces[i].path.begin(), pieces[i].path.end(),
+                [&](const QPointF& p) { return NearPolyline(p, lines[t], tolerance); });
+            const double share = double(on) / double(std::max<size_t>(1, pieces[i].path.size()));
+            if (share >= best) {
+                best = share;
+                hairOf[i] = int(t);
+            }
+        }
+    }
+    return hairOf;
+}
+
 // Pieces of one hair become one: pieces whose ends continue each other across a
 // gap (a crossing, glare, a faint stretch) are joined where the join model finds
 // them one hair's, and then a piece lying along a longer one is dropped. Pieces
 // of the tracer (`traced`) tell the model so, and glare on their bridge counts
 // neither way.
-void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced)
+// With `trueHairOf` (measuring), pairs of pieces on one true hair are joined,
+// the nearest first, pairs on two never; the model weighs the rest.
+void MergePieces(
+    const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced, const std::vector<int>& trueHairOf)
 {
     // Duplicates go only after the joins: before them, a piece beside another in a
     // band of hairs may be the start of a hair of its own that its next piece
@@ -895,11 +1003,24 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
     // For the developer: PELORIX_DETECTION_JOINS=FILE writes the pieces and the
     // figures of every join weighed, the material tools/train_join_model.py learns from.
     FILE* dump = nullptr;
+    std::vector<uint8_t> duplicate(n, 0);
     if (const QByteArray where = qgetenv("PELORIX_DETECTION_JOINS"); !where.isEmpty()) {
         dump = std::fopen(where.constData(), "w");
+        // The trees learn from the pairs of pieces that are not duplicates (marked 2):
+        // a duplicate's pairs repeat its longer twin's, but where two hairs run in a
+        // band they carry the other hair's labels, and models that learnt from them
+        // joined worse.
+        std::vector<Piece> deduplicated = pieces;
+        DropDuplicates(deduplicated, traced);
+        for (size_t i = 0; i < n; ++i)
+            duplicate[i] = deduplicated[i].removed && !pieces[i].removed;
         for (size_t i = 0; dump && i < n; ++i) {
             const Piece& p = pieces[i];
-            std::fprintf(dump, "P %zu %d %.2f %.4f %.1f", i, int(p.removed), p.width, p.contrast, p.length);
+            std::fprintf(dump, "P %zu %d %.2f %.4f %.1f", i,
+                p.removed          ? 1
+                    : duplicate[i] ? 2
+                                   : 0,
+                p.width, p.contrast, p.length);
             for (size_t k = 0; k < p.path.size(); k += 3)
                 std::fprintf(dump, " %.1f,%.1f", p.path[k].x(), p.path[k].y());
             std::fprintf(dump, " %.1f,%.1f\n", p.path.back().x(), p.path.back().y());
@@ -1005,13 +1126,37 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             f[kFeatureColour] = float(std::hypot(pa.chromaRed - pb.chromaRed, pa.chromaGreen - pb.chromaGreen));
             f[kFeatureMisfitLong] = float(longJoint.valid ? std::min(20.0, longJoint.misfit / w) : 20.0);
             f[kFeatureTraced] = traced ? 1.0f : 0.0f;
-            if (dump) {
+            {
+                // Both pieces whole (up to a stretch of 60 widths from each end weighed)
+                // against one cubic along the line from one's far end to the other's.
+                const double reach = std::max(60.0, 60.0 * w);
+                const std::vector<QPointF> wholeA = EndStretch(pa.path, a % 2 == 1, reach);
+                const std::vector<QPointF> wholeB = EndStretch(pb.path, b % 2 == 1, reach);
+                std::vector<QPointF> points;
+                points.reserve(wholeA.size() / 2 + wholeB.size() / 2 + 2);
+                for (size_t k = 0; k < wholeA.size(); k += 2)
+                    points.push_back(wholeA[k]);
+                for (size_t k = 0; k < wholeB.size(); k += 2)
+                    points.push_back(wholeB[k]);
+                const QPointF farA = wholeA.empty() ? ea.at : wholeA.back();
+                const QPointF farB = wholeB.empty() ? eb.at : wholeB.back();
+                const QPointF chord = farB - farA;
+                const double chordLength = Norm(chord);
+                const auto [rms, worst] = chordLength > 1.0
+                    ? CubicMisfit(points, 0.5 * (farA + farB), chord / chordLength, 0.5 * chordLength)
+                    : std::pair(20.0 * w, 20.0 * w);
+                f[kFeatureWholeMisfit] = float(std::min(20.0, rms / w));
+                f[kFeatureWholeMisfitWorst] = float(std::min(20.0, worst / w));
+            }
+            if (dump && !duplicate[a / 2] && !duplicate[b / 2]) {
                 std::fprintf(dump, "F %zu %zu", a, b);
                 for (const float v : f)
                     std::fprintf(dump, " %.4g", double(v));
                 std::fprintf(dump, "\n");
             }
-            const double probability = JoinProbability(f);
+            double probability = JoinProbability(f);
+            if (!trueHairOf.empty() && trueHairOf[a / 2] >= 0 && trueHairOf[b / 2] >= 0)
+                probability = trueHairOf[a / 2] == trueHairOf[b / 2] ? 0.99 - 1e-4 * distance : 0.0;
             if (probability >= kJoinProbability)
                 found[a].push_back({ probability, a, b });
         }
@@ -1417,7 +1562,9 @@ Result DetectHairs(const QImage& picture, const Options& options)
         std::move(list.begin(), list.end(), std::back_inserter(pieces));
     perChain.clear();
     chains.clear();
-    MergePieces(dark, pieces, ppm, options.tracer);
+    MergePieces(dark, pieces, ppm, options.tracer,
+        options.trueHairsForJoins.empty() ? std::vector<int>()
+                                          : TrueHairOfPieces(pieces, options.trueHairsForJoins, QPointF(roi.x, roi.y)));
     // (The tracer's thin pieces beside thick ones are more often hairs of their own.)
     if (!options.tracer)
         DropStubsBesideThickHairs(pieces, minLength);

@@ -21,6 +21,14 @@ struct Field
     double radius = 0.0;
 };
 
+// A hair known to be in the picture (generated pictures): its centre line in
+// image pixels and its width in pixels.
+struct TrueHair
+{
+    std::vector<QPointF> centreLine;
+    double widthPx = 0.0;
+};
+
 struct Options
 {
     // Picture calibration; 0 when the picture is not calibrated (the scales of
@@ -40,6 +48,10 @@ struct Options
     // hair mask. Widths still come from the ridge filter, thickness from the
     // picture. Used by the skeleton graph only; empty in normal use.
     std::vector<std::vector<QPointF>> givenCentreLines;
+    // For measuring the joins on their own: the true hairs. Pieces lying on one
+    // are joined, pieces on two never; the join model weighs only the pairs with a
+    // piece on none. Empty in normal use.
+    std::vector<TrueHair> trueHairsForJoins;
 };
 
 constexpr double kDefaultPixelsPerMm = 200.0;

@@ -26,6 +26,8 @@ enum JoinFeature : int {
     kFeatureColour, // distance of the two pieces' chromaticities (red and green shares)
     kFeatureMisfitLong, // as kFeatureMisfit over longer stretches (ten widths, at least 40 pixels)
     kFeatureTraced, // 1 for pieces of the tracer, 0 for pieces of the skeleton graph
+    kFeatureWholeMisfit, // RMS distance of both pieces (up to 60 widths from the ends) from one cubic
+    kFeatureWholeMisfitWorst, // the largest distance from that cubic
     kJoinFeatureCount
 };
 
