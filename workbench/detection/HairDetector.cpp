@@ -696,6 +696,30 @@ struct Parabola
     double At(double x) const { return c0 + x * (c1 + x * c2); }
 };
 
+// Solves the normal equations of a least-squares fit in place (Gauss-Jordan with
+// partial pivoting; the last column holds the right-hand side): afterwards
+// m[r][Terms] / m[r][r] is coefficient r. False when they are singular.
+template <int Terms> bool SolveNormalEquations(double (&m)[Terms][Terms + 1])
+{
+    for (int c = 0; c < Terms; ++c) {
+        int pivot = c;
+        for (int r = c + 1; r < Terms; ++r)
+            if (std::abs(m[r][c]) > std::abs(m[pivot][c]))
+                pivot = r;
+        if (std::abs(m[pivot][c]) < 1e-9)
+            return false;
+        std::swap(m[c], m[pivot]);
+        for (int r = 0; r < Terms; ++r) {
+            if (r == c)
+                continue;
+            const double f = m[r][c] / m[c][c];
+            for (int k = c; k < Terms + 1; ++k)
+                m[r][k] -= f * m[c][k];
+        }
+    }
+    return true;
+}
+
 Parabola FitParabola(const std::vector<QPointF>& points, const QPointF& origin, const QPointF& axis)
 {
     Parabola result;
@@ -717,23 +741,8 @@ Parabola FitParabola(const std::vector<QPointF>& points, const QPointF& origin, 
             m[r][3] += basis[r] * y;
         }
     }
-    // Gaussian elimination with partial pivoting.
-    for (int c = 0; c < 3; ++c) {
-        int pivot = c;
-        for (int r = c + 1; r < 3; ++r)
-            if (std::abs(m[r][c]) > std::abs(m[pivot][c]))
-                pivot = r;
-        if (std::abs(m[pivot][c]) < 1e-9)
-            return result;
-        std::swap(m[c], m[pivot]);
-        for (int r = 0; r < 3; ++r) {
-            if (r == c)
-                continue;
-            const double f = m[r][c] / m[c][c];
-            for (int k = c; k < 4; ++k)
-                m[r][k] -= f * m[c][k];
-        }
-    }
+    if (!SolveNormalEquations(m))
+        return result;
     result.c0 = m[0][3] / m[0][0];
     result.c1 = m[1][3] / m[1][1];
     result.c2 = m[2][3] / m[2][2];
@@ -770,22 +779,8 @@ std::pair<double, double> CubicMisfit(
             m[r][4] += basis[r] * y;
         }
     }
-    for (int c = 0; c < 4; ++c) {
-        int pivot = c;
-        for (int r = c + 1; r < 4; ++r)
-            if (std::abs(m[r][c]) > std::abs(m[pivot][c]))
-                pivot = r;
-        if (std::abs(m[pivot][c]) < 1e-9)
-            return { kNone, kNone };
-        std::swap(m[c], m[pivot]);
-        for (int r = 0; r < 4; ++r) {
-            if (r == c)
-                continue;
-            const double f = m[r][c] / m[c][c];
-            for (int k = c; k < 5; ++k)
-                m[r][k] -= f * m[c][k];
-        }
-    }
+    if (!SolveNormalEquations(m))
+        return { kNone, kNone };
     double coefficient[4];
     for (int r = 0; r < 4; ++r)
         coefficient[r] = m[r][4] / m[r][r];
