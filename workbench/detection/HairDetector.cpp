@@ -598,6 +598,7 @@ struct Piece
     double chromaRed = 0.0;
     double chromaGreen = 0.0;
     bool removed = false;
+    bool joined = false; // made of several pieces by the joins
 };
 
 // Median chromaticity of the picture along a centre line (every other point);
@@ -965,9 +966,11 @@ std::vector<int> TrueHairOfPieces(
 // of the tracer (`traced`) tell the model so, and glare on their bridge counts
 // neither way.
 // With `trueHairOf` (measuring), pairs of pieces on one true hair are joined,
-// the nearest first, pairs on two never; the model weighs the rest.
-void MergePieces(
-    const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced, const std::vector<int>& trueHairOf)
+// the nearest first, pairs on two never; the model weighs the rest. After the
+// first round (`firstRound`, the only one that writes the trainer's material)
+// only pairs with a joined piece are weighed: the others' figures are as before.
+void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced,
+    const std::vector<int>& trueHairOf, bool firstRound)
 {
     // Duplicates go only after the joins: before them, a piece beside another in a
     // band of hairs may be the start of a hair of its own that its next piece
@@ -999,7 +1002,7 @@ void MergePieces(
     // figures of every join weighed, the material tools/train_join_model.py learns from.
     FILE* dump = nullptr;
     std::vector<uint8_t> duplicate(n, 0);
-    if (const QByteArray where = qgetenv("PELORIX_DETECTION_JOINS"); !where.isEmpty()) {
+    if (const QByteArray where = qgetenv("PELORIX_DETECTION_JOINS"); firstRound && !where.isEmpty()) {
         dump = std::fopen(where.constData(), "w");
         // The trees learn from the pairs of pieces that are not duplicates (marked 2):
         // a duplicate's pairs repeat its longer twin's, but where two hairs run in a
@@ -1052,7 +1055,7 @@ void MergePieces(
         std::sort(others.begin(), others.end());
         for (const size_t b : others) {
             const Piece& pb = pieces[b / 2];
-            if (pb.removed)
+            if (pb.removed || (!firstRound && !pa.joined && !pb.joined))
                 continue;
             const End& ea = ends[a];
             const End& eb = ends[b];
@@ -1197,6 +1200,7 @@ void MergePieces(
         double widthSum = 0.0, contrastSum = 0.0, redSum = 0.0, greenSum = 0.0, weight = 0.0;
         size_t c = i;
         int enter = startEnd;
+        whole.joined = pieces[i].joined || partner[2 * i + size_t(1 - startEnd)] >= 0;
         for (;;) {
             used[c] = 1;
             Piece& p = pieces[c];
@@ -1557,9 +1561,16 @@ Result DetectHairs(const QImage& picture, const Options& options)
         std::move(list.begin(), list.end(), std::back_inserter(pieces));
     perChain.clear();
     chains.clear();
-    MergePieces(dark, pieces, ppm, options.tracer,
-        options.trueHairsForJoins.empty() ? std::vector<int>()
-                                          : TrueHairOfPieces(pieces, options.trueHairsForJoins, QPointF(roi.x, roi.y)));
+    // Two rounds: joined pieces carry a width and contrast measured over more of
+    // their hair and give the figures of their ends more of its course, so some
+    // ends the first round left free join in the second.
+    for (const bool firstRound : { true, false }) {
+        MergePieces(dark, pieces, ppm, options.tracer,
+            options.trueHairsForJoins.empty()
+                ? std::vector<int>()
+                : TrueHairOfPieces(pieces, options.trueHairsForJoins, QPointF(roi.x, roi.y)),
+            firstRound);
+    }
     // (The tracer's thin pieces beside thick ones are more often hairs of their own.)
     if (!options.tracer)
         DropStubsBesideThickHairs(pieces, minLength);
