@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <initializer_list>
 #include <iterator>
 #include <mutex>
 #include <numeric>
@@ -721,25 +722,39 @@ template <int Terms> bool SolveNormalEquations(double (&m)[Terms][Terms + 1])
     return true;
 }
 
-Parabola FitParabola(const std::vector<QPointF>& points, const QPointF& origin, const QPointF& axis)
+// The first `count` points of a piece's centre line from one of its ends inwards,
+// without copying them.
+struct Stretch
+{
+    const QPointF* end = nullptr;
+    ptrdiff_t step = 1;
+    size_t count = 0;
+    const QPointF& operator[](size_t k) const { return end[ptrdiff_t(k) * step]; }
+    const QPointF& back() const { return (*this)[count - 1]; }
+};
+
+// The parabola through the points of one or more stretches, in their order.
+Parabola FitParabola(std::initializer_list<Stretch> stretches, const QPointF& origin, const QPointF& axis)
 {
     Parabola result;
-    if (points.size() < 4)
+    size_t count = 0;
+    for (const Stretch& s : stretches)
+        count += s.count;
+    if (count < 4)
         return result;
     const QPointF normal(-axis.y(), axis.x());
     double m[3][4] = {};
-    std::vector<std::pair<double, double>> xy;
-    xy.reserve(points.size());
-    for (const QPointF& p : points) {
-        const QPointF d = p - origin;
-        const double x = Dot(d, axis);
-        const double y = Dot(d, normal);
-        xy.emplace_back(x, y);
-        const double basis[3] = { 1.0, x, x * x };
-        for (int r = 0; r < 3; ++r) {
-            for (int c = 0; c < 3; ++c)
-                m[r][c] += basis[r] * basis[c];
-            m[r][3] += basis[r] * y;
+    for (const Stretch& s : stretches) {
+        for (size_t k = 0; k < s.count; ++k) {
+            const QPointF d = s[k] - origin;
+            const double x = Dot(d, axis);
+            const double y = Dot(d, normal);
+            const double basis[3] = { 1.0, x, x * x };
+            for (int r = 0; r < 3; ++r) {
+                for (int c = 0; c < 3; ++c)
+                    m[r][c] += basis[r] * basis[c];
+                m[r][3] += basis[r] * y;
+            }
         }
     }
     if (!SolveNormalEquations(m))
@@ -748,11 +763,14 @@ Parabola FitParabola(const std::vector<QPointF>& points, const QPointF& origin, 
     result.c1 = m[1][3] / m[1][1];
     result.c2 = m[2][3] / m[2][2];
     double sum = 0.0;
-    for (const auto& [x, y] : xy) {
-        const double e = y - result.At(x);
-        sum += e * e;
+    for (const Stretch& s : stretches) {
+        for (size_t k = 0; k < s.count; ++k) {
+            const QPointF d = s[k] - origin;
+            const double e = Dot(d, normal) - result.At(Dot(d, axis));
+            sum += e * e;
+        }
     }
-    result.misfit = std::sqrt(sum / double(xy.size()));
+    result.misfit = std::sqrt(sum / double(count));
     result.valid = std::isfinite(result.misfit);
     return result;
 }
@@ -990,6 +1008,30 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
         std::vector<QPointF> reversed(p.path.rbegin(), p.path.rend());
         ends[2 * i + 1] = { reversed.front(), EndDirection(reversed, span) };
     }
+    // Length of centre line from each end to each of its points, for the stretches
+    // of an end that the pairs weigh.
+    std::vector<std::vector<double>> arcs(2 * n);
+    for (size_t e = 0; e < 2 * n; ++e) {
+        const std::vector<QPointF>& path = pieces[e / 2].path;
+        if (pieces[e / 2].removed || path.empty())
+            continue;
+        std::vector<double>& arc = arcs[e];
+        arc.resize(path.size());
+        arc[0] = 0.0;
+        for (size_t k = 1; k < path.size(); ++k) {
+            arc[k] = e % 2 == 0 ? arc[k - 1] + Distance(path[k - 1], path[k])
+                                : arc[k - 1] + Distance(path[path.size() - k], path[path.size() - 1 - k]);
+        }
+    }
+    // The points from end `e` inwards over `span` pixels of the centre line.
+    auto stretchOf = [&](size_t e, double span) {
+        const std::vector<QPointF>& path = pieces[e / 2].path;
+        const std::vector<double>& arc = arcs[e];
+        if (arc.empty())
+            return Stretch {};
+        const size_t count = size_t(std::upper_bound(arc.begin(), arc.end(), span) - arc.begin());
+        return e % 2 == 0 ? Stretch { path.data(), 1, count } : Stretch { path.data() + path.size() - 1, -1, count };
+    };
     const double gapMax = kGapMm * ppm;
     const double overlapMax = kOverlapMm * ppm + 2.0 * kExtendMm * ppm;
     struct Join
@@ -1080,17 +1122,15 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
             const double tolerance = std::max(4.0, 0.85 * w);
             const bool onOther = Near(ea.at, pb.path, tolerance) && Near(eb.at, pa.path, tolerance);
             const double span = std::max(kDirectionSpan, 4.0 * w);
-            const std::vector<QPointF> stretchA = EndStretch(pa.path, a % 2 == 1, span);
-            const std::vector<QPointF> stretchB = EndStretch(pb.path, b % 2 == 1, span);
-            std::vector<QPointF> both = stretchA;
-            both.insert(both.end(), stretchB.begin(), stretchB.end());
+            const Stretch stretchA = stretchOf(a, span);
+            const Stretch stretchB = stretchOf(b, span);
             const QPointF middle = 0.5 * (ea.at + eb.at);
             const QPointF axis = Normalised(ea.direction - eb.direction);
-            const Parabola joint = FitParabola(both, middle, axis);
+            const Parabola joint = FitParabola({ stretchA, stretchB }, middle, axis);
             // How far the parabola of one end's own stretch passes from the other end.
-            auto predictMiss = [&](const std::vector<QPointF>& own, const End& from, const QPointF& other) {
+            auto predictMiss = [&](const Stretch& own, const End& from, const QPointF& other) {
                 const QPointF forward = -from.direction;
-                const Parabola fit = FitParabola(own, from.at, forward);
+                const Parabola fit = FitParabola({ own }, from.at, forward);
                 if (!fit.valid)
                     return 0.0;
                 const QPointF d = other - from.at;
@@ -1098,10 +1138,7 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
                 return std::abs(Dot(d, normal) - fit.At(Dot(d, forward)));
             };
             const double longSpan = std::max(40.0, 10.0 * w);
-            std::vector<QPointF> longBoth = EndStretch(pa.path, a % 2 == 1, longSpan);
-            const std::vector<QPointF> longB = EndStretch(pb.path, b % 2 == 1, longSpan);
-            longBoth.insert(longBoth.end(), longB.begin(), longB.end());
-            const Parabola longJoint = FitParabola(longBoth, middle, axis);
+            const Parabola longJoint = FitParabola({ stretchOf(a, longSpan), stretchOf(b, longSpan) }, middle, axis);
 
             JoinFeatures f {};
             f[kFeatureGap] = float(distance / w);
@@ -1128,16 +1165,16 @@ void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bo
                 // Both pieces whole (up to a stretch of 60 widths from each end weighed)
                 // against one cubic along the line from one's far end to the other's.
                 const double reach = std::max(60.0, 60.0 * w);
-                const std::vector<QPointF> wholeA = EndStretch(pa.path, a % 2 == 1, reach);
-                const std::vector<QPointF> wholeB = EndStretch(pb.path, b % 2 == 1, reach);
+                const Stretch wholeA = stretchOf(a, reach);
+                const Stretch wholeB = stretchOf(b, reach);
                 std::vector<QPointF> points;
-                points.reserve(wholeA.size() / 2 + wholeB.size() / 2 + 2);
-                for (size_t k = 0; k < wholeA.size(); k += 2)
+                points.reserve(wholeA.count / 2 + wholeB.count / 2 + 2);
+                for (size_t k = 0; k < wholeA.count; k += 2)
                     points.push_back(wholeA[k]);
-                for (size_t k = 0; k < wholeB.size(); k += 2)
+                for (size_t k = 0; k < wholeB.count; k += 2)
                     points.push_back(wholeB[k]);
-                const QPointF farA = wholeA.empty() ? ea.at : wholeA.back();
-                const QPointF farB = wholeB.empty() ? eb.at : wholeB.back();
+                const QPointF farA = wholeA.count == 0 ? ea.at : wholeA.back();
+                const QPointF farB = wholeB.count == 0 ? eb.at : wholeB.back();
                 const QPointF chord = farB - farA;
                 const double chordLength = Norm(chord);
                 const auto [rms, worst] = chordLength > 1.0
