@@ -986,7 +986,7 @@ std::vector<int> TrueHairOfPieces(
 // With `trueHairOf` (measuring), pairs of pieces on one true hair are joined,
 // the nearest first, pairs on two never; the model weighs the rest. After the
 // first round (`firstRound`, the only one that writes the trainer's material)
-// only pairs with a joined piece are weighed: the others' figures are as before.
+// only pairs with a joined piece are weighed: the first round turned down the others.
 void MergePieces(const cv::Mat& dark, std::vector<Piece>& pieces, double ppm, bool traced,
     const std::vector<int>& trueHairOf, bool firstRound)
 {
