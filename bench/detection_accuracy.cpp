@@ -56,6 +56,9 @@ struct Totals
     std::vector<double> fragmentLengths; // share of the hair's length
     int missedFragmented = 0, missedMixed = 0, missedUntouched = 0;
     int missedMixedByMatched = 0, missedMixedLowOn = 0;
+    // Missed vellus hairs by cause; of the untouched ones, those lying on terminal
+    // hairs along half their length or more, and those more than half under them.
+    int vellusFragmented = 0, vellusMixed = 0, vellusUntouched = 0, vellusUntouchedOn = 0, vellusUntouchedUnder = 0;
     // Hairs and missed hairs by the share of their length lying along another
     // hair (within their widths): below 20 %, 20-40 %, 40-60 %, 60-80 %, 80 % and more.
     std::array<int, 5> alongHairs {}, alongMissed {};
@@ -178,20 +181,27 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
 
     // Share of each hair's centre line lying under a terminal hair painted after
     // it (the truth lists the hairs in painting order): there the picture shows
-    // only the hair on top.
-    std::vector<double> hidden(truths.size(), 0.0);
-    for (size_t t = 0; t < truths.size(); ++t) {
-        std::vector<bool> under(truths[t].visible.size(), false);
-        for (size_t o = t + 1; o < truths.size(); ++o) {
-            if (truths[o].vellus || !truths[o].box.intersects(truths[t].box))
+    // only the hair on top. And the share of each vellus hair lying on terminal
+    // hairs, over or under them: there it shows, if at all, as a paler line on
+    // the dark one, or not at all.
+    std::vector<double> hidden(truths.size(), 0.0), onTerminal(truths.size(), 0.0);
+    auto shareOn = [&](size_t t, size_t from, size_t to) {
+        std::vector<bool> on(truths[t].visible.size(), false);
+        for (size_t o = from; o < to; ++o) {
+            if (o == t || truths[o].vellus || !truths[o].box.intersects(truths[t].box))
                 continue;
-            for (size_t i = 0; i < under.size(); ++i) {
-                for (size_t k = 1; !under[i] && k < truths[o].visible.size(); ++k)
-                    under[i] = SegmentDistance(truths[t].visible[i], truths[o].visible[k - 1], truths[o].visible[k])
+            for (size_t i = 0; i < on.size(); ++i) {
+                for (size_t k = 1; !on[i] && k < truths[o].visible.size(); ++k)
+                    on[i] = SegmentDistance(truths[t].visible[i], truths[o].visible[k - 1], truths[o].visible[k])
                         < 0.5 * truths[o].widthPx;
             }
         }
-        hidden[t] = under.empty() ? 0.0 : double(std::count(under.begin(), under.end(), true)) / double(under.size());
+        return on.empty() ? 0.0 : double(std::count(on.begin(), on.end(), true)) / double(on.size());
+    };
+    for (size_t t = 0; t < truths.size(); ++t) {
+        hidden[t] = shareOn(t, t + 1, truths.size());
+        if (truths[t].vellus)
+            onTerminal[t] = shareOn(t, 0, truths.size());
     }
 
     detection::Options options;
@@ -369,10 +379,18 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
                         result.hairs[size_t(coverBy[t])].path.back().x(),
                         result.hairs[size_t(coverBy[t])].path.back().y(), coverByOn[t],
                         truthOf[size_t(coverBy[t])] >= 0 ? "matched-other" : "unmatched");
-            } else if (coverOn[t] > 0.0)
+                totals.vellusMixed += truths[t].vellus ? 1 : 0;
+            } else if (coverOn[t] > 0.0) {
                 ++totals.missedFragmented;
-            else
+                totals.vellusFragmented += truths[t].vellus ? 1 : 0;
+            } else {
                 ++totals.missedUntouched;
+                if (truths[t].vellus) {
+                    ++totals.vellusUntouched;
+                    totals.vellusUntouchedOn += onTerminal[t] >= 0.5 ? 1 : 0;
+                    totals.vellusUntouchedUnder += hidden[t] > 0.5 ? 1 : 0;
+                }
+            }
         }
     }
     auto isVellus = [&](const detection::Hair& h) { return h.thicknessPx * 1000.0 / ppm <= vellusMaxUm; };
@@ -535,6 +553,10 @@ int main(int argc, char* argv[])
         totals.falseOff);
     std::printf("missed hairs            %d fragmented, %d covered by a straying detection, %d untouched\n",
         totals.missedFragmented, totals.missedMixed, totals.missedUntouched);
+    std::printf("  vellus: %d fragmented, %d covered by a straying detection, %d untouched (%d of them lying on "
+                "terminal hairs along half their length or more, %d more than half under them)\n",
+        totals.vellusFragmented, totals.vellusMixed, totals.vellusUntouched, totals.vellusUntouchedOn,
+        totals.vellusUntouchedUnder);
     std::printf("  by share along another hair:");
     for (size_t band = 0; band < totals.alongHairs.size(); ++band)
         std::printf("%s %s%d %%: %d of %d", band ? "," : "", band < 4 ? "<" : ">=", band < 4 ? int(band + 1) * 20 : 80,
