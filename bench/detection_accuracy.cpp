@@ -365,6 +365,7 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
             ++totals.hiddenMissed[hiddenBand];
             if (coverAny[t] >= 0.5) {
                 ++totals.missedMixed;
+                totals.vellusMixed += truths[t].vellus ? 1 : 0;
                 if (truthOf[size_t(coverBy[t])] >= 0)
                     ++totals.missedMixedByMatched;
                 if (coverByOn[t] < 0.5)
@@ -379,7 +380,6 @@ bool Evaluate(const QString& truthPath, Totals& totals, bool verbose)
                         result.hairs[size_t(coverBy[t])].path.back().x(),
                         result.hairs[size_t(coverBy[t])].path.back().y(), coverByOn[t],
                         truthOf[size_t(coverBy[t])] >= 0 ? "matched-other" : "unmatched");
-                totals.vellusMixed += truths[t].vellus ? 1 : 0;
             } else if (coverOn[t] > 0.0) {
                 ++totals.missedFragmented;
                 totals.vellusFragmented += truths[t].vellus ? 1 : 0;
